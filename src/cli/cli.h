@@ -1,0 +1,51 @@
+// The headless commands of the kaplo program.
+#pragma once
+
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kaplo::cli {
+
+// Thrown for bad arguments: main prints the command's usage line, exit 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct Command {
+  std::string_view name;
+  std::string_view usage;    // arguments after the name
+  std::string_view summary;  // one line for --help
+  int (*run)(std::span<const std::string> args);
+};
+
+// Each group of commands lives in its own file and lists itself here.
+std::span<const Command> TextCommands();
+
+// Runs the command named by args[0]; returns the exit status. Returns -1 when
+// args is empty (no command: the caller opens the window).
+int Run(std::span<const std::string> args);
+
+// Helpers for commands.
+std::string ReadAllStdin();
+void WriteStdout(std::string_view bytes);
+
+// Option parsing over args (the command name already removed): flags are
+// taken out as they are read, and Finish() complains about what is left.
+class Args {
+ public:
+  explicit Args(std::span<const std::string> args) : rest_(args.begin(), args.end()) {}
+  bool Flag(std::string_view name);
+  // The value after --name, or nullopt-like empty return with found=false.
+  bool Value(std::string_view name, std::string& out);
+  bool IntValue(std::string_view name, long long min, long long max, long long& out);
+  // Remaining positional arguments, in order; throws on a leftover "--x".
+  std::vector<std::string> Positionals(std::size_t min, std::size_t max);
+
+ private:
+  std::vector<std::string> rest_;
+};
+
+}  // namespace kaplo::cli

@@ -1,0 +1,225 @@
+#include "text/charset.h"
+
+#include <initializer_list>
+#include <utility>
+
+#include "text/convert.h"
+#include "text/sjis.h"
+#include "text/strutil.h"
+
+namespace kaplo {
+namespace {
+
+struct Rule {
+  std::string_view pattern;
+  int code;
+};
+
+// The last matching row wins.
+int LastMatch(std::string_view lowered, std::initializer_list<Rule> rules) {
+  int code = 0;
+  for (const Rule& r : rules) {
+    if (ContainsAtBoundary(lowered, r.pattern)) code = r.code;
+  }
+  return code;
+}
+
+std::string ReplaceEach(std::string text, std::initializer_list<std::string_view> olds,
+                        std::string_view new_text) {
+  for (std::string_view old : olds) text = Replace(text, old, new_text);
+  return text;
+}
+
+std::string DropLeadingQuestion(std::string text) {
+  if (!text.empty() && text.front() == '?') text.erase(0, 1);
+  return text;
+}
+
+std::string Utf8Route(std::string_view text, Unmappable unmappable) {
+  std::string s = Utf8ToShiftJIS(text, unmappable);
+  if (s.empty()) s = std::string(text);  // not UTF-8: taken to be Shift_JIS
+  return SquashLineBreaks(DropLeadingQuestion(std::move(s)));
+}
+
+std::string HeadDetect(std::string_view text, Unmappable unmappable) {
+  const std::string lower = LowerAscii(text);
+  std::size_t end = FindAtBoundary(lower, "</head");
+  if (end == std::string::npos) end = FindAtBoundary(lower, "<link");
+  if (end == std::string::npos) end = FindAtBoundary(lower, "<script");
+  const std::string_view h = std::string_view(lower).substr(0, end);
+  auto has = [&](std::string_view p) { return ContainsAtBoundary(h, p); };
+
+  if (has("shift_jis\"") || has("shift-jis\"") || has("xsjis\"") || has("x-sjis")) {
+    std::string s = ReplaceEach(std::string(text),
+                                {"Shift-JIS\"", "SHIFT-JIS\"", "XJIS\"", "X-JIS\"", "xjis\"",
+                                 "x-jis\""},
+                                "Shift_JIS\"");
+    return SquashLineBreaks(s);
+  }
+  if (has("euc-jp\"")) return SquashLineBreaks(EucToShiftJIS(text));
+  if (has("utf-8\"") || !has("iso-2022-jp\"")) return Utf8Route(text, unmappable);
+  return JisToShiftJIS(text);
+}
+
+}  // namespace
+
+std::string_view CharsetNameUtf8(int code) {
+  switch (code) {
+    case kCharsetAuto: return "自動";
+    case kCharsetEucJp: return "EUC-JP";
+    case kCharsetUtf8: return "UTF-8";
+    case kCharsetShiftJis: return "Shift_JIS";
+    case kCharsetIso2022Jp: return "ISO-2022-JP";
+    case kCharsetUtf8N: return "UTF-8N";
+    default: return {};
+  }
+}
+
+std::string SquashLineBreaks(std::string_view text) {
+  std::string s = Replace(text, "\r\n", "\n");
+  s = Replace(s, "\n\n", "\n");
+  return Replace(s, "\n", "\r\n");
+}
+
+std::string NormaliseLineBreaks(std::string_view text) {
+  std::string s = Replace(text, "\r\n", "\n");
+  s = Replace(s, "\r", "\n");
+  return Replace(s, "\n", "\r\n");
+}
+
+int DetectDeclaredCharset(std::string_view html) {
+  std::string h = LowerAscii(html);
+  const std::size_t body = FindAtBoundary(h, "<body");
+  if (body != std::string::npos) h.resize(body);
+  h = RemoveEnclosed(h, "<script", ">");
+  return LastMatch(h, {
+                          {"charset=shift_jis\"", 3},
+                          {"charset=shift-jis\"", 3},
+                          {"charset=x-sjis\"", 3},
+                          {"charset=euc-jp\"", 1},
+                          {"charset=utf-8\"", 2},
+                          {"charset=iso-2022", 4},
+                          {"<meta charset=\"utf-8\"", 2},
+                          {"<meta charset=\"shift_jis\"", 3},
+                          {"<meta charset=\"euc-jp\"", 1},
+                      });
+}
+
+std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
+  if (text.empty()) return {};
+  switch (code) {
+    case kCharsetAuto:
+      return HeadDetect(text, unmappable);
+    case kCharsetEucJp:
+      return SquashLineBreaks(EucToShiftJIS(text));
+    case kCharsetUtf8: {
+      std::string s = Utf8ToShiftJIS(text, unmappable);
+      if (s.empty()) s = Utf8ToShiftJISLenient(text, unmappable);
+      return SquashLineBreaks(s);
+    }
+    case kCharsetIso2022Jp:
+      return SquashLineBreaks(JisToShiftJIS(text));
+    case kCharsetUtf8N:
+      return SquashLineBreaks(DropLeadingQuestion(Utf8ToShiftJISLenient(text, unmappable)));
+    default:  // Shift_JIS and out-of-range codes: unchanged
+      return std::string(text);
+  }
+}
+
+std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable) {
+  const std::string lower = LowerAscii(text);
+  std::string s = SqueezeSpaces(text);
+  const int code = LastMatch(lower, {
+                                        {"charset=shift_jis", 3},
+                                        {"charset=shift-jis", 3},
+                                        {"charset=x-sjis", 3},
+                                        {"charset=euc-jp", 1},
+                                        {"charset=utf-8", 2},
+                                        {"charset=iso-2022", 4},
+                                        {"<meta charset=\"utf-8\"", 2},
+                                        {"<meta charset=\"shift_jis", 3},
+                                        {"<meta charset=\"euc-jp", 1},
+                                        {"<meta charset=\"shift-jis\"", 3},
+                                        {"<meta charset='utf-8", 2},
+                                        {"<meta charset='shift_jis", 3},
+                                        {"<meta charset='euc-jp", 1},
+                                        {"<meta charset='shift-jis'", 3},
+                                    });
+  s = AnyCodeToShiftJIS(s, code, unmappable);
+  s = Replace(s, "\"/*", "\" /*");
+  return ReplaceEach(std::move(s),
+                     {"charset=UTF-8\"", "charset=utf-8\"", "charset=EUC-JP\"", "charset=euc-jp\"",
+                      "charset=shift_jis\"", "charset=shift-jis\"", "charset=x-sjis\"   "},
+                     "charset=Shift_JIS\"");
+}
+
+std::string RewriteCharsetDeclToShiftJIS(std::string_view text) {
+  std::string s = Replace(text, "\"/*", "\" /*");
+  return ReplaceEach(std::move(s),
+                     {"charset=UTF-8\"", "charset=utf-8\"", "charset=EUC-JP\"", "charset=euc-jp\"",
+                      "charset=shift_jis\"", "charset=shift-jis\"", "charset=x_jis\"    ",
+                      "charset= UTF-8?"},
+                     "charset=Shift_JIS\"");
+}
+
+std::string RewriteQuotedCharsetToShiftJIS(std::string_view text) {
+  std::string s = ReplaceEach(std::string(text),
+                              {"\"shift_js\"", "\"euc-jp\"", "\"EUC-JP\"", "\"utf-8\"", "\"UTF-8\"",
+                               "\"iso-2022-jp\"", "\"ISO-2022-JP\""},
+                              "\"Shift_JIS\"");
+  return NormaliseLineBreaks(s);
+}
+
+std::string RewriteEncodingDeclToShiftJIS(std::string_view text) {
+  // The deletion of "cf7" that once followed here is gone: it corrupted
+  // colours such as #0CF7A0.
+  std::string s(text);
+  for (const auto& [olds, new_text] :
+       std::initializer_list<std::pair<std::initializer_list<std::string_view>, std::string_view>>{
+           {{"encoding=\"euc-jp", "encoding=\"EUC-JP"}, "encoding=\"Shift_JIS"},
+           {{"charset=euc-jp", "charset=EUC-JP"}, "charset=Shift_JIS"},
+           {{"encoding=\"utf-8", "encoding=\"UTF-8"}, "encoding=\"Shift_JIS"},
+           {{"charset=utf-8", "charset=UTF-8"}, "charset=Shift_JIS"},
+           {{"encoding=\"iso-2022-jp", "encoding=\"ISO-2022-JP"}, "encoding=\"Shift_JIS"},
+           {{"charset=iso-2022-jp", "charset=ISO-2022-JP"}, "charset=Shift_JIS"},
+       }) {
+    s = ReplaceEach(std::move(s), olds, new_text);
+  }
+  return s;
+}
+
+std::string RewriteCharsetDeclForSave(std::string_view text, int code) {
+  switch (code) {
+    case kCharsetAuto:
+      return ReplaceEach(std::string(text),
+                         {"shift_jis\"", "s_jis\"", "sjis\"", "s-jis\"", "xjis\"", "x-jis\"",
+                          "SHIFT_JIS\"", "shift-jis\"", "SHIFT-JIS\"", "S-JIS\"", "X-JIS\"",
+                          "shift-jis\"", "UTF-8\"", "utf-8\"", "EUC-JP\"", "euc-jp\"",
+                          "ISO-2022-JP\"", "iso-2022-jp\""},
+                         "Shift_JIS\"");
+    case kCharsetShiftJis:
+      return ReplaceEach(std::string(text),
+                         {"shift_jis\"", "s_jis\"", "sjis\"", "s-jis\"", "xjis\"", "x-sjis\"",
+                          "SHIFT_JIS\"", "shift-jis\"", "SHIFT-JIS\"", "S-JIS\"", "X-SJIS\"",
+                          "shift-jis\"", "UTF-8\"", "utf-8\"", "EUC-JP\"", "euc-jp\"",
+                          "ISO-2022-JP\"", "iso-2022-jp\""},
+                         "Shift_JIS\"");
+    case kCharsetEucJp: return Replace(text, "Shift_JIS\"", "euc-jp\"");
+    case kCharsetUtf8: return Replace(text, "Shift_JIS\"", "UTF-8\"");
+    case kCharsetIso2022Jp: return Replace(text, "Shift_JIS\"", "iso-2022-jp\"");
+    case kCharsetUtf8N: return Replace(text, "Shift_JIS\"", "utf-8\"");
+    default: return std::string(text);
+  }
+}
+
+std::string ConvertShiftJISForSave(std::string_view text, int code) {
+  switch (code) {
+    case kCharsetEucJp: return ShiftJISToEuc(text);
+    case kCharsetUtf8:
+    case kCharsetUtf8N: return ShiftJISToUtf8(text);
+    case kCharsetIso2022Jp: return ShiftJISToJis(text);
+    default: return std::string(text);
+  }
+}
+
+}  // namespace kaplo

@@ -1,0 +1,42 @@
+// Character set detection, conversion to Shift_JIS and declaration rewriting.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/convert.h"
+
+namespace kaplo {
+
+// The item index of every character code radio group, passed on unchanged.
+enum CharsetCode : int {
+  kCharsetAuto = 0,
+  kCharsetEucJp = 1,
+  kCharsetUtf8 = 2,
+  kCharsetShiftJis = 3,
+  kCharsetIso2022Jp = 4,
+  kCharsetUtf8N = 5,
+};
+
+// The radio label of a code ("自動", "EUC-JP", ...) in UTF-8; empty when out of range.
+std::string_view CharsetNameUtf8(int code);
+
+// CRLF to LF, LF LF to LF, LF to CRLF: pairs of line ends squash to one.
+std::string SquashLineBreaks(std::string_view text);
+// CRLF to LF, CR to LF, LF to CRLF: every line end becomes CRLF.
+std::string NormaliseLineBreaks(std::string_view text);
+
+int DetectDeclaredCharset(std::string_view html);
+// Characters with no Shift_JIS form on the UTF-8 routes become "?" or, for
+// HTML pages that must keep every character, numeric references.
+std::string AnyCodeToShiftJIS(std::string_view text, int code,
+                              Unmappable unmappable = Unmappable::Question);
+std::string NormaliseCharsetToShiftJIS(std::string_view text,
+                                       Unmappable unmappable = Unmappable::Question);
+std::string RewriteCharsetDeclToShiftJIS(std::string_view text);
+std::string RewriteQuotedCharsetToShiftJIS(std::string_view text);
+std::string RewriteEncodingDeclToShiftJIS(std::string_view text);
+std::string RewriteCharsetDeclForSave(std::string_view text, int code);
+std::string ConvertShiftJISForSave(std::string_view text, int code);
+
+}  // namespace kaplo

@@ -1,0 +1,43 @@
+// Converters between Shift_JIS and EUC-JP, ISO-2022-JP and UTF-8.
+//
+// Pure functions: any byte sequence gives a result, an empty input an empty
+// result. The EUC-JP and ISO-2022-JP routes use JIS X 0208 row/cell
+// arithmetic; only the UTF-8 routes go through Unicode (the CP932 table).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kaplo {
+
+// What a character with no Shift_JIS form becomes on the way to Shift_JIS.
+enum class Unmappable {
+  Question,  // "?"
+  CharRef,   // "&#x1F600;" (HTML pages keep every character this way)
+};
+
+std::string JisToShiftJIS(std::string_view text);
+std::string JisToShiftJISSimple(std::string_view text);
+std::string EucToShiftJIS(std::string_view text);
+std::string ShiftJISToEuc(std::string_view text);
+// kanaMode 1 widens half-width katakana combining voiced marks first,
+// 2 widens them one for one, anything else leaves them half-width.
+std::string ShiftJISToEucKana(std::string_view text, int kanaMode);
+std::string ShiftJISToJis(std::string_view text);
+std::string HalfKanaToFullKana(std::string_view text);
+std::string HalfKanaToFullKanaPlain(std::string_view text);
+// Strict: empty when the bytes break the acceptance rule (not UTF-8).
+std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable = Unmappable::Question);
+// Malformed sequences become U+FFFD; the result ends at the first NUL.
+std::string Utf8ToShiftJISLenient(std::string_view text,
+                                  Unmappable unmappable = Unmappable::Question);
+std::string ShiftJISToUtf8(std::string_view text);
+
+// JIS X 0208 pair arithmetic (bytes, modulo 256).
+struct BytePair {
+  unsigned char first, second;
+};
+BytePair JisPairToShiftJIS(unsigned char j1, unsigned char j2);
+BytePair ShiftJISPairToJis(unsigned char s1, unsigned char s2);
+
+}  // namespace kaplo
