@@ -7,7 +7,12 @@
 namespace kaplo::cli {
 namespace {
 
-std::vector<std::span<const Command>> Groups() { return {TextCommands()}; }
+// Every group of commands, in the order --help lists them.
+std::vector<std::span<const Command>> Groups() {
+  return {
+      TextCommands(),
+  };
+}
 
 const Command* Find(std::string_view name) {
   for (auto group : Groups()) {
