@@ -173,18 +173,22 @@ std::string RewriteQuotedCharsetToShiftJIS(std::string_view text) {
 std::string RewriteEncodingDeclToShiftJIS(std::string_view text) {
   // The deletion of "cf7" that once followed here is gone: it corrupted
   // colours such as #0CF7A0.
+  static constexpr std::pair<std::string_view, std::string_view> kRules[] = {
+      {"encoding=\"euc-jp", "encoding=\"Shift_JIS"},
+      {"encoding=\"EUC-JP", "encoding=\"Shift_JIS"},
+      {"charset=euc-jp", "charset=Shift_JIS"},
+      {"charset=EUC-JP", "charset=Shift_JIS"},
+      {"encoding=\"utf-8", "encoding=\"Shift_JIS"},
+      {"encoding=\"UTF-8", "encoding=\"Shift_JIS"},
+      {"charset=utf-8", "charset=Shift_JIS"},
+      {"charset=UTF-8", "charset=Shift_JIS"},
+      {"encoding=\"iso-2022-jp", "encoding=\"Shift_JIS"},
+      {"encoding=\"ISO-2022-JP", "encoding=\"Shift_JIS"},
+      {"charset=iso-2022-jp", "charset=Shift_JIS"},
+      {"charset=ISO-2022-JP", "charset=Shift_JIS"},
+  };
   std::string s(text);
-  for (const auto& [olds, new_text] :
-       std::initializer_list<std::pair<std::initializer_list<std::string_view>, std::string_view>>{
-           {{"encoding=\"euc-jp", "encoding=\"EUC-JP"}, "encoding=\"Shift_JIS"},
-           {{"charset=euc-jp", "charset=EUC-JP"}, "charset=Shift_JIS"},
-           {{"encoding=\"utf-8", "encoding=\"UTF-8"}, "encoding=\"Shift_JIS"},
-           {{"charset=utf-8", "charset=UTF-8"}, "charset=Shift_JIS"},
-           {{"encoding=\"iso-2022-jp", "encoding=\"ISO-2022-JP"}, "encoding=\"Shift_JIS"},
-           {{"charset=iso-2022-jp", "charset=ISO-2022-JP"}, "charset=Shift_JIS"},
-       }) {
-    s = ReplaceEach(std::move(s), olds, new_text);
-  }
+  for (const auto& [old_text, new_text] : kRules) s = Replace(s, old_text, new_text);
   return s;
 }
 

@@ -1,0 +1,205 @@
+#include "text/convert.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <functional>
+#include <string>
+
+#include "text/cp932.h"
+#include "text/sjis.h"
+#include "text/test_bytes.h"
+
+namespace kaplo {
+namespace {
+
+using test::Hex;
+using test::ToHex;
+
+struct Case {
+  const char* name;
+  std::function<std::string(std::string_view)> convert;
+  const char* in;
+  const char* out;
+};
+
+TEST(Convert, WorkedExamples) {
+  const Case cases[] = {
+      {"jis escapes", JisToShiftJIS, "1B 24 42 24 22 1B 28 42 61", "82 A0 61"},
+      {"jis roman escape", JisToShiftJIS, "1B 24 42 25 22 1B 28 4A 62", "83 41 62"},
+      {"jis other escape copied", JisToShiftJIS, "1B 24 40 61", "1B 24 40 61"},
+      {"jis lone last byte dropped", JisToShiftJIS, "1B 24 42 24 22 24", "82 A0"},
+      {"jis pair outside rows dropped", JisToShiftJIS, "1B 24 42 0D 0A 24 22", "82 A0"},
+      {"jis simple any escape", JisToShiftJISSimple, "1B 24 40 24 22 1B 28 49 61", "82 A0 61"},
+      {"jis simple escape at end", JisToShiftJISSimple, "61 1B 24", "61"},
+      {"sjis to jis no line end", ShiftJISToJis, "82 A0", "1B 24 42 24 22 1B 28 4A"},
+      {"sjis to jis line end", ShiftJISToJis, "82 A0 0D 0A", "1B 24 42 24 22 1B 28 4A 0D 0A"},
+      {"sjis to jis ga", ShiftJISToJis, "B6 DE", "1B 24 42 25 2C 1B 28 4A"},
+      {"sjis to jis pa", ShiftJISToJis, "CA DF", "1B 24 42 25 51 1B 28 4A"},
+      {"sjis to jis vu", ShiftJISToJis, "B3 DE", "1B 24 42 25 74 1B 28 4A"},
+      {"sjis to jis kuten", ShiftJISToJis, "A1", "1B 24 42 21 23 1B 28 4A"},
+      {"euc a", EucToShiftJIS, "A4 A2", "82 A0"},
+      {"euc half kana", EucToShiftJIS, "8E B1", "B1"},
+      {"euc lone ss2", EucToShiftJIS, "8E 41", "8E 41"},
+      {"euc kanji", EucToShiftJIS, "B0 A1", "88 9F"},
+      {"sjis to euc kana", ShiftJISToEuc, "B1", "8E B1"},
+      {"sjis to euc a", ShiftJISToEuc, "83 41", "A5 A2"},
+      {"sjis to euc kanji", ShiftJISToEuc, "88 9F 61", "B0 A1 61"},
+      {"half kana combined", HalfKanaToFullKana, "C0 DE", "83 5F"},
+      {"half kana plain", HalfKanaToFullKanaPlain, "C0 DE", "83 5E 81 4A"},
+      {"a takes no voiced mark", HalfKanaToFullKana, "B1 DE", "83 41 81 4A"},
+      {"half kana pa", HalfKanaToFullKana, "CA DF", "83 70"},
+      {"half kana keeps double bytes", HalfKanaToFullKana, "83 B1 B1", "83 B1 83 41"},
+      {"utf8 a", [](std::string_view s) { return Utf8ToShiftJIS(s); }, "E3 81 82", "82 A0"},
+      {"utf8 lone lead", [](std::string_view s) { return Utf8ToShiftJIS(s); }, "E3", ""},
+      {"utf8 rejects sjis a", [](std::string_view s) { return Utf8ToShiftJIS(s); }, "83 41", ""},
+      {"utf8 takes sjis nbsp", [](std::string_view s) { return Utf8ToShiftJIS(s); }, "82 A0", "3F"},
+      {"utf8 bom becomes ?", [](std::string_view s) { return Utf8ToShiftJIS(s); },
+       "EF BB BF 61", "3F 61"},
+      {"utf8 four bytes", [](std::string_view s) { return Utf8ToShiftJIS(s); },
+       "61 F0 9F 98 80 62", "61 3F 62"},
+      {"utf8 half kana", [](std::string_view s) { return Utf8ToShiftJIS(s); }, "EF BD B1", "B1"},
+      {"sjis to utf8", ShiftJISToUtf8, "82 A0", "E3 81 82"},
+      {"sjis to utf8 kana", ShiftJISToUtf8, "B1", "EF BD B1"},
+      {"sjis to utf8 bad second byte keeps it", ShiftJISToUtf8, "82 0A", "EF BF BD 0A"},
+      {"sjis to utf8 lone last lead", ShiftJISToUtf8, "61 82", "61 EF BF BD"},
+      {"lenient replaces", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
+       "61 FF E3 81 82", "61 3F 82 A0"},
+      {"lenient ends at nul", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
+       "61 00 62", "61"},
+      {"lenient cut sequence", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
+       "E3 81 61", "3F 61"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ToHex(c.convert(Hex(c.in))), c.out) << c.name;
+    EXPECT_EQ(c.convert(""), "") << c.name;
+  }
+}
+
+TEST(Convert, PairArithmeticCoversEveryJisCell) {
+  for (int j1 = 0x21; j1 <= 0x7E; ++j1) {
+    for (int j2 = 0x21; j2 <= 0x7E; ++j2) {
+      const BytePair s = JisPairToShiftJIS(static_cast<unsigned char>(j1),
+                                           static_cast<unsigned char>(j2));
+      ASSERT_TRUE(IsSjisLeadByte(s.first)) << j1 << "," << j2;
+      ASSERT_TRUE(IsSjisTrailByte(s.second)) << j1 << "," << j2;
+      const BytePair back = ShiftJISPairToJis(s.first, s.second);
+      ASSERT_EQ(back.first, j1);
+      ASSERT_EQ(back.second, j2);
+    }
+  }
+}
+
+TEST(Convert, KanaMarksCombineOnlyWhereAFullWidthFormExists) {
+  // ｶﾞｷﾞ ﾊﾟ ｳﾞ combine; ﾅﾞ and ﾏﾟ stay two characters; a mark alone widens.
+  EXPECT_EQ(ToHex(HalfKanaToFullKana(Hex("B6 DE B7 DE CA DF B3 DE C5 DE CF DF DE"))),
+            "83 4B 83 4D 83 70 83 94 83 69 81 4A 83 7D 81 4B 81 4A");
+  EXPECT_EQ(ToHex(ShiftJISToEucKana(Hex("B6 DE"), 1)), "A5 AC");
+  EXPECT_EQ(ToHex(ShiftJISToEucKana(Hex("B6 DE"), 2)), "A5 AB A1 AB");
+  EXPECT_EQ(ToHex(ShiftJISToEucKana(Hex("B6 DE"), 0)), "8E B6 8E DE");
+}
+
+TEST(Convert, UnmappableCharactersAsReferences) {
+  // U+1F600 and U+00E9 have no Shift_JIS form; the mark stays "?".
+  const std::string in = Hex("F0 9F 98 80 C3 A9 EF BB BF E3 81 82");
+  EXPECT_EQ(Utf8ToShiftJIS(in), "??" + std::string("?") + Hex("82 A0"));
+  EXPECT_EQ(Utf8ToShiftJIS(in, Unmappable::CharRef), "&#x1F600;&#xE9;?" + Hex("82 A0"));
+  EXPECT_EQ(Utf8ToShiftJISLenient(in, Unmappable::CharRef), "&#x1F600;&#xE9;?" + Hex("82 A0"));
+}
+
+// Every character that code page 932 decodes must come back from UTF-8,
+// EUC-JP and ISO-2022-JP, compared with glibc's own CP932 tables.
+class Iconv {
+ public:
+  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Iconv() { iconv_close(cd_); }
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  std::string Convert(std::string_view in) {
+    std::string out(in.size() * 4 + 16, '\0');
+    char* ip = const_cast<char*>(in.data());
+    char* op = out.data();
+    std::size_t il = in.size(), ol = out.size();
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd_, &ip, &il, &op, &ol) == static_cast<std::size_t>(-1)) return "<error>";
+    out.resize(out.size() - ol);
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+TEST(Convert, EveryCp932CharacterRoundTrips) {
+  Iconv to_utf8("UTF-8", "CP932"), from_utf8("CP932", "UTF-8");
+  ASSERT_TRUE(to_utf8.ok() && from_utf8.ok());
+  int characters = 0;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (trail == 0x7F) continue;
+      const std::string sjis{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::string utf8 = to_utf8.Convert(sjis);
+      if (utf8 == "<error>") continue;
+      ++characters;
+      ASSERT_EQ(ShiftJISToUtf8(sjis), utf8) << ToHex(sjis);
+      // Windows writes one code of several that decode alike (NEC and IBM rows).
+      const std::string canonical = from_utf8.Convert(utf8);
+      ASSERT_EQ(Utf8ToShiftJIS(utf8), canonical) << ToHex(sjis);
+      ASSERT_EQ(Utf8ToShiftJISLenient(utf8), canonical) << ToHex(sjis);
+      // JIS X 0208 rows survive EUC-JP and ISO-2022-JP.
+      if (lead <= 0xEF) {
+        ASSERT_EQ(EucToShiftJIS(ShiftJISToEuc(sjis)), sjis) << ToHex(sjis);
+        ASSERT_EQ(JisToShiftJIS(ShiftJISToJis(sjis)), sjis) << ToHex(sjis);
+      }
+    }
+  }
+  EXPECT_GT(characters, 7000);
+  for (int b = 0xA1; b <= 0xDF; ++b) {
+    const std::string kana(1, static_cast<char>(b));
+    EXPECT_EQ(ShiftJISToUtf8(kana), to_utf8.Convert(kana));
+    EXPECT_EQ(Utf8ToShiftJIS(to_utf8.Convert(kana)), kana);
+    EXPECT_EQ(EucToShiftJIS(ShiftJISToEuc(kana)), kana);
+  }
+}
+
+TEST(Convert, JapaneseTextMatchesIconvEveryWay) {
+  // A text with ASCII, kana, kanji, half-width kana and line ends.
+  const std::string sjis = Hex(
+      "3C 70 3E 93 FA 96 7B 8C EA 82 CC 83 65 83 4C 83 58 83 67 0D 0A B6 C0 B6 C5 0D 0A "
+      "88 9F 88 A0 20 81 40 82 60 82 81 3C 2F 70 3E");
+  Iconv sjis_utf8("UTF-8", "CP932"), sjis_euc("EUC-JP", "CP932"), euc_sjis("CP932", "EUC-JP");
+  EXPECT_EQ(ShiftJISToUtf8(sjis), sjis_utf8.Convert(sjis));
+  EXPECT_EQ(Utf8ToShiftJIS(sjis_utf8.Convert(sjis)), sjis);
+  EXPECT_EQ(ShiftJISToEuc(sjis), sjis_euc.Convert(sjis));
+  EXPECT_EQ(EucToShiftJIS(sjis_euc.Convert(sjis)), sjis);
+  EXPECT_EQ(JisToShiftJIS(ShiftJISToJis(sjis)),
+            HalfKanaToFullKana(sjis));  // ISO-2022-JP carries no half-width kana
+}
+
+TEST(Convert, AnyBytesGiveAResult) {
+  // Every converter over every byte followed by every byte, and cut-off tails.
+  std::string all;
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      all.push_back(static_cast<char>(a));
+      all.push_back(static_cast<char>(b));
+    }
+  }
+  for (std::size_t cut : {all.size(), all.size() - 1, std::size_t{1}}) {
+    const std::string_view in(all.data(), cut);
+    EXPECT_LE(JisToShiftJIS(in).size(), in.size());
+    EXPECT_LE(JisToShiftJISSimple(in).size(), in.size());
+    EXPECT_LE(EucToShiftJIS(in).size(), in.size());
+    EXPECT_FALSE(ShiftJISToEuc(in).empty());
+    EXPECT_FALSE(ShiftJISToJis(in).empty());
+    EXPECT_FALSE(ShiftJISToUtf8(in).empty());
+    EXPECT_FALSE(HalfKanaToFullKana(in).empty());
+    EXPECT_FALSE(ShiftJISToEucKana(in, 1).empty());
+    std::string no_nul(in);
+    for (char& c : no_nul) c = c ? c : 'x';
+    EXPECT_FALSE(Utf8ToShiftJISLenient(no_nul).empty());
+  }
+}
+
+}  // namespace
+}  // namespace kaplo
