@@ -12,45 +12,53 @@ namespace {
 
 using u8 = unsigned char;
 
-// An output buffer written through a raw pointer: conversions size it once
-// from the input and grow it only in rare worst cases.
+// The output buffer of a conversion. Loops write through a local pointer o
+// (a member pointer would be reloaded after every byte store, since char
+// stores may alias it) and ask for room only where a step can write more
+// than it reads; the buffer is sized once from the input.
 class Out {
  public:
-  explicit Out(std::size_t capacity) {
-    s_.resize(capacity);
-    p_ = s_.data();
-    end_ = p_ + capacity;
+  explicit Out(std::size_t capacity) { s_.resize(capacity); }
+  char* begin() { return s_.data(); }
+  char* end() { return s_.data() + s_.size(); }
+  // Makes room for k more bytes after o; returns where o now points.
+  [[gnu::noinline]] char* Grow(char* o, std::size_t k) {
+    const std::size_t used = static_cast<std::size_t>(o - s_.data());
+    s_.resize(used + k + s_.size() / 2 + 16);
+    return s_.data() + used;
   }
-  void Ensure(std::size_t k) {
-    if (static_cast<std::size_t>(end_ - p_) < k) Grow(k);
-  }
-  void Put(u8 b) { *p_++ = static_cast<char>(b); }
-  void Put2(u8 a, u8 b) {
-    p_[0] = static_cast<char>(a);
-    p_[1] = static_cast<char>(b);
-    p_ += 2;
-  }
-  void Put(BytePair pair) { Put2(pair.first, pair.second); }
-  void Put(std::string_view s) {
-    std::memcpy(p_, s.data(), s.size());
-    p_ += s.size();
-  }
-  std::string Take() {
-    s_.resize(static_cast<std::size_t>(p_ - s_.data()));
+  std::string Take(char* o) {
+    s_.resize(static_cast<std::size_t>(o - s_.data()));
     return std::move(s_);
   }
 
  private:
-  void Grow(std::size_t k) {
-    const std::size_t used = static_cast<std::size_t>(p_ - s_.data());
-    s_.resize(used + k + s_.size() / 2 + 16);
-    p_ = s_.data() + used;
-    end_ = s_.data() + s_.size();
-  }
   std::string s_;
-  char* p_;
-  char* end_;
 };
+
+[[gnu::always_inline]] inline void Room(Out& out, char*& o, char*& end, std::size_t k) {
+  if (static_cast<std::size_t>(end - o) < k) [[unlikely]] {
+    o = out.Grow(o, k);
+    end = out.end();
+  }
+}
+
+[[gnu::always_inline]] inline char* Put(char* o, unsigned char b) {
+  *o = static_cast<char>(b);
+  return o + 1;
+}
+[[gnu::always_inline]] inline char* Put2(char* o, unsigned char a, unsigned char b) {
+  o[0] = static_cast<char>(a);
+  o[1] = static_cast<char>(b);
+  return o + 2;
+}
+[[gnu::always_inline]] inline char* Put(char* o, BytePair pair) {
+  return Put2(o, pair.first, pair.second);
+}
+[[gnu::always_inline]] inline char* Put(char* o, std::string_view s) {
+  std::memcpy(o, s.data(), s.size());
+  return o + s.size();
+}
 
 const u8* Bytes(std::string_view s) { return reinterpret_cast<const u8*>(s.data()); }
 
@@ -110,63 +118,58 @@ std::string HalfKanaToFull(std::string_view text, bool combine) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + n / 2 + 16);
+  char* o = out.begin();
+  char* end = out.end();
   std::size_t i = 0;
   while (i < n) {
-    out.Ensure(2);
+    Room(out, o, end, 2);
     const u8 b = s[i];
     if (IsSjisLeadByte(b)) {
-      out.Put(b);
-      if (i + 1 < n) out.Put(s[i + 1]);
+      o = Put(o, b);
+      if (i + 1 < n) o = Put(o, s[i + 1]);
       i += 2;
     } else if (IsHalfKana(b)) {
       std::uint16_t full;
       i += WidenKana(s, i, n, combine, kana, full);
-      out.Put2(static_cast<u8>(full >> 8), static_cast<u8>(full));
+      o = Put2(o, static_cast<u8>(full >> 8), static_cast<u8>(full));
     } else {
-      out.Put(b);
+      o = Put(o, b);
       ++i;
     }
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 constexpr char kEscDoubleByte[] = "\x1b$B";
 constexpr char kEscRoman[] = "\x1b(J";
 
-void PutCharRef(Out& out, char32_t cp) {
+// Longest output of one code point: "&#x10FFFF;".
+constexpr std::size_t kMaxPerCodePoint = 10;
+
+[[gnu::noinline]] char* PutCharRef(char* o, char32_t cp) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  char buf[16];
-  int len = 0;
-  buf[len++] = '&';
-  buf[len++] = '#';
-  buf[len++] = 'x';
+  *o++ = '&';
+  *o++ = '#';
+  *o++ = 'x';
   int shift = 20;
   while (shift > 0 && ((cp >> shift) & 0xF) == 0) shift -= 4;
-  for (; shift >= 0; shift -= 4) buf[len++] = kHex[(cp >> shift) & 0xF];
-  buf[len++] = ';';
-  out.Ensure(static_cast<std::size_t>(len));
-  out.Put(std::string_view(buf, static_cast<std::size_t>(len)));
+  for (; shift >= 0; shift -= 4) *o++ = kHex[(cp >> shift) & 0xF];
+  *o++ = ';';
+  return o;
 }
 
-// Appends the Shift_JIS form of one code point.
-void PutUnicode(Out& out, char32_t cp, const cp932::Tables& t, Unmappable unmappable) {
-  out.Ensure(2);
-  if (cp < 0x80) {
-    out.Put(static_cast<u8>(cp));
-    return;
-  }
+// Writes the Shift_JIS form of one code point; room for kMaxPerCodePoint bytes.
+[[gnu::always_inline]] inline char* PutUnicode(char* o, char32_t cp, const cp932::Tables& t,
+                                               Unmappable unmappable) {
+  if (cp < 0x80) return Put(o, static_cast<u8>(cp));
   const std::uint16_t code = cp < 0x10000 ? t.encode[cp] : 0;
-  if (code >= 0x100) {
-    out.Put2(static_cast<u8>(code >> 8), static_cast<u8>(code));
-  } else if (code != 0) {
-    out.Put(static_cast<u8>(code));
-  } else if (unmappable == Unmappable::CharRef && cp != 0xFEFF &&
-             !(cp >= 0xD800 && cp < 0xE000)) {
+  if (code >= 0x100) return Put2(o, static_cast<u8>(code >> 8), static_cast<u8>(code));
+  if (code != 0) return Put(o, static_cast<u8>(code));
+  if (unmappable == Unmappable::CharRef && cp != 0xFEFF && !(cp >= 0xD800 && cp < 0xE000)) {
     // The byte-order mark stays "?": callers strip a leading "?" as the mark.
-    PutCharRef(out, cp);
-  } else {
-    out.Put('?');
+    return PutCharRef(o, cp);
   }
+  return Put(o, '?');
 }
 
 bool IsCont(u8 b) { return (b & 0xC0) == 0x80; }
@@ -181,47 +184,24 @@ char32_t FourByte(const u8* s, std::size_t i, std::size_t n) {
   return (cp >= 0x10000 && cp <= 0x10FFFF) ? cp : 0;
 }
 
-void PutUtf8(Out& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.Put(static_cast<u8>(cp));
-  } else if (cp < 0x800) {
-    out.Put2(static_cast<u8>(0xC0 | (cp >> 6)), static_cast<u8>(0x80 | (cp & 0x3F)));
-  } else {
-    out.Put(static_cast<u8>(0xE0 | (cp >> 12)));
-    out.Put2(static_cast<u8>(0x80 | ((cp >> 6) & 0x3F)), static_cast<u8>(0x80 | (cp & 0x3F)));
+// Writes one BMP code point as UTF-8 (at most 3 bytes).
+[[gnu::always_inline]] inline char* PutUtf8(char* o, char32_t cp) {
+  if (cp < 0x80) return Put(o, static_cast<u8>(cp));
+  if (cp < 0x800) {
+    return Put2(o, static_cast<u8>(0xC0 | (cp >> 6)), static_cast<u8>(0x80 | (cp & 0x3F)));
   }
+  o = Put(o, static_cast<u8>(0xE0 | (cp >> 12)));
+  return Put2(o, static_cast<u8>(0x80 | ((cp >> 6) & 0x3F)), static_cast<u8>(0x80 | (cp & 0x3F)));
 }
 
 }  // namespace
-
-BytePair JisPairToShiftJIS(unsigned char j1, unsigned char j2) {
-  const u8 s1 = static_cast<u8>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0));
-  u8 s2;
-  if ((j1 & 1) == 0) {
-    s2 = static_cast<u8>(j2 + 0x7E);
-  } else {
-    s2 = static_cast<u8>(j2 < 0x60 ? j2 + 0x1F : j2 + 0x20);
-  }
-  return {s1, s2};
-}
-
-BytePair ShiftJISPairToJis(unsigned char s1, unsigned char s2) {
-  const u8 j1 = static_cast<u8>(2 * (s1 - (s1 <= 0x9F ? 0x70 : 0xB0)) - (s2 < 0x9F ? 1 : 0));
-  u8 j2;
-  if (s2 <= 0x7E) {
-    j2 = static_cast<u8>(s2 - 0x1F);
-  } else if (s2 <= 0x9E) {
-    j2 = static_cast<u8>(s2 - 0x20);
-  } else {
-    j2 = static_cast<u8>(s2 - 0x7E);
-  }
-  return {j1, j2};
-}
 
 std::string JisToShiftJIS(std::string_view text) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n);  // never longer than the input
+  char* o = out.begin();
+  char* end = out.end();
   bool dbl = false;
   std::size_t p = 0;
   while (p < n) {
@@ -238,97 +218,144 @@ std::string JisToShiftJIS(std::string_view text) {
       }
     }
     if (dbl) {
-      if (p + 1 < n && s[p] >= 0x21 && s[p] <= 0x7E) out.Put(JisPairToShiftJIS(s[p], s[p + 1]));
+      if (p + 1 < n && s[p] >= 0x21 && s[p] <= 0x7E) o = Put(o, JisPairToShiftJIS(s[p], s[p + 1]));
       p += 2;  // a lone last byte is dropped
     } else {
-      out.Put(s[p]);
+      o = Put(o, s[p]);
       ++p;
     }
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 std::string JisToShiftJISSimple(std::string_view text) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n);
+  char* o = out.begin();
+  char* end = out.end();
   bool dbl = false;
   std::size_t p = 0;
   while (p < n) {
     u8 b = s[p];
     if (b == 0x1B) {
       if (p + 1 < n) {
-        if (s[p + 1] == '$') dbl = true;
-        else if (s[p + 1] == '(') dbl = false;
+        if (s[p + 1] == '$')
+          dbl = true;
+        else if (s[p + 1] == '(')
+          dbl = false;
       }
       p += 3;  // the escape is taken to be three bytes long
       if (p >= n) break;
       b = s[p];
     }
     if (dbl) {
-      if (p + 1 < n) out.Put(JisPairToShiftJIS(b, s[p + 1]));
+      if (p + 1 < n) o = Put(o, JisPairToShiftJIS(b, s[p + 1]));
       p += 2;  // a lone last byte is dropped
     } else {
-      out.Put(b);
+      o = Put(o, b);
       ++p;
     }
   }
-  return out.Take();
+  return out.Take(o);
+}
+
+// The pair arithmetic as tables: the first Shift_JIS byte depends on j1
+// only, the second on j2 and the parity of j1.
+struct PairTables {
+  u8 first[256];
+  u8 second[2][256];
+};
+constexpr PairTables MakePairTables() {
+  PairTables t{};
+  for (int j = 0; j < 256; ++j) {
+    const BytePair odd = JisPairToShiftJIS(1, static_cast<u8>(j));
+    const BytePair even = JisPairToShiftJIS(2, static_cast<u8>(j));
+    t.first[j] = JisPairToShiftJIS(static_cast<u8>(j), 0x21).first;
+    t.second[1][j] = odd.second;
+    t.second[0][j] = even.second;
+  }
+  return t;
+}
+constexpr PairTables kPair = MakePairTables();
+
+// Copies a run of ASCII eight bytes at a time; returns how many were copied.
+[[gnu::always_inline]] inline std::size_t CopyAscii(const u8* s, std::size_t p, std::size_t n,
+                                                    char* o) {
+  std::size_t k = 0;
+  while (p + k + 8 <= n) {
+    std::uint64_t w;
+    std::memcpy(&w, s + p + k, 8);
+    if (w & 0x8080808080808080ull) break;
+    std::memcpy(o + k, &w, 8);
+    k += 8;
+  }
+  return k;
 }
 
 std::string EucToShiftJIS(std::string_view text) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n);  // every step writes at most what it reads
+  char* o = out.begin();
   std::size_t p = 0;
   while (p < n) {
     const u8 b = s[p];
-    if (b < 0x80) {
-      out.Put(b);
-      ++p;
-    } else if (b >= 0xA1 && b != 0xFF) {
+    if (b >= 0xA1 && b != 0xFF) {
       if (p + 1 < n) {
-        out.Put(JisPairToShiftJIS(static_cast<u8>(b - 0x80), static_cast<u8>(s[p + 1] - 0x80)));
+        const u8 j1 = static_cast<u8>(b - 0x80), j2 = static_cast<u8>(s[p + 1] - 0x80);
+        o = Put2(o, kPair.first[j1], kPair.second[j1 & 1][j2]);
       } else {
-        out.Put(b);  // a first byte cut off by the end is kept as it is
+        o = Put(o, b);  // a first byte cut off by the end is kept as it is
       }
       p += 2;
+    } else if (b < 0x80) {
+      const std::size_t k = CopyAscii(s, p, n, o);
+      if (k) {
+        o += k;
+        p += k;
+      } else {
+        o = Put(o, b);
+        ++p;
+      }
     } else if (b == 0x8E && p + 1 < n && IsHalfKana(s[p + 1])) {
-      out.Put(s[p + 1]);
+      o = Put(o, s[p + 1]);
       p += 2;
     } else {
-      out.Put(b);
+      o = Put(o, b);
       ++p;
     }
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 std::string ShiftJISToEuc(std::string_view text) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + n / 4 + 16);
+  char* o = out.begin();
+  char* end = out.end();
   std::size_t p = 0;
   while (p < n) {
-    out.Ensure(2);
+    Room(out, o, end, 2);
     const u8 b = s[p];
     if (b < 0x80) {
-      out.Put(b);
+      o = Put(o, b);
       ++p;
     } else if (b <= 0xA0 || b >= 0xE0) {
       if (p + 1 < n) {
         const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
-        out.Put2(j.first | 0x80, j.second | 0x80);
+        o = Put2(o, j.first | 0x80, j.second | 0x80);
       } else {
-        out.Put(b);
+        o = Put(o, b);
       }
       p += 2;
     } else {
-      out.Put2(0x8E, b);
+      o = Put2(o, 0x8E, b);
       ++p;
     }
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 std::string ShiftJISToEucKana(std::string_view text, int kanaMode) {
@@ -343,27 +370,29 @@ std::string ShiftJISToEucKana(std::string_view text, int kanaMode) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + n / 4 + 16);
+  char* o = out.begin();
+  char* end = out.end();
   std::size_t p = 0;
   while (p < n) {
-    out.Ensure(2);
+    Room(out, o, end, 2);
     const u8 b = s[p];
     if (IsSjisLeadByte(b)) {
       if (p + 1 < n) {
         const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
-        out.Put2(j.first | 0x80, j.second | 0x80);
+        o = Put2(o, j.first | 0x80, j.second | 0x80);
       } else {
-        out.Put(b);
+        o = Put(o, b);
       }
       p += 2;
     } else if (IsHalfKana(b)) {
-      out.Put2(0x8E, b);
+      o = Put2(o, 0x8E, b);
       ++p;
     } else {
-      out.Put(b);
+      o = Put(o, b);
       ++p;
     }
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 std::string ShiftJISToJis(std::string_view text) {
@@ -371,39 +400,41 @@ std::string ShiftJISToJis(std::string_view text) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + n / 4 + 16);
+  char* o = out.begin();
+  char* end = out.end();
   bool dbl = false;
   std::size_t p = 0;
   while (p < n) {
-    out.Ensure(8);
+    Room(out, o, end, 8);
     const u8 b = s[p];
     if (b >= 0x80) {
       if (!dbl) {
-        out.Put(kEscDoubleByte);
+        o = Put(o, kEscDoubleByte);
         dbl = true;
       }
       if (IsHalfKana(b)) {
         std::uint16_t full;
         p += WidenKana(s, p, n, true, kana, full);
-        out.Put(ShiftJISPairToJis(static_cast<u8>(full >> 8), static_cast<u8>(full)));
+        o = Put(o, ShiftJISPairToJis(static_cast<u8>(full >> 8), static_cast<u8>(full)));
       } else {
         // A lone last first byte has no pair to write and is dropped.
-        if (p + 1 < n) out.Put(ShiftJISPairToJis(b, s[p + 1]));
+        if (p + 1 < n) o = Put(o, ShiftJISPairToJis(b, s[p + 1]));
         p += 2;
       }
     } else {
       if (dbl) {
-        out.Put(kEscRoman);
+        o = Put(o, kEscRoman);
         dbl = false;
       }
-      out.Put(b);
+      o = Put(o, b);
       ++p;
     }
   }
   if (dbl) {
-    out.Ensure(3);
-    out.Put(kEscRoman);
+    Room(out, o, end, 3);
+    o = Put(o, kEscRoman);
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 std::string HalfKanaToFullKana(std::string_view text) { return HalfKanaToFull(text, true); }
@@ -414,34 +445,41 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + 16);
+  char* o = out.begin();
+  char* end = out.end();
   std::size_t p = 0;
   while (p < n) {
+    Room(out, o, end, kMaxPerCodePoint);
     const u8 b = s[p];
     if (b < 0x80) {
-      out.Ensure(1);
-      out.Put(b);
+      o = Put(o, b);
       ++p;
       continue;
     }
-    if (const char32_t cp = FourByte(s, p, n)) {
-      PutUnicode(out, cp, t, unmappable);
-      p += 4;
-      continue;
-    }
     // Any other byte starts a sequence: two bytes when bit 0x20 is clear,
-    // three when it is set; the value is cut to 16 bits.
-    const std::size_t len = (b & 0x20) ? 3 : 2;
-    if (p + len > n) return {};
-    char32_t cp = b & 0x3F;
-    for (std::size_t k = 1; k < len; ++k) {
-      const u8 c = s[p + k];
-      if (!IsCont(c)) return {};
-      cp = (cp << 6) | (c & 0x3F);
+    // three when it is set; the value is cut to 16 bits. Only a well-formed
+    // four-byte sequence is read as one character beyond the BMP.
+    if (b & 0x20) {
+      if (b >= 0xF0) [[unlikely]] {
+        if (const char32_t cp = FourByte(s, p, n)) {
+          o = PutUnicode(o, cp, t, unmappable);
+          p += 4;
+          continue;
+        }
+      }
+      if (p + 2 >= n || !IsCont(s[p + 1]) || !IsCont(s[p + 2])) return {};
+      const char32_t cp = ((char32_t(b & 0x3F) << 12) | (char32_t(s[p + 1] & 0x3F) << 6) |
+                           char32_t(s[p + 2] & 0x3F)) &
+                          0xFFFF;
+      o = PutUnicode(o, cp, t, unmappable);
+      p += 3;
+    } else {
+      if (p + 1 >= n || !IsCont(s[p + 1])) return {};
+      o = PutUnicode(o, (char32_t(b & 0x3F) << 6) | char32_t(s[p + 1] & 0x3F), t, unmappable);
+      p += 2;
     }
-    PutUnicode(out, cp & 0xFFFF, t, unmappable);
-    p += len;
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) {
@@ -449,13 +487,15 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) 
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + 16);
+  char* o = out.begin();
+  char* end = out.end();
   std::size_t p = 0;
   while (p < n) {
     const u8 b = s[p];
     if (b == 0) break;  // the text ends at its first NUL
+    Room(out, o, end, kMaxPerCodePoint);
     if (b < 0x80) {
-      out.Ensure(1);
-      out.Put(b);
+      o = Put(o, b);
       ++p;
       continue;
     }
@@ -489,13 +529,13 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) 
       }
     }
     if (len != 0 && k == len) {
-      PutUnicode(out, cp, t, unmappable);
+      o = PutUnicode(o, cp, t, unmappable);
     } else {
-      PutUnicode(out, 0xFFFD, t, unmappable);
+      o = PutUnicode(o, 0xFFFD, t, unmappable);
     }
     p += k;
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 std::string ShiftJISToUtf8(std::string_view text) {
@@ -503,31 +543,33 @@ std::string ShiftJISToUtf8(std::string_view text) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + n / 2 + 16);
+  char* o = out.begin();
+  char* end = out.end();
   std::size_t p = 0;
   while (p < n) {
-    out.Ensure(3);
+    Room(out, o, end, 3);
     const u8 b = s[p];
     if (b < 0x80) {
-      out.Put(b);
+      o = Put(o, b);
       ++p;
     } else if (IsSjisLeadByte(b)) {
       if (p + 1 < n && IsSjisTrailByte(s[p + 1])) {
         const char16_t u = t.pair[b << 8 | s[p + 1]];
-        PutUtf8(out, u ? u : cp932::kInvalid);
+        o = PutUtf8(o, u ? u : cp932::kInvalid);
         p += 2;
       } else {
         // A first byte without a valid second byte: the next byte is kept
         // as a character of its own, so no line end or letter is lost.
-        PutUtf8(out, cp932::kInvalid);
+        o = PutUtf8(o, cp932::kInvalid);
         ++p;
       }
     } else {
       const char16_t u = t.single[b];
-      PutUtf8(out, u ? u : cp932::kInvalid);
+      o = PutUtf8(o, u ? u : cp932::kInvalid);
       ++p;
     }
   }
-  return out.Take();
+  return out.Take(o);
 }
 
 }  // namespace kaplo

@@ -37,7 +37,29 @@ std::string ShiftJISToUtf8(std::string_view text);
 struct BytePair {
   unsigned char first, second;
 };
-BytePair JisPairToShiftJIS(unsigned char j1, unsigned char j2);
-BytePair ShiftJISPairToJis(unsigned char s1, unsigned char s2);
+constexpr BytePair JisPairToShiftJIS(unsigned char j1, unsigned char j2) {
+  const unsigned char s1 = static_cast<unsigned char>(((j1 + 1) >> 1) + (j1 <= 0x5E ? 0x70 : 0xB0));
+  unsigned char s2;
+  if ((j1 & 1) == 0) {
+    s2 = static_cast<unsigned char>(j2 + 0x7E);
+  } else {
+    s2 = static_cast<unsigned char>(j2 < 0x60 ? j2 + 0x1F : j2 + 0x20);
+  }
+  return {s1, s2};
+}
+
+constexpr BytePair ShiftJISPairToJis(unsigned char s1, unsigned char s2) {
+  const unsigned char j1 =
+      static_cast<unsigned char>(2 * (s1 - (s1 <= 0x9F ? 0x70 : 0xB0)) - (s2 < 0x9F ? 1 : 0));
+  unsigned char j2;
+  if (s2 <= 0x7E) {
+    j2 = static_cast<unsigned char>(s2 - 0x1F);
+  } else if (s2 <= 0x9E) {
+    j2 = static_cast<unsigned char>(s2 - 0x20);
+  } else {
+    j2 = static_cast<unsigned char>(s2 - 0x7E);
+  }
+  return {j1, j2};
+}
 
 }  // namespace kaplo
