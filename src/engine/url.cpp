@@ -1,0 +1,237 @@
+#include "engine/url.h"
+
+#include <curl/curl.h>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+#include "text/fsname.h"
+#include "text/sjis.h"
+#include "text/strutil.h"
+
+namespace kaplo {
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+std::string ReplaceFirst(std::string_view text, std::string_view old_text,
+                         std::string_view new_text) {
+  return ReplaceFirstExact(text, old_text, new_text);
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view old_text,
+                       std::string_view new_text) {
+  return ReplaceAllExact(text, old_text, new_text);
+}
+
+bool Has(std::string_view text, std::string_view sub) { return ContainsAtBoundary(text, sub); }
+
+// The host prefixes removed in turn, each once, from the longest forms down.
+const std::vector<std::string>& WwwPrefixes() {
+  static const std::vector<std::string> prefixes = [] {
+    std::vector<std::string> p;
+    p.push_back("https://wwwz.");
+    for (int i = 19; i >= 1; --i) p.push_back("https://www" + std::to_string(i) + ".");
+    for (int i = 9; i >= 1; --i) p.push_back("https://www" + std::to_string(i) + "b.");
+    for (int i = 9; i >= 1; --i) p.push_back("https://www" + std::to_string(i) + "a.");
+    p.push_back("https://www.");
+    p.push_back("https://");
+    p.push_back("http://wwwz.");
+    for (int i = 19; i >= 1; --i) p.push_back("http://www" + std::to_string(i) + ".");
+    p.push_back("http://www.");
+    p.push_back("http://");
+    return p;
+  }();
+  return prefixes;
+}
+
+// Text after the first "/" of s, or all of s when it has none.
+std::string_view AfterFirstSlash(std::string_view s) {
+  const std::size_t slash = FindAtBoundary(s, "/");
+  return slash == npos ? s : s.substr(slash + 1);
+}
+
+std::string_view AfterLastSlash(std::string_view s) {
+  const std::size_t slash = s.rfind('/');
+  return slash == npos ? s : s.substr(slash + 1);
+}
+
+// The extension as a file name's: from the last "." after the last "/".
+std::string_view FileExtension(std::string_view name) {
+  const std::size_t dot = name.rfind('.');
+  const std::size_t slash = name.find_last_of("/\\");
+  if (dot == npos || (slash != npos && dot < slash)) return {};
+  return name.substr(dot);
+}
+
+struct CurlUrlDeleter {
+  void operator()(CURLU* u) const { curl_url_cleanup(u); }
+};
+
+std::string CurlResolve(const std::string& base, const std::string& ref) {
+  std::unique_ptr<CURLU, CurlUrlDeleter> u(curl_url());
+  if (!u) return ref;
+  const unsigned flags = CURLU_NON_SUPPORT_SCHEME | CURLU_ALLOW_SPACE;
+  CURLUcode rc = curl_url_set(u.get(), CURLUPART_URL, base.c_str(), flags);
+  if (rc == CURLUE_OK) rc = curl_url_set(u.get(), CURLUPART_URL, ref.c_str(), flags);
+  if (rc != CURLUE_OK) {
+    // An unusable base: the reference may still be absolute on its own.
+    u.reset(curl_url());
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, ref.c_str(), flags) != CURLUE_OK) return ref;
+  }
+  char* out = nullptr;
+  if (curl_url_get(u.get(), CURLUPART_URL, &out, 0) != CURLUE_OK || !out) return ref;
+  std::string result(out);
+  curl_free(out);
+  return result;
+}
+
+}  // namespace
+
+std::string StripSchemeAndWww(std::string_view url) {
+  std::string s(url);
+  for (const std::string& prefix : WwwPrefixes()) s = ReplaceFirst(s, prefix, "");
+  return s;
+}
+
+std::string UrlRoot(std::string_view url) {
+  if (!Has(url, "//")) return std::string(url);
+  const std::string t = ReplaceFirst(url, "//", "|");
+  const std::size_t slash = FindAtBoundary(t, "/");
+  if (slash == npos) return std::string(url) + "/";
+  return ReplaceAll(std::string_view(t).substr(0, slash + 1), "|", "//");
+}
+
+std::string UrlDirectory(std::string_view url) {
+  if (!Has(url, "//")) return {};
+  std::string t = ReplaceFirst(url, "//", "|");
+  const std::size_t slash = t.rfind('/');
+  if (slash != npos) t.resize(slash);
+  if (t.empty() || t.back() != '/') t += '/';
+  return ReplaceAll(t, "|", "//");
+}
+
+std::string UrlDirPath(std::string_view url) {
+  if (!Has(url, "//")) return std::string(url);
+  std::string s = StripSchemeAndWww(url);
+  const std::size_t last = s.rfind('/');
+  if (last == npos) {
+    s = std::string(url) + "/";
+  } else {
+    s.resize(last);
+  }
+  const std::size_t first = FindAtBoundary(s, "/");
+  if (first == npos || first + 1 == s.size()) return {};
+  return s.substr(first + 1);
+}
+
+std::string UrlPathAfterHost(std::string_view url) {
+  if (!Has(url, "//")) return std::string(url);
+  const std::string t = ReplaceFirst(StripSchemeAndWww(url), "//", "|");
+  return ReplaceAll(AfterFirstSlash(t), "|", "//");
+}
+
+std::string UrlFileName(std::string_view url) {
+  if (!Has(url, "//")) return std::string(url);
+  const std::string t = ReplaceFirst(StripSchemeAndWww(url), "//", "|");
+  return ReplaceAll(AfterLastSlash(t), "|", "//");
+}
+
+std::string UrlDepthPrefix(std::string_view url, std::string_view dummy_dir) {
+  if (!Has(url, "//")) return std::string(url);
+  std::string t = ReplaceFirst(url, "//", "|");
+  const std::size_t slash = FindAtBoundary(t, "/");
+  if (slash == npos) return {};
+  const std::string_view rest = std::string_view(t).substr(slash + 1);
+  if (!rest.empty() && rest.find('/') == npos) return {};  // a file straight below the host
+  if (!dummy_dir.empty()) t = ReplaceFirst(std::string(dummy_dir) + "/" + t, "//", "/");
+  std::size_t count = 0;
+  for (std::size_t i = 0; i + 1 < t.size(); ++i) count += t[i] == '/';
+  if (t.back() != '/' && count >= 2) --count;
+  std::string prefix;
+  for (std::size_t i = 0; i < count; ++i) prefix += "../";
+  return prefix;
+}
+
+std::string ReplaceUrlRoot(std::string_view url, std::string_view prefix) {
+  return ReplaceFirst(url, UrlRoot(url), prefix);
+}
+
+std::string CombineUrl(std::string_view base, std::string_view ref) {
+  // A reference that carries an absolute address after some prefix (a
+  // redirect parameter) resolves to that address.
+  const std::size_t http = FindAtBoundary(ref, "http");
+  if (http != npos && http >= 1) return std::string(ref.substr(http));
+  std::string r = Replace(ref, "\\/", "/");
+  r = Replace(r, "@.css", "");
+  std::string result = CurlResolve(std::string(base), r);
+  if (const std::size_t nul = result.find('\0'); nul != npos) result.resize(nul);
+  return result;
+}
+
+bool IsHttpUrl(std::string_view text) {
+  const std::string_view t = Trim(text);
+  return t.starts_with("http://") || t.starts_with("https://");
+}
+
+bool IsPageUrl(std::string_view url) {
+  const std::string u = LowerAscii(url);
+  if (!u.empty() && u.back() == '/') return true;
+  const std::size_t ss = FindAtBoundary(u, "//");
+  if (ss == npos) return false;
+  std::string rest = u.substr(ss + 2);
+  if (rest.empty()) return true;
+  if (const std::size_t slash = FindAtBoundary(rest, "/"); slash != npos) {
+    rest = ReplaceAll(std::string_view(rest).substr(slash + 1), "/", "\\");
+    if (FileExtension(rest).empty()) return false;
+  }
+  return Has(rest, ".htm") || Has(rest, ".php") || Has(rest, "http://") || Has(rest, "https://");
+}
+
+int ClassifyResource(std::string_view ref) {
+  const std::string r = LowerAscii(ref);
+  if (Has(r, " ")) return kOtherResource;
+  if (Has(r, ".htm") || Has(r, "mailto:") || Has(r, "type=")) return kOtherResource;
+  for (std::string_view ext : {".gif", ".jpg", ".jpeg", ".png", ".ico"}) {
+    if (Has(r, ext)) return kImageResource;
+  }
+  for (std::string_view p :
+       {".css", ".js", ".kss", ".rdf", ".xml", ".txt", ".rss", ".htc", ".php", "?", "=", "&"}) {
+    if (Has(r, p)) return kTextResource;
+  }
+  return kOtherResource;
+}
+
+void ExtractHostNames(std::string_view text, std::vector<std::string>& list) {
+  std::size_t at = FindAtBoundary(text, "http://");
+  if (at == npos) return;
+  list.clear();
+  while (at != npos) {
+    const std::size_t host = at + 7;
+    const std::size_t slash = FindAtBoundary(text, "/", host);
+    // A last address without a "/" after its host ends the list; looking
+    // for a "/" that never comes would loop forever.
+    if (slash == npos) return;
+    std::string name;
+    for (char c : text.substr(host, slash - host)) {
+      if (c != '\r' && c != '\n') name.push_back(c);
+    }
+    list.push_back(std::move(name));
+    text.remove_prefix(slash + 1);
+    at = FindAtBoundary(text, "http://");
+  }
+}
+
+std::string LoadTextFile(std::string_view file_name) {
+  if (file_name.empty()) return {};
+  std::ifstream in(FsPath(file_name), std::ios::binary);
+  if (!in) return {};
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bytes = Replace(bytes, "\r\r", "\n");
+  bytes = Replace(bytes, "\r\n", "\n");
+  bytes = Replace(bytes, "\r", "\n");
+  return Replace(bytes, "\n", "\r\n");
+}
+
+}  // namespace kaplo
