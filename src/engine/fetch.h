@@ -1,0 +1,69 @@
+// Retrieval: the narrow operations through which the engine reads the web.
+// No HTTP status is reported; callers judge by what came back.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kaplo {
+
+struct FetchLimits {
+  long connect_timeout_s = 15;
+  // A transfer slower than low_speed_bytes per second for low_speed_time_s is cut.
+  long low_speed_bytes = 1;
+  long low_speed_time_s = 30;
+  std::int64_t max_body_bytes = 256ll << 20;
+  long max_redirects = 15;
+};
+
+// What a HEAD probe saw of an address.
+struct ProbeReport {
+  bool ok = false;            // false: the address could not be checked
+  std::string final_url;      // after the redirects that were allowed
+  std::string status_line;    // "HTTP/1.1 200 OK"
+  std::vector<std::string> header_lines;
+  std::int64_t content_length = -1;     // -1 when not sent
+  std::optional<std::time_t> last_modified;
+};
+
+class Fetcher {
+ public:
+  virtual ~Fetcher() = default;
+  // The body with CR LF line ends; empty when nothing could be read.
+  virtual std::string FetchText(std::string_view url) = 0;
+  // Stores the body in file_name (a Shift_JIS path). True when a download
+  // was attempted; its outcome shows in whether the file is there.
+  virtual bool FetchToFile(std::string_view url, std::string_view file_name) = 0;
+  // As FetchToFile, but true only when the file exists afterwards and is not
+  // an HTML page (such a page is deleted).
+  virtual bool FetchResourceToFile(std::string_view url, std::string_view file_name,
+                                   int kind) = 0;
+  // HEAD request following redirects, except one to an address containing "404.htm".
+  virtual ProbeReport Probe(std::string_view url) = 0;
+};
+
+// libcurl behind the port; proxies come from the usual environment variables.
+class CurlFetcher : public Fetcher {
+ public:
+  explicit CurlFetcher(FetchLimits limits = {});
+  std::string FetchText(std::string_view url) override;
+  bool FetchToFile(std::string_view url, std::string_view file_name) override;
+  bool FetchResourceToFile(std::string_view url, std::string_view file_name, int kind) override;
+  ProbeReport Probe(std::string_view url) override;
+
+ private:
+  FetchLimits limits_;
+};
+
+// Opens a local file in the user's browser.
+class SystemBrowser {
+ public:
+  virtual ~SystemBrowser() = default;
+  virtual void OpenInSystemBrowser(std::string_view file_name) = 0;
+};
+
+}  // namespace kaplo
