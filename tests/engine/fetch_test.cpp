@@ -120,7 +120,9 @@ TEST_F(FetchTest, ProbeFollowsRedirectsExceptToNotFoundPages) {
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.final_url, server_.Url("/page.html"));
   EXPECT_EQ(r.status_line.rfind("HTTP/1.1 200", 0), 0u) << r.status_line;
-  EXPECT_EQ(r.content_length, 33);
+
+  r = f.Probe(server_.Url("/logo.gif"));
+  EXPECT_EQ(r.content_length, 8);
 
   r = f.Probe(server_.Url("/gone"));
   EXPECT_TRUE(r.ok);
