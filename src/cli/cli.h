@@ -23,6 +23,7 @@ struct Command {
 
 // Each group of commands lives in its own file and lists itself here.
 std::span<const Command> TextCommands();
+std::span<const Command> ViewCommands();
 
 // Runs the command named by args[0]; returns the exit status. Returns -1 when
 // args is empty (no command: the caller opens the window).

@@ -1,0 +1,114 @@
+#include "view/rtf_syntax.h"
+
+namespace kaplo {
+namespace {
+
+std::string_view CharsetWord(int charset) {
+  switch (charset) {
+    case 0: return "fcharset0";
+    case 1: return "fcharset1";
+    case 2: return "fcharset2";
+    case 128: return "fcharset128";
+    case 255: return "fcharset255";
+    default: return "";
+  }
+}
+
+std::string_view FamilyWord(int pitch_and_family) {
+  switch (pitch_and_family & 0xF0) {
+    case 0x00: return "fdontcare";
+    case 0x10: return "froman";
+    case 0x20: return "fswiss";
+    case 0x30: return "fmodern";
+    case 0x40: return "fscript";
+    case 0x50: return "fdecorative";
+    default: return "froman";
+  }
+}
+
+void AppendDecimal(std::string& out, int n) {
+  char buf[16];
+  char* end = buf + sizeof buf;
+  char* p = end;
+  const bool negative = n < 0;
+  unsigned v = negative ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
+  do {
+    *--p = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  if (negative) *--p = '-';
+  out.append(p, end);
+}
+
+}  // namespace
+
+TRtfSyntax::TRtfSyntax() {
+  code_page_ = 1252;
+  const RtfFont courier{"Courier New", 0, 0x30};
+  SetFonts(std::span<const RtfFont>(&courier, 1));
+  header_ = "{\\rtf1\\ansi\\ansicpg" + std::to_string(code_page_) + "\\deff0\\deftab720{\\fonttbl";
+  font_table_end_ = "}\r\n";
+  document_defaults_ = "\\deflang1033\\pard\\plain\\f0\\fs20";
+}
+
+void TRtfSyntax::PrepareToken(std::string&) {}
+
+void TRtfSyntax::FormatToken(int kind, std::string_view token, std::string& piece) {
+  piece.assign("\\cf");
+  AppendDecimal(piece, kind);
+  piece.push_back(' ');
+  piece.append(token);
+}
+
+void TRtfSyntax::Next() {}
+bool TRtfSyntax::AtEnd() { return true; }
+std::string_view TRtfSyntax::GetToken() { return {}; }
+int TRtfSyntax::GetTokenKind() { return 0; }
+void TRtfSyntax::SetLine(std::string_view, int) {}
+void TRtfSyntax::SetText(std::string_view text) { SetLine(text, 1); }
+void TRtfSyntax::SetAlternateColors() {}
+
+RtfColor TRtfSyntax::ResolveSystemColor(RtfColor) { return 0; }
+
+std::string TRtfSyntax::ColorToRtf(RtfColor color) {
+  const RtfColor rgb = color < 0 ? ResolveSystemColor(color) : color;
+  std::string entry = "\\red";
+  AppendDecimal(entry, rgb & 0xFF);
+  entry += "\\green";
+  AppendDecimal(entry, (rgb >> 8) & 0xFF);
+  entry += "\\blue";
+  AppendDecimal(entry, (rgb >> 16) & 0xFF);
+  entry += ';';
+  return entry;
+}
+
+void TRtfSyntax::SetColors(std::span<const RtfColor> colors) {
+  color_table_ = "{\\colortbl\\red0\\green0\\blue0;";
+  for (RtfColor c : colors) color_table_ += ColorToRtf(c);
+  color_table_ += "}\r\n";
+}
+
+void TRtfSyntax::SetFonts(std::span<const RtfFont> fonts) {
+  font_table_.clear();
+  for (std::size_t n = 0; n < fonts.size(); ++n) {
+    font_table_ += "{\\f";
+    AppendDecimal(font_table_, static_cast<int>(n));
+    font_table_ += '\\';
+    font_table_ += FamilyWord(fonts[n].pitch_and_family);
+    font_table_ += '\\';
+    font_table_ += CharsetWord(fonts[n].charset);
+    font_table_ += ' ';
+    font_table_ += fonts[n].name;
+    font_table_ += ";}";
+  }
+}
+
+void TRtfSyntax::SaveToStream(std::string& out) { Convert(*this, out); }
+
+std::string TRtfSyntax::AsRtf() {
+  std::string out;
+  SaveToStream(out);
+  return out;
+}
+
+}  // namespace kaplo

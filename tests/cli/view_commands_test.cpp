@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "text/sjis_literal.h"
+
+namespace {
+
+struct Result {
+  std::string out;
+  int status;
+};
+
+// Runs kaplo with args (already shell-quoted), feeding input on stdin.
+Result Kaplo(const std::string& args, const std::string& input = "") {
+  char in_path[] = "/tmp/kaplo_view_cli_XXXXXX";
+  const int fd = mkstemp(in_path);
+  EXPECT_GE(fd, 0);
+  EXPECT_EQ(write(fd, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+  close(fd);
+  const std::string cmd = std::string(KAPLO_BIN) + " " + args + " < " + in_path + " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  Result r;
+  char buf[4096];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int status = pclose(p);
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  unlink(in_path);
+  return r;
+}
+
+TEST(ViewCommandsTest, Rtf) {
+  Result r = Kaplo("rtf", "<a href=x>");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.substr(r.out.find("\\f0 \\cf")),
+            "\\f0 \\cf7 <\\cf4 a\\cf5  \\cf3 href\\cf7 =\\cf10 x\\cf7 >\\par }");
+  r = Kaplo("rtf --alt", "x");
+  EXPECT_NE(r.out.find("{\\colortbl\\red0\\green0\\blue0;\\red0\\green128\\blue0;\\red128\\green0\\blue0;"
+                       "\\red0\\green0\\blue0;"),
+            std::string::npos);
+  EXPECT_EQ(Kaplo("rtf extra").status, 2);
+}
+
+TEST(ViewCommandsTest, Colours) {
+  const std::string sheet = "h1,\r\nh2 { color:#c00 }\r\nbody{color:#333;background:#C00}";
+  Result r = Kaplo("colours", sheet);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "#c00         h1,  h2\n#333         body\n#C00         body\n");
+  r = Kaplo("colours --sorted", sheet);
+  EXPECT_EQ(r.out, "#333        \n#c00        \n");
+  EXPECT_EQ(Kaplo("colours --bogus").status, 2);
+}
+
+TEST(ViewCommandsTest, Keywords) {
+  char path[] = "/tmp/kaplo_view_kw_XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const std::string text = "ab x\r\n" + kaplo::SJ<"日本">() + " ab\r\n";
+  ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+  close(fd);
+  // The keywords come from the terminal in UTF-8.
+  Result r = Kaplo(std::string("keywords 'zz 日本　ab' ") + path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "2\t   2/01\n3\t   1/01\n3\t   2/06\n");
+  EXPECT_EQ(Kaplo("keywords onlyone").status, 2);
+  EXPECT_EQ(Kaplo("keywords a /nonexistent/file").status, 1);
+  unlink(path);
+}
+
+}  // namespace
