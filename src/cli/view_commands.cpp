@@ -1,8 +1,6 @@
 // Source view commands: syntax colouring to RTF, colour lists and keyword
 // search, on Shift_JIS texts as the views hold them.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "cli/cli.h"
@@ -13,6 +11,17 @@
 
 namespace kaplo::cli {
 namespace {
+
+bool ReadFile(const std::string& path, std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  char buf[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
+}
 
 int Rtf(std::span<const std::string> argv) {
   Args args(argv);
@@ -42,12 +51,11 @@ int Colours(std::span<const std::string> argv) {
 int Keywords(std::span<const std::string> argv) {
   Args args(argv);
   const std::vector<std::string> pos = args.Positionals(2, 2);
-  std::ifstream in(pos[1], std::ios::binary);
-  if (!in) {
+  std::string text;
+  if (!ReadFile(pos[1], text)) {
     std::fprintf(stderr, "kaplo keywords: cannot read %s\n", pos[1].c_str());
     return 1;
   }
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   const std::vector<std::string> keywords = EdictScan(Utf8ToShiftJIS(pos[0]));
   const std::vector<KeywordHit> hits = FindKeywords(text, keywords);
   const std::vector<std::string> entries = ResultEntries(text, hits);

@@ -1,5 +1,9 @@
 #include "view/html_rtf.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 namespace kaplo {
 
 THtmlRtf::THtmlRtf() { SetColors(kHtmlDefaultPalette); }
@@ -26,7 +30,49 @@ void THtmlRtf::SetLine(std::string_view text, int line_number) {
   tokenizer_.SetText(text);
 }
 
-void THtmlRtf::SaveToStream(std::string& out) { Convert(*this, out); }
+namespace {
+
+constexpr std::array<bool, 256> kEscaped = [] {
+  std::array<bool, 256> set{};
+  set['\\'] = set['{'] = set['}'] = true;
+  return set;
+}();
+
+}  // namespace
+
+// Writes straight into out what PrepareToken and FormatToken would make of
+// each token: the colour tests give the same answer on the raw token, and
+// the escapes are added while copying.
+void THtmlRtf::SaveToStream(std::string& out) {
+  WriteDocumentStart(out);
+  std::size_t used = out.size();
+  for (; !tokenizer_.AtEnd(); tokenizer_.Next()) {
+    const std::string_view token = tokenizer_.Token();
+    // "\par \cf" + two digits + blank, and every byte possibly escaped.
+    const std::size_t need = 16 + 2 * token.size();
+    if (out.size() - used < need) out.resize(std::max(out.size() * 2, used + need));
+    char* w = out.data() + used;
+    if ((token.size() == 2 && token[0] == '\r' && token[1] == '\n') ||
+        (token.size() == 1 && token[0] == '\r')) {
+      std::memcpy(w, "\\par ", 5);
+      w += 5;
+    }
+    const int color = HtmlDisplayColorIndex(tokenizer_.ColorIndex(), token);
+    *w++ = '\\';
+    *w++ = 'c';
+    *w++ = 'f';
+    if (color >= 10) *w++ = static_cast<char>('0' + color / 10);
+    *w++ = static_cast<char>('0' + color % 10);
+    *w++ = ' ';
+    for (const char c : token) {
+      if (kEscaped[static_cast<unsigned char>(c)]) *w++ = '\\';
+      *w++ = c;
+    }
+    used = static_cast<std::size_t>(w - out.data());
+  }
+  out.resize(used);
+  WriteDocumentEnd(out);
+}
 
 void THtmlRtf::SetAlternateColors() { SetColors(kHtmlAlternatePalette); }
 

@@ -160,20 +160,7 @@ constexpr auto kEndsQuoted =
 constexpr auto kEndsBlockLine =
     ByteSet([](unsigned char b) { return b == 0 || b == '\n' || b == '\r' || b == '>'; });
 
-constexpr int kKindColor[12] = {11, 1, 2, 3, 4, 11, 5, 6, 7, 8, 9, 10};
-
 }  // namespace
-
-int HtmlKindColorIndex(HtmlTokenKind kind) { return kKindColor[static_cast<int>(kind)]; }
-
-int HtmlDisplayColorIndex(int color_index, std::string_view token) {
-  int color = color_index;
-  std::size_t i = 0;
-  while (i < token.size() && static_cast<unsigned char>(token[i]) <= 32) ++i;
-  if (token.size() - i >= 2 && token[i] == '/' && token[i + 1] == '/') color = 2;
-  if (color_index == 10 && !token.empty() && token[0] == '"') color = 6;
-  return color;
-}
 
 void HtmlTokenizer::SetText(std::string_view text) {
   text_ = text;
@@ -374,6 +361,7 @@ void HtmlTokenizer::ContentRule() {
 
 std::vector<HtmlColorSpan> HtmlColorSpans(std::string_view text) {
   std::vector<HtmlColorSpan> spans;
+  spans.reserve(text.size() / 4);
   HtmlTokenizer t;
   for (t.SetText(text); !t.AtEnd(); t.Next()) {
     if (t.TokenLength() == 0) continue;

@@ -40,12 +40,22 @@ enum class HtmlScanState : std::uint8_t {
 };
 
 // Colour-table entry of a kind (entry 0 is black; the palette starts at 1).
-int HtmlKindColorIndex(HtmlTokenKind kind);
+inline int HtmlKindColorIndex(HtmlTokenKind kind) {
+  constexpr int kColor[12] = {11, 1, 2, 3, 4, 11, 5, 6, 7, 8, 9, 10};
+  return kColor[static_cast<int>(kind)];
+}
 
 // The colour a token is finally drawn with: a token that starts with "//"
 // after its blanks is drawn as a comment, and a value in quotes as a quoted
 // string, whatever kind the scan gave it.
-int HtmlDisplayColorIndex(int color_index, std::string_view token);
+inline int HtmlDisplayColorIndex(int color_index, std::string_view token) {
+  int color = color_index;
+  std::size_t i = 0;
+  while (i < token.size() && static_cast<unsigned char>(token[i]) <= 32) ++i;
+  if (token.size() - i >= 2 && token[i] == '/' && token[i + 1] == '/') color = 2;
+  if (color_index == 10 && !token.empty() && token[0] == '"') color = 6;
+  return color;
+}
 
 // The entity list, in the order the content scan compares it (ASCII case
 // ignored), and the tag keyword list (both forms of the closing-tag names).

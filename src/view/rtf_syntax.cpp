@@ -54,8 +54,13 @@ TRtfSyntax::TRtfSyntax() {
 void TRtfSyntax::PrepareToken(std::string&) {}
 
 void TRtfSyntax::FormatToken(int kind, std::string_view token, std::string& piece) {
-  piece.assign("\\cf");
-  AppendDecimal(piece, kind);
+  piece.clear();
+  piece.append("\\cf", 3);
+  if (kind >= 0 && kind < 10) {
+    piece.push_back(static_cast<char>('0' + kind));
+  } else {
+    AppendDecimal(piece, kind);
+  }
   piece.push_back(' ');
   piece.append(token);
 }
@@ -103,7 +108,33 @@ void TRtfSyntax::SetFonts(std::span<const RtfFont> fonts) {
   }
 }
 
-void TRtfSyntax::SaveToStream(std::string& out) { Convert(*this, out); }
+void TRtfSyntax::WriteDocumentStart(std::string& out) const {
+  out += header_;
+  out += font_table_;
+  out += font_table_end_;
+  out += color_table_;
+  out += document_defaults_;
+  out += "\\f0 ";
+}
+
+void TRtfSyntax::WriteDocumentEnd(std::string& out) { out += "\\par }"; }
+
+void TRtfSyntax::SaveToStream(std::string& out) { SaveThroughHooks(out); }
+
+void TRtfSyntax::SaveThroughHooks(std::string& out) {
+  WriteDocumentStart(out);
+  std::string token, piece;
+  while (!AtEnd()) {
+    token.assign(GetToken());
+    const int kind = GetTokenKind();
+    PrepareToken(token);
+    FormatToken(kind, token, piece);
+    if (token == "\r\n" || token == "\r") out += "\\par ";
+    out += piece;
+    Next();
+  }
+  WriteDocumentEnd(out);
+}
 
 std::string TRtfSyntax::AsRtf() {
   std::string out;

@@ -46,6 +46,9 @@ class TRtfSyntax {
   virtual void SetColors(std::span<const RtfColor> colors);
   // Appends the whole document to out.
   virtual void SaveToStream(std::string& out);
+  // The conversion loop through the hooks above, token by token; what
+  // SaveToStream does unless a subclass writes the same bytes faster.
+  void SaveThroughHooks(std::string& out);
   virtual std::string AsRtf();
   virtual void SetAlternateColors();
 
@@ -55,11 +58,10 @@ class TRtfSyntax {
  protected:
   // A system colour's current RGB value; none is known to the core, so black.
   virtual RtfColor ResolveSystemColor(RtfColor color);
-
-  // The conversion loop, typed on the most derived class so that a final
-  // subclass gets its calls inlined.
-  template <typename Self>
-  static void Convert(Self& self, std::string& out);
+  // The framing around the tokens: everything before the first token, and
+  // the end of the document.
+  void WriteDocumentStart(std::string& out) const;
+  static void WriteDocumentEnd(std::string& out);
 
  private:
   std::string header_;
@@ -69,27 +71,5 @@ class TRtfSyntax {
   std::string font_table_;
   int code_page_ = 1252;
 };
-
-template <typename Self>
-void TRtfSyntax::Convert(Self& self, std::string& out) {
-  const TRtfSyntax& frame = self;
-  out += frame.header_;
-  out += frame.font_table_;
-  out += frame.font_table_end_;
-  out += frame.color_table_;
-  out += frame.document_defaults_;
-  out += "\\f0 ";
-  std::string token, piece;
-  while (!self.AtEnd()) {
-    token.assign(self.GetToken());
-    const int kind = self.GetTokenKind();
-    self.PrepareToken(token);
-    self.FormatToken(kind, token, piece);
-    if (token == "\r\n" || token == "\r") out += "\\par ";
-    out += piece;
-    self.Next();
-  }
-  out += "\\par }";
-}
 
 }  // namespace kaplo

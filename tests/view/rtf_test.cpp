@@ -94,6 +94,24 @@ TEST(HtmlRtfTest, BodiesOfSmallTexts) {
   EXPECT_EQ(Body("<a &b>"), "\\cf7 <\\cf4 a\\cf5  \\cf5 \\cf8 &b>");
 }
 
+// The fast writer and the token-by-token loop through the hooks agree.
+TEST(HtmlRtfTest, SaveToStreamMatchesTheHooks) {
+  const std::string texts[] = {
+      "<p class=\"c\">A &amp; B<!-- x -->\r\n</p>\r",
+      "<script>\n  // {x} \\ \"//q\"\r\n<a b=//c d=\"//e\">&lt;&gt;<?x>",
+      std::string("<%a\r\n%>\0{}\x95\\", 12),
+  };
+  for (const std::string& text : texts) {
+    THtmlRtf fast, hooks;
+    fast.SetText(text);
+    hooks.SetText(text);
+    std::string a, b;
+    fast.SaveToStream(a);
+    hooks.SaveThroughHooks(b);
+    EXPECT_EQ(a, b) << text;
+  }
+}
+
 TEST(HtmlRtfTest, AlternatePalette) {
   THtmlRtf rtf;
   rtf.SetAlternateColors();
