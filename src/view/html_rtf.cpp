@@ -5,17 +5,27 @@
 #include <cstring>
 
 namespace kaplo {
+namespace {
+
+// The bytes RTF escapes with a backslash.
+constexpr std::array<bool, 256> kEscaped = [] {
+  std::array<bool, 256> set{};
+  set['\\'] = set['{'] = set['}'] = true;
+  return set;
+}();
+
+}  // namespace
 
 THtmlRtf::THtmlRtf() { SetColors(kHtmlDefaultPalette); }
 
 void THtmlRtf::PrepareToken(std::string& token) {
   std::size_t specials = 0;
-  for (char c : token) specials += (c == '\\' || c == '{' || c == '}');
+  for (char c : token) specials += kEscaped[static_cast<unsigned char>(c)];
   if (specials == 0) return;
   std::string escaped;
   escaped.reserve(token.size() + specials);
   for (char c : token) {
-    if (c == '\\' || c == '{' || c == '}') escaped.push_back('\\');
+    if (kEscaped[static_cast<unsigned char>(c)]) escaped.push_back('\\');
     escaped.push_back(c);
   }
   token.swap(escaped);
@@ -29,16 +39,6 @@ void THtmlRtf::SetLine(std::string_view text, int line_number) {
   line_number_ = line_number;
   tokenizer_.SetText(text);
 }
-
-namespace {
-
-constexpr std::array<bool, 256> kEscaped = [] {
-  std::array<bool, 256> set{};
-  set['\\'] = set['{'] = set['}'] = true;
-  return set;
-}();
-
-}  // namespace
 
 // Writes straight into out what PrepareToken and FormatToken would make of
 // each token: the colour tests give the same answer on the raw token, and
