@@ -201,7 +201,6 @@ std::string JisToShiftJIS(std::string_view text) {
   const std::size_t n = text.size();
   Out out(n);  // never longer than the input
   char* o = out.begin();
-  char* end = out.end();
   bool dbl = false;
   std::size_t p = 0;
   while (p < n) {
@@ -233,7 +232,6 @@ std::string JisToShiftJISSimple(std::string_view text) {
   const std::size_t n = text.size();
   Out out(n);
   char* o = out.begin();
-  char* end = out.end();
   bool dbl = false;
   std::size_t p = 0;
   while (p < n) {

@@ -85,6 +85,10 @@ std::size_t FindAtBoundary(std::string_view text, std::string_view sub, std::siz
   return FindBoundaryIn(text, sub, walker.NextBoundary(from), walker);
 }
 
+std::size_t BoundaryFinder::Find(std::string_view sub, std::size_t from) {
+  return FindBoundaryIn(text_, sub, walker_.NextBoundary(from), walker_);
+}
+
 bool ContainsAtBoundary(std::string_view text, std::string_view sub) {
   return FindAtBoundary(text, sub) != std::string_view::npos;
 }

@@ -50,6 +50,19 @@ std::string UpperAscii(std::string_view text);
 std::size_t FindAtBoundary(std::string_view text, std::string_view sub, std::size_t from = 0);
 bool ContainsAtBoundary(std::string_view text, std::string_view sub);
 
+// Repeated boundary searches in one text from non-decreasing positions: the
+// boundaries are walked once in total instead of from the start each time.
+class BoundaryFinder {
+ public:
+  explicit BoundaryFinder(std::string_view text) : text_(text), walker_(text) {}
+  // As FindAtBoundary(text, sub, from).
+  std::size_t Find(std::string_view sub, std::size_t from);
+
+ private:
+  std::string_view text_;
+  SjisBoundary walker_;
+};
+
 // Replace(text, old, new): every occurrence of old, left to right, without
 // overlap and without rescanning inserted text; ASCII letters compared
 // case-insensitively; matches start on character boundaries only.
