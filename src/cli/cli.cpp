@@ -10,7 +10,9 @@ namespace {
 // Every group of commands, in the order --help lists them.
 std::vector<std::span<const Command>> Groups() {
   return {
+      DownloadCommands(),
       TextCommands(),
+      WebCommands(),
       ViewCommands(),
   };
 }
@@ -42,8 +44,15 @@ void PrintHelp() {
 
 }  // namespace
 
-int Run(std::span<const std::string> args) {
+namespace {
+Services g_services;
+}  // namespace
+
+const Services& CurrentServices() { return g_services; }
+
+int Run(std::span<const std::string> args, const Services& services) {
   if (args.empty()) return -1;
+  g_services = services;
   const std::string& name = args[0];
   if (name == "--help" || name == "-h" || name == "help") {
     PrintHelp();

@@ -1,11 +1,15 @@
 // The headless commands of the kaplo program.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "engine/ports.h"
 
 namespace kaplo::cli {
 
@@ -23,11 +27,20 @@ struct Command {
 
 // Each group of commands lives in its own file and lists itself here.
 std::span<const Command> TextCommands();
+std::span<const Command> WebCommands();
 std::span<const Command> ViewCommands();
+std::span<const Command> DownloadCommands();
+
+// What the program offers commands beyond the core: a rendering browser page
+// for --render, which needs Qt and so comes from the program itself.
+struct Services {
+  std::function<std::unique_ptr<BrowserPort>()> make_browser;
+};
+const Services& CurrentServices();
 
 // Runs the command named by args[0]; returns the exit status. Returns -1 when
 // args is empty (no command: the caller opens the window).
-int Run(std::span<const std::string> args);
+int Run(std::span<const std::string> args, const Services& services = {});
 
 // Helpers for commands.
 std::string ReadAllStdin();

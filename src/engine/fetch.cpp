@@ -1,4 +1,5 @@
 #include "engine/fetch.h"
+#include "engine/fetch_internal.h"
 
 #include <curl/curl.h>
 
@@ -19,10 +20,14 @@ namespace {
 constexpr const char* kTextAgent = "MyApp";
 constexpr const char* kProbeAgent = "Mozilla/3.0 (compatible; KAPLO probe)";
 
+}  // namespace
+
 void GlobalInit() {
   static std::once_flag once;
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
+
+namespace {
 
 struct CurlDeleter {
   void operator()(CURL* c) const { curl_easy_cleanup(c); }
@@ -49,54 +54,35 @@ Easy MakeEasy(std::string_view url, const FetchLimits& limits, const char* agent
 
 struct Sink {
   std::string* text = nullptr;
-  std::FILE* file = nullptr;
-  std::int64_t received = 0;
   std::int64_t cap = 0;
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* sink = static_cast<Sink*>(user);
   const size_t n = size * count;
-  sink->received += static_cast<std::int64_t>(n);
-  // A server that sends no length can still not fill the disk or memory.
-  if (sink->received > sink->cap) return 0;
-  if (sink->text) sink->text->append(data, n);
-  if (sink->file && std::fwrite(data, 1, n, sink->file) != n) return 0;
+  // A server that sends no length can still not fill the memory.
+  if (static_cast<std::int64_t>(sink->text->size() + n) > sink->cap) return 0;
+  sink->text->append(data, n);
   return n;
-}
-
-// Runs a GET following redirects into sink; true when the transfer completed.
-bool Get(std::string_view url, const FetchLimits& limits, Sink& sink) {
-  if (url.empty()) return false;
-  Easy h = MakeEasy(url, limits, kTextAgent);
-  if (!h) return false;
-  sink.cap = limits.max_body_bytes;
-  curl_easy_setopt(h.get(), CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h.get(), CURLOPT_MAXREDIRS, limits.max_redirects);
-  curl_easy_setopt(h.get(), CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(h.get(), CURLOPT_WRITEDATA, &sink);
-  return curl_easy_perform(h.get()) == CURLE_OK;
 }
 
 bool HasHttpScheme(std::string_view url) {
   return ContainsAtBoundary(url, "http://") || ContainsAtBoundary(url, "https://");
 }
 
-// Downloads into a temporary name beside the target and renames it when the
-// transfer completed, so a cut transfer never leaves half a file behind.
-bool DownloadToFile(std::string_view url, std::string_view file_name, const FetchLimits& limits) {
+// Writes a temporary name beside the target and renames it when complete,
+// so a failed write never leaves half a file behind.
+bool WriteFile(std::string_view file_name, const std::string& body) {
   namespace fs = std::filesystem;
   const fs::path target = FsPath(file_name);
   fs::path temp = target;
   temp += ".kaplo-part";
   std::FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return false;
-  Sink sink;
-  sink.file = f;
-  const bool ok = Get(url, limits, sink);
+  const bool written = std::fwrite(body.data(), 1, body.size(), f) == body.size();
   const bool closed = std::fclose(f) == 0;
   std::error_code ec;
-  if (ok && closed) {
+  if (written && closed) {
     fs::rename(temp, target, ec);
     if (!ec) return true;
   }
@@ -116,28 +102,58 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
+CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string* body) {
+  Easy h = MakeEasy(url, limits, kTextAgent);
+  if (!h) return nullptr;
+  // The sink lives as long as the handle: freed by FreeGetHandle.
+  auto* sink = new Sink{body, limits.max_body_bytes};
+  curl_easy_setopt(h.get(), CURLOPT_PRIVATE, sink);
+  curl_easy_setopt(h.get(), CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h.get(), CURLOPT_MAXREDIRS, limits.max_redirects);
+  curl_easy_setopt(h.get(), CURLOPT_WRITEFUNCTION, OnBody);
+  curl_easy_setopt(h.get(), CURLOPT_WRITEDATA, sink);
+  return h.release();
+}
 
-std::string CurlFetcher::FetchText(std::string_view url) {
-  std::string body;
-  Sink sink;
-  sink.text = &body;
-  if (!Get(url, limits_, sink)) return {};
-  std::string s = Replace(body, "\r\n", "\n");
+void FreeGetHandle(CURL* handle) {
+  if (!handle) return;
+  char* sink = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_PRIVATE, &sink);
+  delete reinterpret_cast<Sink*>(sink);
+  curl_easy_cleanup(handle);
+}
+
+Response CurlGet(std::string_view url, const FetchLimits& limits) {
+  Response r;
+  if (url.empty()) return r;
+  CURL* h = NewGetHandle(url, limits, &r.body);
+  if (!h) return r;
+  r.complete = curl_easy_perform(h) == CURLE_OK;
+  FreeGetHandle(h);
+  if (!r.complete) r.body.clear();
+  return r;
+}
+
+std::string ResponseFetcher::FetchText(std::string_view url) {
+  const Response r = Get(url);
+  if (!r.complete) return {};
+  std::string s = Replace(r.body, "\r\n", "\n");
   s = Replace(s, "\r", "\n");
   return Replace(s, "\n", "\r\n");
 }
 
-bool CurlFetcher::FetchToFile(std::string_view url, std::string_view file_name) {
+bool ResponseFetcher::FetchToFile(std::string_view url, std::string_view file_name) {
   if (url.empty() || file_name.empty() || url == file_name || !HasHttpScheme(url)) return false;
-  DownloadToFile(url, file_name, limits_);
+  const Response r = Get(url);
+  if (r.complete) WriteFile(file_name, r.body);
   return true;
 }
 
-bool CurlFetcher::FetchResourceToFile(std::string_view url, std::string_view file_name,
-                                      int /*kind*/) {
+bool ResponseFetcher::FetchResourceToFile(std::string_view url, std::string_view file_name,
+                                          int /*kind*/) {
   if (!HasHttpScheme(url) || file_name.empty()) return false;
-  if (!DownloadToFile(url, file_name, limits_)) return false;
+  const Response r = Get(url);
+  if (!r.complete || !WriteFile(file_name, r.body)) return false;
   std::error_code ec;
   const auto path = FsPath(file_name);
   if (!std::filesystem::exists(path, ec)) return false;
@@ -148,6 +164,10 @@ bool CurlFetcher::FetchResourceToFile(std::string_view url, std::string_view fil
   }
   return true;
 }
+
+CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
+
+Response CurlFetcher::Get(std::string_view url) { return CurlGet(url, limits_); }
 
 ProbeReport CurlFetcher::Probe(std::string_view url) {
   ProbeReport report;

@@ -44,20 +44,48 @@ class Fetcher {
                                    int kind) = 0;
   // HEAD request following redirects, except one to an address containing "404.htm".
   virtual ProbeReport Probe(std::string_view url) = 0;
+
+  // Hints for fetchers that work ahead: these addresses will be asked for
+  // soon, in this order. The answers must not change by it.
+  virtual void Prefetch(const std::vector<std::string>& urls) {}
+  // The job was stopped: nothing more needs to be fetched ahead.
+  virtual void CancelPrefetch() {}
+  // A new job starts: responses kept for the last one are forgotten.
+  virtual void StartJob() {}
 };
 
-// libcurl behind the port; proxies come from the usual environment variables.
-class CurlFetcher : public Fetcher {
+// A whole response: complete is false when the transfer failed or was cut.
+struct Response {
+  bool complete = false;
+  std::string body;
+};
+
+// The three fetch operations over one way of getting a response.
+class ResponseFetcher : public Fetcher {
  public:
-  explicit CurlFetcher(FetchLimits limits = {});
   std::string FetchText(std::string_view url) override;
   bool FetchToFile(std::string_view url, std::string_view file_name) override;
   bool FetchResourceToFile(std::string_view url, std::string_view file_name, int kind) override;
+
+ protected:
+  virtual Response Get(std::string_view url) = 0;
+};
+
+// libcurl, one request at a time; proxies come from the usual environment variables.
+class CurlFetcher : public ResponseFetcher {
+ public:
+  explicit CurlFetcher(FetchLimits limits = {});
   ProbeReport Probe(std::string_view url) override;
+
+ protected:
+  Response Get(std::string_view url) override;
 
  private:
   FetchLimits limits_;
 };
+
+// One GET into memory, following redirects, with the limits applied.
+Response CurlGet(std::string_view url, const FetchLimits& limits);
 
 // Opens a local file in the user's browser.
 class SystemBrowser {

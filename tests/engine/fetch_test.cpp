@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "engine/http_server_support.h"
+#include "engine/parallel_fetch.h"
 #include "engine/url.h"
 
 namespace kaplo {
@@ -16,7 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FetchTest : public ::testing::Test {
+// Every test runs with the one-at-a-time fetcher and the parallel one.
+class FetchTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("kaplo-fetch-" + std::to_string(::getpid()));
@@ -59,14 +61,19 @@ class FetchTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
   std::string File(const std::string& name) { return (dir_ / name).string(); }
+  std::unique_ptr<Fetcher> Make(FetchLimits limits = {}) {
+    if (GetParam()) return std::make_unique<ParallelFetcher>(limits, 8, 4);
+    return std::make_unique<CurlFetcher>(limits);
+  }
 
   test::LocalServer server_;
   fs::path dir_;
   std::atomic<bool> stop_{false};
 };
 
-TEST_F(FetchTest, TextWithCrLfLineEnds) {
-  CurlFetcher f;
+TEST_P(FetchTest, TextWithCrLfLineEnds) {
+  auto fp = Make();
+  Fetcher& f = *fp;
   EXPECT_EQ(f.FetchText(server_.Url("/page.html")), "<html>\r\nline1\r\nline2\r\nline3</html>");
   EXPECT_EQ(f.FetchText(server_.Url("/moved")), "<html>\r\nline1\r\nline2\r\nline3</html>");
   // An error page comes back like any other text; a NUL is kept.
@@ -76,8 +83,9 @@ TEST_F(FetchTest, TextWithCrLfLineEnds) {
   EXPECT_EQ(f.FetchText(""), "");
 }
 
-TEST_F(FetchTest, FilesAndCheckedResources) {
-  CurlFetcher f;
+TEST_P(FetchTest, FilesAndCheckedResources) {
+  auto fp = Make();
+  Fetcher& f = *fp;
   EXPECT_TRUE(f.FetchToFile(server_.Url("/page.html"), File("p.html")));
   EXPECT_EQ(LoadTextFile(File("p.html")), "<html>\r\nline1\r\nline2\r\nline3</html>");
   EXPECT_FALSE(f.FetchToFile(File("x"), File("x")));
@@ -93,18 +101,20 @@ TEST_F(FetchTest, FilesAndCheckedResources) {
   EXPECT_FALSE(fs::exists(dir_ / "pw"));
 }
 
-TEST_F(FetchTest, ShiftJisFileNamesAreUtf8OnDisk) {
-  CurlFetcher f;
+TEST_P(FetchTest, ShiftJisFileNamesAreUtf8OnDisk) {
+  auto fp = Make();
+  Fetcher& f = *fp;
   const std::string sjis_name = File("") + "\x93\xfa\x96\x7b.gif";  // 日本.gif
   EXPECT_TRUE(f.FetchResourceToFile(server_.Url("/logo.gif"), sjis_name, 0));
   EXPECT_TRUE(fs::exists(dir_ / "日本.gif"));
 }
 
-TEST_F(FetchTest, LimitsEndStalledAndOversizedTransfers) {
+TEST_P(FetchTest, LimitsEndStalledAndOversizedTransfers) {
   FetchLimits limits;
   limits.low_speed_time_s = 1;  // cut after one second without progress
   limits.max_body_bytes = 1024;
-  CurlFetcher f(limits);
+  auto fp = Make(limits);
+  Fetcher& f = *fp;
   EXPECT_EQ(f.FetchText(server_.Url("/stall")), "");
   EXPECT_FALSE(f.FetchResourceToFile(server_.Url("/stall"), File("s.gif"), 0));
   EXPECT_FALSE(fs::exists(dir_ / "s.gif"));
@@ -114,8 +124,9 @@ TEST_F(FetchTest, LimitsEndStalledAndOversizedTransfers) {
   EXPECT_TRUE(fs::is_empty(dir_)) << "no partial file is left behind";
 }
 
-TEST_F(FetchTest, ProbeFollowsRedirectsExceptToNotFoundPages) {
-  CurlFetcher f;
+TEST_P(FetchTest, ProbeFollowsRedirectsExceptToNotFoundPages) {
+  auto fp = Make();
+  Fetcher& f = *fp;
   ProbeReport r = f.Probe(server_.Url("/moved"));
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.final_url, server_.Url("/page.html"));
@@ -131,6 +142,9 @@ TEST_F(FetchTest, ProbeFollowsRedirectsExceptToNotFoundPages) {
 
   EXPECT_FALSE(f.Probe("http://127.0.0.1:1/").ok);
 }
+
+INSTANTIATE_TEST_SUITE_P(Fetchers, FetchTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Parallel" : "Serial"; });
 
 }  // namespace
 }  // namespace kaplo

@@ -1,0 +1,174 @@
+// kaplo download: one whole job without a window.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+#include "cli/cli.h"
+#include "engine/engine.h"
+#include "engine/fetch.h"
+#include "text/convert.h"
+
+namespace kaplo::cli {
+namespace {
+
+std::string ToTerminal(std::string_view sjis) { return ShiftJISToUtf8(sjis); }
+
+std::string FromTerminal(const std::string& utf8) {
+  std::string s = Utf8ToShiftJIS(utf8);
+  return s.empty() ? utf8 : s;
+}
+
+// Questions go to the terminal when there is one; otherwise the documented
+// defaults apply: go on (Yes), or append "/index.html" with --append-index.
+class TerminalPrompter : public Prompter {
+ public:
+  TerminalPrompter(bool yes, bool append_index)
+      : yes_(yes), append_index_(append_index), interactive_(isatty(0) && isatty(2)) {}
+
+  Answer Ask(std::string_view question, Buttons buttons) override {
+    const bool page_question = buttons == Buttons::YesNoCancel;
+    if (yes_ || !interactive_) {
+      return page_question && append_index_ ? Answer::No : Answer::Yes;
+    }
+    std::cerr << ToTerminal(question) << "\n"
+              << (page_question ? "[y = はい / n = いいえ / c = キャンセル] " : "[y = はい / n = いいえ] ")
+              << std::flush;
+    std::string line;
+    if (!std::getline(std::cin, line) || line.empty()) return Answer::Yes;
+    switch (line[0]) {
+      case 'n': case 'N': return Answer::No;
+      case 'c': case 'C': return page_question ? Answer::Cancel : Answer::No;
+      default: return Answer::Yes;
+    }
+  }
+  void Inform(std::string_view message) override {
+    std::cerr << "kaplo: " << ToTerminal(message) << "\n";
+  }
+  void ShowInformation(std::string_view label, std::string_view) override {
+    std::cerr << "kaplo: " << ToTerminal(label) << "\n";
+  }
+  std::optional<std::string> SaveHtmlDialog(std::string_view suggested, std::string_view) override {
+    // Without FOLDER the page goes into the current folder under its own name.
+    std::error_code ec;
+    std::string cwd = std::filesystem::current_path(ec).string();
+    if (ec) return std::nullopt;
+    return FromTerminal(cwd) + "/" + std::string(suggested);
+  }
+
+ private:
+  bool yes_, append_index_, interactive_;
+};
+
+class ProgressLine : public JobObserver {
+ public:
+  explicit ProgressLine(bool verbose) : verbose_(verbose), tty_(isatty(2)) {}
+  void Progress(std::string_view count, std::string_view file) override {
+    const std::string line = ToTerminal(count) + " " + ToTerminal(file);
+    // On a terminal one line is rewritten; in a log every step is a line.
+    std::cerr << (tty_ && !verbose_ ? "\r\x1b[K" : "") << line << (tty_ && !verbose_ ? "" : "\n")
+              << std::flush;
+    shown_ = true;
+  }
+  void EndLine() {
+    if (shown_ && tty_ && !verbose_) std::cerr << "\n";
+  }
+
+ private:
+  bool verbose_, tty_, shown_ = false;
+};
+
+int Download(std::span<const std::string> argv) {
+  Args args(argv);
+  DownloadSettings s;
+  long long v = 0;
+  if (args.IntValue("--html-code", 0, 5, v)) s.main_html_charset = static_cast<int>(v);
+  if (args.IntValue("--cssjs-code", 0, 5, v)) s.css_js_charset = static_cast<int>(v);
+  if (args.IntValue("--url-decode", 0, 5, v)) s.url_web_decode = static_cast<int>(v);
+  if (args.IntValue("--base", 0, 3, v)) s.remove_base_href = static_cast<int>(v);
+  if (args.IntValue("--other-domain", 0, 1, v)) s.remove_other_domain = static_cast<int>(v);
+  if (args.IntValue("--quote-slash", 0, 1, v)) s.html_dq_slash = static_cast<int>(v);
+  // A typo in FOLDER must never delete a user's files: kept unless --empty.
+  s.dont_empty_folder = !args.Flag("--empty");
+  s.dont_save_image = args.Flag("--no-images");
+  s.dont_make_css_list = args.Flag("--no-reports");
+  s.css_only = args.Flag("--css-only");
+  s.download_inner_html = args.Flag("--inner-html");
+  std::string text;
+  if (args.Value("--top-page", text)) s.top_page_filename = FromTerminal(text);
+  if (args.Value("--dummy-folder", text)) {
+    s.top_directory_for_unknown = true;
+    s.top_dummy_directory = FromTerminal(text);
+  }
+  if (args.Value("--save-as", text)) {
+    s.save_this_name = true;
+    s.save_filename = FromTerminal(text);
+  }
+  const bool yes = args.Flag("--yes");
+  const bool append_index = args.Flag("--append-index");
+  const bool verbose = args.Flag("--verbose");
+  const bool render = args.Flag("--render");
+  const std::vector<std::string> pos = args.Positionals(1, 2);
+
+  std::string folder;
+  if (pos.size() == 2) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path dir = fs::absolute(pos[1], ec);
+    fs::create_directories(dir, ec);
+    if (!fs::is_directory(dir, ec)) {
+      std::cerr << "kaplo download: cannot create the folder " << pos[1] << "\n";
+      return 1;
+    }
+    folder = FromTerminal(dir.lexically_normal().string());
+    if (folder.empty() || folder.back() != '/') folder += '/';
+  }
+
+  std::unique_ptr<BrowserPort> browser;
+  // The page built by the browser needs a browser.
+  if (render || s.download_inner_html) {
+    if (!CurrentServices().make_browser) {
+      std::cerr << "kaplo download: --render needs the program built with Qt WebEngine\n";
+      return 1;
+    }
+    browser = CurrentServices().make_browser();
+  }
+  CurlFetcher fetcher;
+  TerminalPrompter prompter(yes, append_index);
+  ProgressLine progress(verbose);
+  DownloadEngine engine(fetcher, prompter, browser.get(), progress);
+  engine.settings = s;
+  engine.form.url = FromTerminal(pos[0]);
+  engine.form.save_folder = folder;
+  if (s.download_inner_html) {
+    // What the navigate button does in the window: the head as the server
+    // sends it, the body as the browser builds it.
+    engine.WBDLNavigate(engine.form.url, folder, 0);
+  }
+  engine.btnDownloadAllClick();
+  progress.EndLine();
+
+  if (!engine.PageSaved()) {
+    std::cerr << "kaplo download: ページを保存できませんでした: " << pos[0] << "\n";
+    return 1;
+  }
+  std::cerr << "保存したページ: " << ToTerminal(engine.form.local_filename) << "\n";
+  return 0;
+}
+
+constexpr Command kCommands[] = {
+    {"download",
+     "URL [FOLDER] [--empty] [--yes] [--append-index] [--html-code N] [--cssjs-code N] "
+     "[--url-decode N] [--base N] [--other-domain N] [--quote-slash N] [--no-images] "
+     "[--no-reports] [--css-only] [--top-page NAME] [--dummy-folder PATH] [--save-as NAME] "
+     "[--inner-html] [--render] [--verbose]",
+     "save one web page and what it needs into FOLDER (kept unless --empty)", Download},
+};
+
+}  // namespace
+
+std::span<const Command> DownloadCommands() { return kCommands; }
+
+}  // namespace kaplo::cli

@@ -1,0 +1,249 @@
+// The base page stage: acquire the page, name its local files, save the
+// as-fetched copy, run the collection stages, rewrite the links and save.
+#include <filesystem>
+
+#include "engine/engine.h"
+#include "engine/local_path.h"
+#include "engine/page_rewrite.h"
+#include "engine/url.h"
+#include "text/charset.h"
+#include "text/fsname.h"
+#include "text/normalise.h"
+#include "text/sjis.h"
+#include "text/sjis_literal.h"
+#include "text/strutil.h"
+#include "text/urlcode.h"
+
+namespace kaplo {
+namespace {
+
+constexpr auto npos = std::string::npos;
+
+// The text before the first "<BODY", else before the first "<body", else all.
+std::string BeforeBody(std::string_view text) {
+  std::size_t at = FindAtBoundary(text, "<BODY");
+  if (at == npos) at = FindAtBoundary(text, "<body");
+  return std::string(text.substr(0, at == npos ? text.size() : at));
+}
+
+std::string FromBody(std::string_view text) {
+  std::size_t at = FindAtBoundary(text, "<BODY");
+  if (at == npos) at = FindAtBoundary(text, "<body");
+  return std::string(at == npos ? text : text.substr(at));
+}
+
+std::string WithHtmlExtension(std::string name) {
+  if (!ContainsAtBoundary(name, ".htm")) name += ".html";
+  return name;
+}
+
+// The base tag as a comment: the page keeps it only for the record.
+std::string CommentOutBaseTag(std::string page) {
+  const std::string inner = Between(page, "<base ", ">");
+  return ReplaceFirstExact(page, "<base " + inner + ">",
+                           SJ<"<!-- ●● <base ">() + inner + SJ<"> ●●-->">());
+}
+
+}  // namespace
+
+std::string DownloadEngine::DLInnerMakeHTML() {
+  const std::string document = browser_ ? browser_->OuterHtml() : std::string();
+  job.InnerDocumentText = document;
+  const std::string body = FromBody(document);
+  job.PageHead = RewriteCharsetDeclToShiftJIS(job.PageHead);
+  // Both halves are Shift_JIS already (the head was converted when the page
+  // was navigated, the body comes from the browser): converting again by the
+  // page's own declaration would garble a page that declares UTF-8, so only
+  // the declarations are rewritten.
+  std::string text = SqueezeSpaces(job.PageHead + NormaliseHtml(body));
+  return BreakHtmlLines(RewriteQuotedCharsetToShiftJIS(RewriteCharsetDeclToShiftJIS(text)));
+}
+
+int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& save_folder,
+                                  int /*mode*/) {
+  if (!IsHttpUrl(url)) return -1;
+  std::string text;
+  if (settings.download_inner_html) {
+    if (job.PageHead.empty()) {
+      prompter_.Inform(SJ<"●">() + dlmsg::NavigateFirst());
+      return -1;
+    }
+    text = DLInnerMakeHTML();
+    job.InnerPageText = text;
+    text = BreakHtmlLines(text);
+    observer_.ShowText(JobView::Inner, job.InnerDocumentText, true);
+  } else {
+    text = Replace(fetcher_.FetchText(url), "\"/*", "\" /*");
+    job.RawPageText = text;
+    job.PageHead = NormaliseCharsetToShiftJIS(BeforeBody(text), Unmappable::CharRef);
+  }
+
+  int code = settings.main_html_charset;
+  if (settings.download_inner_html) code = kCharsetShiftJis;  // built from Shift_JIS texts
+  if (code == 0) code = DetectDeclaredCharset(text);
+  text = RewriteQuotedCharsetToShiftJIS(AnyCodeToShiftJIS(text, code, Unmappable::CharRef));
+
+  const std::string base_tag = Between(text, "<base ", ">");
+  if (!base_tag.empty()) {
+    job.BaseHrefValue = Between(base_tag, "=\"", "\"");
+    job.BaseHrefDir = UrlDirectory(job.BaseHrefValue);
+    form.status_base_href =
+        SJ<" 【 ">() + job.BaseHrefDir + SJ<" 】  [ ">() + job.BaseHrefValue + " ]";
+    if (job.BaseHrefDir == url) job.BaseHrefDir = "/";
+  }
+
+  text = ReplaceAllExact(NormaliseHtml(text), "?<", "<");
+
+  const bool dummy = settings.top_directory_for_unknown && !settings.top_dummy_directory.empty();
+  const BasePageNames names = MakeBasePageNames(url, save_folder, settings.url_web_decode,
+                                                dummy ? settings.top_dummy_directory : "");
+  const std::string folder = FolderOf(names.local_file);
+  if (!folder.empty() && ForceFolderForPath(folder, "").empty()) return -1;
+  job.LocalPageFile = names.local_file;
+  form.local_filename = names.local_file;
+  job.FetchedCopyFile = names.fetched_copy;
+  job.InnerCopyFile = names.inner_copy;
+  job.ConvertedPageText = std::move(text);
+  observer_.FormChanged();
+  return 0;
+}
+
+int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& save_folder) {
+  if (DLMakeWinPage(url, save_folder, 0) != 0 || job.LocalPageFile.empty() ||
+      job.FetchedCopyFile.empty()) {
+    return -1;
+  }
+
+  if (settings.save_this_name) {
+    std::string folder = FolderOf(job.FetchedCopyFile);
+    if (const std::size_t at = FindAtBoundary(folder, "@"); at != npos) {
+      folder = FolderOf(folder.substr(0, at));
+    }
+    const std::string name =
+        WithHtmlExtension(settings.save_filename.empty() ? "index.html" : settings.save_filename);
+    SaveTextFile(job.RawPageText, folder + "ZXOrg_" + UrlToSafePath(name));
+  } else {
+    job.FetchedCopyFile = WithHtmlExtension(job.FetchedCopyFile);
+    SaveTextFile(job.RawPageText, job.FetchedCopyFile);
+  }
+
+  lists.ResourceCandidateSet.clear();
+  lists.NestedCandidateSet.clear();
+  lists.ListedScriptSet.clear();
+  lists.ListedImageSet.clear();
+  lists.WrittenFileSet.clear();
+  lists.StylesheetHostSet.clear();
+  ShowTab(SJ<" PageCSS/JS">());
+
+  {
+    const std::size_t head = FindAtBoundary(job.ConvertedPageText, "<head");
+    job.HeadPreamble =
+        (head == npos || head == 0) ? std::string() : job.ConvertedPageText.substr(0, head);
+  }
+  std::string page = job.ConvertedPageText;
+
+  if (!job.BaseHrefDir.empty()) {
+    switch (settings.remove_base_href) {
+      case 0:
+      case 1: {
+        job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
+        const std::string folder =
+            ReplaceFirstExact(ReplaceAllExact(save_folder, "\\", "/"), ":", "@~@");
+        page = ReplaceFirstExact(page, job.BaseHrefDir, folder + job.BaseHrefDirPath + "/");
+        break;
+      }
+      case 2:
+        page = CommentOutBaseTag(std::move(page));
+        job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
+        page = ChangeHTMLSrcCSSname(std::move(page), job.BaseHrefDir, job.BaseHrefDirPath,
+                                    lists.ListBoxPGTab02LTab04ImportHTMLCSSForBase);
+        break;
+      case 3:
+        page = CommentOutBaseTag(std::move(page));
+        break;
+      default:
+        break;
+    }
+  }
+
+  {
+    std::string root = UrlRoot(url);
+    if (!root.empty() && root.back() == '/') root.pop_back();
+    page = Replace(page, root, "");
+  }
+  std::string dummy;
+  if (settings.html_dq_slash == 1) {
+    if (settings.top_directory_for_unknown && !settings.top_dummy_directory.empty()) {
+      dummy = settings.top_dummy_directory;
+    }
+    page = RemoveUrlRoot(url, std::move(page), dummy);
+  }
+  if (settings.remove_other_domain == 1) {
+    page = RemoveDomainFromHTMLFile(std::move(page), lists.ListBoxPGTab02LTab09LHref);
+  }
+  page = Replace(page, ".css/\"", ".css\"");
+  page = Replace(page, ".js/\"", ".js\"");
+  page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab02PageWebCSS);
+  page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab03PageImage);
+  if (settings.remove_other_domain == 1) {
+    page = RemoveHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab09LHref);
+  }
+
+  std::string prefix;
+  if (job.BaseHrefDir.empty() || settings.remove_base_href == 2) {
+    prefix = UrlDepthPrefix(url, dummy);
+    bool rooted = false;
+    for (std::string_view p : {"\"/", "'/", "(\"/", "('/", "(/"}) rooted |= ContainsAtBoundary(page, p);
+    if (rooted) {
+      page = Replace(page, "\"/", "\"" + prefix);
+      page = Replace(page, "'/", "'" + prefix);
+      page = Replace(page, "(\"/", "(\"" + prefix);
+      page = Replace(page, "('/", "('" + prefix);
+      page = Replace(page, "(/", "(" + prefix);
+    }
+  }
+  {
+    const std::string top =
+        settings.top_page_filename.empty() ? std::string("index.html") : settings.top_page_filename;
+    page = Replace(page, " href=\"/\"", " href=\"" + prefix + top + "\"");
+    page = Replace(page, " href='/'", " href='" + prefix + top + "'");
+  }
+
+  if (!job.HeadPreamble.empty()) {
+    const std::size_t head = FindAtBoundary(page, "<head");
+    if (head != npos && head > 0) page = job.HeadPreamble + page.substr(head);
+  }
+  page = ClleanupSaveHTMLFile(page, job.PageUrl);
+
+  if (settings.top_page_filename.empty()) settings.top_page_filename = "index.html";
+  job.TopPageFileName = settings.top_page_filename;
+  page = RewriteDepthLinks(job.TopPageFileName, std::move(page));
+
+  std::string written;
+  if (settings.save_this_name) {
+    std::string name(Trim(settings.save_filename));
+    name = WithHtmlExtension(name.empty() ? "index.html" : name);
+    job.ChosenLocalFile = FolderOf(job.LocalPageFile) + UrlToSafePath(name);
+    form.local_filename = job.ChosenLocalFile;
+    form.label_downloaded_file = SJ<"【 ">() + job.ChosenLocalFile + SJ<" 】">();
+    written = job.ChosenLocalFile;
+  } else {
+    form.label_downloaded_file = SJ<"【 ">() + job.LocalPageFile + SJ<" 】">();
+    written = FinalPageName(job.LocalPageFile);
+  }
+  SaveTextFile(page, written);
+  if (settings.download_inner_html) {
+    SaveTextFile(page, FinalPageName(FolderOf(job.LocalPageFile) + "WInner_@" +
+                                     FileNameOf(job.LocalPageFile)));
+  }
+  observer_.ShowText(JobView::Local, page, true);
+  if (!ContainsAtBoundary(job.LocalPageFile, ".htm")) SaveTextFile(page, job.LocalPageFile + ".html");
+  if (!job.InnerPageText.empty() && !job.InnerCopyFile.empty()) {
+    SaveTextFile(job.InnerPageText, job.InnerCopyFile);
+  }
+  observer_.FormChanged();
+  std::error_code ec;
+  return std::filesystem::is_regular_file(FsPath(written), ec) ? 0 : -1;
+}
+
+}  // namespace kaplo

@@ -1,0 +1,19 @@
+// libcurl pieces shared by the fetchers.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <string>
+#include <string_view>
+
+#include "engine/fetch.h"
+
+namespace kaplo {
+
+void GlobalInit();
+// An easy handle for a GET of url into *body with the limits applied; free
+// it with FreeGetHandle. Null when libcurl cannot make one.
+CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string* body);
+void FreeGetHandle(CURL* handle);
+
+}  // namespace kaplo

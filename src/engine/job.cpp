@@ -1,0 +1,419 @@
+// The download job: checks, questions and the order of the stages.
+#include <filesystem>
+
+#include "engine/engine.h"
+#include "engine/local_path.h"
+#include "engine/url.h"
+#include "text/charset.h"
+#include "text/fsname.h"
+#include "text/normalise.h"
+#include "text/sjis.h"
+#include "text/sjis_literal.h"
+#include "text/strutil.h"
+#include "text/urlcode.h"
+
+namespace kaplo {
+
+namespace dlmsg {
+const std::string& NoFolder() { return SJ<"【 保存すべきフォルダー 】が設定されていません">(); }
+const std::string& Folder() { return SJ<"【 フォルダー 】が見つかりません">(); }
+const std::string& NavigateFirst() {
+  return SJ<"まだナビゲートされていません\r\n\r\n１度ナビゲートしてください">();
+}
+const std::string& Refresh() {
+  return SJ<"【 http-equiv=\"refresh\" 】で、リダイレクトされています">();
+}
+const std::string& Frameset() {
+  return SJ<"【 Ｆｒａｍｅｓｅｔ 】ファイルです。　各フレームは\r\n\r\n"
+            "ファイル一覧から、個別にﾀﾞｳﾝﾛｰﾄﾞしてください">();
+}
+const std::string& PageQuestion() {
+  return SJ<"HTMLﾌｧｲﾙの指定がありません、【 そのまま続行 ＝ はい（ Y ） 】／"
+            "【 ”/index.html ”を付加して、続行 ＝ いいえ（N ） 】／【 中止 = ｷｬﾝｾﾙ 】">();
+}
+const std::string& BaseQuestion() {
+  return SJ<"<base href=\"http://・・ >\"が含まれています。\r\n\r\n"
+            "【 このままの設定（ WindowsのPath( 例：「 F:/・・」）=はい（Ｙ）】／"
+            "【 ﾀﾞｳﾝﾛｰﾄﾞ設定で、指定 ＝ いいえ（Ｎ）】">();
+}
+const std::string& ContinueQuestion() {
+  return SJ<"そのまま続けますか【 そのまま続行 ＝ はい（ Y ） 】／【 中止 = いいえ 】">();
+}
+const std::string& Finished() { return SJ<"【 ダウンロード完了 】">(); }
+}  // namespace dlmsg
+
+namespace {
+
+// Tab captions the job brings to the front.
+const std::string& TabWebBrowse() { return SJ<" Webﾍﾟｰｼﾞの閲覧 ">(); }
+const std::string& TabWebHtml() { return SJ<"　WebHTML ">(); }
+const std::string& TabLocalBrowse() { return SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">(); }
+const std::string& TabFirstFetch() { return SJ<" Redirect前のWebHTML  ">(); }
+const std::string& TabNative() { return SJ<" WebHTMLNative">(); }
+
+constexpr std::string_view kBlank = "about:blank";
+
+bool FolderExists(std::string_view folder) {
+  std::error_code ec;
+  return std::filesystem::is_directory(FsPath(folder), ec);
+}
+
+bool FileExists(std::string_view file) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(FsPath(file), ec);
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
+}
+
+}  // namespace
+
+std::string CheckRefresh(std::string_view text) {
+  std::string head = LowerAscii(Between(text, "<head>", "</head>"));
+  auto unquote = [](std::string s) {
+    std::erase(s, '"');
+    std::erase(s, '\'');
+    return s;
+  };
+  if (ContainsAtBoundary(head, "http-equiv=\"refresh\"")) return unquote(Between(head, "url=", "\""));
+  if (ContainsAtBoundary(head, "location.replace(")) {
+    return unquote(Between(head, "location.replace(", ")"));
+  }
+  return {};
+}
+
+std::string DownloadCountLabel(int total, int index) {
+  return SJ<"【 ">() + PadNumberBlanks(index + 1, 3) + "  /  " + PadNumberBlanks(total, 3) +
+         SJ<" 】">();
+}
+
+DownloadEngine::DownloadEngine(Fetcher& fetcher, Prompter& prompter, BrowserPort* browser,
+                               JobObserver& observer, SystemBrowser* system_browser)
+    : fetcher_(fetcher),
+      prompter_(prompter),
+      browser_(browser),
+      observer_(observer),
+      system_browser_(system_browser) {}
+
+void DownloadEngine::btnDownloadAllClick() {
+  page_saved_ = false;
+  std::string url(Trim(form.url));
+  if (url.empty()) return;
+  if (const std::size_t hash = FindAtBoundary(url, "#"); hash != std::string::npos) {
+    url.resize(hash);
+    form.url = url;
+  }
+  if (ContainsAtBoundary(url, "/**http%3A//") || ContainsAtBoundary(url, "/**https%3A//")) {
+    url = DecodeSearchRedirect(url);
+    form.url = url;
+  }
+  observer_.FormChanged();
+  if (!IsPageUrl(url)) {
+    switch (prompter_.Ask(dlmsg::PageQuestion(), Prompter::Buttons::YesNoCancel)) {
+      case Prompter::Answer::Cancel:
+        return;
+      case Prompter::Answer::No:
+        form.url += "/index.html";
+        url = form.url;
+        observer_.FormChanged();
+        break;
+      case Prompter::Answer::Yes:
+        break;
+    }
+  }
+  if (settings.download_inner_html && job.PageHead.empty()) {
+    prompter_.Inform(dlmsg::NavigateFirst());
+    return;
+  }
+  lists.FrameTagSet.clear();
+  lists.ListBoxWBInFrameFileList.clear();
+  form.caption = "KAPLO[ " + url + " ]";
+  job.FramesetSaved = false;
+
+  DLDownloadAll(url);
+
+  // A second job in the same run neither empties the folder nor writes the
+  // reports unless the user asks again.
+  settings.dont_empty_folder = true;
+  settings.dont_make_css_list = true;
+  job.PreviousConfirmedLocalFile = job.ConfirmedLocalFile;
+  job.ConfirmedLocalFile = form.local_filename;
+  form.confirm_local_html_file = job.ConfirmedLocalFile;
+  {
+    const std::string& f = job.ConfirmedLocalFile;
+    const std::size_t slash = f.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : f.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? f : f.substr(slash + 1);
+    form.local_file_org_html = dir + "ZZOrg_" + name;
+  }
+  form.local_dont_load = false;
+  bool known = false;
+  for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
+  if (!known) form.url_history.push_back(form.url);
+  observer_.FormChanged();
+  if (job.FramesetSaved) ShowTab(TabNative());
+}
+
+void DownloadEngine::RestoreConfirmedLocalFile() {
+  job.ConfirmedLocalFile = job.PreviousConfirmedLocalFile;
+}
+
+bool DownloadEngine::DLDownloadAll(const std::string& url) {
+  page_saved_ = false;
+  fetcher_.StartJob();
+  job.PageUrl = url;
+  job.SuppressUrlChange = false;
+  std::string folder(Trim(form.save_folder));
+  if (!IsHttpUrl(url)) return false;
+
+  DLClearListBox(false);
+  ShowTab(TabWebBrowse());
+  ShowTab(TabWebHtml());
+
+  std::string fetched;
+  std::string lower;
+  if (!settings.download_inner_html) {
+    fetched = fetcher_.FetchText(url);
+    if (!fetched.empty()) observer_.ShowText(JobView::FirstFetch, fetched, true);
+    lower = LowerAscii(fetched);
+    const std::string target = CheckRefresh(lower);
+    if (!target.empty()) {
+      prompter_.ShowInformation(dlmsg::Refresh(), fetched);
+      ShowTab(TabFirstFetch());
+      if (IsHttpUrl(target) && target.starts_with("http:")) {
+        form.url = target;  // offered for the next job; this one goes on with its URL
+        observer_.FormChanged();
+      }
+      if (prompter_.Ask(dlmsg::ContinueQuestion(), Prompter::Buttons::YesNo) !=
+          Prompter::Answer::Yes) {
+        DLButtonEnable();
+        return false;
+      }
+    }
+    if (ContainsAtBoundary(lower, "<base") && settings.remove_base_href == 0 &&
+        prompter_.Ask(dlmsg::BaseQuestion(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
+      DLButtonEnable();
+      return false;
+    }
+  }
+
+  if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
+  form.label_downloaded_file.clear();
+  form.label_downloaded_file_count.clear();
+
+  if (folder.empty()) {
+    const std::string mapped = UrlToLocalPath(url, "", settings.url_web_decode, 0);
+    std::string name;
+    if (mapped.empty() || ContainsAtBoundary(mapped, ".htm")) {
+      name = "index.html";
+    } else {
+      const std::string with_ext = mapped + ".html";
+      const std::size_t slash = with_ext.rfind('/');
+      name = slash == std::string::npos ? with_ext : with_ext.substr(slash + 1);
+      if (name == ".html") name = "index.html";
+    }
+    name = UrlToSafePath(name);
+    const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(name, "");
+    if (!chosen) {
+      RestoreConfirmedLocalFile();
+      DLButtonEnable();
+      return false;
+    }
+    form.local_filename = *chosen;
+    const std::size_t slash = chosen->rfind('/');
+    form.save_folder = slash == std::string::npos ? std::string() : chosen->substr(0, slash + 1);
+    observer_.FormChanged();
+  } else if (!FolderExists(folder)) {
+    prompter_.Inform(dlmsg::Folder());
+    RestoreConfirmedLocalFile();
+    DLButtonEnable();
+    return false;
+  }
+
+  folder = std::string(Trim(form.save_folder));
+  if (folder.empty()) {
+    prompter_.Inform(dlmsg::NoFolder());
+    return false;
+  }
+  if (!settings.dont_empty_folder && !EmptyFolder(folder)) {
+    prompter_.Inform(dlmsg::Folder());
+    return false;
+  }
+  if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
+
+  if (ContainsAtBoundary(lower, "<frameset ")) {
+    // Frame pages are saved one by one from the frame list.
+    observer_.ShowText(JobView::Native, fetched, true);
+    prompter_.ShowInformation(dlmsg::Frameset(), fetched);
+    job.FramesetSaved = true;
+    settings.dont_empty_folder = true;
+    settings.dont_make_css_list = true;
+    ShowTab(TabWebHtml());
+    return false;
+  }
+
+  DLButtonDisable();
+  if (!WBDLNavigate(url, std::string(Trim(form.save_folder)), 0)) {
+    DLButtonEnable();
+    return false;
+  }
+  DownLoadMain(url, folder);
+
+  form.caption = SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
+  form.label_local_browser_url = form.local_filename;
+  form.label_web_browser_url = form.url;
+
+  std::string display = form.local_filename + ".html";
+  display = ReplaceFirstExact(display, ".htm.html", ".htm");
+  display = ReplaceFirstExact(display, ".html.html", ".html");
+  switch (settings.final_open) {
+    case 0:
+      if (browser_) browser_->Navigate(BrowserPane::DownloadResult, url);
+      form.label_local_browser_url = url;
+      break;
+    case 1:
+      if (FileExists(display)) {
+        if (browser_) browser_->Navigate(BrowserPane::DownloadResult, "file://" + display);
+        form.label_local_browser_url = display;
+      } else {
+        form.label_local_browser_url.clear();
+      }
+      break;
+    case 2:
+      if (!form.local_filename.empty() && FileExists(display)) {
+        if (system_browser_) system_browser_->OpenInSystemBrowser(display);
+        form.label_local_browser_url = display;
+      }
+      break;
+    default:
+      break;
+  }
+  ShowTab(TabLocalBrowse());
+  ShowTab(TabWebBrowse());
+  if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
+  DLButtonEnable();
+  form.label_downloaded_file_count.clear();
+  form.label_downloaded_file = dlmsg::Finished();
+  observer_.FormChanged();
+  return page_saved_;
+}
+
+bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& save_folder,
+                                  int mode) {
+  if (!IsHttpUrl(url)) return false;
+  job.NavigatedPageText.clear();
+  job.InnerPageText.clear();
+  job.InnerCopyFile.clear();
+  if (mode == 0) DLClearRichEditListBox();
+  if ((mode == 0 || mode == 1) && browser_) browser_->Navigate(BrowserPane::Download, url);
+
+  const std::string text = NormaliseLineBreaks(fetcher_.FetchText(url));
+  observer_.ShowText(JobView::FetchedLeft, text, true);
+  observer_.ShowText(JobView::FetchedRight, text, true);
+  observer_.ShowText(JobView::Native, text, false);
+
+  job.NavigatedPageText = NormaliseHtml(NormaliseCharsetToShiftJIS(text, Unmappable::CharRef));
+  if (const std::size_t body = FindAtBoundary(job.NavigatedPageText, "<body");
+      body != std::string::npos) {
+    job.PageHead = job.NavigatedPageText.substr(0, body);
+  }
+  observer_.ShowText(JobView::WebSource, job.NavigatedPageText, true);
+
+  form.label_web_browser_url = url;
+  if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
+  form.caption = SJ<"KAPLO 【 ">() + url + SJ<" 】">();
+  observer_.FormChanged();
+  return true;
+}
+
+void DownloadEngine::DownLoadMain(const std::string& url, const std::string& save_folder) {
+  DLClearPageFile(0);
+  DLClearListBox(false);
+  job.BaseHrefValue.clear();
+  job.BaseHrefDirPath.clear();
+  job.BaseHrefDir.clear();
+  if (browser_) {
+    job.NativePageText = NormaliseHtml(browser_->OuterHtml());
+    observer_.ShowText(JobView::Native, job.NativePageText, true);
+    lists.ListBoxIEImage = browser_->ImageUrls();
+  } else {
+    lists.ListBoxIEImage.clear();
+  }
+  observer_.ListsChanged();
+  DLButtonDisable();
+  page_saved_ = DownLoadBasePage(url, save_folder) == 0;
+  settings.save_this_name = false;  // a chosen name serves one job only
+}
+
+void DownloadEngine::btnDownloadStopClick() {
+  fetcher_.CancelPrefetch();
+  DLClearEditText(2);
+  DLButtonEnable();
+}
+
+void DownloadEngine::DLButtonDisable() {
+  running_ = true;
+  observer_.RunningChanged(true);
+}
+
+void DownloadEngine::DLButtonEnable() {
+  running_ = false;
+  observer_.RunningChanged(false);
+}
+
+void DownloadEngine::DLClearListBox(bool keep_boxes) {
+  DownloadLists& l = lists;
+  if (!keep_boxes) {
+    for (auto* box : {&l.ListBoxPGTab02LTab02PageWebCSS, &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
+                      &l.ListBoxPGTab02LTab03PageImage, &l.ListBoxPGTab02LTab03PageImageDownloaedImage,
+                      &l.ListBoxPGTab02LTab04DLCSSFileImportCSS,
+                      &l.ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS, &l.ListBoxPGTab02LTab05UseRoot,
+                      &l.ListBoxPGTab02LTab06DLImportCSSImage, &l.ListBoxPGTab02LTab06DLImageNotFound,
+                      &l.ListBoxPGTab02LTab07DLAllCSSFileImportCSS,
+                      &l.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS,
+                      &l.ListBoxPGTab02LTab08UnkownImage, &l.ListBoxPGTab02LTab09LHref}) {
+      box->clear();
+    }
+  }
+  for (auto* set : {&l.ResourceCandidateSet, &l.FrameTagSet, &l.NestedCandidateSet,
+                    &l.ListedScriptSet, &l.ListedImageSet, &l.WrittenFileSet,
+                    &l.StylesheetHostSet}) {
+    set->clear();
+  }
+  observer_.ListsChanged();
+}
+
+void DownloadEngine::DLClearPageFile(int mode) {
+  job.LocalPageFile.clear();
+  job.FetchedCopyFile.clear();
+  if (mode == 0) {
+    job.ConvertedPageText.clear();
+    job.RawPageText.clear();
+  }
+}
+
+void DownloadEngine::DLClearEditText(int mode) {
+  if (mode == 0) form.url.clear();
+  if (mode == 0 || mode == 1) form.save_folder.clear();
+  form.local_filename.clear();
+  if (browser_) browser_->Navigate(BrowserPane::Download, kBlank);
+  observer_.ShowText(JobView::WebSource, "", false);
+  observer_.ShowText(JobView::FetchedLeft, "", false);
+  observer_.ShowText(JobView::FetchedRight, "", false);
+  observer_.FormChanged();
+}
+
+void DownloadEngine::DLClearRichEditListBox() {
+  observer_.ClearTexts();
+  lists.ListBoxIEImage.clear();
+  observer_.ListsChanged();
+}
+
+void DownloadEngine::DLFileDownloadInfo(std::string_view text, int total, int index) {
+  form.label_downloaded_file_count = DownloadCountLabel(total, index);
+  if (text.find(' ') == std::string_view::npos) form.label_downloaded_file = std::string(text);
+  observer_.Progress(form.label_downloaded_file_count, text);
+}
+
+}  // namespace kaplo

@@ -1,0 +1,141 @@
+#include "engine/local_path.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "engine/url.h"
+#include "text/fsname.h"
+#include "text/sjis.h"
+#include "text/strutil.h"
+#include "text/urlcode.h"
+
+namespace kaplo {
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+bool Has(std::string_view text, std::string_view sub) { return ContainsAtBoundary(text, sub); }
+
+// The extension as a file name's: from the last "." after the last "/".
+std::string_view Extension(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.rfind('/');
+  if (dot == npos || (slash != npos && dot < slash)) return {};
+  return path.substr(dot);
+}
+
+// At most max bytes of text, not ending inside a double-byte character.
+std::string_view CutAtCharacter(std::string_view text, std::size_t max) {
+  if (text.size() <= max) return text;
+  SjisBoundary walker(text);
+  std::size_t cut = walker.NextBoundary(max);
+  if (cut > max) cut = max - 1;
+  return text.substr(0, cut);
+}
+
+}  // namespace
+
+std::string FolderOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string FileNameOf(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return std::string(slash == npos ? path : path.substr(slash + 1));
+}
+
+std::string UrlToLocalPath(std::string_view url, std::string_view folder, int mode,
+                           int fetched_copy) {
+  if (!Has(url, "//")) return std::string(url);
+  const std::string decoded = DecodeUrlForPath(url, mode);
+  const std::string t = ReplaceFirstExact(StripSchemeAndWww(decoded), "//", "|");
+  const std::size_t slash = FindAtBoundary(t, "/");
+  std::string rest = slash == npos ? t : t.substr(slash + 1);
+  // A backslash in a URL separates folders too, as "/" does; every colon of
+  // the URL's part becomes ";".
+  rest = ReplaceAllExact(rest, "\\", "/");
+  rest = ReplaceAllExact(rest, ":", ";");
+  std::string path = UrlToSafePath(folder, rest);
+  if (fetched_copy == 1) {
+    const std::string name = FileNameOf(path);
+    path = FolderOf(path) + (name.empty() ? std::string("ZZOrg_index.html") : "ZZOrg_" + name);
+  }
+  return path;
+}
+
+void SaveTextFile(std::string_view text, std::string_view file_name) {
+  if (text.empty()) return;
+  if (Trim(file_name).empty() || file_name.back() == '/') return;
+  if (Has(file_name, "http:") || Has(file_name, "https:") || Has(file_name, "+") ||
+      Has(file_name, "file:\\\\\\") || Has(file_name, "file:/")) {
+    return;
+  }
+  std::string name = ReplaceAllExact(file_name, "?", "@");
+  name = ReplaceAllExact(name, "|", "~");
+  // Colons of the file name part become ";"; the folder is the user's.
+  name = FolderOf(name) + ReplaceAllExact(FileNameOf(name), ":", ";");
+  if (!IsPathFitForFileSystem(name) || name.size() > 250) return;
+  if (const std::size_t eq = FindAtBoundary(name, "=http"); eq != npos) {
+    // An address inside a query stays one file name.
+    name = name.substr(0, eq) + ReplaceAllExact(name.substr(eq), "/", "~");
+  }
+  const std::string file = FileNameOf(name);
+  if (file.empty()) return;
+  const std::string folder = FolderOf(name);
+  // The folder is already safe (made by UrlToLocalPath or chosen by the user).
+  if (!folder.empty() && ForceFolderForPath(folder, "").empty()) return;
+
+  namespace fs = std::filesystem;
+  const fs::path target = FsPath(name);
+  fs::path temp = target;
+  temp += ".kaplo-part";
+  std::FILE* f = std::fopen(temp.c_str(), "wb");
+  if (!f) return;
+  const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  std::error_code ec;
+  if (std::fclose(f) == 0 && written) {
+    fs::rename(temp, target, ec);
+    if (!ec) return;
+  }
+  fs::remove(temp, ec);
+}
+
+BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_folder,
+                                int decode_mode, std::string_view dummy_dir) {
+  BasePageNames n;
+  std::string local = UrlToLocalPath(url, save_folder, decode_mode, 0);
+  if (local.starts_with(save_folder)) {
+    local = UrlToSafePath(save_folder, std::string_view(local).substr(save_folder.size()));
+  }
+  if (!local.empty() && local.back() == '/') local += "index.html";
+  const std::string_view ext = Extension(local);
+  if (ext.empty() || ext == ".php" || ext == ".shtml" || ext == ".jsp" || ext == ".asp") {
+    local += ".html";
+  }
+  std::string fetched = UrlToLocalPath(url, save_folder, decode_mode, 1);
+  if (const std::string name = FileNameOf(fetched); name.size() > 40) {
+    fetched = FolderOf(fetched) + std::string(CutAtCharacter(name, 40)) + ".html";
+  }
+  if (!dummy_dir.empty()) {
+    // The dummy text is typed by the user: made safe so it stays below the folder.
+    std::string moved = FolderOf(local) + UrlToSafePath(dummy_dir) + "/" + FileNameOf(local);
+    moved = ReplaceAllExact(moved, "\\", "/");
+    while (Has(moved, "//")) moved = ReplaceAllExact(moved, "//", "/");
+    local = moved;
+  }
+  n.inner_copy = FolderOf(local) + "ZAInner_" + FileNameOf(local);
+  n.local_file = std::move(local);
+  n.fetched_copy = std::move(fetched);
+  return n;
+}
+
+std::string FinalPageName(std::string_view local_file) {
+  const std::size_t htm = FindAtBoundary(local_file, ".htm");
+  // Kept when the first ".htm" starts at or after the sixth byte from the end.
+  if (htm != npos && htm + 6 >= local_file.size()) return std::string(local_file);
+  return std::string(local_file) + ".html";
+}
+
+}  // namespace kaplo

@@ -1,0 +1,37 @@
+// Where a URL is stored below the save folder, and writing text files there.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kaplo {
+
+// The local path of url below folder; mode is the URL decode index. With
+// fetched_copy 1 the file name gets the "ZZOrg_" prefix. A URL without "//"
+// comes back as it is.
+std::string UrlToLocalPath(std::string_view url, std::string_view folder, int mode,
+                           int fetched_copy);
+
+// Writes text to file_name (Shift_JIS path), creating its folders. Writes
+// nothing for an empty text or a refused name; failures are silent and the
+// caller looks for the file afterwards.
+void SaveTextFile(std::string_view text, std::string_view file_name);
+
+// The local names of a job's base page.
+struct BasePageNames {
+  std::string local_file;    // LocalPageFile
+  std::string fetched_copy;  // FetchedCopyFile ("ZZOrg_")
+  std::string inner_copy;    // InnerCopyFile ("ZAInner_")
+};
+// dummy_dir is applied when not empty (the dummy folder option).
+BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_folder,
+                                int decode_mode, std::string_view dummy_dir);
+// The name a page is written under: ".html" appended unless the name ends
+// in ".htm" or ".html" (its first ".htm" starts within the last six bytes).
+std::string FinalPageName(std::string_view local_file);
+
+// The folder part of a path, with its trailing "/" ("" when there is none).
+std::string FolderOf(std::string_view path);
+std::string FileNameOf(std::string_view path);
+
+}  // namespace kaplo

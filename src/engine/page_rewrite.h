@@ -1,0 +1,32 @@
+// The rewriting steps that point a saved page's links at the local files.
+// Plain substring replacement over the whole text, in a fixed order.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kaplo {
+
+// "<!-- saved from "URL" by NOLDA-KAPLO -->"
+std::string SavedFromComment(std::string_view page_url);
+
+// Head references under a base tag: each entry not starting with "/" gets
+// base_dir_path + "/" in front (a leading "./" dropped).
+std::string ChangeHTMLSrcCSSname(std::string page, std::string_view base_href_dir,
+                                 std::string_view base_href_dir_path,
+                                 const std::vector<std::string>& head_hrefs);
+// References with "?", "|" or "*" become the names under which such
+// resources are stored; list holds ResourceLines.
+std::string ChangeHTMLSrcUrlname(std::string page, const std::vector<std::string>& list);
+// Absolute links to the given hosts become root-relative.
+std::string RemoveDomainFromHTMLFile(std::string page, const std::vector<std::string>& hosts);
+std::string RemoveHTMLSrcUrlname(std::string page, const std::vector<std::string>& hosts);
+std::string RemoveUrlRoot(std::string_view url, std::string page, std::string_view dummy_dir);
+// Drops blank lines and puts the saved-from comment before the head.
+std::string ClleanupSaveHTMLFile(std::string_view page, std::string_view page_url);
+// Links to folders lead to their top file, links to dynamic pages to the
+// names under which they are stored.
+std::string RewriteDepthLinks(std::string_view top_name, std::string page);
+
+}  // namespace kaplo

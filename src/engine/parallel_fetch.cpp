@@ -1,0 +1,197 @@
+#include "engine/parallel_fetch.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+
+#include "engine/fetch_internal.h"
+
+namespace kaplo {
+namespace {
+
+// Finished responses kept for a job beyond this are not fetched ahead; the
+// engine then fetches each when it gets to it.
+constexpr std::size_t kMaxBufferedBytes = 512u << 20;
+
+CURLM* Multi(void* m) { return static_cast<CURLM*>(m); }
+
+}  // namespace
+
+struct ParallelFetcher::Transfer {
+  std::string url;
+  std::string body;
+  CURL* handle = nullptr;
+};
+
+ParallelFetcher::ParallelFetcher(FetchLimits limits, int connections, int per_host)
+    : limits_(limits), connections_(std::max(1, connections)) {
+  GlobalInit();
+  multi_ = curl_multi_init();
+  curl_multi_setopt(Multi(multi_), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(connections_));
+  curl_multi_setopt(Multi(multi_), CURLMOPT_MAX_HOST_CONNECTIONS,
+                    static_cast<long>(std::max(1, per_host)));
+  worker_ = std::thread([this] { Run(); });
+}
+
+ParallelFetcher::~ParallelFetcher() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    quit_ = true;
+  }
+  Wake();
+  worker_.join();
+  for (auto& t : running_) {
+    curl_multi_remove_handle(Multi(multi_), t->handle);
+    FreeGetHandle(t->handle);
+  }
+  curl_multi_cleanup(Multi(multi_));
+}
+
+void ParallelFetcher::Wake() { curl_multi_wakeup(Multi(multi_)); }
+
+ProbeReport ParallelFetcher::Probe(std::string_view url) { return CurlFetcher(limits_).Probe(url); }
+
+void ParallelFetcher::Prefetch(const std::vector<std::string>& urls) {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    for (const std::string& url : urls) {
+      if (url.empty() || entries_.count(url)) continue;
+      entries_[url];
+      queue_.push_back(url);
+    }
+  }
+  Wake();
+}
+
+void ParallelFetcher::CancelUnwanted() {
+  for (const std::string& url : queue_) {
+    if (url != waited_for_) entries_.erase(url);
+  }
+  std::erase_if(queue_, [this](const std::string& url) { return url != waited_for_; });
+  for (const auto& t : running_) {
+    if (t->url != waited_for_) cancel_.push_back(t->url);
+  }
+}
+
+void ParallelFetcher::CancelPrefetch() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    CancelUnwanted();
+  }
+  Wake();
+}
+
+void ParallelFetcher::StartJob() {
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    CancelUnwanted();
+    // Responses of the last job are forgotten; those still running finish
+    // unseen and are dropped.
+    std::erase_if(entries_, [](const auto& e) { return e.second.state == Entry::State::Done; });
+    buffered_ = 0;
+  }
+  Wake();
+}
+
+int ParallelFetcher::RequestsSent() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return sent_;
+}
+
+Response ParallelFetcher::Get(std::string_view url_view) {
+  const std::string url(url_view);
+  if (url.empty()) return {};
+  std::unique_lock<std::mutex> lock(mu_);
+  auto it = entries_.find(url);
+  if (it == entries_.end()) {
+    entries_[url];
+    queue_.push_front(url);  // asked for now: before what is only fetched ahead
+  } else if (it->second.state == Entry::State::Queued) {
+    std::erase(queue_, url);
+    queue_.push_front(url);
+  }
+  waited_for_ = url;
+  lock.unlock();
+  Wake();
+  lock.lock();
+  done_.wait(lock, [&] {
+    const auto e = entries_.find(url);
+    return quit_ || e == entries_.end() || e->second.state == Entry::State::Done;
+  });
+  waited_for_.clear();
+  const auto e = entries_.find(url);
+  if (e == entries_.end()) return {};
+  return e->second.response;  // kept: a job asks for its page more than once
+}
+
+void ParallelFetcher::StartTransfers() {
+  while (static_cast<int>(running_.size()) < connections_ && !queue_.empty()) {
+    const std::string& next = queue_.front();
+    // Past the memory bound only what the engine waits for is fetched.
+    if (buffered_ > kMaxBufferedBytes && next != waited_for_) break;
+    auto t = std::make_unique<Transfer>();
+    t->url = next;
+    queue_.pop_front();
+    t->handle = NewGetHandle(t->url, limits_, &t->body);
+    auto& entry = entries_[t->url];
+    if (!t->handle) {
+      entry.state = Entry::State::Done;
+      done_.notify_all();
+      continue;
+    }
+    entry.state = Entry::State::Running;
+    curl_multi_add_handle(Multi(multi_), t->handle);
+    ++sent_;
+    running_.push_back(std::move(t));
+  }
+}
+
+void ParallelFetcher::Run() {
+  while (true) {
+    {
+      std::lock_guard<std::mutex> lock(mu_);
+      if (quit_) break;
+      for (const std::string& url : cancel_) {
+        const auto it = std::find_if(running_.begin(), running_.end(),
+                                     [&](const auto& t) { return t->url == url; });
+        if (it == running_.end()) continue;
+        curl_multi_remove_handle(Multi(multi_), (*it)->handle);
+        FreeGetHandle((*it)->handle);
+        running_.erase(it);
+        entries_.erase(url);
+      }
+      cancel_.clear();
+      StartTransfers();
+    }
+    int still_running = 0;
+    curl_multi_perform(Multi(multi_), &still_running);
+    int left = 0;
+    while (CURLMsg* msg = curl_multi_info_read(Multi(multi_), &left)) {
+      if (msg->msg != CURLMSG_DONE) continue;
+      std::lock_guard<std::mutex> lock(mu_);
+      const auto it = std::find_if(running_.begin(), running_.end(),
+                                   [&](const auto& t) { return t->handle == msg->easy_handle; });
+      if (it == running_.end()) continue;
+      std::unique_ptr<Transfer> t = std::move(*it);
+      running_.erase(it);
+      const bool complete = msg->data.result == CURLE_OK;
+      curl_multi_remove_handle(Multi(multi_), t->handle);
+      FreeGetHandle(t->handle);
+      const auto e = entries_.find(t->url);
+      if (e != entries_.end()) {
+        e->second.state = Entry::State::Done;
+        e->second.response.complete = complete;
+        if (complete) {
+          buffered_ += t->body.size();
+          e->second.response.body = std::move(t->body);
+        }
+      }
+      done_.notify_all();
+    }
+    curl_multi_poll(Multi(multi_), nullptr, 0, 1000, nullptr);
+  }
+  std::lock_guard<std::mutex> lock(mu_);
+  done_.notify_all();
+}
+
+}  // namespace kaplo
