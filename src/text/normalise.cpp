@@ -308,32 +308,37 @@ void LowerItems(std::string& out, std::size_t from, std::vector<std::size_t>& la
 }
 
 // Encoding declarations ("charset=...", "encoding=\"...") of one line are
-// rewritten where they stand: each is a run of name characters, and the
-// rewrite never reaches beyond it.
+// rewritten where they stand: every pattern of the rewrite starts with one of
+// these words and stays inside the run of name characters that follows.
 bool IsDeclByte(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
          c == '-' || c == '_' || c == '=' || c == '"';
 }
 
-bool EndsWithWord(std::string_view s, std::size_t end, std::string_view word) {
-  if (end < word.size()) return false;
+bool EndsWithWord(std::string_view s, std::string_view word) {
+  if (s.size() < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
-    if (AsciiLower(static_cast<unsigned char>(s[end - word.size() + i])) != word[i]) return false;
+    if (AsciiLower(static_cast<unsigned char>(s[s.size() - word.size() + i])) != word[i]) {
+      return false;
+    }
   }
   return true;
 }
 
+// The line is out from `from` on.
 void RewriteDeclarations(std::string& out, std::size_t from) {
   std::size_t eq = from;
   while ((eq = out.find('=', eq)) != npos) {
+    const std::string_view before = std::string_view(out).substr(from, eq - from);
     std::size_t start = npos;
     for (std::string_view word : {std::string_view("charset"), std::string_view("encoding")}) {
-      if (EndsWithWord(out, eq, word)) start = eq - word.size();
+      if (EndsWithWord(before, word)) start = before.size() - word.size();
     }
-    if (start == npos || !AtBoundary(std::string_view(out).substr(from), start - from)) {
+    if (start == npos || !AtBoundary(before, start)) {
       ++eq;
       continue;
     }
+    start += from;
     std::size_t end = eq;
     while (end < out.size() && IsDeclByte(static_cast<unsigned char>(out[end]))) ++end;
     const std::string rewritten =

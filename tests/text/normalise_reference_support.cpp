@@ -1,4 +1,4 @@
-#include "text/normalise_reference_support.h"
+#include "normalise_reference_support.h"
 
 #include <utility>
 
