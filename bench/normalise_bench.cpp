@@ -26,9 +26,21 @@ std::string Sjis(std::string_view utf8) { return kaplo::Utf8ToShiftJIS(utf8); }
 std::string RealisticPage(std::size_t size) {
   std::mt19937 rng(20240601);
   const std::string words[] = {
-      Sjis("日本語のページ"), Sjis("ニュース"), Sjis("天気予報"), Sjis("東京都"),
-      Sjis("ソフトウェア開発"), Sjis("表示"), Sjis("お問い合わせ"), Sjis("検索結果"),
-      "Web", "2024", Sjis("、"), Sjis("。"), " ", "KAPLO", Sjis("ダウンロード"),
+      Sjis("日本語のページ"),
+      Sjis("ニュース"),
+      Sjis("天気予報"),
+      Sjis("東京都"),
+      Sjis("ソフトウェア開発"),
+      Sjis("表示"),
+      Sjis("お問い合わせ"),
+      Sjis("検索結果"),
+      "Web",
+      "2024",
+      Sjis("、"),
+      Sjis("。"),
+      " ",
+      "KAPLO",
+      Sjis("ダウンロード"),
   };
   auto text = [&](int n) {
     std::string s;
@@ -42,7 +54,9 @@ std::string RealisticPage(std::size_t size) {
       "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
       "<HTML lang=\"ja\">\n<HEAD>\n"
       "<META http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">\n"
-      "<TITLE>" + text(3) + "</TITLE>\n"
+      "<TITLE>" +
+      text(3) +
+      "</TITLE>\n"
       "<LINK REL=\"stylesheet\" TYPE=\"text/css\" HREF=\"/css/main.css\">\n"
       "<STYLE TYPE=\"text/css\">\n\tbody { margin: 0; color: #0CF7A0; }\n\t@IMPORT url(x.css);\n"
       "</STYLE>\n<SCRIPT TYPE=\"text/JavaScript\">\n<!--\n"
@@ -65,8 +79,9 @@ std::string RealisticPage(std::size_t size) {
         for (int r = 0; r < 6; ++r) {
           page += pick("<tr>", "<TR>");
           for (int c = 0; c < 4; ++c) {
-            page += rng() % 5 == 0 ? pick("<td></td>", "<TD></TD>")
-                                   : pick("<td align=\"left\">", "<TD ALIGN=\"left\">") + text(2) + "</td>";
+            page += rng() % 5 == 0
+                        ? pick("<td></td>", "<TD></TD>")
+                        : pick("<td align=\"left\">", "<TD ALIGN=\"left\">") + text(2) + "</td>";
           }
           page += "</tr>\n";
         }
@@ -85,9 +100,11 @@ std::string RealisticPage(std::size_t size) {
         break;
       }
       case 4: {  // form
-        page += pick("<form action=\"/search\" method=\"get\">", "<FORM ACTION=\"/search\" METHOD=\"get\">") +
+        page += pick("<form action=\"/search\" method=\"get\">",
+                     "<FORM ACTION=\"/search\" METHOD=\"get\">") +
                 "<input type=\"text\" name=\"q\" size=\"20\" value=\"\">"
-                "<input type=\"submit\" value=\"" + text(1) + "\"></form>\n";
+                "<input type=\"submit\" value=\"" +
+                text(1) + "\"></form>\n";
         break;
       }
       default: {  // comment and script
@@ -106,7 +123,8 @@ void Measure(benchmark::State& state, std::string_view input, std::string (*fn)(
     std::string out = fn(input);
     benchmark::DoNotOptimize(out);
   }
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(input.size()));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(input.size()));
 }
 
 const std::string& Page() {
@@ -131,7 +149,9 @@ const std::string& Repeated(std::string_view unit) {
 std::string Normalise(std::string_view s) { return kaplo::NormaliseHtml(s); }
 std::string Break(std::string_view s) { return kaplo::BreakHtmlLines(s); }
 std::string Decode(std::string_view s) { return kaplo::WebCodeDecode(s, kaplo::kWebCodeUtf8Hex); }
-std::string DecodeSjis(std::string_view s) { return kaplo::WebCodeDecode(s, kaplo::kWebCodeSjisHex); }
+std::string DecodeSjis(std::string_view s) {
+  return kaplo::WebCodeDecode(s, kaplo::kWebCodeSjisHex);
+}
 
 void BM_NormaliseRealPage(benchmark::State& s) { Measure(s, Page(), Normalise); }
 void BM_BreakLinesRealPage(benchmark::State& s) { Measure(s, Page(), Break); }

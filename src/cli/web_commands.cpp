@@ -14,7 +14,8 @@ int WebCode(std::span<const std::string> argv) {
   Args args(argv);
   const std::vector<std::string> pos = args.Positionals(2, 2);
   const std::string& way = pos[0];
-  if (way != "decode" && way != "encode") throw UsageError("the first argument is decode or encode");
+  if (way != "decode" && way != "encode")
+    throw UsageError("the first argument is decode or encode");
   int code = -1;
   const auto [end, ec] = std::from_chars(pos[1].data(), pos[1].data() + pos[1].size(), code);
   if (ec != std::errc() || end != pos[1].data() + pos[1].size() || code < 0 ||

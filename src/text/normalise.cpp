@@ -24,55 +24,55 @@ constexpr std::size_t npos = std::string_view::npos;
 // prefixes.
 
 constexpr std::string_view kStartTags[] = {
-    "<abbr",     "<acronym",  "<address", "<applet",   "<area",     "<a",        "<basefont",
-    "<base",     "<bod",      "<big",     "<blockquote", "<body",   "<br",       "<button",
-    "<b",        "<caption",  "<center",  "<cite",     "<code",     "<colgroup", "<col",
-    "<dd",       "<del",      "<dfn",     "<dir",      "<div",      "<dl",       "<dt",
-    "<em",       "<fieldset", "<font",    "<form",     "<frameset", "<frame",    "<h1",
-    "<h2",       "<h3",       "<h4",      "<h5",       "<h6",       "<head",     "<hr",
-    "<html",     "<iframe",   "<img",     "<input",    "<ins",      "<isindex",  "<i",
-    "<kbd",      "<label",    "<layer",   "<legend",   "<link",     "<li",       "<map",
-    "<menu",     "<meta",     "<nobr",    "<noframes", "<noscript", "<object",   "<ol",
-    "<optgroup", "<option",   "<param",   "<pre",      "<p",        "<q",        "<samp",
-    "<script",   "<select",   "<small",   "<span",     "<strike",   "<strong",   "<style",
-    "<sub",      "<sup",      "<table",   "<tbody",    "<td",       "<textarea", "<tfoot",
-    "<th",       "<thead",    "<title",   "<tr",       "<tt",       "<ul",       "<u",
+    "<abbr",     "<acronym",  "<address", "<applet",     "<area",     "<a",        "<basefont",
+    "<base",     "<bod",      "<big",     "<blockquote", "<body",     "<br",       "<button",
+    "<b",        "<caption",  "<center",  "<cite",       "<code",     "<colgroup", "<col",
+    "<dd",       "<del",      "<dfn",     "<dir",        "<div",      "<dl",       "<dt",
+    "<em",       "<fieldset", "<font",    "<form",       "<frameset", "<frame",    "<h1",
+    "<h2",       "<h3",       "<h4",      "<h5",         "<h6",       "<head",     "<hr",
+    "<html",     "<iframe",   "<img",     "<input",      "<ins",      "<isindex",  "<i",
+    "<kbd",      "<label",    "<layer",   "<legend",     "<link",     "<li",       "<map",
+    "<menu",     "<meta",     "<nobr",    "<noframes",   "<noscript", "<object",   "<ol",
+    "<optgroup", "<option",   "<param",   "<pre",        "<p",        "<q",        "<samp",
+    "<script",   "<select",   "<small",   "<span",       "<strike",   "<strong",   "<style",
+    "<sub",      "<sup",      "<table",   "<tbody",      "<td",       "<textarea", "<tfoot",
+    "<th",       "<thead",    "<title",   "<tr",         "<tt",       "<ul",       "<u",
     "<var",      "<wbr>",
 };
 static_assert(std::size(kStartTags) == 93);
 
 constexpr std::string_view kEndTags[] = {
-    "</abbr",     "</acronym",  "</address", "</applet",   "</area",     "</a",
-    "</basefont", "</base",     "</bod",     "</big",      "</blockquote", "</body",
-    "</br",       "</button",   "</b",       "</caption",  "</center",   "</cite",
-    "</code",     "</colgroup", "</col",     "</dd",       "</del",      "</dfn",
-    "</dir",      "</div",      "</dl",      "</dt",       "</em",       "</fieldset",
-    "</font",     "</form",     "</frameset", "</frame",   "</h1",       "</h2",
-    "</h3",       "</h4",       "</h5",      "</h6",       "</head",     "</hr",
-    "</html",     "</iframe",   "</img",     "</input",    "</ins",      "</isindex",
-    "</i",        "</kbd",      "</label",   "</layer",    "</legend",   "</link",
-    "</li",       "</map",      "</menu",    "</meta",     "</nobr>",    "</noframes",
-    "</noscript", "</object",   "</ol",      "</optgroup", "</option",   "</param",
-    "</pre",      "</p",        "</q",       "</samp",     "</script",   "</select",
-    "</small",    "</span",     "</strike",  "</strong",   "</style",    "</sub",
-    "</sup",      "</table",    "</tbody",   "</td",       "</textarea", "</tfoot",
-    "</th",       "</thead",    "</title",   "</tr",       "</tt",       "</ul",
+    "</abbr",     "</acronym",  "</address",  "</applet",   "</area",       "</a",
+    "</basefont", "</base",     "</bod",      "</big",      "</blockquote", "</body",
+    "</br",       "</button",   "</b",        "</caption",  "</center",     "</cite",
+    "</code",     "</colgroup", "</col",      "</dd",       "</del",        "</dfn",
+    "</dir",      "</div",      "</dl",       "</dt",       "</em",         "</fieldset",
+    "</font",     "</form",     "</frameset", "</frame",    "</h1",         "</h2",
+    "</h3",       "</h4",       "</h5",       "</h6",       "</head",       "</hr",
+    "</html",     "</iframe",   "</img",      "</input",    "</ins",        "</isindex",
+    "</i",        "</kbd",      "</label",    "</layer",    "</legend",     "</link",
+    "</li",       "</map",      "</menu",     "</meta",     "</nobr>",      "</noframes",
+    "</noscript", "</object",   "</ol",       "</optgroup", "</option",     "</param",
+    "</pre",      "</p",        "</q",        "</samp",     "</script",     "</select",
+    "</small",    "</span",     "</strike",   "</strong",   "</style",      "</sub",
+    "</sup",      "</table",    "</tbody",    "</td",       "</textarea",   "</tfoot",
+    "</th",       "</thead",    "</title",    "</tr",       "</tt",         "</ul",
     "</u",        "</var",
 };
 static_assert(std::size(kEndTags) == 92);
 
 // Attribute names only after one blank: after a line break they stay as they are.
 constexpr std::string_view kOtherItems[] = {
-    "@import",        " url(",         " rel=",          " type=",        "text/javascript",
-    "javascript",     " background=",  " width=",        " href=",        " src=",
-    " height=",       " bgcolor=",     " color=",        " cellspacing=", " cellpadding=",
-    " name=",         " type=",        " id=",           " class=",       " href=",
-    " valign=",       " align=",       " value=",        " size=",        " title=",
-    " border=",       " rows=",        " cols=",         " rowspan=",     " colspan=",
-    " text=",         " vlink=",       " link=",         "\"top\"",       "\"middle\"",
-    "\"bottom\"",     "\"center\"",    "\"left\"",       "\"right\"",     "\"border\"",
-    " frameborder=",  " framespacing=", " scrolling=",   " noresize",     " marginwidth=",
-    " marginheight=", " leftmargin=",  " topmargin=",
+    "@import",        " url(",          " rel=",       " type=",        "text/javascript",
+    "javascript",     " background=",   " width=",     " href=",        " src=",
+    " height=",       " bgcolor=",      " color=",     " cellspacing=", " cellpadding=",
+    " name=",         " type=",         " id=",        " class=",       " href=",
+    " valign=",       " align=",        " value=",     " size=",        " title=",
+    " border=",       " rows=",         " cols=",      " rowspan=",     " colspan=",
+    " text=",         " vlink=",        " link=",      "\"top\"",       "\"middle\"",
+    "\"bottom\"",     "\"center\"",     "\"left\"",    "\"right\"",     "\"border\"",
+    " frameborder=",  " framespacing=", " scrolling=", " noresize",     " marginwidth=",
+    " marginheight=", " leftmargin=",   " topmargin=",
 };
 static_assert(std::size(kOtherItems) == 48);
 
@@ -114,34 +114,74 @@ constexpr LineRule kFirstSweep[] = {
 };
 
 constexpr LineRule kMainSweep[] = {
-    BreakBefore("<area"), BreakBefore("<base"), BreakBefore("<blockquote"),
-    BreakBefore("<body"), BreakBefore("</body"),
+    BreakBefore("<area"),
+    BreakBefore("<base"),
+    BreakBefore("<blockquote"),
+    BreakBefore("<body"),
+    BreakBefore("</body"),
     // Every <br> or <br /> ends its line once (unless four or more breaks followed).
-    Lines("<br>", 0, "<br />", 1), Lines("<br />", 0, "<br />", 1),
-    Lines("<br />", 3, "<br />", 1), Lines("<br />", 2, "<br />", 1),
-    BreakBefore("<dd"), BreakBefore("<div"), BreakBefore("</div"), BreakBefore("<fieldset"),
-    BreakBefore("<form"), BreakBefore("</form"), BreakBetween("</form>", "<"),
-    BreakBefore("<frameset"), BreakBefore("</frameset"), BreakBefore("<frame"),
-    BreakBefore("</frame"), BreakBefore("<div"), BreakBefore("</div"),
+    Lines("<br>", 0, "<br />", 1),
+    Lines("<br />", 0, "<br />", 1),
+    Lines("<br />", 3, "<br />", 1),
+    Lines("<br />", 2, "<br />", 1),
+    BreakBefore("<dd"),
+    BreakBefore("<div"),
+    BreakBefore("</div"),
+    BreakBefore("<fieldset"),
+    BreakBefore("<form"),
+    BreakBefore("</form"),
+    BreakBetween("</form>", "<"),
+    BreakBefore("<frameset"),
+    BreakBefore("</frameset"),
+    BreakBefore("<frame"),
+    BreakBefore("</frame"),
+    BreakBefore("<div"),
+    BreakBefore("</div"),
     BreakBetween("</div>", "<"),
-    BreakBefore("<head"), BreakBefore("</head"), BreakBefore("<hr"), BreakBefore("<html"),
-    BreakBefore("</html"), BreakBetween("</html>", "<"),
-    BreakBefore("<label"), BreakBefore("<link"), BreakBefore("</link"), BreakBefore("<li"),
+    BreakBefore("<head"),
+    BreakBefore("</head"),
+    BreakBefore("<hr"),
+    BreakBefore("<html"),
+    BreakBefore("</html"),
+    BreakBetween("</html>", "<"),
+    BreakBefore("<label"),
+    BreakBefore("<link"),
+    BreakBefore("</link"),
+    BreakBefore("<li"),
     // A list item that holds a single tag stays on one line.
-    JoinBetween("<li>", "<"), JoinBetween(">", "</li>"),
-    BreakBefore("<map"), BreakBefore("</map"), BreakBefore("<meta"), BreakBefore("<noframes"),
-    BreakBefore("</noframes"), BreakBefore("<noscript"), BreakBefore("<object"),
-    BreakBefore("<ol"), BreakBefore("<optgroup"), BreakBefore("<option"),
-    BreakBefore("<param"), BreakBefore("<pre"), BreakBefore("<p"), BreakBefore("<table"),
-    BreakBefore("</table"), BreakBetween("</table>", "<"),
-    BreakBefore("<tbody"), BreakBefore("</tbody"), BreakBefore("<td"),
+    JoinBetween("<li>", "<"),
+    JoinBetween(">", "</li>"),
+    BreakBefore("<map"),
+    BreakBefore("</map"),
+    BreakBefore("<meta"),
+    BreakBefore("<noframes"),
+    BreakBefore("</noframes"),
+    BreakBefore("<noscript"),
+    BreakBefore("<object"),
+    BreakBefore("<ol"),
+    BreakBefore("<optgroup"),
+    BreakBefore("<option"),
+    BreakBefore("<param"),
+    BreakBefore("<pre"),
+    BreakBefore("<p"),
+    BreakBefore("<table"),
+    BreakBefore("</table"),
+    BreakBetween("</table>", "<"),
+    BreakBefore("<tbody"),
+    BreakBefore("</tbody"),
+    BreakBefore("<td"),
     // An empty cell gets a no-break space.
     {"td>", 0, "</td", "td>", 0, "&nbsp;", "</td"},
     BreakBetween("</td>", "</tr>"),
-    BreakBefore("<textarea"), BreakBefore("<tfoot"), BreakBefore("<th"), BreakBefore("<title"),
-    BreakBefore("<tr"), BreakBefore("<ul"),
+    BreakBefore("<textarea"),
+    BreakBefore("<tfoot"),
+    BreakBefore("<th"),
+    BreakBefore("<title"),
+    BreakBefore("<tr"),
+    BreakBefore("<ul"),
     // An end tag of a link never starts a line.
-    JoinBetween(">", "</map"), JoinBefore("</a"),
+    JoinBetween(">", "</map"),
+    JoinBefore("</a"),
     BreakBefore("<script"),
 };
 
@@ -155,9 +195,10 @@ constexpr LineRule kLastSweep[] = {
 };
 
 constexpr std::string_view kStripOpeners[] = {
-    "alt=\"",    "type=\"",  "language=\"", "width=",     "height=\"", "value=\"",  "name=\"",
-    "size=\"",   "style=\"", "title=\"",    "bgcolor=\"", "color=\"",  "valign=\"", "align=\"",
-    "id=\"",     "class=\"", "cellspacing=\"", "cellpadding=\"", "border=\"", "onclick=\"",
+    "alt=\"",     "type=\"",        "language=\"",    "width=",    "height=\"",
+    "value=\"",   "name=\"",        "size=\"",        "style=\"",  "title=\"",
+    "bgcolor=\"", "color=\"",       "valign=\"",      "align=\"",  "id=\"",
+    "class=\"",   "cellspacing=\"", "cellpadding=\"", "border=\"", "onclick=\"",
 };
 
 // ---------------------------------------------------------------------------
@@ -311,8 +352,8 @@ void LowerItems(std::string& out, std::size_t from, std::vector<std::size_t>& la
 // rewritten where they stand: every pattern of the rewrite starts with one of
 // these words and stays inside the run of name characters that follows.
 bool IsDeclByte(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         c == '-' || c == '_' || c == '=' || c == '"';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == '=' || c == '"';
 }
 
 bool EndsWithWord(std::string_view s, std::string_view word) {
@@ -464,8 +505,8 @@ class LineSweep {
           r[a + 2] == '>') {
         a += 2;
       }
-      if (a >= r.size() || AsciiLower(static_cast<unsigned char>(r[a])) !=
-                               static_cast<unsigned char>(right[u])) {
+      if (a >= r.size() ||
+          AsciiLower(static_cast<unsigned char>(r[a])) != static_cast<unsigned char>(right[u])) {
         return false;
       }
       ++a;

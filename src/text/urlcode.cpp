@@ -3,7 +3,7 @@
 #include <array>
 #include <filesystem>
 #include <system_error>
-#include <vector>
+#include <utility>
 
 #include "text/convert.h"
 #include "text/fsname.h"
@@ -38,7 +38,8 @@ constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz
 constexpr std::array<unsigned char, 256> MakeBase64Values() {
   std::array<unsigned char, 256> v{};
   for (auto& x : v) x = 64;  // unknown: only its low six bits (0) are used
-  for (int i = 0; i < 64; ++i) v[static_cast<unsigned char>(kBase64[i])] = static_cast<unsigned char>(i);
+  for (int i = 0; i < 64; ++i)
+    v[static_cast<unsigned char>(kBase64[i])] = static_cast<unsigned char>(i);
   return v;
 }
 constexpr std::array<unsigned char, 256> kBase64Values = MakeBase64Values();
@@ -52,6 +53,14 @@ std::string UnescapeRedirect(std::string s) {
   s = Replace(s, "%2F", "/");
   return Replace(s, "%26", "&");
 }
+
+// Characters unfit for file names, in this order. There are no drive letters
+// here, so every colon goes.
+constexpr std::pair<std::string_view, std::string_view> kSafePathRules[] = {
+    {"?", "@"},   {"|", "~"},   {"*", ";"},           {"&amp;", "&"}, {"<", ""},
+    {">", ""},    {":", ";"},   {"%3A%2F%2F", ";~~"}, {"%2F", "~"},   {"\"", "'"},
+    {"%26", "&"}, {"%20", " "}, {"\\", "/"},
+};
 
 bool StartsWith(std::string_view text, std::string_view a, std::string_view b) {
   return text.size() >= a.size() + b.size() && text.substr(0, a.size()) == a &&
@@ -76,7 +85,8 @@ std::string JoinSafeParts(std::string_view path) {
     }
     i = e + 1;
   }
-  if (path.size() > 1 && path.back() == '/' && !out.empty() && out.back() != '/') out.push_back('/');
+  if (path.size() > 1 && path.back() == '/' && !out.empty() && out.back() != '/')
+    out.push_back('/');
   return out;
 }
 
@@ -199,13 +209,19 @@ std::string Base64Decode(std::string_view text) {
 
 std::string DecodeUrlForPath(std::string_view url, int code) {
   switch (code) {
-    case kUrlDecodeUtf8: return Utf8Decoded(url);
-    case kUrlDecodeEuc: return Replace(EucToShiftJIS(UrlDecodeBytes(url)), "\n", "\r\n");
+    case kUrlDecodeUtf8:
+      return Utf8Decoded(url);
+    case kUrlDecodeEuc:
+      return Replace(EucToShiftJIS(UrlDecodeBytes(url)), "\n", "\r\n");
     // The same reading as the web code tab's "Web16進ｺｰﾄﾞ": Shift_JIS bytes.
-    case kUrlDecodeSjis: return UrlDecodeBytes(url);
-    case kUrlDecodeUtf8Unescaped: return Utf8Decoded(Replace(url, "%25", "%"));
-    case kUrlDecodeBase64: return Base64Decode(url);
-    default: return std::string(url);
+    case kUrlDecodeSjis:
+      return UrlDecodeBytes(url);
+    case kUrlDecodeUtf8Unescaped:
+      return Utf8Decoded(Replace(url, "%25", "%"));
+    case kUrlDecodeBase64:
+      return Base64Decode(url);
+    default:
+      return std::string(url);
   }
 }
 
@@ -223,19 +239,7 @@ std::string UrlToSafePath(std::string_view text) {
   if (const std::size_t at = FindAtBoundary(s, "=http"); at != npos) {
     s = s.substr(0, at) + ReplaceAllExact(std::string_view(s).substr(at), "/", "~");
   }
-  s = ReplaceAllExact(s, "?", "@");
-  s = ReplaceAllExact(s, "|", "~");
-  s = ReplaceAllExact(s, "*", ";");
-  s = Replace(s, "&amp;", "&");
-  s = ReplaceAllExact(s, "<", "");
-  s = ReplaceAllExact(s, ">", "");
-  s = ReplaceAllExact(s, ":", ";");
-  s = Replace(s, "%3A%2F%2F", ";~~");
-  s = Replace(s, "%2F", "~");
-  s = ReplaceAllExact(s, "\"", "'");
-  s = Replace(s, "%26", "&");
-  s = Replace(s, "%20", " ");
-  s = ReplaceAllExact(s, "\\", "/");
+  for (const auto& [old_text, new_text] : kSafePathRules) s = Replace(s, old_text, new_text);
   for (char& c : s) {
     if (c == '\0') c = '_';
   }
@@ -253,8 +257,7 @@ bool IsPathFitForFileSystem(std::string_view sjis_path) {
     std::size_t e = on_disk.find('/', i);
     if (e == npos) e = on_disk.size();
     const std::string_view part = std::string_view(on_disk).substr(i, e - i);
-    if (part == "." || part == ".." || part.size() > kMaxNameBytes ||
-        part.find('\0') != npos) {
+    if (part == "." || part == ".." || part.size() > kMaxNameBytes || part.find('\0') != npos) {
       return false;
     }
     i = e + 1;

@@ -15,15 +15,24 @@ std::string LfToCrLf(std::string_view text) { return Replace(text, "\n", "\r\n")
 std::string WebCodeDecode(std::string_view text, int code) {
   if (text.empty()) return {};
   switch (code) {
-    case kWebCodeUtf8Hex: return Utf8ToShiftJIS(UrlDecodeBytes(text));
-    case kWebCodeUtf8HexUnescaped: return Utf8ToShiftJIS(UrlDecodeBytes(Replace(text, "%25", "%")));
-    case kWebCodeEucHex: return LfToCrLf(EucToShiftJIS(UrlDecodeBytes(text)));
-    case kWebCodeSjisHex: return UrlDecodeBytes(text);
-    case kWebCodeUtf8: return Utf8ToShiftJIS(text);
-    case kWebCodeJis: return JisToShiftJISSimple(text);
-    case kWebCodeBase64: return Base64Decode(text);
-    case kWebCodeEuc: return LfToCrLf(EucToShiftJIS(text));
-    default: return std::string(text);
+    case kWebCodeUtf8Hex:
+      return Utf8ToShiftJIS(UrlDecodeBytes(text));
+    case kWebCodeUtf8HexUnescaped:
+      return Utf8ToShiftJIS(UrlDecodeBytes(Replace(text, "%25", "%")));
+    case kWebCodeEucHex:
+      return LfToCrLf(EucToShiftJIS(UrlDecodeBytes(text)));
+    case kWebCodeSjisHex:
+      return UrlDecodeBytes(text);
+    case kWebCodeUtf8:
+      return Utf8ToShiftJIS(text);
+    case kWebCodeJis:
+      return JisToShiftJISSimple(text);
+    case kWebCodeBase64:
+      return Base64Decode(text);
+    case kWebCodeEuc:
+      return LfToCrLf(EucToShiftJIS(text));
+    default:
+      return std::string(text);
   }
 }
 
@@ -31,7 +40,8 @@ std::string WebCodeEncode(std::string_view text, int code) {
   if (text.empty()) return {};
   switch (code) {
     case kWebCodeUtf8Hex:
-    case kWebCodeUtf8HexUnescaped: return UrlEncodeBytes(ShiftJISToUtf8(text));
+    case kWebCodeUtf8HexUnescaped:
+      return UrlEncodeBytes(ShiftJISToUtf8(text));
     case kWebCodeEucHex: {
       std::string s = ShiftJISToEuc(Replace(text, "\r\n", "\n"));
       s = UrlEncodeBytes(Replace(s, "(", "%28"));
@@ -41,13 +51,19 @@ std::string WebCodeEncode(std::string_view text, int code) {
       s = Replace(s, "%20", "+");
       return Replace(s, "%26", "&");
     }
-    case kWebCodeSjisHex: return UrlEncodeBytes(text);
+    case kWebCodeSjisHex:
+      return UrlEncodeBytes(text);
     // The UTF-8 bytes shown as Shift_JIS text.
-    case kWebCodeUtf8: return Utf8ToShiftJIS(ShiftJISToUtf8(ShiftJISToUtf8(text)));
-    case kWebCodeJis: return ShiftJISToJis(text);
-    case kWebCodeBase64: return Base64Encode(text);
-    case kWebCodeEuc: return Replace(ShiftJISToEucKana(text, 1), "\r\n", "\n");
-    default: return std::string(text);
+    case kWebCodeUtf8:
+      return Utf8ToShiftJIS(ShiftJISToUtf8(ShiftJISToUtf8(text)));
+    case kWebCodeJis:
+      return ShiftJISToJis(text);
+    case kWebCodeBase64:
+      return Base64Encode(text);
+    case kWebCodeEuc:
+      return Replace(ShiftJISToEucKana(text, 1), "\r\n", "\n");
+    default:
+      return std::string(text);
   }
 }
 

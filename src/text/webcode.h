@@ -9,7 +9,7 @@ namespace kaplo {
 
 // The item index of the web code tab's decode and encode radio groups.
 enum WebCode : int {
-  kWebCodeUtf8Hex = 0,         // "%E3%82%A4..."
+  kWebCodeUtf8Hex = 0,           // "%E3%82%A4..."
   kWebCodeUtf8HexUnescaped = 1,  // "%25" taken as "%" first when decoding
   kWebCodeEucHex = 2,
   kWebCodeSjisHex = 3,

@@ -33,10 +33,15 @@ TEST(WebCommands, NormaliseAndSafePath) {
 }
 
 TEST(WebCommands, UsageErrorsExitTwoWithOneLine) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"webcode"}, {"webcode", "decode"}, {"webcode", "both", "1"}, {"webcode", "decode", "8"},
-           {"webcode", "encode", "-1"}, {"webcode", "encode", "1x"}, {"normalise", "extra"},
-           {"safepath", "--folder"}, {"safepath", "--bogus"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"webcode"},
+                                                                {"webcode", "decode"},
+                                                                {"webcode", "both", "1"},
+                                                                {"webcode", "decode", "8"},
+                                                                {"webcode", "encode", "-1"},
+                                                                {"webcode", "encode", "1x"},
+                                                                {"normalise", "extra"},
+                                                                {"safepath", "--folder"},
+                                                                {"safepath", "--bogus"}}) {
     const auto r = RunKaplo(args);
     EXPECT_EQ(r.status, 2) << args.size();
     EXPECT_TRUE(r.out.empty());

@@ -9,85 +9,145 @@ namespace kaplo::test {
 namespace {
 
 const std::vector<std::string_view> kStartTags = {
-    "<abbr", "<acronym", "<address", "<applet", "<area", "<a", "<basefont", "<base", "<bod",
-    "<big", "<blockquote", "<body", "<br", "<button", "<b", "<caption", "<center", "<cite",
-    "<code", "<colgroup", "<col", "<dd", "<del", "<dfn", "<dir", "<div", "<dl", "<dt", "<em",
-    "<fieldset", "<font", "<form", "<frameset", "<frame", "<h1", "<h2", "<h3", "<h4", "<h5",
-    "<h6", "<head", "<hr", "<html", "<iframe", "<img", "<input", "<ins", "<isindex", "<i",
-    "<kbd", "<label", "<layer", "<legend", "<link", "<li", "<map", "<menu", "<meta", "<nobr",
-    "<noframes", "<noscript", "<object", "<ol", "<optgroup", "<option", "<param", "<pre", "<p",
-    "<q", "<samp", "<script", "<select", "<small", "<span", "<strike", "<strong", "<style",
-    "<sub", "<sup", "<table", "<tbody", "<td", "<textarea", "<tfoot", "<th", "<thead", "<title",
-    "<tr", "<tt", "<ul", "<u", "<var", "<wbr>"};
+    "<abbr",     "<acronym",  "<address", "<applet",     "<area",     "<a",        "<basefont",
+    "<base",     "<bod",      "<big",     "<blockquote", "<body",     "<br",       "<button",
+    "<b",        "<caption",  "<center",  "<cite",       "<code",     "<colgroup", "<col",
+    "<dd",       "<del",      "<dfn",     "<dir",        "<div",      "<dl",       "<dt",
+    "<em",       "<fieldset", "<font",    "<form",       "<frameset", "<frame",    "<h1",
+    "<h2",       "<h3",       "<h4",      "<h5",         "<h6",       "<head",     "<hr",
+    "<html",     "<iframe",   "<img",     "<input",      "<ins",      "<isindex",  "<i",
+    "<kbd",      "<label",    "<layer",   "<legend",     "<link",     "<li",       "<map",
+    "<menu",     "<meta",     "<nobr",    "<noframes",   "<noscript", "<object",   "<ol",
+    "<optgroup", "<option",   "<param",   "<pre",        "<p",        "<q",        "<samp",
+    "<script",   "<select",   "<small",   "<span",       "<strike",   "<strong",   "<style",
+    "<sub",      "<sup",      "<table",   "<tbody",      "<td",       "<textarea", "<tfoot",
+    "<th",       "<thead",    "<title",   "<tr",         "<tt",       "<ul",       "<u",
+    "<var",      "<wbr>"};
 
 const std::vector<std::string_view> kEndTags = {
-    "</abbr", "</acronym", "</address", "</applet", "</area", "</a", "</basefont", "</base",
-    "</bod", "</big", "</blockquote", "</body", "</br", "</button", "</b", "</caption",
-    "</center", "</cite", "</code", "</colgroup", "</col", "</dd", "</del", "</dfn", "</dir",
-    "</div", "</dl", "</dt", "</em", "</fieldset", "</font", "</form", "</frameset", "</frame",
-    "</h1", "</h2", "</h3", "</h4", "</h5", "</h6", "</head", "</hr", "</html", "</iframe",
-    "</img", "</input", "</ins", "</isindex", "</i", "</kbd", "</label", "</layer", "</legend",
-    "</link", "</li", "</map", "</menu", "</meta", "</nobr>", "</noframes", "</noscript",
-    "</object", "</ol", "</optgroup", "</option", "</param", "</pre", "</p", "</q", "</samp",
-    "</script", "</select", "</small", "</span", "</strike", "</strong", "</style", "</sub",
-    "</sup", "</table", "</tbody", "</td", "</textarea", "</tfoot", "</th", "</thead",
-    "</title", "</tr", "</tt", "</ul", "</u", "</var"};
+    "</abbr",     "</acronym",  "</address",  "</applet",   "</area",       "</a",
+    "</basefont", "</base",     "</bod",      "</big",      "</blockquote", "</body",
+    "</br",       "</button",   "</b",        "</caption",  "</center",     "</cite",
+    "</code",     "</colgroup", "</col",      "</dd",       "</del",        "</dfn",
+    "</dir",      "</div",      "</dl",       "</dt",       "</em",         "</fieldset",
+    "</font",     "</form",     "</frameset", "</frame",    "</h1",         "</h2",
+    "</h3",       "</h4",       "</h5",       "</h6",       "</head",       "</hr",
+    "</html",     "</iframe",   "</img",      "</input",    "</ins",        "</isindex",
+    "</i",        "</kbd",      "</label",    "</layer",    "</legend",     "</link",
+    "</li",       "</map",      "</menu",     "</meta",     "</nobr>",      "</noframes",
+    "</noscript", "</object",   "</ol",       "</optgroup", "</option",     "</param",
+    "</pre",      "</p",        "</q",        "</samp",     "</script",     "</select",
+    "</small",    "</span",     "</strike",   "</strong",   "</style",      "</sub",
+    "</sup",      "</table",    "</tbody",    "</td",       "</textarea",   "</tfoot",
+    "</th",       "</thead",    "</title",    "</tr",       "</tt",         "</ul",
+    "</u",        "</var"};
 
 const std::vector<std::string_view> kOtherItems = {
-    "@import", " url(", " rel=", " type=", "text/javascript", "javascript", " background=",
-    " width=", " href=", " src=", " height=", " bgcolor=", " color=", " cellspacing=",
-    " cellpadding=", " name=", " type=", " id=", " class=", " href=", " valign=", " align=",
-    " value=", " size=", " title=", " border=", " rows=", " cols=", " rowspan=", " colspan=",
-    " text=", " vlink=", " link=", "\"top\"", "\"middle\"", "\"bottom\"", "\"center\"",
-    "\"left\"", "\"right\"", "\"border\"", " frameborder=", " framespacing=", " scrolling=",
-    " noresize", " marginwidth=", " marginheight=", " leftmargin=", " topmargin="};
+    "@import",        " url(",          " rel=",       " type=",        "text/javascript",
+    "javascript",     " background=",   " width=",     " href=",        " src=",
+    " height=",       " bgcolor=",      " color=",     " cellspacing=", " cellpadding=",
+    " name=",         " type=",         " id=",        " class=",       " href=",
+    " valign=",       " align=",        " value=",     " size=",        " title=",
+    " border=",       " rows=",         " cols=",      " rowspan=",     " colspan=",
+    " text=",         " vlink=",        " link=",      "\"top\"",       "\"middle\"",
+    "\"bottom\"",     "\"center\"",     "\"left\"",    "\"right\"",     "\"border\"",
+    " frameborder=",  " framespacing=", " scrolling=", " noresize",     " marginwidth=",
+    " marginheight=", " leftmargin=",   " topmargin="};
 
 using Rule = std::pair<std::string_view, std::string_view>;
 
 // "Break before X": Replace(">X", ">" CRLF "X").
-#define BREAK(x) Rule{">" x, ">\r\n" x}
+#define BREAK(x) \
+  Rule { ">" x, ">\r\n" x }
 
 const std::vector<Rule> kBreakRules = {
     // 1
     BREAK("<applet"),
     // 2
-    {"\r\n>", ">"}, {"\r\n/>", "/>"},
+    {"\r\n>", ">"},
+    {"\r\n/>", "/>"},
     // 3
-    BREAK("<area"), BREAK("<base"), BREAK("<blockquote"), BREAK("<body"), BREAK("</body"),
+    BREAK("<area"),
+    BREAK("<base"),
+    BREAK("<blockquote"),
+    BREAK("<body"),
+    BREAK("</body"),
     // 4
-    {"<br>", "<br />\r\n"}, {"<br />", "<br />\r\n"}, {"<br />\r\n\r\n\r\n", "<br />\r\n"},
+    {"<br>", "<br />\r\n"},
+    {"<br />", "<br />\r\n"},
+    {"<br />\r\n\r\n\r\n", "<br />\r\n"},
     {"<br />\r\n\r\n", "<br />\r\n"},
     // 5
-    BREAK("<dd"), BREAK("<div"), BREAK("</div"), BREAK("<fieldset"), BREAK("<form"),
-    BREAK("</form"), {"</form><", "</form>\r\n<"},
+    BREAK("<dd"),
+    BREAK("<div"),
+    BREAK("</div"),
+    BREAK("<fieldset"),
+    BREAK("<form"),
+    BREAK("</form"),
+    {"</form><", "</form>\r\n<"},
     // 6
-    BREAK("<frameset"), BREAK("</frameset"), BREAK("<frame"), BREAK("</frame"), BREAK("<div"),
-    BREAK("</div"), {"</div><", "</div>\r\n<"},
+    BREAK("<frameset"),
+    BREAK("</frameset"),
+    BREAK("<frame"),
+    BREAK("</frame"),
+    BREAK("<div"),
+    BREAK("</div"),
+    {"</div><", "</div>\r\n<"},
     // 7
-    BREAK("<head"), BREAK("</head"), BREAK("<hr"), BREAK("<html"), BREAK("</html"),
+    BREAK("<head"),
+    BREAK("</head"),
+    BREAK("<hr"),
+    BREAK("<html"),
+    BREAK("</html"),
     {"</html><", "</html>\r\n<"},
     // 8
-    BREAK("<label"), BREAK("<link"), BREAK("</link"), BREAK("<li"), {"<li>\r\n<", "<li><"},
+    BREAK("<label"),
+    BREAK("<link"),
+    BREAK("</link"),
+    BREAK("<li"),
+    {"<li>\r\n<", "<li><"},
     {">\r\n</li>", "></li>"},
     // 9
-    BREAK("<map"), BREAK("</map"), BREAK("<meta"), BREAK("<noframes"), BREAK("</noframes"),
-    BREAK("<noscript"), BREAK("<object"), BREAK("<ol"), BREAK("<optgroup"), BREAK("<option"),
-    BREAK("<param"), BREAK("<pre"), BREAK("<p"), BREAK("<table"), BREAK("</table"),
+    BREAK("<map"),
+    BREAK("</map"),
+    BREAK("<meta"),
+    BREAK("<noframes"),
+    BREAK("</noframes"),
+    BREAK("<noscript"),
+    BREAK("<object"),
+    BREAK("<ol"),
+    BREAK("<optgroup"),
+    BREAK("<option"),
+    BREAK("<param"),
+    BREAK("<pre"),
+    BREAK("<p"),
+    BREAK("<table"),
+    BREAK("</table"),
     {"</table><", "</table>\r\n<"},
     // 10
-    BREAK("<tbody"), BREAK("</tbody"), BREAK("<td"), {"td></td", "td>&nbsp;</td"},
+    BREAK("<tbody"),
+    BREAK("</tbody"),
+    BREAK("<td"),
+    {"td></td", "td>&nbsp;</td"},
     {"</td></tr>", "</td>\r\n</tr>"},
     // 11
-    BREAK("<textarea"), BREAK("<tfoot"), BREAK("<th"), BREAK("<title"), BREAK("<tr"),
+    BREAK("<textarea"),
+    BREAK("<tfoot"),
+    BREAK("<th"),
+    BREAK("<title"),
+    BREAK("<tr"),
     BREAK("<ul"),
     // 12
-    {">\r\n</map", "></map"}, {"\r\n</a", "</a"},
+    {">\r\n</map", "></map"},
+    {"\r\n</a", "</a"},
     // 13
     BREAK("<script"),
     // 14
-    {"=\r\n", "="}, {"\r\n>", ">"},
+    {"=\r\n", "="},
+    {"\r\n>", ">"},
     // 15
-    {"><!-- ", ">\r\n<!--"}, {"--><", "-->\r\n<"},
+    {"><!-- ", ">\r\n<!--"},
+    {"--><", "-->\r\n<"},
 };
 
 #undef BREAK

@@ -16,6 +16,10 @@ namespace {
 
 using test::Hex;
 
+struct Case {
+  std::string in, out;
+};
+
 TEST(UrlCodeTest, PercentEncodingTakesTheByteAfterAHighByteAlong) {
   // The blank after あ is taken as its second byte; a trailing double-byte
   // character leaves no %00; ソ keeps its backslash byte encoded.
@@ -64,15 +68,13 @@ TEST(UrlCodeTest, DecodeUtf8Url) {
   EXPECT_EQ(DecodeUtf8Url("http://h/a"), "");
   EXPECT_EQ(DecodeUtf8Url("%E3%81%82"), a);
   EXPECT_EQ(DecodeUtf8Url("%25E3%2581%2582"), a);  // encoded twice
-  EXPECT_EQ(DecodeUtf8Url("a%E3%81"), "");          // a cut sequence is no UTF-8
-  EXPECT_EQ(DecodeUtf8Url("100%25%2525"), "");      // a "%" survives both rounds
+  EXPECT_EQ(DecodeUtf8Url("a%E3%81"), "");         // a cut sequence is no UTF-8
+  EXPECT_EQ(DecodeUtf8Url("100%25%2525"), "");     // a "%" survives both rounds
 }
 
 TEST(UrlCodeTest, SafePathRules) {
   const std::string so = SJ<"ソ">();  // its second byte is the backslash code
-  struct Case {
-    std::string in, out;
-  } cases[] = {
+  const Case cases[] = {
       {"/dl/a?b=1|2", "/dl/a@b=1~2"},
       {"C:\\dl\\a?b=1|2", "C;/dl/a@b=1~2"},  // no drive letters: every ":" goes
       {"/dl/go?u=http://k/z/w", "/dl/go@u=http;~~k~z~w"},
@@ -86,15 +88,13 @@ TEST(UrlCodeTest, SafePathRules) {
 }
 
 TEST(UrlCodeTest, SafePathNeverClimbsOutOfItsFolder) {
-  struct Case {
-    std::string in, out;
-  } cases[] = {
+  const Case cases[] = {
       {"a/../../etc/passwd", "a/etc/passwd"},
       {"..\\..\\x", "x"},
       {"./a/./b/.", "a/b"},
       {"..", ""},
       {"/../x/", "/x/"},
-      {"...", "..."},  // an ordinary name
+      {"...", "..."},           // an ordinary name
       {"\x82/../x", "\x82/x"},  // a "/" after a lone first byte still separates
   };
   for (const Case& c : cases) EXPECT_EQ(UrlToSafePath(c.in), c.out) << c.in;
@@ -159,7 +159,10 @@ TEST_F(ForceFolderTest, RefusesWhatItCannotMakeSafely) {
   // A file where the folder should be.
   std::filesystem::create_directories(root_ / "save/f");
   std::filesystem::remove(root_ / "save/f");
-  { std::FILE* f = std::fopen((root_ / "save/f").c_str(), "w"); std::fclose(f); }
+  {
+    std::FILE* f = std::fopen((root_ / "save/f").c_str(), "w");
+    std::fclose(f);
+  }
   EXPECT_EQ(ForceFolderForPath(save_ + "f"), "");
 }
 
@@ -174,9 +177,7 @@ TEST_F(ForceFolderTest, StaysBelowTheSaveFolder) {
 
 TEST(UrlCodeTest, SearchRedirects) {
   const std::string g = std::string(kGoogleJapanAddress);
-  struct Case {
-    std::string in, out;
-  } cases[] = {
+  const Case cases[] = {
       {"http://rd.example/*-**http%3A//host/x%3Fy=1%3D2", "http://host/x?y=1%3D2"},
       {"http://rd.example/**https%3A%2F%2Fhost%2Fa%26b", "https://host/a&b"},
       {"http://a/?u=http%3A%2F%2Fb%2Fc%26d%3D1&ei=zz", "http://b/c&d%3D1"},
