@@ -1,10 +1,13 @@
 // kaplo download: one whole job without a window.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/cli.h"
 #include "engine/engine.h"
@@ -79,6 +82,48 @@ class ProgressLine : public JobObserver {
  private:
   bool verbose_, tty_, shown_ = false;
 };
+
+// One group of outcome marks: its heading, its list and the marks it can hold
+// with what each means.
+struct OutcomeGroup {
+  std::string_view heading;
+  const std::vector<std::string>* lines;
+  std::vector<std::pair<std::string_view, std::string_view>> marks;  // UTF-8
+};
+
+// Every outcome line with --verbose, then the count of each mark.
+void PrintOutcomes(const DownloadLists& l, bool verbose) {
+  const OutcomeGroup groups[] = {
+      {"CSS/JS", &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
+       {{"◎", "保存"}, {"□", "既存"}, {"○", "仮作成"}, {"■", "404"}, {"◆", "見つからない"},
+        {"▼", "HTMLが返った"}, {"◇", "画像だった"}, {"●", "失敗"}}},
+      {"画像", &l.ListBoxPGTab02LTab03PageImageDownloaedImage,
+       {{"◎", "保存"}, {"○", "既存"}, {"●", "失敗"}}},
+  };
+  if (verbose) {
+    for (const OutcomeGroup& g : groups) {
+      std::cout << "[" << g.heading << "]\n";
+      for (const std::string& line : *g.lines) std::cout << ToTerminal(line) << "\n";
+    }
+    if (!l.ListBoxPGTab02LTab06DLImageNotFound.empty()) {
+      std::cout << "[取得できなかった画像]\n";
+      for (const std::string& line : l.ListBoxPGTab02LTab06DLImageNotFound) {
+        std::cout << ToTerminal(line) << "\n";
+      }
+    }
+  }
+  for (const OutcomeGroup& g : groups) {
+    std::cout << g.heading << ":";
+    for (const auto& [mark, meaning] : g.marks) {
+      const std::string sjis = FromTerminal(std::string(mark));
+      const auto count = std::count_if(g.lines->begin(), g.lines->end(), [&](const auto& line) {
+        return line.starts_with(sjis);
+      });
+      std::cout << "  " << mark << " " << count << " " << meaning;
+    }
+    std::cout << "\n";
+  }
+}
 
 int Download(std::span<const std::string> argv) {
   Args args(argv);
@@ -155,6 +200,7 @@ int Download(std::span<const std::string> argv) {
     return 1;
   }
   std::cerr << "保存したページ: " << ToTerminal(engine.form.local_filename) << "\n";
+  PrintOutcomes(engine.lists, verbose);
   return 0;
 }
 

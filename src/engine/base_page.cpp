@@ -136,6 +136,22 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   ShowTab(SJ<" PageCSS/JS">());
 
   {
+    // The scanning copy: escaped quotes inside scripts must not end a value.
+    const std::string scan = ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", "@%@");
+    if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
+  }
+  lists.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS.clear();
+  lists.ListBoxPGTab02LTab04DLCSSFileImportCSS.clear();
+  DLDownloadCSSJS(save_folder, lists.ListBoxPGTab02LTab02PageWebCSS);
+  DLRecursiveGetCSSJS(url, job.LocalPageFile, 0, lists.ListBoxPGTab02LTab03PageImage,
+                      lists.ListBoxPGTab02LTab04DLCSSFileImportCSS,
+                      lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, save_folder);
+  if (!settings.dont_save_image) {
+    ShowTab(SJ<"PageImage">());
+    DLDownloadImage(save_folder, lists.ListBoxPGTab02LTab03PageImage);
+  }
+
+  {
     const std::size_t head = FindAtBoundary(job.ConvertedPageText, "<head");
     job.HeadPreamble =
         (head == npos || head == 0) ? std::string() : job.ConvertedPageText.substr(0, head);

@@ -101,6 +101,7 @@ struct DownloadLists {
   std::vector<std::string> ListBoxPGTab02LTab09LHref;
   std::vector<std::string> ListBoxIEImage;
   std::vector<std::string> ListBoxWBInFrameFileList;
+  std::vector<std::string> ListBoxGUICSS;  // stylesheet hrefs for the page analysis tab
 
   // Sets of the collection stages.
   StringSet LinkHostSet;

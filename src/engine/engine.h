@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/download_job.h"
 #include "engine/fetch.h"
@@ -37,6 +38,38 @@ class DownloadEngine {
   int DLMakeWinPage(const std::string& url, const std::string& save_folder, int mode);
   std::string DLInnerMakeHTML();
 
+  // Stylesheets and scripts. Discovery on the scanning copy of the page; 0 / -1.
+  int DLMakePageCSSJS(const std::string& url, const std::string& save_folder,
+                      const std::string& scan_text);
+  void GetHrefLInkList(std::string_view text);
+  void GetHTMLCSSList(std::string_view text);
+  void GetHTMLSWFList(std::string_view text);
+  // Enters a stylesheet or script line once; creates its file from text when missing.
+  void DLCSSSetListbox(std::string line, const std::string& local_path, std::string_view text);
+  // Fetches every line of list_box, then the stylesheets they import once; -1 when empty.
+  int DLDownloadCSSJS(const std::string& save_folder, std::vector<std::string>& list_box);
+  int DLDownloadedResultCSSJS(const std::string& abs_url, const std::string& local_path, int mode,
+                              std::vector<std::string>& image_box,
+                              std::vector<std::string>& import_box,
+                              std::vector<std::string>& outcome_box,
+                              const std::string& save_folder);
+  // The work list of imported stylesheets (import_box), pass after pass.
+  int DLRecursiveGetCSSJS(const std::string& url, const std::string& local_page_file, int mode,
+                          std::vector<std::string>& image_box, std::vector<std::string>& import_box,
+                          std::vector<std::string>& outcome_box, const std::string& save_folder);
+  // Lists and fetches the references of a work-list stylesheet; its text converted.
+  std::string ResolveCSSJS(const std::string& abs_url, const std::string& local_path,
+                           std::vector<std::string>& image_box, std::string_view text,
+                           const std::string& save_folder);
+
+  // Images.
+  void DLSetListbox(std::string line, std::vector<std::string>& image_box, StringSet& set,
+                    std::vector<std::string>& display_box);
+  int DLDownloadImage(const std::string& save_folder, std::vector<std::string>& image_box);
+  // 0 when the file is there afterwards, -1 otherwise.
+  int DLDownloadedImage(const std::string& abs_url, const std::string& local_path,
+                        std::vector<std::string>& outcome_box, std::vector<std::string>& image_box);
+
   void DLClearListBox(bool keep_boxes);
   void DLClearPageFile(int mode);
   void DLClearEditText(int mode);
@@ -52,6 +85,21 @@ class DownloadEngine {
   void RestoreConfirmedLocalFile();
   void ShowTab(std::string_view caption) { observer_.ShowTab(caption); }
   void SaveBasePage(std::string page, const std::string& save_folder);
+  // Stylesheet and script stages.
+  void ClassifyPageCandidates(const std::string& url, const std::string& save_folder);
+  void ClassifyBodyCandidates(const std::string& url, const std::string& save_folder,
+                              const std::string& scan_text);
+  void ListNestedReferences(const std::string& abs_url, const std::string& local_path,
+                            const std::string& fetched, const std::string& scan,
+                            std::vector<std::string>& image_box,
+                            std::vector<std::string>& import_box, const std::string& save_folder);
+  void FetchImport(const std::string& line, std::vector<std::string>& image_box,
+                   std::vector<std::string>& work_list, std::vector<std::string>& outcome_box,
+                   const std::string& save_folder);
+  void EnterImage(const std::string& reference, const std::string& abs_url,
+                  const std::string& save_folder, std::vector<std::string>& image_box);
+  std::string LocalOf(const std::string& abs_url, const std::string& save_folder) const;
+  std::string SafeLocal(std::string_view path) const;
 
   Fetcher& fetcher_;
   Prompter& prompter_;
@@ -60,6 +108,11 @@ class DownloadEngine {
   SystemBrowser* system_browser_;
   std::atomic<bool> running_{false};
   bool page_saved_ = false;
+  // The save folder of the running stage: every path they write stays below it.
+  std::string stage_folder_;
+  // Scripts whose file discovery filled with the page text until they are fetched.
+  StringSet placeholder_files_;
+  std::size_t placeholder_bytes_ = 0;
 };
 
 // Pure steps of a job, usable on their own.
