@@ -44,7 +44,7 @@ std::string Between(std::string_view text, std::string_view open, std::string_vi
 }
 
 std::string RemoveEnclosed(std::string_view text, std::string_view open, std::string_view close) {
-  if (open.empty() || close.empty()) return std::string(text);
+  if (open.empty() || close.empty() || !ContainsAtBoundary(text, open)) return std::string(text);
   // Streams the text into out and checks after every byte whether out ends in
   // an open that starts on a character boundary. A deletion only truncates
   // out, so this finds the same first open as searching the whole text again
