@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "engine/engine.h"
+#include "engine/frames.h"
 #include "engine/local_path.h"
 #include "engine/page_rewrite.h"
 #include "engine/url.h"
@@ -140,6 +141,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     const std::string scan = ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", "@%@");
     if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
   }
+  DLMakeIframe();
   lists.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS.clear();
   lists.ListBoxPGTab02LTab04DLCSSFileImportCSS.clear();
   DLDownloadCSSJS(save_folder, lists.ListBoxPGTab02LTab02PageWebCSS);
@@ -199,6 +201,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   }
   page = Replace(page, ".css/\"", ".css\"");
   page = Replace(page, ".js/\"", ".js\"");
+  page = ChangeFrameUrlname(std::move(page), lists.ListBoxWBInFrameFileList);
   page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab02PageWebCSS);
   page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab03PageImage);
   if (settings.remove_other_domain == 1) {
@@ -230,6 +233,8 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     if (head != npos && head > 0) page = job.HeadPreamble + page.substr(head);
   }
   page = ClleanupSaveHTMLFile(page, job.PageUrl);
+  page = DLReplaceIframehtml(std::move(page), lists.ListBoxWBInFrameFileList, save_folder,
+                             settings.url_web_decode);
 
   if (settings.top_page_filename.empty()) settings.top_page_filename = "index.html";
   job.TopPageFileName = settings.top_page_filename;

@@ -50,6 +50,10 @@ struct DownloadForm {
   std::string label_web_browser_url;     // LabelWebBrowserUrl
   std::string status_base_href;          // panel 3 of StatusBarDLBaseBrowser
   bool local_dont_load = false;          // CheckBoxLocalDontLoad
+  std::string frame_link_url;            // EditFrameLinkUrl
+  std::string local_file_css_js_list;    // BtnEditLocalFileCSSJSList
+  std::string local_file_total_css_js;   // BtnEditLocalFileTotalCSSJS
+  std::string local_file_image_list;     // BtnEditLocalFileImageList
 };
 
 // The process-wide record of the current download.
@@ -109,6 +113,7 @@ struct DownloadLists {
   StringSet QuotedTextSet;
   StringSet ResourceCandidateSet;
   StringSet FrameTagSet;
+  StringSet FrameSrcSet;
   StringSet NestedCandidateSet;
   StringSet ListedScriptSet;
   StringSet ListedImageSet;

@@ -70,6 +70,24 @@ class DownloadEngine {
   int DLDownloadedImage(const std::string& abs_url, const std::string& local_path,
                         std::vector<std::string>& outcome_box, std::vector<std::string>& image_box);
 
+  // Frames. A frameset page is listed and saved with local frame names (0 /
+  // -1); inline frames found by discovery are listed (how many were found).
+  int DLMakeFrameSetFile(const std::string& url, const std::string& chosen_file,
+                         const std::string& page_text, const std::string& save_folder);
+  void DLSaveMakeHTML(const std::string& url, const std::string& local_file,
+                      const std::string& page_text, const std::string& save_folder);
+  int DLMakeIframe();
+  // The action on a frame entry chosen by settings.frame_download: a whole
+  // job, the system browser, or the result pane. False when the reference
+  // leads to no http address or the job saved nothing.
+  bool DLInFrameFileGo(const std::string& page_url, const std::string& save_folder,
+                       const std::string& reference);
+  void ListBoxWBInFrameFileListClick(const std::string& entry);
+  void sbDLFrameGoClick();
+
+  // The report files beside the saved page; always 0.
+  int DLPostProcess(const std::string& save_folder);
+
   void DLClearListBox(bool keep_boxes);
   void DLClearPageFile(int mode);
   void DLClearEditText(int mode);

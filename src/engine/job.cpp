@@ -246,11 +246,31 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     // Frame pages are saved one by one from the frame list.
     observer_.ShowText(JobView::Native, fetched, true);
     prompter_.ShowInformation(dlmsg::Frameset(), fetched);
-    job.FramesetSaved = true;
+    form.local_filename.clear();
+    const std::string file_name = UrlFileName(url);
+    const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(
+        file_name.empty() ? std::string("index.html") : UrlToSafePath(file_name), folder);
+    if (!chosen) {
+      RestoreConfirmedLocalFile();
+      DLButtonEnable();
+      return false;
+    }
+    form.save_folder = FolderOf(*chosen);
+    observer_.FormChanged();
+    job.PageUrl = url;
+    if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job.PageUrl += "@#@";
+    const std::string chosen_file =
+        FileNameOf(*chosen).empty() ? *chosen + "index.html" : *chosen;
+    const bool saved =
+        DLMakeFrameSetFile(url, chosen_file, fetched, std::string(Trim(form.save_folder))) == 0;
     settings.dont_empty_folder = true;
     settings.dont_make_css_list = true;
+    if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
     ShowTab(TabWebHtml());
-    return false;
+    job.FramesetSaved = true;
+    page_saved_ = saved && FileExists(form.local_filename);
+    observer_.FormChanged();
+    return page_saved_;
   }
 
   DLButtonDisable();
@@ -291,6 +311,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   }
   ShowTab(TabLocalBrowse());
   ShowTab(TabWebBrowse());
+  if (!settings.dont_make_css_list) DLPostProcess(folder);
   if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
   DLButtonEnable();
   form.label_downloaded_file_count.clear();

@@ -1,0 +1,141 @@
+// Report files beside the saved page: the stylesheet and script list, their
+// merged text and the image list. An existing report is never replaced.
+#include "engine/reports.h"
+
+#include <filesystem>
+
+#include "engine/engine.h"
+#include "engine/local_path.h"
+#include "engine/url.h"
+#include "text/charset.h"
+#include "text/fsname.h"
+#include "text/sjis.h"
+#include "text/sjis_literal.h"
+#include "text/strutil.h"
+
+namespace kaplo {
+namespace {
+
+constexpr auto npos = std::string::npos;
+constexpr int kCssListWidth = 40;
+constexpr int kImageListWidth = 80;
+
+bool FileExists(std::string_view path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(FsPath(path), ec);
+}
+
+// From the last "." of the file name on; empty when it has none.
+std::string_view Extension(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t dot = path.rfind('.');
+  if (dot == npos || (slash != npos && dot < slash)) return {};
+  return path.substr(dot);
+}
+
+void AddLines(std::string& out, std::string_view text) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    const std::size_t next = end == npos ? text.size() : end + 1;
+    if (end == npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    out.append(line);
+    out += "\r\n";
+    start = next;
+  }
+}
+
+}  // namespace
+
+std::string RemoveDownloadMark(std::string_view line) {
+  std::string out(line);
+  for (const std::string* mark : {&SJ<"●">(), &SJ<"■">(), &SJ<"▼">(), &SJ<"▲">(), &SJ<"★">(),
+                                  &SJ<"◆">(), &SJ<"〓">(), &SJ<"◎">(), &SJ<"○">(), &SJ<"△">(),
+                                  &SJ<"▽">(), &SJ<"□">(), &SJ<"◇">()}) {
+    out = Replace(out, *mark, "");
+  }
+  return out;
+}
+
+ReportFileNames MakeReportFileNames(std::string_view local_file) {
+  const std::string folder = FolderOf(local_file);
+  std::string base = FileNameOf(local_file);
+  if (const std::size_t dot = base.rfind('.'); dot != npos) base.resize(dot);
+  const std::string stem = folder + "ZU_" + base;
+  return {stem + SJ<"_CSS_JS_一覧.txt">(), stem + SJ<"_CSS_JS_統合.txt">(),
+          stem + SJ<"_Image_一覧.txt">()};
+}
+
+std::string ReportListLine(std::string_view entry, std::string_view save_folder, int width) {
+  const std::string path = RemoveDownloadMark(entry);
+  std::string below = save_folder.empty() ? path : ReplaceFirstExact(path, save_folder, "");
+  below = "/" + ReplaceAllExact(below, "\\", "/");
+  const std::string& status = ContainsAtBoundary(entry, SJ<"●">()) ? SJ<"●  ">() : SJ<"◎  ">();
+  return AlignTab(FileNameOf(path) + "\t" + status + below, width);
+}
+
+std::string ReportList(const std::vector<std::string>& entries, std::string_view save_folder,
+                       int width) {
+  std::string out = SJ<"　　　　【 ">() + std::string(save_folder) + SJ<" 】">() + "\r\n\r\n\r\n";
+  for (const std::string& entry : entries) {
+    out += ReportListLine(entry, save_folder, width);
+    out += "\r\n";
+  }
+  return out;
+}
+
+int DownloadEngine::DLPostProcess(const std::string& save_folder) {
+  const ReportFileNames names = MakeReportFileNames(form.local_filename);
+  const std::vector<std::string>& css_outcomes = lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS;
+  const std::vector<std::string>& image_outcomes =
+      lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
+
+  std::string merged;
+  if (!FileExists(names.css_js_list) && !css_outcomes.empty()) {
+    std::string last_taken;
+    const int n = static_cast<int>(css_outcomes.size());
+    for (int i = 0; i < n; ++i) {
+      const std::string path = RemoveDownloadMark(css_outcomes[i]);
+      const std::string_view ext = Extension(path);
+      if (path == last_taken) continue;
+      if (!ContainsAtBoundary(ext, ".css") && !ContainsAtBoundary(ext, ".js") &&
+          !ContainsAtBoundary(ext, ".xml")) {
+        continue;
+      }
+      if (settings.css_only && ContainsAtBoundary(ext, ".js")) continue;
+      form.label_downloaded_file_count =
+          SJ<"【 ">() + std::to_string(i + 1) + " / " + std::to_string(n) + SJ<" 】">();
+      form.label_downloaded_file = SJ<"【 ">() + path + SJ<" 】">();
+      observer_.Progress(form.label_downloaded_file_count, form.label_downloaded_file);
+      if (!FileExists(path)) {
+        last_taken = path;
+        continue;
+      }
+      const std::string text = AnyCodeToShiftJIS(LoadTextFile(path), 0);
+      // A page that came back in place of a stylesheet is no styling.
+      if (ContainsAtBoundary(LowerAscii(text), "<body")) continue;
+      merged += SJ<"▼▼▼【 ">() + path + SJ<" 】▽▽▽">() + "\r\n\r\n\r\n";
+      AddLines(merged, text);
+      merged += "\r\n\r\n" + SJ<"△△△【 ">() + path + SJ<" 】▲▲▲">() + "\r\n";
+      last_taken = path;
+    }
+    if (!FileExists(names.css_js_list)) {
+      SaveTextFile(ReportList(css_outcomes, save_folder, kCssListWidth), names.css_js_list);
+      form.local_file_css_js_list = names.css_js_list;
+    }
+  }
+  if (!FileExists(names.css_js_merged)) {
+    SaveTextFile(merged, names.css_js_merged);
+    form.local_file_total_css_js = names.css_js_merged;
+  }
+  if (!image_outcomes.empty() && !FileExists(names.image_list)) {
+    SaveTextFile(ReportList(image_outcomes, save_folder, kImageListWidth), names.image_list);
+    form.local_file_image_list = names.image_list;
+  }
+  observer_.FormChanged();
+  return 0;
+}
+
+}  // namespace kaplo
