@@ -142,6 +142,24 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
   }
   DLMakeIframe();
+  // Everything discovery listed can be on its way while the stages below
+  // handle their items one by one; stylesheets first, as they come first.
+  {
+    auto ahead = [](const std::vector<std::string>& box, std::vector<std::string>& urls) {
+      std::error_code ec;
+      for (const std::string& line : box) {
+        const ResourceFields f = SplitResourceLine(line);
+        if (IsHttpUrl(f.absolute_url) &&
+            !(f.local_path.empty() ? false : std::filesystem::exists(FsPath(f.local_path), ec))) {
+          urls.push_back(f.absolute_url);
+        }
+      }
+    };
+    std::vector<std::string> urls;
+    ahead(lists.ListBoxPGTab02LTab02PageWebCSS, urls);
+    if (!settings.dont_save_image) ahead(lists.ListBoxPGTab02LTab03PageImage, urls);
+    fetcher_.Prefetch(urls);
+  }
   lists.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS.clear();
   lists.ListBoxPGTab02LTab04DLCSSFileImportCSS.clear();
   DLDownloadCSSJS(save_folder, lists.ListBoxPGTab02LTab02PageWebCSS);

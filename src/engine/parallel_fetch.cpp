@@ -166,8 +166,10 @@ void ParallelFetcher::Run() {
     int still_running = 0;
     curl_multi_perform(Multi(multi_), &still_running);
     int left = 0;
+    bool finished_any = false;
     while (CURLMsg* msg = curl_multi_info_read(Multi(multi_), &left)) {
       if (msg->msg != CURLMSG_DONE) continue;
+      finished_any = true;
       std::lock_guard<std::mutex> lock(mu_);
       const auto it = std::find_if(running_.begin(), running_.end(),
                                    [&](const auto& t) { return t->handle == msg->easy_handle; });
@@ -188,7 +190,9 @@ void ParallelFetcher::Run() {
       }
       done_.notify_all();
     }
-    curl_multi_poll(Multi(multi_), nullptr, 0, 1000, nullptr);
+    // A freed connection takes the next address at once, not at the next
+    // network event.
+    if (!finished_any) curl_multi_poll(Multi(multi_), nullptr, 0, 1000, nullptr);
   }
   std::lock_guard<std::mutex> lock(mu_);
   done_.notify_all();

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Times `kaplo download` and `wget -p -k -E -nH` on the same local site: one
+# page, 40 stylesheets and scripts, 160 images, every response delayed 20 ms.
+# Prints both wall times, their ratio, and any file wget saved that kaplo did not.
+# The server is bench/slow_site_server.cpp, built beside kaplo.
+# Usage: bench/download_vs_wget.sh [path/to/kaplo] [extra kaplo flags...]
+set -euo pipefail
+KAPLO=${1:-build/bin/kaplo}
+shift || true
+command -v wget >/dev/null || { echo "wget is missing (scripts/setup installs it)"; exit 1; }
+work=$(mktemp -d)
+trap 'kill $server 2>/dev/null || true; rm -rf "$work"' EXIT
+
+python3 - "$work/site" <<'PY'
+import os, sys
+root = sys.argv[1]
+gif = b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;"
+def put(path, data):
+    p = os.path.join(root, path.lstrip("/"))
+    os.makedirs(os.path.dirname(p), exist_ok=True)
+    with open(p, "wb") as f:
+        f.write(data if isinstance(data, bytes) else data.encode())
+page = ['<html><head><meta charset="utf-8"><title>bench</title>']
+for i in range(20):
+    page.append(f'<link rel="stylesheet" href="/css/s{i}.css">')
+    css = "".join(f".c{i}_{k}{{background:url(../img/css{i}_{k}.gif)}}\n" for k in range(2))
+    put(f"/css/s{i}.css", css)
+    page.append(f'<script src="/js/j{i}.js"></script>')
+    put(f"/js/j{i}.js", f"var v{i} = {i};\n")
+    for k in range(2):
+        put(f"/img/css{i}_{k}.gif", gif)
+page.append("</head><body>")
+for i in range(120):
+    page.append(f'<img src="/img/p{i}.gif">')
+    put(f"/img/p{i}.gif", gif)
+page.append("</body></html>")
+put("/a/index.html", "\n".join(page) + "\n")
+PY
+
+"$(dirname "$KAPLO")/slow_site_server" "$work/site" 20 > "$work/port" &
+server=$!
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+url="http://127.0.0.1:$(cat "$work/port")/a/index.html"
+
+now() { date +%s.%N; }
+t0=$(now)
+wget -q -p -k -E -nH -P "$work/wget" "$url" || true
+t1=$(now)
+"$KAPLO" download "$url" "$work/kaplo" --yes "$@" >"$work/kaplo.out" 2>&1 || { cat "$work/kaplo.out"; exit 1; }
+t2=$(now)
+
+calc() { python3 -c "print($1)"; }
+wget_s=$(calc "$t1 - $t0")
+kaplo_s=$(calc "$t2 - $t1")
+printf 'wget   %6.2f s  %d files\n' "$wget_s" "$(find "$work/wget" -type f | wc -l)"
+printf 'kaplo  %6.2f s  %d files\n' "$kaplo_s" "$(find "$work/kaplo" -type f ! -name 'Z*_*' | wc -l)"
+printf 'ratio  %6.2f (kaplo / wget)\n' "$(calc "$kaplo_s / $wget_s")"
+missing=0
+while IFS= read -r f; do
+  rel=${f#"$work/wget/"}
+  [ -e "$work/kaplo/$rel" ] || { echo "missing in kaplo's folder: $rel"; missing=$((missing + 1)); }
+done < <(find "$work/wget" -type f)
+echo "files wget saved that kaplo did not: $missing"
+grep -E "^(CSS/JS|画像):" "$work/kaplo.out" || true

@@ -1,0 +1,36 @@
+// Serves a folder on 127.0.0.1 with a fixed delay before every response, so
+// a benchmark can show what round trips cost. Prints the port, then serves
+// until stdin closes or the process is killed.
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: slow_site_server FOLDER DELAY_MS\n");
+    return 2;
+  }
+  const int delay_ms = std::atoi(argv[2]);
+  httplib::Server server;
+  server.new_task_queue = [] { return new httplib::ThreadPool(32); };
+  if (!server.set_mount_point("/", argv[1])) {
+    std::fprintf(stderr, "slow_site_server: no folder %s\n", argv[1]);
+    return 1;
+  }
+  server.set_pre_routing_handler([delay_ms](const httplib::Request&, httplib::Response&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
+    return httplib::Server::HandlerResponse::Unhandled;
+  });
+  server.set_keep_alive_max_count(1000);
+  // Headers and body are separate writes: without this, delayed
+  // acknowledgements would add 40 ms to every response.
+  server.set_tcp_nodelay(true);
+  const int port = server.bind_to_any_port("127.0.0.1");
+  std::printf("%d\n", port);
+  std::fflush(stdout);
+  server.listen_after_bind();
+  return 0;
+}

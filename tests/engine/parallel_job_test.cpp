@@ -1,0 +1,143 @@
+// Fetching ahead in parallel must not change what a job leaves behind.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+#include "engine/engine.h"
+#include "engine/engine_test_support.h"
+#include "engine/http_server_support.h"
+#include "engine/parallel_fetch.h"
+#include "text/sjis.h"
+
+namespace kaplo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kGif = std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
+
+// A page with stylesheets that import stylesheets, scripts, images named by
+// the page and by the stylesheets, a missing image and a missing stylesheet.
+std::map<std::string, std::string> MakeSite() {
+  std::map<std::string, std::string> site;
+  std::string page =
+      "<html><head><meta charset=\"utf-8\"><title>t</title>\n";
+  for (int i = 0; i < 6; ++i) {
+    const std::string n = std::to_string(i);
+    page += "<link rel=\"stylesheet\" href=\"/css/s" + n + ".css\">\n";
+    page += "<script src=\"/js/j" + n + ".js\"></script>\n";
+    site["/css/s" + n + ".css"] = "@import \"deep/d" + n + ".css\";\nbody{background:url(../img/bg" +
+                                  n + ".gif)}\n";
+    site["/css/deep/d" + n + ".css"] = "p{background:url(/img/deep" + n + ".gif)}\n";
+    site["/js/j" + n + ".js"] = "var v" + n + " = " + n + ";\n";
+    site["/img/bg" + n + ".gif"] = kGif;
+    site["/img/deep" + n + ".gif"] = kGif;
+  }
+  page += "<link rel=\"stylesheet\" href=\"/css/missing.css\">\n</head><body>\n";
+  for (int i = 0; i < 12; ++i) {
+    const std::string n = std::to_string(i);
+    page += "<img src=\"/img/p" + n + ".gif\"><img src=\"/img/p" + n + ".gif\">\n";
+    site["/img/p" + n + ".gif"] = kGif;
+  }
+  page += "<img src=\"/img/nothere.gif\"></body></html>\n";
+  site["/a/page.html"] = page;
+  return site;
+}
+
+struct Result {
+  std::map<std::string, std::string> files;  // path below the folder -> bytes
+  std::vector<std::vector<std::string>> lists;
+};
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+Result RunJob(Fetcher& fetcher, const std::string& url, const fs::path& dir) {
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string folder = dir.string() + "/";
+  test::ScriptedPrompter prompter;
+  JobObserver observer;
+  DownloadEngine engine(fetcher, prompter, nullptr, observer);
+  engine.form.url = url;
+  engine.form.save_folder = folder;
+  engine.btnDownloadAllClick();
+  Result r;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    // Reports name the folder of their own job.
+    if (e.is_regular_file()) {
+      r.files[e.path().string().substr(folder.size())] =
+          ReplaceAllExact(Read(e.path()), folder, "<folder>/");
+    }
+  }
+  const DownloadLists& l = engine.lists;
+  for (const auto* box : {&l.ListBoxPGTab02LTab02PageWebCSS, &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
+                          &l.ListBoxPGTab02LTab03PageImage, &l.ListBoxPGTab02LTab03PageImageDownloaedImage,
+                          &l.ListBoxPGTab02LTab04DLCSSFileImportCSS,
+                          &l.ListBoxPGTab02LTab06DLImportCSSImage, &l.ListBoxPGTab02LTab06DLImageNotFound,
+                          &l.ListBoxPGTab02LTab07DLAllCSSFileImportCSS,
+                          &l.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS,
+                          &l.ListBoxPGTab02LTab08UnkownImage}) {
+    std::vector<std::string> lines;
+    // Lines name the folder of their own job.
+    for (const std::string& line : *box) lines.push_back(ReplaceAllExact(line, folder, "<folder>/"));
+    r.lists.push_back(std::move(lines));
+  }
+  return r;
+}
+
+TEST(ParallelJob, SameFilesAndListsAsOneRequestAtATime) {
+  const auto site = MakeSite();
+  test::LocalServer server;
+  std::map<std::string, int> hits;
+  std::mutex mu;
+  server.server().new_task_queue = [] { return new httplib::ThreadPool(8); };
+  server.server().Get(".*", [&](const httplib::Request& req, httplib::Response& res) {
+    {
+      std::lock_guard<std::mutex> lock(mu);
+      ++hits[req.path];
+    }
+    const auto it = site.find(req.path);
+    if (it == site.end()) {
+      res.status = 404;
+      res.set_content("<html><body>404 Not Found</body></html>", "text/html");
+      return;
+    }
+    res.set_content(it->second, req.path.ends_with(".gif") ? "image/gif" : "text/html");
+  });
+  server.Start();
+  const fs::path root = fs::temp_directory_path() / ("kaplo-pjob-" + std::to_string(::getpid()));
+
+  CurlFetcher serial;
+  const Result one = RunJob(serial, server.Url("/a/page.html"), root / "serial");
+  {
+    std::lock_guard<std::mutex> lock(mu);
+    hits.clear();
+  }
+  ParallelFetcher parallel({}, 8, 4);
+  const Result many = RunJob(parallel, server.Url("/a/page.html"), root / "parallel");
+
+  EXPECT_GT(one.files.size(), 30u);
+  std::vector<std::string> names_one, names_many;
+  for (const auto& f : one.files) names_one.push_back(f.first);
+  for (const auto& f : many.files) names_many.push_back(f.first);
+  ASSERT_EQ(names_one, names_many);
+  for (const auto& [name, bytes] : one.files) EXPECT_TRUE(bytes == many.files.at(name)) << name;
+  ASSERT_EQ(one.lists.size(), many.lists.size());
+  for (std::size_t i = 0; i < one.lists.size(); ++i) EXPECT_EQ(one.lists[i], many.lists[i]) << i;
+  std::lock_guard<std::mutex> lock(mu);
+  for (const auto& [path, n] : hits) EXPECT_EQ(n, 1) << path << " fetched more than once";
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace kaplo
