@@ -41,6 +41,7 @@ endif
 
 bench: build
 	@for b in $(BUILD)/bin/*_bench; do echo "== $$b"; $$b; done
+	@bash bench/download_vs_wget.sh $(BUILD)/bin/kaplo
 
 fuzz: setup
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAPLO_FUZZ=ON >/dev/null
@@ -48,7 +49,8 @@ fuzz: setup
 	@for f in $(FUZZ_BUILD)/bin/*_fuzz; do \
 	  name=$$(basename $$f); mkdir -p fuzz-corpus/$$name; \
 	  echo "== $$name ($(SECONDS) s)"; \
-	  $$f -max_total_time=$(SECONDS) -max_len=65536 fuzz-corpus/$$name 2>&1 | grep -E 'Done [0-9]+ runs|ERROR|SUMMARY' || true; \
+	  dict=$$([ -f fuzz/$$name.dict ] && echo -dict=fuzz/$$name.dict); \
+	  $$f -max_total_time=$(SECONDS) -max_len=65536 $$dict fuzz-corpus/$$name 2>&1 | grep -E 'Done [0-9]+ runs|ERROR|SUMMARY' || true; \
 	done
 
 clean:
