@@ -11,6 +11,7 @@ namespace {
 std::vector<std::span<const Command>> Groups() {
   return {
       DownloadCommands(),
+      FrameCommands(),
       TextCommands(),
       WebCommands(),
       ViewCommands(),

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -12,7 +13,9 @@
 #include "cli/cli.h"
 #include "engine/engine.h"
 #include "engine/fetch.h"
+#include "engine/frames.h"
 #include "text/convert.h"
+#include "text/fsname.h"
 
 namespace kaplo::cli {
 namespace {
@@ -53,8 +56,15 @@ class TerminalPrompter : public Prompter {
   void ShowInformation(std::string_view label, std::string_view) override {
     std::cerr << "kaplo: " << ToTerminal(label) << "\n";
   }
-  std::optional<std::string> SaveHtmlDialog(std::string_view suggested, std::string_view) override {
-    // Without FOLDER the page goes into the current folder under its own name.
+  std::optional<std::string> SaveHtmlDialog(std::string_view suggested,
+                                            std::string_view folder) override {
+    // The answer is FOLDER; without it the page goes into the current folder
+    // under its own name.
+    if (!folder.empty()) {
+      std::string path(folder);
+      if (path.back() != '/') path += '/';
+      return path + std::string(suggested);
+    }
     std::error_code ec;
     std::string cwd = std::filesystem::current_path(ec).string();
     if (ec) return std::nullopt;
@@ -125,7 +135,29 @@ void PrintOutcomes(const DownloadLists& l, bool verbose) {
   }
 }
 
-int Download(std::span<const std::string> argv) {
+// The frame entries of the last container, then the report files written.
+void PrintFramesAndReports(const DownloadEngine& engine) {
+  const std::vector<std::string>& frames = engine.lists.ListBoxWBInFrameFileList;
+  if (!frames.empty()) {
+    std::cout << "[フレーム]\n";
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+      std::cout << (i + 1) << "\t" << ToTerminal(frames[i]) << "\n";
+    }
+  }
+  for (const std::string* report : {&engine.form.local_file_css_js_list,
+                                    &engine.form.local_file_total_css_js,
+                                    &engine.form.local_file_image_list}) {
+    std::error_code ec;
+    if (!report->empty() && std::filesystem::exists(FsPath(*report), ec)) {
+      std::cerr << "レポート: " << ToTerminal(*report) << "\n";
+    }
+  }
+}
+
+}  // namespace
+
+int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_ref,
+                   int frame_choice) {
   Args args(argv);
   DownloadSettings s;
   long long v = 0;
@@ -155,7 +187,7 @@ int Download(std::span<const std::string> argv) {
   const bool append_index = args.Flag("--append-index");
   const bool verbose = args.Flag("--verbose");
   const bool render = args.Flag("--render");
-  const std::vector<std::string> pos = args.Positionals(1, 2);
+  const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
 
   std::string folder;
   if (pos.size() == 2) {
@@ -185,24 +217,70 @@ int Download(std::span<const std::string> argv) {
   ProgressLine progress(verbose);
   DownloadEngine engine(fetcher, prompter, browser.get(), progress);
   engine.settings = s;
-  engine.form.url = FromTerminal(pos[0]);
+  // The frame command may run without a container: no URL then.
+  const bool container = !pos.empty() && !pos[0].empty();
+  engine.form.url = container ? FromTerminal(pos[0]) : std::string();
   engine.form.save_folder = folder;
   if (s.download_inner_html) {
     // What the navigate button does in the window: the head as the server
     // sends it, the body as the browser builds it.
     engine.WBDLNavigate(engine.form.url, folder, 0);
   }
-  engine.btnDownloadAllClick();
-  progress.EndLine();
+  if (container) {
+    engine.btnDownloadAllClick();
+    progress.EndLine();
+    if (!engine.PageSaved()) {
+      std::cerr << "kaplo download: ページを保存できませんでした: " << pos[0] << "\n";
+      return 1;
+    }
+    std::cerr << "保存したページ: " << ToTerminal(engine.form.local_filename) << "\n";
+    if (!engine.job.FramesetSaved) PrintOutcomes(engine.lists, verbose);
+    PrintFramesAndReports(engine);
+  }
+  if (!frame_ref) return 0;
 
-  if (!engine.PageSaved()) {
-    std::cerr << "kaplo download: ページを保存できませんでした: " << pos[0] << "\n";
+  // A number picks the container's entry at that place; other text is the
+  // entry itself, or without a container an absolute address.
+  const std::vector<std::string>& frames = engine.lists.ListBoxWBInFrameFileList;
+  std::string ref = FromTerminal(*frame_ref);
+  bool known = std::find(frames.begin(), frames.end(), ref) != frames.end();
+  long long index = 0;
+  const auto [end, ec] = std::from_chars(ref.data(), ref.data() + ref.size(), index);
+  if (!known && ec == std::errc() && end == ref.data() + ref.size() && index >= 1 &&
+      index <= static_cast<long long>(frames.size())) {
+    ref = frames[static_cast<std::size_t>(index - 1)];
+    known = true;
+  }
+  if (!known && container) {
+    std::cerr << "kaplo frame: " << *frame_ref << " is not a frame of " << pos[0] << "\n";
+    return 1;
+  }
+  const std::string target = FrameTarget(engine.form.url, ref);
+  if (target.empty()) {
+    std::cerr << "kaplo frame: " << *frame_ref << " leads to no http or https address\n";
+    return 1;
+  }
+  if (frame_choice != 0) {
+    // Without a window there is no pane to show it in: the address is the answer.
+    std::cout << ToTerminal(target) << "\n";
+    return 0;
+  }
+  engine.settings.frame_download = 0;
+  const bool saved = engine.DLInFrameFileGo(engine.form.url, folder, ref);
+  progress.EndLine();
+  if (!saved) {
+    std::cerr << "kaplo frame: ページを保存できませんでした: " << ToTerminal(target) << "\n";
     return 1;
   }
   std::cerr << "保存したページ: " << ToTerminal(engine.form.local_filename) << "\n";
   PrintOutcomes(engine.lists, verbose);
+  PrintFramesAndReports(engine);
   return 0;
 }
+
+namespace {
+
+int Download(std::span<const std::string> argv) { return RunDownloadJob(argv, nullptr, 0); }
 
 constexpr Command kCommands[] = {
     {"download",

@@ -25,7 +25,35 @@ class DownloadCommandTest : public ::testing::Test {
                     "<body><p>日本語</p><a href=\"/b.html\">b</a></body></html>",
                     "text/html");
     });
+    server_.server().Get("/r/page.html", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("<html><head><title>r</title><link rel=\"stylesheet\" href=\"s.css\">"
+                    "</head><body><img src=\"ok.gif\"><img src=\"bad.gif\"></body></html>",
+                    "text/html");
+    });
+    server_.server().Get("/r/s.css", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("p{}", "text/css");
+    });
+    server_.server().Get("/r/ok.gif", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content(std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13), "image/gif");
+    });
+    server_.server().Get("/r/bad.gif", [](const httplib::Request&, httplib::Response& r) {
+      r.status = 404;
+      r.set_content("<html><body>404 Not Found</body></html>", "text/html");
+    });
+    server_.server().Get("/d/top.html", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("<html><head><title>f</title></head><frameset cols=\"*,*\">"
+                    "<frame src=\"menu.html\"><frame src=\"main.php?id=1\"></frameset></html>",
+                    "text/html");
+    });
+    server_.server().Get("/d/menu.html", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("<html><head><title>m</title></head><body>menu</body></html>", "text/html");
+    });
     server_.Start();
+  }
+  static std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
   }
   void TearDown() override { fs::remove_all(dir_); }
   static std::string Read(const fs::path& p) {
@@ -68,6 +96,58 @@ TEST_F(DownloadCommandTest, ExitStatus) {
   EXPECT_EQ(RunKaplo({"download", "http://h/", dir_.string(), "--bogus"}).status, 2);
   // Without a terminal the page question takes its documented default.
   EXPECT_EQ(RunKaplo({"download", server_.Url("/a"), dir_.string(), "--append-index"}).status, 1);
+}
+
+TEST_F(DownloadCommandTest, SummaryReportsAndVerboseOutcomes) {
+  const std::string url = server_.Url("/r/page.html");
+  auto r = RunKaplo({"download", url, (dir_ / "s").string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("CSS/JS:  ◎ 1 保存"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("画像:  ◎ 1 保存  ○ 0 既存  ● 1 失敗"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("[CSS/JS]"), std::string::npos) << r.out;
+  EXPECT_EQ(Count(r.err, "レポート: "), 3u) << r.err;
+  EXPECT_TRUE(fs::exists(dir_ / "s/r/ZU_page_Image_一覧.txt"));
+  EXPECT_NE(Read(dir_ / "s/r/ZU_page_Image_一覧.txt").find(SJ<"●  /r/bad.gif">()),
+            std::string::npos);
+
+  r = RunKaplo({"download", url, (dir_ / "v").string(), "--verbose", "--no-reports"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("[CSS/JS]\n◎" + (dir_ / "v/r/s.css").string() + "\n"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("●" + (dir_ / "v/r/bad.gif").string()), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("[取得できなかった画像]"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.find("レポート"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir_ / "v/r/ZU_page_Image_一覧.txt"));
+}
+
+TEST_F(DownloadCommandTest, FramesetAndFrameEntries) {
+  const std::string top = server_.Url("/d/top.html");
+  const std::string folder = (dir_ / "f").string();
+  auto r = RunKaplo({"download", top, folder});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("[フレーム]\n1\tmain.php?id=1\n2\tmenu.html\n"), std::string::npos) << r.out;
+  EXPECT_NE(Read(dir_ / "f/d/top.html").find("<frame src=\"main.php@id=1.html\">"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(dir_ / "f/d/menu.html"));
+
+  // By place in the list, or as written; 1 and 2 print the address only.
+  r = RunKaplo({"frame", "2", "--url", top, "--folder", folder});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Read(dir_ / "f/d/menu.html").find("menu"), std::string::npos);
+  EXPECT_NE(r.err.find((dir_ / "f/d/menu.html").string()), std::string::npos) << r.err;
+  r = RunKaplo({"frame", "main.php?id=1", "--url", top, "--folder", folder, "--choice", "2"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(r.out.ends_with(server_.Url("/d/main.php?id=1") + "\n")) << r.out;
+  // Without a container the reference must be an absolute address.
+  fs::remove(dir_ / "f/d/menu.html");
+  r = RunKaplo({"frame", server_.Url("/d/menu.html"), "--folder", folder});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(fs::exists(dir_ / "f/d/menu.html"));
+
+  EXPECT_EQ(RunKaplo({"frame", "other.html", "--url", top, "--folder", folder}).status, 1);
+  EXPECT_EQ(RunKaplo({"frame", "menu.html", "--folder", folder}).status, 1);
+  EXPECT_EQ(RunKaplo({"frame"}).status, 2);
+  EXPECT_EQ(RunKaplo({"frame", "1", "--url", top, "--choice", "5"}).status, 2);
 }
 
 }  // namespace
