@@ -1,9 +1,33 @@
-#include <cstdio>
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
+#include "gui/about_box.h"
+#include "gui/app_texts.h"
+#include "gui/main_form.h"
 #include "gui/web_page_port.h"
+
+namespace {
+
+int RunWindow(int& argc, char** argv) {
+  // Chromium refuses its sandbox to root.
+  if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kaplo"));
+  QApplication::setDesktopFileName(QStringLiteral("kaplo"));
+  QApplication::setWindowIcon(kaplo::gui::ProgramIcon());
+  QApplication::setFont(kaplo::gui::UiFont());
+  kaplo::gui::TAMainForm form;
+  form.show();
+  return app.exec();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
@@ -11,7 +35,5 @@ int main(int argc, char** argv) {
   services.make_browser = [&argc, argv] { return kaplo::gui::MakeOffscreenBrowser(argc, argv); };
   const int status = kaplo::cli::Run(args, services);
   if (status >= 0) return status;
-  // The window arrives with the GUI; until then there is only the command line.
-  std::fputs("kaplo: the window is not built yet; kaplo --help lists the commands\n", stderr);
-  return 2;
+  return RunWindow(argc, argv);
 }

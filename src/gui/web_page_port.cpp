@@ -12,61 +12,45 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "text/convert.h"
+#include "gui/app_texts.h"
+#include "gui/browser_pane.h"
 
 namespace kaplo::gui {
 namespace {
 
-QString FromSjis(std::string_view sjis) {
-  return QString::fromStdString(ShiftJISToUtf8(sjis));
-}
+QString FromSjis(std::string_view sjis) { return QsFromSjis(sjis); }
 
-std::string ToSjis(const QString& text) {
-  // Characters Shift_JIS lacks stay in the page as references.
-  return Utf8ToShiftJISLenient(text.toStdString(), Unmappable::CharRef);
-}
-
-// Runs script in page and waits for its result (an invalid QVariant on time-out).
-QVariant RunScript(QWebEnginePage* page, const QString& script, int timeout_ms) {
-  if (!page) return {};
-  QEventLoop loop;
-  QVariant result;
-  bool done = false;
-  QPointer<QEventLoop> guard(&loop);
-  page->runJavaScript(script, [&result, &done, guard](const QVariant& v) {
-    if (!guard) return;
-    result = v;
-    done = true;
-    guard->quit();
-  });
-  QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
-  if (!done) loop.exec();
-  return result;
-}
+// Characters Shift_JIS lacks stay in the page as references.
+std::string ToSjis(const QString& text) { return SjisFromQs(text, Unmappable::CharRef); }
 
 }  // namespace
 
 WebPagePort::WebPagePort(QWebEnginePage* download, QWebEnginePage* result)
     : download_(download), result_(result) {}
 
-void WebPagePort::Navigate(BrowserPane pane, std::string_view url) {
-  QWebEnginePage* page = pane == BrowserPane::Download ? download_.data() : result_.data();
+void WebPagePort::Navigate(kaplo::BrowserPane pane, std::string_view url) {
+  QWebEnginePage* page = pane == kaplo::BrowserPane::Download ? download_.data() : result_.data();
   if (!page) return;
+  const QUrl target = PaneUrl(FromSjis(url));
+  if (!target.isValid()) return;
   QEventLoop loop;
-  QObject::connect(page, &QWebEnginePage::loadFinished, &loop, &QEventLoop::quit);
+  // A load cut short by this one also reports that it finished.
+  QObject::connect(page, &QWebEnginePage::loadFinished, &loop, [page, &loop] {
+    if (!page->isLoading()) loop.quit();
+  });
   QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
-  page->load(QUrl(FromSjis(url)));
+  page->load(target);
   loop.exec();
 }
 
 std::string WebPagePort::OuterHtml() {
   return ToSjis(
-      RunScript(download_, QStringLiteral("document.documentElement.outerHTML"), timeout_ms)
+      RunScriptAndWait(download_, QStringLiteral("document.documentElement.outerHTML"), timeout_ms)
           .toString());
 }
 
 std::vector<std::string> WebPagePort::ImageUrls() {
-  const QVariant v = RunScript(
+  const QVariant v = RunScriptAndWait(
       download_, QStringLiteral("Array.from(document.images, function (i) { return i.src; })"),
       timeout_ms);
   std::vector<std::string> urls;
@@ -86,7 +70,8 @@ std::unique_ptr<BrowserPort> MakeOffscreenBrowser(int& argc, char** argv) {
     // Qt's reports about graphics and sandboxing are noise on a terminal.
     if (!std::getenv("KAPLO_QT_MESSAGES")) {
       qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& msg) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(msg));
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+          std::fprintf(stderr, "%s\n", qPrintable(msg));
       });
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

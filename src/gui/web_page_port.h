@@ -18,7 +18,7 @@ class WebPagePort : public BrowserPort {
   // finished page. Neither is owned.
   WebPagePort(QWebEnginePage* download, QWebEnginePage* result);
 
-  void Navigate(BrowserPane pane, std::string_view url) override;
+  void Navigate(kaplo::BrowserPane pane, std::string_view url) override;
   std::string OuterHtml() override;
   std::vector<std::string> ImageUrls() override;
   std::string LocationUrl() override;

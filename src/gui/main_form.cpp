@@ -1,0 +1,815 @@
+#include "gui/main_form.h"
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QShowEvent>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <algorithm>
+#include <array>
+
+#include "gui/about_box.h"
+#include "gui/app_texts.h"
+#include "gui/browser_pane.h"
+#include "gui/web_page_port.h"
+
+namespace kaplo::gui {
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+struct TabSpec {
+  const char* name;
+  const char* caption;
+  bool hidden;
+};
+
+constexpr std::array<TabSpec, 11> kTabs{{
+    {"PGMainTab01Search", "     ネット検索     ", false},
+    {"PGMainTab10FavariteBrowse", " 「 お気に入り 」閲覧（ 【 ２ 】画面 ） ", false},
+    {"PGMainTab08UtilBrowse", " 辞書・地図【 １ 】画面  ", false},
+    {"PGMainTab08GUIBrowser", " Webﾍﾟｰｼﾞ解析  ", false},
+    {"PGMainTab02Dowload", " Ｗｅｂﾍﾟｰｼﾞのﾀﾞｳﾝﾛｰﾄﾞ ", false},
+    {"PGMainTab03BrowseLocalFile", " ﾛｰｶﾙ・ﾍﾟｰｼﾞの閲覧  ", false},
+    {"PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", true},
+    {"PGMainTab05TreeExplorer", " ﾌｫﾙﾀﾞｰ/ﾌｧｲﾙのﾂﾘｰ表示とﾌｧｲﾙ検索  ", false},
+    {"PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false},
+    {"PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true},
+    {"PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false},
+}};
+
+struct SiteSpec {
+  const char* name;
+  const char* caption;
+  const char* url;
+};
+
+constexpr std::array<SiteSpec, 17> kNewsSites{{
+    {"MenuNewspaperAsahi", "朝日新聞", "https://www.asahi.com/"},
+    {"MenuNewspaperYomiuri", "読売新聞", "https://www.yomiuri.co.jp/"},
+    {"MenuNewspaperSankei", "産経新聞", "https://www.sankei.com/"},
+    {"MenuNewspaperNikkei", "日経新聞", "https://www.nikkei.com/"},
+    {"MenuNewspaperYahoo", "Yahoo", "https://news.yahoo.co.jp/"},
+    {"NHK1", "NHK", "https://www3.nhk.or.jp/news/"},
+    {"MenuNewspaperJiji", "時事通信社", "https://www.jiji.com/"},
+    {"MenuNewspaperNifty", "Ｎｉｆｔｙ", "https://news.nifty.com/"},
+    {"MenuNewspaperSearchina", "ＳｅａｒChｉｎａ", "https://www.searchina.net/"},
+    {"MenuNewspaperCNN", "CNN", "https://edition.cnn.com/"},
+    {"MenuNewspaperReuter", "Reuters", "https://jp.reuters.com/"},
+    {"MenuNewspaperAFP", "AFP", "https://www.afpbb.com/"},
+    {"MenuNewPaperTenki", "天気", "https://tenki.jp/"},
+    {"MenuNewspapeKoreaChuson", "朝鮮日報", "https://www.chosunonline.com/"},
+    {"MenuNewspapeKoreajoin", "中央日報", "https://japanese.joins.com/"},
+    {"MenuNewspapeKoreayonhap", "連合ニュース", "https://jp.yna.co.kr/"},
+    {"MenuNewspapeChinanet", "チャイナネット", "http://japanese.china.org.cn/"},
+}};
+
+constexpr std::array<SiteSpec, 17> kReferenceSites{{
+    {"MenuSiteNikkeiWiki", "Ｗｉｋｉ", "https://ja.wikipedia.org/"},
+    {"MenuSiteZAKZAK", "ZAKZAK", "https://www.zakzak.co.jp/"},
+    {"MenuSiteNewsWeeek", "ニューズウィーク", "https://www.newsweekjapan.jp/"},
+    {"MenuSiteNikkeiBp", "日経ＢＰ", "https://www.nikkeibp.co.jp/"},
+    {"MenuSiteNikkeiBpBusiness", "日経ＢＰビジネス", "https://business.nikkei.com/"},
+    {"MenuSiteSankeiBiz", "産経Ｂｉｚ", "https://www.sankei.com/economy/"},
+    {"MenuSiteToyokeizai", "東洋経済", "https://toyokeizai.net/"},
+    {"MenuSiteZaikei", "財経新聞", "https://www.zaikei.co.jp/"},
+    {"MenuSiteBusinesswire", "ビジネスワイヤ", "https://www.businesswire.com/"},
+    {"MenuSiteJBPress", "JBＰｒｅｓｓ", "https://jbpress.ismedia.jp/"},
+    {"MenuSiteWedge", "ＷＥＤＧＥ", "https://wedge.ismedia.jp/list/wedgead"},
+    {"MenuSiteVector", "VECTOR", "https://www.vector.co.jp/"},
+    {"MenuSiteForrest", "窓の杜", "https://forest.watch.impress.co.jp/"},
+    {"MenuSiteITMedia", "ITMedia", "https://www.itmedia.co.jp/"},
+    {"MeniSiteASCII", "ＡＳＣＩＩ", "https://ascii.jp/"},
+    {"MenuSiteAllAbout", "ＡｌｌＡｂｏｕｔ", "https://allabout.co.jp/"},
+    {"MenuSiteKankokuKeizai", "韓国経済", "https://japanese.hankyung.com/"},
+}};
+
+constexpr std::array<int, 5> kStatusPanelWidths{150, 140, 500, 500, 500};
+
+// Controls that "初期状態に戻す" empties although the settings file keeps no
+// value for them.
+constexpr std::array<const char*, 7> kResetOnlyTexts{
+    "PGTab02RTab07IndividualUrl",
+    "PGTab02RTab07IndividualFilename",
+    "PGTab02RTab08ImageIndividualUrl",
+    "PGTab02RTab08ImageIndividualFilename",
+    "BtnEditConfirmLocalHTMLFile",
+    "BtnEditLocalFileOrgHTML",
+    "EditFrameLinkUrl",
+};
+
+// The first IPv4 address of this host. The host name usually resolves to a
+// loopback address here, so an interface's address stands in for it.
+QString LookUpOwnAddress() {
+  QString loopback;
+  char host[256] = {};
+  if (::gethostname(host, sizeof host - 1) == 0) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (::getaddrinfo(host, nullptr, &hints, &found) == 0) {
+      for (addrinfo* a = found; a; a = a->ai_next) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
+        char text[INET_ADDRSTRLEN] = {};
+        if (!::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) continue;
+        if ((ntohl(in->sin_addr.s_addr) >> 24) != 127) {
+          ::freeaddrinfo(found);
+          return QString::fromLatin1(text);
+        }
+        if (loopback.isEmpty()) loopback = QString::fromLatin1(text);
+      }
+      ::freeaddrinfo(found);
+    }
+  }
+  ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) == 0) {
+    for (ifaddrs* i = list; i; i = i->ifa_next) {
+      if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
+      const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
+      if ((ntohl(in->sin_addr.s_addr) >> 24) == 127) continue;
+      char text[INET_ADDRSTRLEN] = {};
+      if (::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) {
+        ::freeifaddrs(list);
+        return QString::fromLatin1(text);
+      }
+    }
+    ::freeifaddrs(list);
+  }
+  return loopback;
+}
+
+// ---- values of named controls ----
+
+QString ControlText(QWidget* w) {
+  if (auto* box = qobject_cast<QComboBox*>(w)) return box->currentText();
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) return edit->toPlainText();
+  return w->property("text").toString();
+}
+
+void SetControlText(QWidget* w, const QString& text) {
+  if (auto* box = qobject_cast<QComboBox*>(w)) {
+    if (box->isEditable()) {
+      box->setEditText(text);
+    } else {
+      box->setCurrentText(text);
+    }
+  } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
+    edit->setPlainText(text);
+  } else {
+    w->setProperty("text", text);
+  }
+}
+
+int PanelHeight(QWidget* w) {
+  const QVariant v = w->property("panelHeight");
+  if (v.isValid()) return v.toInt();
+  if (w->minimumHeight() == w->maximumHeight()) return w->maximumHeight();
+  return w->height();
+}
+
+void SetWidgetPanelHeight(QWidget* w, int height) {
+  if (w->property("panelHeight").isValid()) {
+    w->setProperty("panelHeight", height);
+  } else {
+    w->setFixedHeight(height);
+  }
+}
+
+// One list of every control the settings file mirrors, for loading and
+// storing alike.
+template <typename V>
+void VisitControls(Settings& s, V& v) {
+  v.Text("ComboBoxSearchKeyWord", s.ns.keyword);
+  v.Height("PanelPGSearchTabTop", s.ns.page_top_height);
+  v.Choice("RadioGroupIMEMode", s.ns.ime_mode, kImeModeChoices);
+  v.Text("ComboBoxWBUrl", s.dl.url);
+  v.Text("BtnEditWBPageSaveFolder", s.dl.save_folder);
+  v.Text("BtnEditWBLocalFilename", s.dl.local_filename);
+  v.Text("EditWBBasePageLocalFimename", s.dl.base_page_local);
+  v.Text("EditTopPageHTMLFilename", s.dl.top_page_html);
+  v.Text("EditDLTopDummyDirectory", s.dl.top_dummy_directory);
+  v.Text("EditGUIUrl", s.gui.url);
+  v.Text("BtnEditGUILocalFilename", s.gui.local_file);
+  v.Choice("RadioGroupDLFilnalOpenIE", s.dl.open_ie, kOpenIEChoices);
+  v.Text("EditIPUrl", s.ip.url);
+  v.Choice("RadioGroupInitialLoad", s.dl.initial_load, kInitialLoadChoices);
+  v.Choice("RadioGroupDLBaseLevel", s.dl.base_level, kBaseLevelChoices);
+  v.Choice("RadioGroupDLMaskUrlRoot", s.dl.remove_root, kRemoveRootChoices);
+  v.Choice("RadioGroupRemoveOtherDmain", s.dl.remove_other_domain, kRemoveOtherDomainChoices);
+  v.Choice("RadioGroupRemoveBaseHref", s.dl.remove_base_href, kRemoveBaseHrefChoices);
+  v.Check("CheckBoxDontEmptyFolder", s.dl.dont_empty_folder);
+  v.Check("CheckBoxDonttSaveImage", s.dl.dont_save_image);
+  v.Check("CheckBoxDLDontReDraw", s.dl.dont_redraw);
+  v.Check("CheckBoxDLRemoveDomain", s.dl.remove_domain);
+  v.Check("CheckBoxDLDontMakeCSSlist", s.dl.dont_make_css_list);
+  v.Check("CheckBoxDLCSSOnly", s.dl.css_only);
+  v.SavedOnly("EditDLSaveFilename", s.dl.save_filename);
+  v.SavedOnly("EditFrameLinkUrl", s.dl.indiv_image_url);
+}
+
+// Looks for the controls below root only.
+struct ControlFinder {
+  QWidget* root;
+  QWidget* Find(const char* name) const {
+    return root->findChild<QWidget*>(QString::fromLatin1(name));
+  }
+};
+
+struct ControlLoader : ControlFinder {
+  void Text(const char* name, const std::string& v) {
+    if (QWidget* w = Find(name)) SetControlText(w, QsFromSjis(v));
+  }
+  // A missing key reads as 0; a panel of no height would vanish.
+  void Height(const char* name, int v) {
+    if (QWidget* w = Find(name); w && v > 0) SetWidgetPanelHeight(w, v);
+  }
+  void Choice(const char* name, int v, int) {
+    if (QWidget* w = Find(name)) w->setProperty("itemIndex", v);
+  }
+  void Check(const char* name, bool v) {
+    if (auto* b = qobject_cast<QAbstractButton*>(Find(name))) b->setChecked(v);
+  }
+  // Never read back: the control keeps its initial text.
+  void SavedOnly(const char*, const std::string&) {}
+};
+
+struct ControlStorer : ControlFinder {
+  void Text(const char* name, std::string& v) {
+    if (QWidget* w = Find(name)) v = SjisFromQs(ControlText(w));
+  }
+  void Height(const char* name, int& v) {
+    if (QWidget* w = Find(name)) v = std::max(0, PanelHeight(w));
+  }
+  void Choice(const char* name, int& v, int choices) {
+    QWidget* w = Find(name);
+    if (!w) return;
+    const QVariant index = w->property("itemIndex");
+    if (index.isValid()) v = std::clamp(index.toInt(), -1, choices - 1);
+  }
+  void Check(const char* name, bool& v) {
+    if (auto* b = qobject_cast<QAbstractButton*>(Find(name))) v = b->isChecked();
+  }
+  void SavedOnly(const char* name, std::string& v) { Text(name, v); }
+};
+
+std::vector<std::string> ComboItems(QComboBox* box) {
+  std::vector<std::string> items;
+  if (!box) return items;
+  for (int i = 0; i < box->count(); ++i) items.push_back(SjisFromQs(box->itemText(i)));
+  return items;
+}
+
+// Replaces the drop-down items and keeps the edit text.
+void SetComboItems(QComboBox* box, const std::vector<std::string>& items) {
+  if (!box) return;
+  const QString text = box->currentText();
+  box->clear();
+  for (const std::string& item : items) box->addItem(QsFromSjis(item));
+  SetControlText(box, text);
+}
+
+QTabWidget* TabWidgetOf(QWidget* page) {
+  auto* stack = qobject_cast<QStackedWidget*>(page->parentWidget());
+  return stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+}
+
+}  // namespace
+
+TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+  setObjectName(QStringLiteral("AMainForm"));
+  setWindowIcon(ProgramIcon());
+  setFont(UiFont(9));
+  resize(1280, 860);
+
+  BuildTabs();
+  BuildMenu();
+  BuildStatusBar();
+  about_box_ = new TAboutBox(this);
+
+  start_time_ = QDateTime::currentDateTime();
+  AppTitleCaption(QString(), 1);
+  Initialize();
+
+  own_address_ = LookUpOwnAddress();
+  SetStatusPanel(
+      1, own_address_.isEmpty() ? U(" 【 アドレス不明 】") : U(" 【 ") + own_address_ + U(" 】"));
+}
+
+TAMainForm::~TAMainForm() = default;
+
+// ---- construction ----
+
+void TAMainForm::BuildTabs() {
+  pg_main_ = new QTabWidget(this);
+  pg_main_->setObjectName(QStringLiteral("PGMain"));
+  // The captions carry their own blanks; the style's padding on top of them
+  // would push the last tabs out of a normal-width window.
+  pg_main_->tabBar()->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { padding: 4px 1px; margin-right: 1px; border: 1px solid #a8a8a8;"
+      " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
+      " background: #e4e4e4; }"
+      "QTabBar::tab:selected { background: #fcfcfc; }"
+      "QTabBar::tab:hover:!selected { background: #eef3fa; }"));
+  for (const TabSpec& tab : kTabs) {
+    auto* page = new QWidget(pg_main_);
+    page->setObjectName(QString::fromLatin1(tab.name));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    const int index = pg_main_->addTab(page, U(tab.caption));
+    if (tab.hidden) pg_main_->setTabVisible(index, false);
+  }
+  // One close button serves every tab: it ends the program as "終了" does.
+  auto* close_button = new QToolButton(pg_main_);
+  close_button->setObjectName(QStringLiteral("sbMainClose"));
+  close_button->setText(U("閉じる"));
+  close_button->setToolTip(U("終了"));
+  connect(close_button, &QToolButton::clicked, this, &TAMainForm::MenuFileExitClick);
+  pg_main_->setCornerWidget(close_button, Qt::TopRightCorner);
+  connect(pg_main_, &QTabWidget::currentChanged, this, &TAMainForm::PGMainChange);
+  setCentralWidget(pg_main_);
+}
+
+void TAMainForm::BuildMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  const auto add_menu = [this, bar](const char* name, const char* caption) {
+    QMenu* menu = bar->addMenu(U(caption));
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+  };
+  const auto add_item = [this](QMenu* menu, const char* name, const char* caption,
+                               void (TAMainForm::*slot)() = nullptr) {
+    QAction* action = menu->addAction(U(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    if (slot) connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+
+  QMenu* file = add_menu("MenuFile", "ﾌｧｲﾙ");
+  add_item(file, "MenuFileNew", "新規");
+  add_item(file, "MenuFileOpen", "開く");
+  add_item(file, "MenuFileSave", "上書き保存");
+  add_item(file, "MenuFileSaveAs", "名前を付けて保存");
+  file->addSeparator();
+  add_item(file, "MenuFileExit", "終了", &TAMainForm::MenuFileExitClick);
+
+  QMenu* edit = add_menu("MenuEdit", "編集");
+  connect(add_item(edit, "MenuEditCopy", "コピー"), &QAction::triggered, this,
+          [this] { EditAction("copy"); });
+  connect(add_item(edit, "MenuEditPaste", "貼付け"), &QAction::triggered, this,
+          [this] { EditAction("paste"); });
+  connect(add_item(edit, "MenuEditSelectAll", "全選択"), &QAction::triggered, this,
+          [this] { EditAction("selectAll"); });
+
+  QMenu* view = add_menu("MenuView", "表示");
+  menu_maximized_ =
+      add_item(view, "MenuViewMaximized", "最大表示", &TAMainForm::MenuViewMaximizedClick);
+  menu_maximized_->setCheckable(true);
+  menu_stay_on_top_ =
+      add_item(view, "MenuViewStayOnTop", "常に手前に表示", &TAMainForm::MenuViewStayOnTopClick);
+  menu_stay_on_top_->setCheckable(true);
+  menu_std_top_height_ = add_item(view, "MenuViewStdTopHeight", "検索ﾀﾌﾞ上部を小さく表示",
+                                  &TAMainForm::MenuViewStdTopHeightClick);
+  menu_std_top_height_->setCheckable(true);
+
+  QMenu* settings = add_menu("MenuSettings", "設定");
+  add_item(settings, "ManuSettingsSave", "設定を保存する", &TAMainForm::ManuSettingsSaveClick);
+  settings->addSeparator();
+  add_item(settings, "MenuSettingsDefaultFolderSet", "規定ﾌｫﾙﾀﾞｰを設定する",
+           &TAMainForm::MenuSettingsDefaultFolderSetClick);
+  add_item(settings, "MenuSettingsDefaultFolderRelease", "規定ﾌｫﾙﾀﾞｰを解除する",
+           &TAMainForm::MenuSettingsDefaultFolderReleaseClick);
+  add_item(settings, "MenuSettingsDefaultFolderConfirm", "規定ﾌｫﾙﾀﾞｰを確認する",
+           &TAMainForm::MenuSettingsDefaultFolderConfirmClick);
+  settings->addSeparator();
+  menu_reinitialize_ = add_item(settings, "MenuSettingsReInitialize", "初期状態に戻す",
+                                &TAMainForm::MenuSettingsReInitializeClick);
+  menu_reinitialize_->setCheckable(true);
+
+  QMenu* dl = add_menu("MenuDLSettings", "ﾀﾞｳﾝﾛｰﾄﾞ設定");
+  add_item(dl, "MenuDLSettingsSave", "設定を保存する", &TAMainForm::MenuDLSettingsSaveClick);
+  add_item(dl, "MenuDLSettingsAppend", "Url/保存ﾌｫﾙﾀﾞｰに登録・追加する",
+           &TAMainForm::MenuDLSettingsAppendClick);
+  dl->addSeparator();
+  add_item(dl, "MenuDLSettingsRemove", "設定を解除する", &TAMainForm::MenuDLSettingsRemoveClick);
+
+  const auto add_sites = [this, add_item](QMenu* menu, const auto& sites) {
+    for (const SiteSpec& site : sites) {
+      const QString url = QString::fromLatin1(site.url);
+      connect(add_item(menu, site.name, site.caption), &QAction::triggered, this,
+              [this, url] { emit NavNewspaperRequested(url); });
+    }
+  };
+  add_sites(add_menu("MenuNewspaper", "新聞・通信社"), kNewsSites);
+  menu_favorites_ = add_menu("MenuFavoriteTop", " お気に入り（ 【 ２ 】画面連携 ） ");
+  add_sites(add_menu("MenuSite", " 参照サイト  "), kReferenceSites);
+
+  QMenu* tool = add_menu("MenuTool", "ツール");
+  add_item(tool, "MenuToolColorPalette", "ｶﾗｰ・ﾊﾟﾚｯﾄ");
+  tool->menuAction()->setVisible(false);
+
+  QMenu* other = add_menu("MenuOther", "その他");
+  add_item(other, "MenuOtherAbout", "このプログラムについて", &TAMainForm::MenuOtherAboutClick);
+  add_item(other, "MenuOtherVersion", "バージョン", &TAMainForm::MenuOtherVersionClick);
+}
+
+void TAMainForm::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBarDLBaseBrowser"));
+  bar->setSizeGripEnabled(true);
+  for (std::size_t i = 0; i < kStatusPanelWidths.size(); ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QStringLiteral("StatusBarDLBaseBrowserPanel%1").arg(i));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    // The panels share the bar in the proportions of their widths, so a
+    // narrow window is not forced wider.
+    panel->setMinimumWidth(std::min(kStatusPanelWidths[i], 60));
+    bar->addWidget(panel, kStatusPanelWidths[i] / 10);
+    status_panels_.push_back(panel);
+  }
+}
+
+void TAMainForm::Initialize() {
+  settings_.folder.default_folder.clear();
+  caption_text_.clear();
+  // The controls' initial choices, for values whose control is not built.
+  settings_.dl.top_page_html = "index.html";
+  settings_.dl.open_ie = 1;
+  settings_.dl.remove_root = 1;
+  settings_.dl.remove_other_domain = 1;
+}
+
+// ---- tools ----
+
+QWidget* TAMainForm::Page(const QString& tab_name) const {
+  for (int i = 0; i < pg_main_->count(); ++i) {
+    if (pg_main_->widget(i)->objectName() == tab_name) return pg_main_->widget(i);
+  }
+  return nullptr;
+}
+
+void TAMainForm::AddTool(const QString& tab_name, QWidget* content, WindowTool* tool) {
+  QWidget* page = Page(tab_name);
+  if (!page) return;
+  if (content) page->layout()->addWidget(content);
+  if (tool) tools_.push_back({tab_name, tool});
+  if (!shown_) return;
+  // Late content: give its controls the values the others already have.
+  if (content) {
+    StoreControls();
+    LoadControls(content);
+    if (content->findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl")) ||
+        content->objectName() == QLatin1String("ComboBoxWBUrl")) {
+      FillUrlItemsFromPresets();
+    }
+  }
+  if (tool) tool->LoadSettings(settings_);
+}
+
+BrowserPane* TAMainForm::CreateBrowserPane(const QString& name, QWidget* parent) {
+  auto* pane = new BrowserPane(name, parent);
+  panes_.emplace_back(pane);
+  pane->Navigate(U(kAboutBlank));
+  return pane;
+}
+
+BrowserPane* TAMainForm::Browser(const QString& name) const {
+  for (const QPointer<BrowserPane>& pane : panes_) {
+    if (pane && pane->objectName() == name) return pane;
+  }
+  return nullptr;
+}
+
+std::vector<BrowserPane*> TAMainForm::Browsers() const {
+  std::vector<BrowserPane*> list;
+  for (const QPointer<BrowserPane>& pane : panes_) {
+    if (pane) list.push_back(pane);
+  }
+  return list;
+}
+
+std::unique_ptr<BrowserPort> TAMainForm::MakeDownloadBrowserPort() const {
+  BrowserPane* download = Browser(QStringLiteral("WebBrowserDownload"));
+  if (!download) return nullptr;
+  BrowserPane* result = Browser(QStringLiteral("WebBrowserDownloadResult"));
+  return std::make_unique<WebPagePort>(download->page(), result ? result->page() : nullptr);
+}
+
+bool TAMainForm::ShowPage(const QString& name, bool all_levels) {
+  QWidget* page = name == pg_main_->objectName() ? nullptr : findChild<QWidget*>(name);
+  if (!page) return false;
+  const bool was = programmatic_switch_;
+  programmatic_switch_ = true;
+  bool found = false;
+  for (QWidget* w = page; w && w != this; w = w->parentWidget()) {
+    QTabWidget* tabs = TabWidgetOf(w);
+    if (!tabs) continue;
+    tabs->setCurrentWidget(w);
+    found = true;
+    if (!all_levels) break;
+  }
+  programmatic_switch_ = was;
+  return found;
+}
+
+void TAMainForm::FocusControl(const QString& name) {
+  if (QWidget* w = findChild<QWidget*>(name)) w->setFocus();
+}
+
+void TAMainForm::SetPanelHeight(const QString& name, int height) {
+  if (name == QLatin1String("PanelPGSearchTabTop")) settings_.ns.page_top_height = height;
+  if (QWidget* w = findChild<QWidget*>(name)) SetWidgetPanelHeight(w, height);
+}
+
+bool TAMainForm::ReInitializeChecked() const { return menu_reinitialize_->isChecked(); }
+
+void TAMainForm::ClearReInitialize() { menu_reinitialize_->setChecked(false); }
+
+// ---- status bar, caption, messages ----
+
+void TAMainForm::SetStatusPanel(int index, const QString& text) {
+  if (index >= 0 && index < static_cast<int>(status_panels_.size())) {
+    status_panels_[index]->setText(text);
+  }
+}
+
+QString TAMainForm::StatusPanel(int index) const {
+  if (index < 0 || index >= static_cast<int>(status_panels_.size())) return {};
+  return status_panels_[index]->text();
+}
+
+void TAMainForm::AppTitleCaption(const QString& text, int mode) {
+  caption_text_ = text;
+  const QString version = U(kVersion);
+  switch (mode) {
+    case -1:
+      setWindowTitle(U(kProductTitle) + U(" - [ ") + version + U(" ]"));
+      break;
+    case 0:
+      setWindowTitle(U("Builder[ ") + text + U(" ]") + U(" - [ ") + version + U(" ]") +
+                     U("  Build - ") + U(kBuild));
+      break;
+    case 1:
+      setWindowTitle(U(kProductTitle));
+      break;
+    default:
+      break;
+  }
+}
+
+void TAMainForm::SetFormCaption(const QString& url) {
+  if (url.contains(U(kAboutBlank))) return;
+  setWindowTitle(U("[ ") + url + U(" ]"));
+}
+
+void TAMainForm::Inform(const QString& message) {
+  last_message_ = message;
+  if (options_.message_boxes) QMessageBox::information(this, U(kAppTitle), message);
+}
+
+// ---- settings and controls ----
+
+void TAMainForm::LoadControls(QWidget* root) {
+  ControlLoader loader{{root}};
+  VisitControls(settings_, loader);
+}
+
+void TAMainForm::StoreControls() {
+  ControlStorer storer{{this}};
+  VisitControls(settings_, storer);
+  settings_.menu.maximized = menu_maximized_->isChecked();
+  settings_.menu.initialize = menu_reinitialize_->isChecked();
+  for (const Tool& t : tools_) t.tool->StoreSettings(settings_);
+}
+
+bool TAMainForm::SaveSettings() {
+  StoreControls();
+  if (settings_file_.empty()) return false;
+  if (SaveIniSettings(settings_file_, settings_)) return true;
+  Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+  return false;
+}
+
+void TAMainForm::FillUrlItemsFromPresets() {
+  if (settings_.presets.Empty()) return;
+  SetComboItems(findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl")),
+                PresetUrls(settings_.presets));
+}
+
+void TAMainForm::ReleaseInitialize() {
+  StoreControls();
+  Settings& s = settings_;
+  for (std::string* text : {&s.ns.keyword, &s.dl.url, &s.dl.save_folder, &s.dl.local_filename,
+                            &s.dl.save_filename, &s.dl.top_page_html, &s.dl.top_dummy_directory,
+                            &s.dl.indiv_image_url, &s.ip.url, &s.gui.url, &s.gui.local_file}) {
+    text->clear();
+  }
+  s.ns.ime_mode = 0;
+  s.dl.dont_empty_folder = false;
+  s.dl.dont_save_image = false;
+  s.dl.dont_make_css_list = false;
+  s.dl.css_only = false;
+  s.ns.page_top_height = 500;
+  LoadControls(this);
+  // LoadControls keeps the saved-only texts; these are emptied all the same.
+  for (const char* name : {"EditDLSaveFilename", "EditFrameLinkUrl"}) {
+    if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name))) SetControlText(w, QString());
+  }
+  for (const char* name : kResetOnlyTexts) {
+    if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name))) SetControlText(w, QString());
+  }
+  if (auto* b = findChild<QAbstractButton*>(QStringLiteral("CheckBoxDLsaveThisname"))) {
+    b->setChecked(false);
+  }
+  SetPanelHeight(QStringLiteral("PanelPGSearchTabTop"), 500);
+  SetPanelHeight(QStringLiteral("PanelDLPGMainTabTop"), 500);
+  for (const Tool& t : tools_) t.tool->ReleaseInitialize();
+}
+
+// ---- first showing, tab switching, closing ----
+
+void TAMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TAMainForm::FormShow() {
+  settings_file_ =
+      options_.settings_file.empty() ? FindSettingsFile(ProgramFolder()) : options_.settings_file;
+  if (LoadIniSettings(settings_file_, settings_) == SettingsLoad::kLoaded) {
+    LoadControls(this);
+    menu_maximized_->setChecked(settings_.menu.maximized);
+    menu_reinitialize_->setChecked(settings_.menu.initialize);
+  }
+  for (const Tool& t : tools_) t.tool->LoadSettings(settings_);
+
+  setWindowState(menu_maximized_->isChecked() ? (windowState() | Qt::WindowMaximized)
+                                              : (windowState() & ~Qt::WindowMaximized));
+  FillUrlItemsFromPresets();
+  AppTitleCaption(QString(), -1);
+
+  for (const char* sub : {"PGTab02LTab01WB", "PGTab02RTab02HTMLSrc",
+                          "PGMainTabb08GUILeftTa01GIIEditor", "PGMainTabb08GUIRightTab01HTML"}) {
+    ShowPage(QString::fromLatin1(sub), false);
+  }
+  ShowPage(QStringLiteral("PGMainTab01Search"));
+  SetPanelHeight(QStringLiteral("PanelFavoriteBrowseTop"), 50);
+  for (const Tool& t : tools_) t.tool->FirstShown();
+}
+
+void TAMainForm::PGMainChange(int index) {
+  if (programmatic_switch_ || index < 0) return;
+  const QString tab = pg_main_->widget(index)->objectName();
+  if (tab == QLatin1String("PGMainTab01Search")) {
+    ShowPage(QStringLiteral("PGTab01LTab01SearchMain"), false);
+    FocusControl(QStringLiteral("ComboBoxSearchKeyWord"));
+  } else if (tab == QLatin1String("PGMainTab02Dowload")) {
+    SetPanelHeight(QStringLiteral("PanelDLPGMainTabTop"), ReInitializeChecked() ? 500 : 240);
+    ShowPage(QStringLiteral("PGTab02LTab01WB"), false);
+    ShowPage(QStringLiteral("PGTab02RTab02HTMLSrc"), false);
+    FocusControl(QStringLiteral("ComboBoxWBUrl"));
+  } else if (tab == QLatin1String("PGMainTab05TreeExplorer")) {
+    ShowPage(QStringLiteral("PGTabb05LPGMainTreeExplorerTab01Main"), false);
+    ShowPage(QStringLiteral("PGMainTab05TreeExplorerRightTab01FileContents"), false);
+  } else if (tab == QLatin1String("PGMainTab07FileSearch")) {
+    FocusControl(QStringLiteral("ComboBoxFSFile"));
+  }
+  for (const Tool& t : tools_) {
+    if (t.tab == tab) t.tool->TabEntered();
+  }
+}
+
+void TAMainForm::closeEvent(QCloseEvent* event) {
+  SaveSettings();
+  event->accept();
+}
+
+// ---- menu commands ----
+
+void TAMainForm::MenuFileExitClick() { close(); }
+
+void TAMainForm::EditAction(const char* method) {
+  QWidget* w = QApplication::focusWidget();
+  for (QWidget* up = w; up; up = up->parentWidget()) {
+    if (auto* web = qobject_cast<QWebEngineView*>(up)) {
+      const QWebEnginePage::WebAction action =
+          method == std::string_view("copy")    ? QWebEnginePage::Copy
+          : method == std::string_view("paste") ? QWebEnginePage::Paste
+                                                : QWebEnginePage::SelectAll;
+      web->page()->triggerAction(action);
+      return;
+    }
+  }
+  if (w) QMetaObject::invokeMethod(w, method);
+}
+
+void TAMainForm::MenuViewMaximizedClick() {
+  // The action's own toggle already flipped the check.
+  if (menu_maximized_->isChecked()) {
+    showMaximized();
+  } else {
+    showNormal();
+  }
+}
+
+void TAMainForm::MenuViewStayOnTopClick() {
+  setWindowFlag(Qt::WindowStaysOnTopHint, menu_stay_on_top_->isChecked());
+  show();
+}
+
+void TAMainForm::MenuViewStdTopHeightClick() {
+  ClearReInitialize();
+  const int height = menu_std_top_height_->isChecked() ? 62 : 140;
+  SetPanelHeight(QStringLiteral("PanelPGSearchTabTop"), height);
+  if (!settings_file_.empty() && !WriteIniInteger(settings_file_, "NS", "PageTopHeight", height)) {
+    Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+  }
+}
+
+void TAMainForm::ManuSettingsSaveClick() {
+  if (!settings_file_.empty()) SaveSettings();
+}
+
+void TAMainForm::MenuSettingsDefaultFolderSetClick() {
+  const QString folder = QFileDialog::getExistingDirectory(
+      this, U("規定ﾌｫﾙﾀﾞｰを設定する"), QsFromSjis(settings_.folder.default_folder));
+  if (!folder.isEmpty()) settings_.folder.default_folder = SjisFromQs(folder);
+}
+
+void TAMainForm::MenuSettingsDefaultFolderReleaseClick() {
+  settings_.folder.default_folder.clear();
+}
+
+void TAMainForm::MenuSettingsDefaultFolderConfirmClick() {
+  Inform(settings_.folder.default_folder.empty() ? U("規定ﾌｫﾙﾀﾞｰは設定されていません")
+                                                 : QsFromSjis(settings_.folder.default_folder));
+}
+
+void TAMainForm::MenuSettingsReInitializeClick() {
+  menu_reinitialize_->setChecked(true);
+  ReleaseInitialize();
+  if (!settings_file_.empty()) SaveSettings();
+}
+
+void TAMainForm::MenuDLSettingsSaveClick() {
+  if (!SavePresets(settings_file_, settings_.presets)) {
+    Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+  }
+}
+
+void TAMainForm::MenuDLSettingsAppendClick() {
+  StoreControls();
+  auto* box = findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl"));
+  std::vector<std::string> items = ComboItems(box);
+  switch (AppendPreset(settings_.presets, items, settings_.dl.url, settings_.dl.save_folder)) {
+    case PresetAppend::kAdded:
+      SetComboItems(box, items);
+      break;
+    case PresetAppend::kFull:
+      // The file keeps only this many; one more would be lost at the next start.
+      Inform(U("登録できるのは %1 件までです").arg(kMaxPresets));
+      break;
+    default:
+      break;
+  }
+}
+
+void TAMainForm::MenuDLSettingsRemoveClick() {
+  auto* box = findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl"));
+  std::vector<std::string> items;
+  const bool written = RemovePresets(settings_file_, settings_.presets, items);
+  SetComboItems(box, items);
+  if (!written) Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+}
+
+void TAMainForm::MenuOtherAboutClick() { about_box_->open(); }
+
+void TAMainForm::MenuOtherVersionClick() { AppTitleCaption(caption_text_, -1); }
+
+}  // namespace kaplo::gui

@@ -1,0 +1,327 @@
+// The main window: tabs, menu, start-up state, caption, and the settings
+// file across a restart.
+#include "gui/main_form.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "gui/app_texts.h"
+#include "gui/browser_pane.h"
+#include "gui/radio_group.h"
+#include "shell/ini_file.h"
+
+namespace kaplo::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kaplo-main-form-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    ini_ = dir_ / "KAPLO.inf";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::unique_ptr<TAMainForm> Open() {
+    MainFormOptions options;
+    options.settings_file = ini_;
+    options.initial_navigation = false;
+    options.message_boxes = false;
+    return std::make_unique<TAMainForm>(options);
+  }
+
+  void WriteIni(const std::string& text) { std::ofstream(ini_, std::ios::binary) << text; }
+  std::string ReadIni() const {
+    std::ifstream in(ini_, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir_;
+  fs::path ini_;
+};
+
+// A stand-in for the download tab: controls named as the settings keys say.
+struct DownloadControls : QWidget {
+  DownloadControls() {
+    auto* layout = new QVBoxLayout(this);
+    url = new QComboBox(this);
+    url->setEditable(true);
+    url->setObjectName("ComboBoxWBUrl");
+    folder = new QLineEdit(this);
+    folder->setObjectName("BtnEditWBPageSaveFolder");
+    keep = new QCheckBox(this);
+    keep->setObjectName("CheckBoxDontEmptyFolder");
+    open_ie = new TRadioGroup("RadioGroupDLFilnalOpenIE", "", {"a", "b", "c"}, 1, this);
+    save_name = new QLineEdit(this);
+    save_name->setObjectName("EditDLSaveFilename");
+    top = new QWidget(this);
+    top->setObjectName("PanelDLPGMainTabTop");
+    for (QWidget* w : std::initializer_list<QWidget*>{url, folder, keep, open_ie, save_name, top}) {
+      layout->addWidget(w);
+    }
+  }
+  QComboBox* url;
+  QLineEdit* folder;
+  QCheckBox* keep;
+  TRadioGroup* open_ie;
+  QLineEdit* save_name;
+  QWidget* top;
+};
+
+TEST_F(MainFormTest, TabsMenusAndStatusBarAsBuilt) {
+  auto form = Open();
+  auto* tabs = form->findChild<QTabWidget*>("PGMain");
+  ASSERT_NE(tabs, nullptr);
+  struct Tab {
+    const char* name;
+    const char* caption;
+    bool visible;
+  };
+  const Tab expected[] = {
+      {"PGMainTab01Search", "     ネット検索     ", true},
+      {"PGMainTab10FavariteBrowse", " 「 お気に入り 」閲覧（ 【 ２ 】画面 ） ", true},
+      {"PGMainTab08UtilBrowse", " 辞書・地図【 １ 】画面  ", true},
+      {"PGMainTab08GUIBrowser", " Webﾍﾟｰｼﾞ解析  ", true},
+      {"PGMainTab02Dowload", " Ｗｅｂﾍﾟｰｼﾞのﾀﾞｳﾝﾛｰﾄﾞ ", true},
+      {"PGMainTab03BrowseLocalFile", " ﾛｰｶﾙ・ﾍﾟｰｼﾞの閲覧  ", true},
+      {"PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", false},
+      {"PGMainTab05TreeExplorer", " ﾌｫﾙﾀﾞｰ/ﾌｧｲﾙのﾂﾘｰ表示とﾌｧｲﾙ検索  ", true},
+      {"PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", true},
+      {"PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", false},
+      {"PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", true},
+  };
+  ASSERT_EQ(tabs->count(), 11);
+  for (int i = 0; i < 11; ++i) {
+    SCOPED_TRACE(expected[i].name);
+    EXPECT_EQ(tabs->widget(i)->objectName(), expected[i].name);
+    EXPECT_EQ(tabs->tabText(i), U(expected[i].caption));
+    EXPECT_EQ(tabs->isTabVisible(i), expected[i].visible);
+    EXPECT_EQ(form->Page(expected[i].name), tabs->widget(i));
+    EXPECT_NE(tabs->widget(i)->layout(), nullptr);
+  }
+
+  // Menus in order, with the hidden tool menu; items reachable by name.
+  auto* bar = form->findChild<QMenuBar*>("MainMenu1");
+  ASSERT_NE(bar, nullptr);
+  QStringList titles;
+  for (QAction* a : bar->actions()) {
+    if (a->isVisible()) titles << a->text();
+  }
+  EXPECT_EQ(titles, QStringList({U("ﾌｧｲﾙ"), U("編集"), U("表示"), U("設定"), U("ﾀﾞｳﾝﾛｰﾄﾞ設定"),
+                                 U("新聞・通信社"), U(" お気に入り（ 【 ２ 】画面連携 ） "),
+                                 U(" 参照サイト  "), U("その他")}));
+  auto* tool = form->findChild<QMenu*>("MenuTool");
+  ASSERT_NE(tool, nullptr);
+  EXPECT_FALSE(tool->menuAction()->isVisible());
+  struct Item {
+    const char* name;
+    const char* caption;
+  };
+  for (const Item& item :
+       std::initializer_list<Item>{{"MenuFileExit", "終了"},
+                                   {"MenuViewMaximized", "最大表示"},
+                                   {"ManuSettingsSave", "設定を保存する"},
+                                   {"MenuSettingsReInitialize", "初期状態に戻す"},
+                                   {"MenuDLSettingsSave", "設定を保存する"},
+                                   {"MenuDLSettingsAppend", "Url/保存ﾌｫﾙﾀﾞｰに登録・追加する"},
+                                   {"MenuDLSettingsRemove", "設定を解除する"},
+                                   {"NHK1", "NHK"},
+                                   {"MeniSiteASCII", "ＡＳＣＩＩ"},
+                                   {"MenuToolColorPalette", "ｶﾗｰ・ﾊﾟﾚｯﾄ"},
+                                   {"MenuOtherAbout", "このプログラムについて"},
+                                   {"MenuOtherVersion", "バージョン"}}) {
+    auto* action = form->findChild<QAction*>(item.name);
+    ASSERT_NE(action, nullptr) << item.name;
+    EXPECT_EQ(action->text(), U(item.caption)) << item.name;
+  }
+  EXPECT_EQ(form->findChild<QMenu*>("MenuNewspaper")->actions().size(), 17);
+  EXPECT_EQ(form->findChild<QMenu*>("MenuSite")->actions().size(), 17);
+
+  // A site entry asks for its page; nothing is loaded by the window itself.
+  QString asked;
+  QObject::connect(form.get(), &TAMainForm::NavNewspaperRequested,
+                   [&asked](const QString& url) { asked = url; });
+  form->findChild<QAction*>("MenuSiteWedge")->trigger();
+  EXPECT_TRUE(asked.endsWith("/list/wedgead")) << asked.toStdString();
+
+  auto* status = form->findChild<QStatusBar*>("StatusBarDLBaseBrowser");
+  ASSERT_NE(status, nullptr);
+  EXPECT_EQ(status->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size(), 5);
+  EXPECT_TRUE(form->StatusPanel(1).startsWith(U(" 【 "))) << form->StatusPanel(1).toStdString();
+}
+
+TEST_F(MainFormTest, StartsOnTheSearchTabWithEmptyPanesAndTheVersionCaption) {
+  auto form = Open();
+  auto* tool = new QWidget;
+  auto* layout = new QVBoxLayout(tool);
+  layout->addWidget(form->CreateBrowserPane("WebBrowserDownload", tool));
+  layout->addWidget(form->CreateBrowserPane("WebBrowserDownloadResult", tool));
+  form->AddTool("PGMainTab02Dowload", tool);
+  form->show();
+
+  auto* tabs = form->findChild<QTabWidget*>("PGMain");
+  EXPECT_EQ(tabs->currentWidget()->objectName(), "PGMainTab01Search");
+  EXPECT_EQ(form->windowTitle(),
+            U("Webページ ダウンロード・解析・検索ツール ( KAPLO ) - [ 12.10.15 ]"));
+  EXPECT_FALSE(form->windowState() & Qt::WindowMaximized);
+  ASSERT_EQ(form->Browsers().size(), 2u);
+  for (BrowserPane* pane : form->Browsers()) {
+    ASSERT_TRUE(QTest::qWaitFor([pane] { return pane->ReadyState() == BrowserPane::kComplete; }));
+    EXPECT_EQ(pane->LocationURL(), "about:blank");
+  }
+  EXPECT_EQ(form->Browser("WebBrowserDownload")->parentWidget(), tool);
+  EXPECT_NE(form->MakeDownloadBrowserPort(), nullptr);
+  // No file was there: the window's initial values, and a file written at closing.
+  EXPECT_EQ(form->settings().dl.open_ie, 1);
+  form->close();
+  EXPECT_NE(ReadIni().find("TopPageHTML=index.html"), std::string::npos) << ReadIni();
+}
+
+TEST_F(MainFormTest, CaptionRules) {
+  auto form = Open();
+  form->AppTitleCaption("x", 0);
+  EXPECT_EQ(form->windowTitle(), U("Builder[ x ] - [ 12.10.15 ]  Build - 54"));
+  form->AppTitleCaption("x", 1);
+  EXPECT_EQ(form->windowTitle(), U("Webページ ダウンロード・解析・検索ツール ( KAPLO )"));
+  form->SetFormCaption("http://127.0.0.1/a.html");
+  EXPECT_EQ(form->windowTitle(), U("[ http://127.0.0.1/a.html ]"));
+  form->SetFormCaption("about:blank#x");
+  EXPECT_EQ(form->windowTitle(), U("[ http://127.0.0.1/a.html ]"));
+  form->findChild<QAction*>("MenuOtherVersion")->trigger();
+  EXPECT_TRUE(form->windowTitle().endsWith(" - [ 12.10.15 ]"));
+}
+
+TEST_F(MainFormTest, SettingsSurviveARestart) {
+  WriteIni(
+      "[DL]\r\nUrl=http://127.0.0.1/start.html\r\nSaveFolder=/tmp/dl\r\nOpenIE=7\r\n"
+      "SaveFilename=given.html\r\nBaseLevel=2\r\n"
+      "[NS]\r\nKeyword=検索語\r\n[IP]\r\nUrl=127.0.0.1\r\n"
+      "[Menu]\r\nMaximized=1\r\n[DLUrl]\r\n0=http://127.0.0.1/b|/tmp/b\r\n1=http://127.0.0.1/a|\r\n"
+      "[Other]\r\nKept=yes\r\n");
+  {
+    auto form = Open();
+    auto* dl = new DownloadControls;
+    form->AddTool("PGMainTab02Dowload", dl);
+    form->show();
+    EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(form->findChild<QAction*>("MenuViewMaximized")->isChecked());
+    EXPECT_EQ(dl->url->currentText(), "http://127.0.0.1/start.html");
+    EXPECT_EQ(dl->folder->text(), "/tmp/dl");
+    EXPECT_EQ(dl->open_ie->ItemIndex(), 2);  // 7 is past the last choice
+    EXPECT_EQ(dl->save_name->text(), "");    // saved, never read back
+    // The presets fill the URL box's drop-down, in list order.
+    ASSERT_EQ(dl->url->count(), 2);
+    EXPECT_EQ(dl->url->itemText(0), "http://127.0.0.1/a");
+    EXPECT_EQ(dl->url->itemText(1), "http://127.0.0.1/b");
+
+    dl->url->setEditText("http://127.0.0.1/c");
+    dl->folder->setText("/tmp/c");
+    dl->keep->setChecked(true);
+    dl->open_ie->SetItemIndex(0);
+    form->findChild<QAction*>("MenuViewMaximized")->trigger();
+    EXPECT_FALSE(form->windowState() & Qt::WindowMaximized);
+    // Appending registers the URL once, whatever its letter case.
+    form->findChild<QAction*>("MenuDLSettingsAppend")->trigger();
+    dl->url->setEditText("HTTP://127.0.0.1/C");
+    form->findChild<QAction*>("MenuDLSettingsAppend")->trigger();
+    EXPECT_EQ(form->settings().presets.Size(), 3u);
+    dl->url->setEditText("http://127.0.0.1/c");
+    form->close();
+  }
+  const std::string saved = ReadIni();
+  EXPECT_NE(saved.find("Kept=yes"), std::string::npos);
+  EXPECT_NE(saved.find("Keyword=検索語"), std::string::npos);  // no control: kept as read
+  EXPECT_NE(saved.find("BaseLevel=2"), std::string::npos);
+  EXPECT_NE(saved.find("Maximized=0"), std::string::npos);
+  {
+    auto form = Open();
+    auto* dl = new DownloadControls;
+    form->AddTool("PGMainTab02Dowload", dl);
+    form->show();
+    EXPECT_FALSE(form->windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(dl->url->currentText(), "http://127.0.0.1/c");
+    EXPECT_EQ(dl->folder->text(), "/tmp/c");
+    EXPECT_TRUE(dl->keep->isChecked());
+    EXPECT_EQ(dl->open_ie->ItemIndex(), 0);
+    EXPECT_EQ(dl->url->count(), 3);
+    EXPECT_EQ(QsFromSjis(form->settings().ns.keyword), U("検索語"));
+    EXPECT_EQ(form->settings().ip.url, "127.0.0.1");
+    ASSERT_TRUE(form->settings().presets.Entries().size() == 3u);
+    EXPECT_EQ(form->settings().presets.Entries()[2], "http://127.0.0.1/c|/tmp/c");
+
+    // Removing the presets empties the drop-down and the file's section at once.
+    form->findChild<QAction*>("MenuDLSettingsRemove")->trigger();
+    EXPECT_EQ(dl->url->count(), 0);
+    EXPECT_EQ(ReadIni().find("[DLUrl]"), std::string::npos);
+    form->close();
+  }
+}
+
+TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
+  WriteIni(
+      "[DL]\r\nUrl=http://127.0.0.1/x\r\nBasePageLocal=keep.html\r\nDontEmptyFolder=1\r\n"
+      "[GUI]\r\nUrl=http://127.0.0.1/g\r\n");
+  auto form = Open();
+  auto* dl = new DownloadControls;
+  form->AddTool("PGMainTab02Dowload", dl);
+  form->show();
+  dl->save_name->setText("mine.html");
+
+  // Switching to the download tab sizes its top panel.
+  auto* tabs = form->findChild<QTabWidget*>("PGMain");
+  tabs->setCurrentWidget(form->Page("PGMainTab02Dowload"));
+  EXPECT_EQ(dl->top->height(), 240);
+
+  form->findChild<QAction*>("MenuSettingsReInitialize")->trigger();
+  EXPECT_TRUE(form->ReInitializeChecked());
+  EXPECT_EQ(dl->url->currentText(), "");
+  EXPECT_EQ(dl->save_name->text(), "");
+  EXPECT_FALSE(dl->keep->isChecked());
+  EXPECT_EQ(dl->top->height(), 500);
+  std::string saved = ReadIni();
+  EXPECT_NE(saved.find("Initialize=1"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("BasePageLocal=keep.html"), std::string::npos);  // not a reset field
+  EXPECT_NE(saved.find("PageTopHeight=500"), std::string::npos);
+  EXPECT_EQ(saved.find("http://127.0.0.1/g"), std::string::npos);
+
+  // While the reset is checked the download tab opens with the tall panel.
+  tabs->setCurrentWidget(form->Page("PGMainTab01Search"));
+  tabs->setCurrentWidget(form->Page("PGMainTab02Dowload"));
+  EXPECT_EQ(dl->top->height(), 500);
+
+  // The top-height command clears the reset and writes its key at once.
+  form->findChild<QAction*>("MenuViewStdTopHeight")->trigger();
+  EXPECT_FALSE(form->ReInitializeChecked());
+  EXPECT_NE(ReadIni().find("PageTopHeight=62"), std::string::npos);
+  form->findChild<QAction*>("MenuViewStdTopHeight")->trigger();
+  EXPECT_NE(ReadIni().find("PageTopHeight=140"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kaplo::gui
