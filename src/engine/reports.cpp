@@ -87,6 +87,9 @@ std::string ReportList(const std::vector<std::string>& entries, std::string_view
 }
 
 int DownloadEngine::DLPostProcess(const std::string& save_folder) {
+  // Without a saved page the names would land in the working folder.
+  const std::string& page = form.local_filename;
+  if (page.empty() || save_folder.empty() || !page.starts_with(save_folder)) return 0;
   const ReportFileNames names = MakeReportFileNames(form.local_filename);
   const std::vector<std::string>& css_outcomes = lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS;
   const std::vector<std::string>& image_outcomes =

@@ -130,6 +130,16 @@ TEST_F(Reports, ExistingReportsAreLeftAlone) {
   EXPECT_FALSE(fs::exists(root_ / "dl" / ("ZU_page.php" + ShiftJISToUtf8(SJ<"_CSS_JS_統合.txt">()))));
 }
 
+TEST_F(Reports, NoReportWithoutAPageInTheFolder) {
+  images_ = {SJ<"●">() + Local("x.gif")};
+  for (const std::string& page : {std::string(), (root_ / "elsewhere/p.html").string()}) {
+    engine_.form.local_filename = page;
+    engine_.DLPostProcess(folder_);
+  }
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(root_), {}), 2) << "dl and dl/css";
+  EXPECT_FALSE(fs::exists("ZU_" + ShiftJISToUtf8(SJ<"_Image_一覧.txt">())));
+}
+
 TEST(ReportHelpers, MarksAndNames) {
   EXPECT_EQ(RemoveDownloadMark(SJ<"◎□/a/●b■▼▲★◆〓○△▽◇.css">()), "/a/b.css");
   EXPECT_EQ(RemoveDownloadMark(SJ<"日本/a.css">()), SJ<"日本/a.css">());
