@@ -22,7 +22,12 @@ int RunWindow(int& argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("kaplo"));
   QApplication::setWindowIcon(kaplo::gui::ProgramIcon());
   QApplication::setFont(kaplo::gui::UiFont());
-  kaplo::gui::TAMainForm form;
+  kaplo::gui::MainFormOptions options;
+  // For scripted runs: start without loading any page from the network.
+  if (const char* v = std::getenv("KAPLO_NO_INITIAL_LOAD"); v && *v && std::string(v) != "0") {
+    options.initial_navigation = false;
+  }
+  kaplo::gui::TAMainForm form(options);
   form.show();
   return app.exec();
 }
