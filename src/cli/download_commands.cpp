@@ -14,6 +14,7 @@
 #include "engine/engine.h"
 #include "engine/fetch.h"
 #include "engine/frames.h"
+#include "engine/parallel_fetch.h"
 #include "text/convert.h"
 #include "text/fsname.h"
 
@@ -186,6 +187,9 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   const bool yes = args.Flag("--yes");
   const bool append_index = args.Flag("--append-index");
   const bool verbose = args.Flag("--verbose");
+  long long connections = 8, per_host = 4;
+  args.IntValue("--connections", 1, 64, connections);
+  args.IntValue("--per-host", 1, 64, per_host);
   const bool render = args.Flag("--render");
   const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
 
@@ -212,10 +216,17 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     }
     browser = CurrentServices().make_browser();
   }
-  CurlFetcher fetcher;
+  // One connection is the plain one-request-at-a-time order.
+  std::unique_ptr<Fetcher> fetcher;
+  if (connections == 1) {
+    fetcher = std::make_unique<CurlFetcher>();
+  } else {
+    fetcher = std::make_unique<ParallelFetcher>(FetchLimits{}, static_cast<int>(connections),
+                                                static_cast<int>(std::min(per_host, connections)));
+  }
   TerminalPrompter prompter(yes, append_index);
   ProgressLine progress(verbose);
-  DownloadEngine engine(fetcher, prompter, browser.get(), progress);
+  DownloadEngine engine(*fetcher, prompter, browser.get(), progress);
   engine.settings = s;
   // The frame command may run without a container: no URL then.
   const bool container = !pos.empty() && !pos[0].empty();
@@ -287,7 +298,7 @@ constexpr Command kCommands[] = {
      "URL [FOLDER] [--empty] [--yes] [--append-index] [--html-code N] [--cssjs-code N] "
      "[--url-decode N] [--base N] [--other-domain N] [--quote-slash N] [--no-images] "
      "[--no-reports] [--css-only] [--top-page NAME] [--dummy-folder PATH] [--save-as NAME] "
-     "[--inner-html] [--render] [--verbose]",
+     "[--inner-html] [--render] [--connections N] [--per-host N] [--verbose]",
      "save one web page and what it needs into FOLDER (kept unless --empty)", Download},
 };
 
