@@ -81,6 +81,25 @@ struct DownloadJob {
   bool SuppressUrlChange = false;
 };
 
+// The single text file sheet of the download tab (" CSS/JSﾀﾞｳﾝﾛｰﾄﾞ "); its
+// URL box is DownloadForm::individual_url.
+struct IndividualTextSheet {
+  std::string file;     // BtnEditPGTab02RTab07IndividualFilename
+  std::string memo;     // MemoPGTab02RTab07Individual
+  std::string browser;  // WebBrowserDLIndividual: the address or file shown, "" blank
+  int code = 0;         // RadioGroupDLIndividualCode
+  int save_code = 0;    // RadioGroupDLIndividualCodeSaveFile
+  int screen = 0;       // RadioGroupDLIndividualScreen: 0 auto, 1 text, 2 image
+  std::string css_js_win_filename;  // LabelDLCSSJSWinFilename
+};
+
+// The single image sheet (" Imageﾀﾞｳﾝﾛｰﾄﾞ ").
+struct IndividualImageSheet {
+  std::string url;      // EditPGTab02RTab08ImageIndividualUrl
+  std::string file;     // BtnEditPGTab02RTab08ImageIndividualFilename
+  std::string browser;  // WebBrowserIndividualImage: the address or file shown, "" blank
+};
+
 // A sorted list that ignores a string already present.
 using StringSet = std::set<std::string>;
 

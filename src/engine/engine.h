@@ -96,6 +96,33 @@ class DownloadEngine {
   void DLButtonDisable();
   void DLButtonEnable();
 
+  // The single file sheets. Each action changes the sheets (and the form),
+  // shows its message through the prompter and ends with FormChanged.
+  IndividualTextSheet individual;
+  IndividualImageSheet individual_image;
+  // A ResourceLine chosen in a stylesheet list: both URL boxes and the file
+  // box filled, then shown.
+  void ListBoxDlLIndividual(const std::string& line);
+  // A ResourceLine chosen in the image list.
+  void ListBoxDLIndividualImage(const std::string& line);
+  // An outcome line of the stylesheet list: its file read with code; false
+  // (and the file-missing message) when the file is not there.
+  bool ListBoxDLIndividualOutcome(const std::string& line, int code);
+  // An outcome line of the image list: the file shown, or the message.
+  bool ListBoxDLIndividualImageOutcome(const std::string& line);
+  void sbPGTab02RTab07IndividualUrlClick();           // show
+  bool sbPGTab02RTab07IndividualDownloadClick();      // fetch to file; true when stored
+  bool sbsbPGTab02RTab07IndividualSaveFileClick();    // save the memo; true when written
+  // Reads a local file into the memo (the window's open dialog chose it).
+  void IndividualOpenFile(const std::string& file);
+  // The file box's file; false when the box is empty (the window then asks).
+  bool sbsbPGTab02RTab07IndividualOpenFileGoClick();
+  void sbsbPGTab02RTab07IndividualMemoClearClick();
+  void sbPGTab02RTab08ImageIndividualGoClick();       // image show
+  bool sbPGTab02RTab08ImageIndividualDownloadClick(); // image fetch; true when stored
+  void IndividualOpenImage(const std::string& file);
+  void sbPGTab02RTab08ImageIndividualClearClick();
+
   // Whether the last job saved its page (the command line's exit status).
   bool PageSaved() const { return page_saved_; }
 
