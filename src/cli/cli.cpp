@@ -12,6 +12,7 @@ std::vector<std::span<const Command>> Groups() {
   return {
       DownloadCommands(),
       FrameCommands(),
+      GetCommands(),
       TextCommands(),
       WebCommands(),
       ViewCommands(),

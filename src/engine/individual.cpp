@@ -2,6 +2,7 @@
 // shown, fetched, read in a chosen code and saved under a chosen name.
 #include "engine/individual.h"
 
+#include <filesystem>
 #include <optional>
 
 #include "engine/css_js.h"
@@ -10,6 +11,7 @@
 #include "engine/reports.h"
 #include "engine/url.h"
 #include "text/charset.h"
+#include "text/fsname.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
 #include "text/strutil.h"
@@ -17,6 +19,8 @@
 
 namespace kaplo {
 namespace {
+
+namespace fs = std::filesystem;
 
 const std::string& TextTabCaption() { return SJ<" CSS/JSﾀﾞｳﾝﾛｰﾄﾞ ">(); }
 
@@ -266,7 +270,14 @@ bool DownloadEngine::sbPGTab02RTab08ImageIndividualDownloadClick() {
   if (below.empty() || below.back() == '/') below += name;
   const std::string local = UrlToSafePath(folder, below);
   ForceFolderForPath(FolderOf(local), "");
-  if (!fetcher_.FetchResourceToFile(url, local, kImageResource)) {
+  bool stored = fetcher_.FetchResourceToFile(url, local, kImageResource);
+  // An empty answer (an error status without a page) is no image.
+  std::error_code ec;
+  if (stored && fs::file_size(FsPath(local), ec) == 0 && !ec) {
+    fs::remove(FsPath(local), ec);
+    stored = false;
+  }
+  if (!stored) {
     individual_image.file.clear();
     observer_.FormChanged();
     prompter_.Inform(indivmsg::SaveFailed());

@@ -44,6 +44,8 @@ class Individual : public ::testing::Test {
         res.set_content("p{}\r\n\r\n\r\n\tq{content:\"日本\"}", "text/css");
       } else if (req.path == "/a/empty.css") {
         res.set_content("", "text/css");
+      } else if (req.path == "/i/empty.png") {
+        res.status = 404;
       } else if (req.path.ends_with(".png") || req.path == "/") {
         res.set_content(kPng, "image/png");
       } else {
@@ -195,6 +197,7 @@ TEST_F(Individual, ImageFetch) {
       {"/i/p.png", true, "i/p.png"},
       {"/", false, "dummy.gif"},     // no file name: the default one
       {"/i/gone.png.html", true, ""},  // a page came back
+      {"/i/empty.png", true, ""},      // nothing came back
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
@@ -215,6 +218,7 @@ TEST_F(Individual, ImageFetch) {
       EXPECT_EQ(Read(folder_ + c.stored), kPng);
     } else {
       EXPECT_TRUE(engine_.individual_image.file.empty());
+      EXPECT_FALSE(fs::exists(ShiftJISToUtf8(folder_ + c.path.substr(1))));
       EXPECT_EQ(prompter_.informed.back(), SJ<"ファイルとしての保存に失敗しました">());
     }
   }
