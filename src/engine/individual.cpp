@@ -85,20 +85,27 @@ std::string NoData(std::string_view url) {
 }
 }  // namespace indivmsg
 
-void DownloadEngine::ListBoxDlLIndividual(const std::string& line) {
+namespace {
+
+// A list line fills both URL boxes and one sheet's file box.
+void FillFromLine(const std::string& line, std::string& text_url, std::string& image_url,
+                  std::string& file_box) {
   const ResourceFields f = SplitResourceLine(line);
-  form.individual_url = f.absolute_url;
-  individual_image.url = f.absolute_url;
-  individual.file = f.local_path;
+  text_url = f.absolute_url;
+  image_url = f.absolute_url;
+  file_box = f.local_path;
+}
+
+}  // namespace
+
+void DownloadEngine::ListBoxDlLIndividual(const std::string& line) {
+  FillFromLine(line, form.individual_url, individual_image.url, individual.file);
   sbPGTab02RTab07IndividualUrlClick();
   ShowTab(TextTabCaption());
 }
 
 void DownloadEngine::ListBoxDLIndividualImage(const std::string& line) {
-  const ResourceFields f = SplitResourceLine(line);
-  form.individual_url = f.absolute_url;
-  individual_image.url = f.absolute_url;
-  individual_image.file = f.local_path;
+  FillFromLine(line, form.individual_url, individual_image.url, individual_image.file);
   sbPGTab02RTab08ImageIndividualGoClick();
   ShowTab(SJ<" Imageﾀﾞｳﾝﾛｰﾄﾞ ">());
 }
