@@ -159,10 +159,12 @@ constexpr std::size_t kMaxPerCodePoint = 10;
 }
 
 // Writes the Shift_JIS form of one code point; room for kMaxPerCodePoint bytes.
-[[gnu::always_inline]] inline char* PutUnicode(char* o, char32_t cp, const cp932::Tables& t,
+// encode is the table's pointer held in a local: char stores could alias the
+// table record, so reading it through the record would reload it per byte.
+[[gnu::always_inline]] inline char* PutUnicode(char* o, char32_t cp, const std::uint16_t* encode,
                                                Unmappable unmappable) {
   if (cp < 0x80) return Put(o, static_cast<u8>(cp));
-  const std::uint16_t code = cp < 0x10000 ? t.encode[cp] : 0;
+  const std::uint16_t code = cp < 0x10000 ? encode[cp] : 0;
   if (code >= 0x100) return Put2(o, static_cast<u8>(code >> 8), static_cast<u8>(code));
   if (code != 0) return Put(o, static_cast<u8>(code));
   if (unmappable == Unmappable::CharRef && cp != 0xFEFF && !(cp >= 0xD800 && cp < 0xE000)) {
@@ -279,9 +281,9 @@ constexpr PairTables kPair = MakePairTables();
 
 // Copies a run of ASCII eight bytes at a time; returns how many were copied.
 [[gnu::always_inline]] inline std::size_t CopyAscii(const u8* s, std::size_t p, std::size_t n,
-                                                    char* o) {
+                                                    char* o, std::size_t room = SIZE_MAX) {
   std::size_t k = 0;
-  while (p + k + 8 <= n) {
+  while (p + k + 8 <= n && k + 8 <= room) {
     std::uint64_t w;
     std::memcpy(&w, s + p + k, 8);
     if (w & 0x8080808080808080ull) break;
@@ -439,7 +441,7 @@ std::string HalfKanaToFullKana(std::string_view text) { return HalfKanaToFull(te
 std::string HalfKanaToFullKanaPlain(std::string_view text) { return HalfKanaToFull(text, false); }
 
 std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
-  const cp932::Tables& t = cp932::Get();
+  const std::uint16_t* const encode = cp932::Get().encode;
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + 16);
@@ -450,8 +452,14 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
     Room(out, o, end, kMaxPerCodePoint);
     const u8 b = s[p];
     if (b < 0x80) {
-      o = Put(o, b);
-      ++p;
+      const std::size_t k = CopyAscii(s, p, n, o, static_cast<std::size_t>(end - o));
+      if (k) {
+        o += k;
+        p += k;
+      } else {
+        o = Put(o, b);
+        ++p;
+      }
       continue;
     }
     // Any other byte starts a sequence: two bytes when bit 0x20 is clear,
@@ -460,7 +468,7 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
     if (b & 0x20) {
       if (b >= 0xF0) [[unlikely]] {
         if (const char32_t cp = FourByte(s, p, n)) {
-          o = PutUnicode(o, cp, t, unmappable);
+          o = PutUnicode(o, cp, encode, unmappable);
           p += 4;
           continue;
         }
@@ -469,11 +477,12 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
       const char32_t cp = ((char32_t(b & 0x3F) << 12) | (char32_t(s[p + 1] & 0x3F) << 6) |
                            char32_t(s[p + 2] & 0x3F)) &
                           0xFFFF;
-      o = PutUnicode(o, cp, t, unmappable);
+      o = PutUnicode(o, cp, encode, unmappable);
       p += 3;
     } else {
       if (p + 1 >= n || !IsCont(s[p + 1])) return {};
-      o = PutUnicode(o, (char32_t(b & 0x3F) << 6) | char32_t(s[p + 1] & 0x3F), t, unmappable);
+      o = PutUnicode(o, (char32_t(b & 0x3F) << 6) | char32_t(s[p + 1] & 0x3F), encode,
+                     unmappable);
       p += 2;
     }
   }
@@ -481,7 +490,7 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
 }
 
 std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) {
-  const cp932::Tables& t = cp932::Get();
+  const std::uint16_t* const encode = cp932::Get().encode;
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + 16);
@@ -527,9 +536,9 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) 
       }
     }
     if (len != 0 && k == len) {
-      o = PutUnicode(o, cp, t, unmappable);
+      o = PutUnicode(o, cp, encode, unmappable);
     } else {
-      o = PutUnicode(o, 0xFFFD, t, unmappable);
+      o = PutUnicode(o, 0xFFFD, encode, unmappable);
     }
     p += k;
   }
@@ -537,7 +546,8 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) 
 }
 
 std::string ShiftJISToUtf8(std::string_view text) {
-  const cp932::Tables& t = cp932::Get();
+  const char16_t* const pair = cp932::Get().pair;
+  const char16_t* const single = cp932::Get().single;
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + n / 2 + 16);
@@ -552,7 +562,7 @@ std::string ShiftJISToUtf8(std::string_view text) {
       ++p;
     } else if (IsSjisLeadByte(b)) {
       if (p + 1 < n && IsSjisTrailByte(s[p + 1])) {
-        const char16_t u = t.pair[b << 8 | s[p + 1]];
+        const char16_t u = pair[b << 8 | s[p + 1]];
         o = PutUtf8(o, u ? u : cp932::kInvalid);
         p += 2;
       } else {
@@ -562,7 +572,7 @@ std::string ShiftJISToUtf8(std::string_view text) {
         ++p;
       }
     } else {
-      const char16_t u = t.single[b];
+      const char16_t u = single[b];
       o = PutUtf8(o, u ? u : cp932::kInvalid);
       ++p;
     }
