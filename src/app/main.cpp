@@ -8,6 +8,7 @@
 #include "cli/cli.h"
 #include "gui/about_box.h"
 #include "gui/app_texts.h"
+#include "gui/download_tab.h"
 #include "gui/main_form.h"
 #include "gui/web_page_port.h"
 
@@ -28,6 +29,7 @@ int RunWindow(int& argc, char** argv) {
     options.initial_navigation = false;
   }
   kaplo::gui::TAMainForm form(options);
+  kaplo::gui::DownloadTab::Install(&form);
   form.show();
   return app.exec();
 }

@@ -1,0 +1,266 @@
+// The download tab: a whole job from the window against a local server, the
+// questions through an injected prompter, the frame list, and the stop
+// button while the worker sits in a slow fetch.
+#include "gui/download_tab.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/http_server_support.h"
+#include "gui/radio_group.h"
+#include "text/convert.h"
+
+namespace kaplo::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+// Answers from a script; records what was asked. Runs on the window thread.
+class ScriptedPrompter : public Prompter {
+ public:
+  Answer Ask(std::string_view question, Buttons) override {
+    questions.emplace_back(question);
+    return answer;
+  }
+  void Inform(std::string_view message) override { informed.emplace_back(message); }
+  void ShowInformation(std::string_view label, std::string_view) override {
+    information.emplace_back(label);
+  }
+  std::optional<std::string> SaveHtmlDialog(std::string_view suggested, std::string_view) override {
+    dialogs.emplace_back(suggested);
+    return save_as;
+  }
+
+  Answer answer = Answer::Yes;
+  std::optional<std::string> save_as;
+  std::vector<std::string> questions, informed, information, dialogs;
+};
+
+// Keeps the event loop running until done() or a generous bound.
+template <typename F>
+bool WaitFor(F done, int bound_ms = 60000) {
+  QElapsedTimer t;
+  t.start();
+  while (!done()) {
+    if (t.elapsed() > bound_ms) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+class DownloadTabTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("kaplo-dltab-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "save");
+    MainFormOptions options;
+    options.settings_file = dir_ / "KAPLO.inf";
+    options.initial_navigation = false;
+    options.message_boxes = false;
+    form_ = std::make_unique<TAMainForm>(options);
+    tab_ = DownloadTab::Install(form_.get(), &prompter_);
+    form_->resize(1400, 900);
+    form_->show();
+    form_->ShowPage(QStringLiteral("PGMainTab02Dowload"));
+  }
+  void TearDown() override {
+    form_.reset();
+    fs::remove_all(dir_);
+  }
+
+  template <typename T = QWidget>
+  T* W(const char* name) {
+    return form_->findChild<T*>(QString::fromLatin1(name));
+  }
+  QString Folder() const { return QString::fromStdString((dir_ / "save").string() + "/"); }
+  void SetUrl(const std::string& url) {
+    W<QComboBox>("ComboBoxWBUrl")->setEditText(QString::fromStdString(url));
+  }
+  QStringList Lines(const char* list) {
+    QStringList out;
+    auto* box = W<QListWidget>(list);
+    for (int i = 0; i < box->count(); ++i) out << box->item(i)->text();
+    return out;
+  }
+  bool RunAndWait(const std::function<void()>& start) {
+    QSignalSpy done(tab_, &DownloadTab::JobFinished);
+    start();
+    return WaitFor([&] { return done.count() > 0; });
+  }
+
+  fs::path dir_;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<TAMainForm> form_;
+  DownloadTab* tab_ = nullptr;
+};
+
+TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
+  test::LocalServer server;
+  server.server().Get("/index.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(
+        "<html><head><title>t</title><link rel=\"stylesheet\" href=\"s.css\"></head>"
+        "<body><p>hello</p><img src=\"a.png\"></body></html>",
+        "text/html");
+  });
+  server.server().Get("/s.css", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("p { color: red; }", "text/css");
+  });
+  server.server().Get("/a.png", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(std::string("\x89PNG\r\n\x1a\n", 8), "image/png");
+  });
+  server.Start();
+
+  // No page named: the tab asks, and No appends index.html.
+  SetUrl(server.Url(""));
+  W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
+  prompter_.answer = Prompter::Answer::No;
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
+
+  ASSERT_EQ(prompter_.questions.size(), 1u);
+  EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText().toStdString(), server.Url("/index.html"));
+  const QString local = W<QLineEdit>("BtnEditWBLocalFilename")->text();
+  ASSERT_FALSE(local.isEmpty());
+  EXPECT_TRUE(fs::is_regular_file(local.toStdString())) << local.toStdString();
+  EXPECT_TRUE(fs::exists(dir_ / "save" / "s.css"));
+  EXPECT_TRUE(Lines("ListBoxPGTab02LTab02PageWebCSS").join('\n').contains("s.css"));
+  EXPECT_TRUE(Lines("ListBoxPGTab02LTab03PageImage").join('\n').contains("a.png"));
+  EXPECT_EQ(W<QLabel>("LabelDownloadedFile")->text(), U("【 ダウンロード完了 】"));
+  EXPECT_EQ(W<QLineEdit>("BtnEditConfirmLocalHTMLFile")->text(), local);
+  // A second job neither empties the folder nor writes the reports again.
+  EXPECT_TRUE(W<QAbstractButton>("CheckBoxDontEmptyFolder")->isChecked());
+  EXPECT_TRUE(W<QAbstractButton>("CheckBoxDLDontMakeCSSlist")->isChecked());
+  EXPECT_TRUE(W<QComboBox>("ComboBoxWBUrl")->findText(QString::fromStdString(server.Url("/index.html"))) >= 0);
+  // The source views got the page.
+  EXPECT_TRUE(W<QPlainTextEdit>("PanelPGTab02RTab02HTMLSrcBody")->toPlainText().contains("hello"));
+  // Idle again.
+  EXPECT_TRUE(W<QPushButton>("btnDownloadAll")->isEnabled());
+  EXPECT_FALSE(W<QPushButton>("btnDownloadStop")->isEnabled());
+  EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
+
+  const QString png = QStringLiteral("/tmp/kaplo-download-tab.png");
+  form_->ShowPage(QStringLiteral("PGTab02RTab01Settings"), false);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form_->grab().save(png));
+}
+
+TEST_F(DownloadTabTest, FramesetPageListsItsFramesAndAClickDownloadsOne) {
+  test::LocalServer server;
+  server.server().Get("/d/top.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(
+        "<html><head><title>f</title></head><frameset cols=\"20%,80%\">"
+        "<frame src=\"menu.html\"><frame src=\"main.html\"></frameset></html>",
+        "text/html");
+  });
+  server.server().Get("/d/menu.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<html><head><title>m</title></head><body>menu</body></html>", "text/html");
+  });
+  server.Start();
+
+  SetUrl(server.Url("/d/top.html"));
+  W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
+  prompter_.save_as = Folder().toStdString() + "top.html";
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
+
+  EXPECT_EQ(prompter_.dialogs.size(), 1u);
+  ASSERT_EQ(prompter_.information.size(), 1u);
+  EXPECT_NE(ShiftJISToUtf8(prompter_.information[0]).find("Ｆｒａｍｅｓｅｔ"), std::string::npos);
+  ASSERT_EQ(Lines("ListBoxWBInFrameFileList"), (QStringList{"main.html", "menu.html"}));
+  EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
+
+  // Clicking an entry runs a whole job for that frame page.
+  auto* frames = W<QListWidget>("ListBoxWBInFrameFileList");
+  frames->setCurrentRow(1);
+  ASSERT_TRUE(RunAndWait([&] { tab_->ListBoxWBInFrameFileListClick(); }));
+  EXPECT_EQ(W<QLineEdit>("EditFrameLinkUrl")->text(), QStringLiteral("menu.html"));
+  const QString local = W<QLineEdit>("BtnEditWBLocalFilename")->text();
+  EXPECT_TRUE(local.contains("menu.html")) << local.toStdString();
+  EXPECT_TRUE(fs::is_regular_file(local.toStdString()));
+  // The container's list stays for the next frame.
+  EXPECT_EQ(frames->count(), 2);
+}
+
+TEST_F(DownloadTabTest, StopDuringASlowJobReturnsToIdleWhileTheWindowKeepsWorking) {
+  constexpr int kImages = 30;
+  test::LocalServer server;
+  std::atomic<int> slow_requests{0};
+  std::atomic<bool> release{false};
+  server.server().Get("/slow.html", [](const httplib::Request&, httplib::Response& res) {
+    std::string body = "<html><head><title>s</title></head><body>";
+    for (int i = 0; i < kImages; ++i) body += "<img src=\"i" + std::to_string(i) + ".png\">";
+    res.set_content(body + "</body></html>", "text/html");
+  });
+  server.server().Get(R"(/i(\d+)\.png)", [&](const httplib::Request& req, httplib::Response& res) {
+    // Only the engine's fetches are slow; the browser pane gets its images at once.
+    if (req.get_header_value("User-Agent").find("QtWebEngine") == std::string::npos) {
+      ++slow_requests;
+      for (int i = 0; i < 100 && !release; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+    }
+    res.set_content(std::string("\x89PNG\r\n\x1a\n", 8), "image/png");
+  });
+  server.Start();
+
+  SetUrl(server.Url("/slow.html"));
+  W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
+  auto* all = W<QPushButton>("btnDownloadAll");
+  auto* stop = W<QPushButton>("btnDownloadStop");
+  EXPECT_FALSE(stop->isEnabled());
+  QSignalSpy done(tab_, &DownloadTab::JobFinished);
+  all->click();
+
+  ASSERT_TRUE(WaitFor([&] { return slow_requests > 0 && stop->isEnabled(); }));
+  // Running: only the stop button acts, in bold.
+  EXPECT_FALSE(all->isEnabled());
+  EXPECT_FALSE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
+  EXPECT_FALSE(W<QWidget>("sbWinFileIE")->isEnabled());
+  EXPECT_TRUE(stop->font().bold());
+
+  // The worker waits in a fetch; the window's timers still fire.
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+  timer.start(10);
+  ASSERT_TRUE(WaitFor([&] { return ticks >= 5; }, 20000));
+  EXPECT_EQ(done.count(), 0);
+
+  stop->click();
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_FALSE(stop->font().bold());
+  release = true;
+  ASSERT_TRUE(WaitFor([&] { return done.count() > 0; }));
+
+  EXPECT_TRUE(all->isEnabled());
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
+  // The image loop ended early.
+  EXPECT_LT(W<QListWidget>("ListBoxPGTab02LTab03PageImageDownloaedImage")->count(), kImages);
+}
+
+}  // namespace
+}  // namespace kaplo::gui
