@@ -2,6 +2,7 @@
 // as-fetched copy, run the collection stages, rewrite the links and save.
 #include <filesystem>
 
+#include "engine/css_js.h"
 #include "engine/engine.h"
 #include "engine/frames.h"
 #include "engine/local_path.h"
@@ -231,13 +232,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     prefix = UrlDepthPrefix(url, dummy);
     bool rooted = false;
     for (std::string_view p : {"\"/", "'/", "(\"/", "('/", "(/"}) rooted |= ContainsAtBoundary(page, p);
-    if (rooted) {
-      page = Replace(page, "\"/", "\"" + prefix);
-      page = Replace(page, "'/", "'" + prefix);
-      page = Replace(page, "(\"/", "(\"" + prefix);
-      page = Replace(page, "('/", "('" + prefix);
-      page = Replace(page, "(/", "(" + prefix);
-    }
+    if (rooted) page = PrefixRootReferences(std::move(page), prefix);
   }
   {
     const std::string top =

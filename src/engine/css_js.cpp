@@ -74,15 +74,6 @@ bool HasImageMagic(std::string_view text) {
   return HasAny(text, {"GIF89a", "JFIF", "IHDR", "Exif"});
 }
 
-// Root-relative references of a stylesheet lead up to the save folder.
-std::string PrefixRootReferences(std::string text, std::string_view prefix) {
-  const std::string p(prefix);
-  text = Replace(text, "\"/", "\"" + p);
-  text = Replace(text, "'/", "'" + p);
-  text = Replace(text, "(\"/", "(\"" + p);
-  text = Replace(text, "('/", "('" + p);
-  return Replace(text, "(/", "(" + p);
-}
 
 bool HasRootReference(std::string_view text) {
   return HasAny(text, {"\"/", "'/", "(\"/", "('/", "(/"});
@@ -865,6 +856,15 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
     }
   }
   return result;
+}
+
+std::string PrefixRootReferences(std::string text, std::string_view prefix) {
+  const std::string p(prefix);
+  text = Replace(text, "\"/", "\"" + p);
+  text = Replace(text, "'/", "'" + p);
+  text = Replace(text, "(\"/", "(\"" + p);
+  text = Replace(text, "('/", "('" + p);
+  return Replace(text, "(/", "(" + p);
 }
 
 }  // namespace kaplo

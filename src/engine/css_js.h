@@ -30,4 +30,8 @@ bool IsJunkResourceLine(std::string_view line);
 // A regular file (Shift_JIS path) is there.
 bool LocalFileExists(std::string_view path);
 
+// Root-relative references ("/, '/, ("/, ('/, (/) get prefix (a run of
+// "../") so they lead up to the save folder; in this order.
+std::string PrefixRootReferences(std::string text, std::string_view prefix);
+
 }  // namespace kaplo

@@ -57,13 +57,8 @@ std::string PrefixRootReferencesFor(std::string_view text, std::string_view url)
   // would otherwise be spliced in.
   if (!IsHttpUrl(url)) return std::string(text);
   const std::string prefix = UrlDepthPrefix(url, "");
-  std::string s(text);
-  if (prefix.empty()) return s;
-  for (std::string_view opener : {"\"", "'", "(\"", "('", "("}) {
-    const std::string o(opener);
-    s = Replace(s, o + "/", o + prefix);
-  }
-  return s;
+  if (prefix.empty()) return std::string(text);
+  return PrefixRootReferences(std::string(text), prefix);
 }
 
 std::string IndividualSuggestedName(std::string_view url) {
