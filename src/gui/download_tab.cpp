@@ -1067,4 +1067,19 @@ void DownloadTab::FirstShown() {
   sbDLNavigateClick();
 }
 
+void DownloadTab::TabEntered() {
+  if (Busy()) return;
+  // With this option the tab shows the remembered page afresh each time.
+  if (!Check(this, "CheckBoxDLDontReDraw")->isChecked()) return;
+  const std::string url = Trimmed(url_box_->currentText());
+  if (!IsHttpUrl(url)) return;
+  engine_->DLClearListBox(false);
+  engine_->DLClearRichEditListBox();
+  ShowTabByCaption(U(" Webﾍﾟｰｼﾞの閲覧 "));
+  StartWorker([this, url] {
+    ports_->Navigate(kaplo::BrowserPane::Download, url);
+    ports_->Navigate(kaplo::BrowserPane::DownloadResult, "about:blank");
+  });
+}
+
 }  // namespace kaplo::gui

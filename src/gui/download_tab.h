@@ -60,6 +60,7 @@ class DownloadTab : public QWidget, public WindowTool {
   // WindowTool
   void ReleaseInitialize() override;
   void FirstShown() override;
+  void TabEntered() override;
 
  signals:
   // The worker finished and the controls show the engine's final state.
