@@ -48,7 +48,8 @@ class Fetcher {
   // Hints for fetchers that work ahead: these addresses will be asked for
   // soon, in this order. The answers must not change by it.
   virtual void Prefetch(const std::vector<std::string>& urls) {}
-  // The job was stopped: nothing more needs to be fetched ahead.
+  // The job was stopped: nothing more is fetched ahead, and a fetch under
+  // way may end at once as failed.
   virtual void CancelPrefetch() {}
   // A new job starts: responses kept for the last one are forgotten.
   virtual void StartJob() {}

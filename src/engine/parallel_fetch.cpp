@@ -63,20 +63,23 @@ void ParallelFetcher::Prefetch(const std::vector<std::string>& urls) {
   Wake();
 }
 
-void ParallelFetcher::CancelUnwanted() {
+void ParallelFetcher::CancelUnwanted(bool waited_too) {
+  auto dropped = [&](const std::string& url) { return waited_too || url != waited_for_; };
   for (const std::string& url : queue_) {
-    if (url != waited_for_) entries_.erase(url);
+    if (dropped(url)) entries_.erase(url);
   }
-  std::erase_if(queue_, [this](const std::string& url) { return url != waited_for_; });
+  std::erase_if(queue_, dropped);
   for (const auto& t : running_) {
-    if (t->url != waited_for_) cancel_.push_back(t->url);
+    if (dropped(t->url)) cancel_.push_back(t->url);
   }
 }
 
 void ParallelFetcher::CancelPrefetch() {
   {
     std::lock_guard<std::mutex> lock(mu_);
-    CancelUnwanted();
+    // Stop acts now: the transfer the engine waits for is cut too, and the
+    // engine sees it as failed.
+    CancelUnwanted(true);
   }
   Wake();
 }
@@ -84,7 +87,7 @@ void ParallelFetcher::CancelPrefetch() {
 void ParallelFetcher::StartJob() {
   {
     std::lock_guard<std::mutex> lock(mu_);
-    CancelUnwanted();
+    CancelUnwanted(false);
     // Responses of the last job are forgotten; those still running finish
     // unseen and are dropped.
     std::erase_if(entries_, [](const auto& e) { return e.second.state == Entry::State::Done; });
@@ -160,6 +163,7 @@ void ParallelFetcher::Run() {
         running_.erase(it);
         entries_.erase(url);
       }
+      if (!cancel_.empty()) done_.notify_all();
       cancel_.clear();
       StartTransfers();
     }

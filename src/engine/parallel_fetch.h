@@ -45,7 +45,8 @@ class ParallelFetcher : public ResponseFetcher {
 
   void Run();                 // the worker thread
   void StartTransfers();      // under mu_
-  void CancelUnwanted();      // under mu_: every transfer nobody waits for
+  // Under mu_: every queued or running transfer, the awaited one only if waited_too.
+  void CancelUnwanted(bool waited_too);
   void Wake();
 
   FetchLimits limits_;

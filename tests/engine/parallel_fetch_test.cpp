@@ -75,5 +75,18 @@ TEST(ParallelFetch, CancelDropsWhatWasOnlyFetchedAhead) {
   EXPECT_LT(server.requests(), 20);
 }
 
+TEST(ParallelFetch, StopCutsTheFetchUnderWay) {
+  CountingServer server(3000);
+  ParallelFetcher f;
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    f.CancelPrefetch();
+  });
+  // The answer would come after three seconds with a body; the stop ends
+  // the wait at once, as a failure.
+  EXPECT_EQ(f.FetchText(server.Url(1)), "");
+  stopper.join();
+}
+
 }  // namespace
 }  // namespace kaplo
