@@ -76,9 +76,8 @@ void BM_TextToColouredView(benchmark::State& state) {
     QElapsedTimer since_tick;
     QTimer ticker;
     ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-      worst_gap_ms = std::max(worst_gap_ms, since_tick.restart());
-    });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { worst_gap_ms = std::max(worst_gap_ms, since_tick.restart()); });
     QEventLoop loop;
     QObject::connect(&pane.view, &TRichEditEx::colorized, &loop, &QEventLoop::quit);
 
@@ -140,7 +139,8 @@ BENCHMARK(BM_TextIntoView)->Unit(benchmark::kMillisecond);
 void BM_OneLongLine(benchmark::State& state) {
   PaneView pane;
   std::string line;
-  while (line.size() < (10u << 20)) line += "<td class=x><a href=\"/p.html\">text &amp; more</a></td>";
+  while (line.size() < (10u << 20))
+    line += "<td class=x><a href=\"/p.html\">text &amp; more</a></td>";
   for (auto _ : state) {
     pane.view.clear();
     QEventLoop loop;

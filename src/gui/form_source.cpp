@@ -96,7 +96,8 @@ void TFormSource::showEvent(QShowEvent* event) {
   const std::optional<WindowBounds> bounds = ReadFormSourceBounds(settings_file_);
   if (!bounds) return;
   move(bounds->left > 0 ? bounds->left : x(), bounds->top > 0 ? bounds->top : y());
-  resize(bounds->width > 0 ? bounds->width : width(), bounds->height > 0 ? bounds->height : height());
+  resize(bounds->width > 0 ? bounds->width : width(),
+         bounds->height > 0 ? bounds->height : height());
 }
 
 void TFormSource::SaveBounds() {

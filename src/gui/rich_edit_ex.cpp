@@ -119,7 +119,8 @@ void TRichEditEx::SetTextMargins(int left, int right) {
 
 void TRichEditEx::UpdateGutter() {
   digit_count_ = DecimalDigits(std::max(1, document()->lineCount()));
-  const int width = line_numbers_ ? fontMetrics().horizontalAdvance(QLatin1Char('8')) * digit_count_ + 8 : 0;
+  const int width =
+      line_numbers_ ? fontMetrics().horizontalAdvance(QLatin1Char('8')) * digit_count_ + 8 : 0;
   if (width != gutter_width_) {
     gutter_width_ = width;
     UpdateMargins();
@@ -170,7 +171,8 @@ void TRichEditEx::PaintGutter(QPaintEvent*) {
   const int first_line = FirstVisibleLine();
   QTextBlock block = firstVisibleBlock();
   qreal top = blockBoundingGeometry(block).translated(contentOffset()).top();
-  while (block.isValid() && top < height && tops.size() < static_cast<std::size_t>(numbers.size())) {
+  while (block.isValid() && top < height &&
+         tops.size() < static_cast<std::size_t>(numbers.size())) {
     if (block.isVisible()) {
       const QTextLayout* layout = block.layout();
       const int lines = std::max(1, layout->lineCount());

@@ -113,10 +113,12 @@ LineFormats BuildLineFormats(QStringView text, const std::vector<int>& pos,
       const int piece_end = std::min({to, line_end, line_start + kMaxColoredLineLength});
       if (piece_end > from) {
         auto& ranges = lines[line];
-        if (last_color == color && ranges.back().start + ranges.back().length == from - line_start) {
+        if (last_color == color &&
+            ranges.back().start + ranges.back().length == from - line_start) {
           ranges.back().length += piece_end - from;
         } else {
-          ranges.append({from - line_start, piece_end - from, formats[static_cast<std::size_t>(color)]});
+          ranges.append(
+              {from - line_start, piece_end - from, formats[static_cast<std::size_t>(color)]});
           last_color = color;
         }
       }

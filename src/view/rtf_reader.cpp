@@ -69,14 +69,19 @@ class Reader {
     const std::string_view bytes = in_.substr(pos_, end - pos_);
     pos_ = end;
     switch (CurrentDest()) {
-      case Dest::kBody: Emit(bytes); break;
-      case Dest::kFontTable: FontText(bytes); break;
+      case Dest::kBody:
+        Emit(bytes);
+        break;
+      case Dest::kFontTable:
+        FontText(bytes);
+        break;
       case Dest::kColorTable:
         for (const char ch : bytes) {
           if (ch == ';') EndColor();
         }
         break;
-      case Dest::kSkip: break;
+      case Dest::kSkip:
+        break;
     }
   }
 
@@ -90,7 +95,9 @@ class Reader {
     }
     ++pos_;
     switch (c) {
-      case '\\': case '{': case '}':
+      case '\\':
+      case '{':
+      case '}':
         Literal(static_cast<char>(c));
         break;
       case '\'': {
@@ -103,7 +110,8 @@ class Reader {
         }
         break;
       }
-      case '\r': case '\n':
+      case '\r':
+      case '\n':
         Break();
         break;
       case '*':
@@ -129,7 +137,8 @@ class Reader {
     bool negative = false;
     bool has_number = false;
     long long number = 0;
-    if (pos_ < in_.size() && Byte(pos_) == '-' && pos_ + 1 < in_.size() && IsDigit(Byte(pos_ + 1))) {
+    if (pos_ < in_.size() && Byte(pos_) == '-' && pos_ + 1 < in_.size() &&
+        IsDigit(Byte(pos_ + 1))) {
       negative = true;
       ++pos_;
     }
@@ -148,9 +157,8 @@ class Reader {
     Group& g = Top();
     if (g.dest == Dest::kColorTable) {
       const int component = std::clamp(value, 0, 255);
-      if (word == "red") SetComponent(0, component);
-      else if (word == "green") SetComponent(8, component);
-      else if (word == "blue") SetComponent(16, component);
+      const int shift = word == "red" ? 0 : word == "green" ? 8 : word == "blue" ? 16 : -1;
+      if (shift >= 0) SetComponent(shift, component);
       return;
     }
     if (word == "par" || word == "line") {
@@ -211,9 +219,14 @@ class Reader {
 
   void Literal(char ch) {
     switch (CurrentDest()) {
-      case Dest::kBody: Emit(std::string_view(&ch, 1)); break;
-      case Dest::kFontTable: FontText(std::string_view(&ch, 1)); break;
-      default: break;
+      case Dest::kBody:
+        Emit(std::string_view(&ch, 1));
+        break;
+      case Dest::kFontTable:
+        FontText(std::string_view(&ch, 1));
+        break;
+      default:
+        break;
     }
   }
 

@@ -31,8 +31,8 @@ struct RtfText {
   // "\par" is CR LF, except the one that ends the document (a view always
   // has a last line of its own). Raw CR and LF bytes of the RTF are layout.
   std::string text;
-  std::vector<RtfColor> colors;     // 0x00BBGGRR, or kRtfAutoColor
-  std::vector<std::string> fonts;   // names, in table order
+  std::vector<RtfColor> colors;    // 0x00BBGGRR, or kRtfAutoColor
+  std::vector<std::string> fonts;  // names, in table order
   // Runs in text order, covering the text, adjacent runs of different colour.
   std::vector<RtfColorRun> runs;
 

@@ -23,7 +23,8 @@ namespace fs = std::filesystem;
 
 TEST(FormSourceTest, ShowsTextColouredOrBlack) {
   TFormSource form;
-  EXPECT_EQ(form.windowTitle(), QString::fromUtf8("選択したオブジェクトの部分ＨＴＭＬソースの表示"));
+  EXPECT_EQ(form.windowTitle(),
+            QString::fromUtf8("選択したオブジェクトの部分ＨＴＭＬソースの表示"));
   EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
   TRichEditEx* view = form.RichEditSource();
   form.SetFormSource(SJ<"<div>部分</div>">());
@@ -46,7 +47,8 @@ TEST(FormSourceTest, ShowsTextColouredOrBlack) {
 }
 
 TEST(FormSourceTest, BoundsComeFromTheSettingsFileWhenAboveZero) {
-  const fs::path ini = fs::temp_directory_path() / ("kaplo-form-source-" + std::to_string(::getpid()) + ".inf");
+  const fs::path ini =
+      fs::temp_directory_path() / ("kaplo-form-source-" + std::to_string(::getpid()) + ".inf");
   std::ofstream(ini) << "[FormSource]\r\nTop=0\r\nLeft=0\r\nWidth=0\r\nHeight=333\r\n";
   TFormSource form;
   const int designed_width = form.width();

@@ -60,7 +60,8 @@ TEST(RtfReaderTest, ColouredHtmlReadsBackAsTheSameTextAndColours) {
 
 TEST(RtfReaderTest, RunsCoverTheTextAndMergeEqualNeighbours) {
   // "\cf5 " then "\cf8 " twice: the two content pieces form one run.
-  const RtfText read = ReadRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}\\cf5 a\\cf8 b\\cf8 c\\par }");
+  const RtfText read =
+      ReadRtf("{\\rtf1{\\colortbl;\\red1\\green2\\blue3;}\\cf5 a\\cf8 b\\cf8 c\\par }");
   EXPECT_EQ(read.text, "abc");
   EXPECT_EQ(read.runs, (std::vector<RtfColorRun>{{0, 1, 5}, {1, 2, 8}}));
   // A bare ";" is the default colour; entries past the table have none.
@@ -77,7 +78,8 @@ TEST(RtfReaderTest, ControlWordsAndSymbols) {
   const Case cases[] = {
       {"{\\rtf1 a\\par\\par b\\par }", "a\r\n\r\nb"},
       {"{\\rtf1 a\\line b\\tab c}", "a\r\nb\tc"},
-      {"{\\rtf1 \\'82\\'a0\\'zz!}", "\x82\xA0zz!"},  // a broken escape loses its backslash and quote only
+      // A broken escape loses its backslash and quote only.
+      {"{\\rtf1 \\'82\\'a0\\'zz!}", "\x82\xA0zz!"},
       {"{\\rtf1 x\\\r\ny}", "x\r\ny"},  // backslash before a line end is a break
       {"{\\rtf1 a\r\nb\nc}", "abc"},    // raw line ends are layout only
       {"{\\rtf1 \\\\\\{\\}}", "\\{}"},
@@ -106,9 +108,9 @@ TEST(RtfReaderTest, ColourSwitchesFollowGroups) {
 }
 
 TEST(RtfReaderTest, FontTableNames) {
-  const RtfText read =
-      ReadRtf("{\\rtf1{\\fonttbl{\\f0\\fmodern\\ Courier New;}{\\f1\\fswiss\\fcharset128 "
-              "  Gothic ;}{\\f2 NoSemicolon}}x}");
+  const RtfText read = ReadRtf(
+      "{\\rtf1{\\fonttbl{\\f0\\fmodern\\ Courier New;}{\\f1\\fswiss\\fcharset128 "
+      "  Gothic ;}{\\f2 NoSemicolon}}x}");
   EXPECT_EQ(read.fonts, (std::vector<std::string>{"Courier New", "Gothic", "NoSemicolon"}));
   EXPECT_EQ(read.text, "x");
 }
