@@ -112,6 +112,8 @@ Response ParallelFetcher::Get(std::string_view url_view) {
   } else if (it->second.state == Entry::State::Queued) {
     std::erase(queue_, url);
     queue_.push_front(url);
+  } else {
+    std::erase(cancel_, url);  // asked for again after a stop: let it finish
   }
   waited_for_ = url;
   lock.unlock();
