@@ -9,6 +9,8 @@
 #include "gui/about_box.h"
 #include "gui/app_texts.h"
 #include "gui/download_tab.h"
+#include "gui/form_source.h"
+#include "gui/informbox_form.h"
 #include "gui/main_form.h"
 #include "gui/web_page_port.h"
 
@@ -29,7 +31,12 @@ int RunWindow(int& argc, char** argv) {
     options.initial_navigation = false;
   }
   kaplo::gui::TAMainForm form(options);
-  kaplo::gui::DownloadTab::Install(&form);
+  // The secondary windows live as long as the program and belong to the
+  // desktop, not to the main window; closing them only hides them.
+  kaplo::gui::TInformboxForm informbox;
+  kaplo::gui::TFormSource source;
+  source.SetSettingsFile(form.SettingsFile());
+  kaplo::gui::DownloadTab::Install(&form)->SetInformationWindow(&informbox);
   form.show();
   return app.exec();
 }

@@ -35,7 +35,10 @@
 #include "engine/url.h"
 #include "gui/app_texts.h"
 #include "gui/browser_pane.h"
+#include "gui/colorize_view.h"
+#include "gui/informbox_form.h"
 #include "gui/radio_group.h"
+#include "gui/rich_edit_ex.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -87,7 +90,8 @@ const QStringList kCharsets{U("自動"), U("EUC-JP"), U("UTF-8"), U("Shift_JIS")
 // Questions as message boxes, the save dialog as a file dialog.
 class MessagePrompter : public Prompter {
  public:
-  explicit MessagePrompter(QWidget* parent) : parent_(parent) {}
+  MessagePrompter(QWidget* parent, std::function<TInformboxForm*()> information)
+      : parent_(parent), information_(std::move(information)) {}
 
   Answer Ask(std::string_view question, Buttons buttons) override {
     QMessageBox::StandardButtons set = QMessageBox::Yes | QMessageBox::No;
@@ -101,21 +105,7 @@ class MessagePrompter : public Prompter {
     QMessageBox::information(parent_, U(kAppTitle), QsFromSjis(message));
   }
   void ShowInformation(std::string_view label, std::string_view text) override {
-    QDialog box(parent_);
-    box.setWindowTitle(U(kAppTitle));
-    auto* layout = new QVBoxLayout(&box);
-    auto* caption = new QLabel(QsFromSjis(label), &box);
-    caption->setWordWrap(true);
-    auto* memo = new QPlainTextEdit(&box);
-    memo->setReadOnly(true);
-    memo->setPlainText(QsFromSjis(text));
-    auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
-    QObject::connect(ok, &QDialogButtonBox::accepted, &box, &QDialog::accept);
-    layout->addWidget(caption);
-    layout->addWidget(memo, 1);
-    layout->addWidget(ok);
-    box.resize(720, 520);
-    box.exec();
+    information_()->ShowInformation(label, text);
   }
   std::optional<std::string> SaveHtmlDialog(std::string_view suggested_name,
                                             std::string_view folder) override {
@@ -129,6 +119,7 @@ class MessagePrompter : public Prompter {
 
  private:
   QWidget* parent_;
+  std::function<TInformboxForm*()> information_;
 };
 
 void OpenExternally(const std::string& target) {
@@ -239,20 +230,36 @@ class DownloadTab::Observer : public JobObserver {
 
   void FormChanged() override {
     DownloadForm copy = tab_.engine_->form;
-    tab_.Post([t = &tab_, copy = std::move(copy)] { t->ShowForm(copy); });
+    IndividualTextSheet text = tab_.engine_->individual;
+    IndividualImageSheet image = tab_.engine_->individual_image;
+    tab_.Post([t = &tab_, copy = std::move(copy), text = std::move(text),
+               image = std::move(image)] {
+      t->ShowForm(copy);
+      t->ShowSheets(copy, text, image);
+    });
   }
   void ListsChanged() override {
     lists_dirty_ = true;
     FlushLists(false);
   }
-  void ShowText(JobView view, std::string_view text, bool) override {
-    tab_.Post([t = &tab_, view, s = std::string(text)] {
-      if (QPlainTextEdit* v = t->views_[view]) v->setPlainText(QsFromSjis(s));
+  void ShowText(JobView view, std::string_view text, bool colour) override {
+    tab_.Post([t = &tab_, view, s = std::string(text), colour] {
+      TRichEditEx* v = t->views_[view];
+      if (!v) return;
+      if (colour) {
+        ShowColored(v, s);
+      } else {
+        v->SetSjisText(s);
+        ResetViewColors(v);
+      }
     });
   }
   void ClearTexts() override {
     tab_.Post([t = &tab_] {
-      for (auto& [view, edit] : t->views_) edit->clear();
+      for (auto& [view, edit] : t->views_) {
+        ResetViewColors(edit);
+        edit->clear();
+      }
       t->css_js_memo_->clear();
     });
   }
@@ -298,7 +305,7 @@ DownloadTab::DownloadTab(TAMainForm* form, Prompter* prompter)
     : QWidget(nullptr), form_(form), bridge_(new QObject(this)) {
   setObjectName(QStringLiteral("DownloadTabContent"));
   if (!prompter) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this);
+    own_prompter_ = std::make_unique<MessagePrompter>(this, [this] { return InformationWindow(); });
     prompter = own_prompter_.get();
   }
   prompter_ = prompter;
@@ -621,14 +628,19 @@ QListWidget* DownloadTab::AddList(QWidget* parent, const char* name) {
   list->setObjectName(QString::fromLatin1(name));
   list->setUniformItemSizes(true);
   lists_[name] = list;
+  connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem* item) {
+    if (item) DownloadListClick(list->objectName().toStdString(), SjisFromQs(item->text()));
+  });
   return list;
 }
 
-QPlainTextEdit* DownloadTab::AddView(QWidget* parent, const char* name) {
-  auto* view = new QPlainTextEdit(parent);
+TRichEditEx* DownloadTab::AddView(QWidget* parent, const char* name) {
+  auto* view = new TRichEditEx(parent);
   view->setObjectName(QString::fromLatin1(name));
-  view->setReadOnly(true);
+  view->SetLineNumbers(true);
   view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   return view;
 }
 
@@ -715,9 +727,13 @@ QTabWidget* DownloadTab::BuildRightTabs() {
   QWidget* result = page("PGTab02RTab05LocalBrowse", " ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ");
   result->layout()->addWidget(form_->CreateBrowserPane(QStringLiteral("WebBrowserDownloadResult"), result));
   QWidget* css = page("PGTab02RTab06CSSJS", "CSS/JS");
+  css_js_win_file_ = new QLabel(css);
+  css_js_win_file_->setObjectName(QStringLiteral("LabelDLCSSJSWinFilename"));
+  css_js_win_file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  css->layout()->addWidget(css_js_win_file_);
   css->layout()->addWidget(css_js_memo_ = AddView(css, "MemoPGTab02RTab06CSSJS"));
-  page("PGTab02RTab07Individual", " CSS/JSﾀﾞｳﾝﾛｰﾄﾞ ");
-  page("PGTab02RTab08ImageIndividual", " Imageﾀﾞｳﾝﾛｰﾄﾞ ");
+  BuildIndividualSheet(page("PGTab02RTab07Individual", " CSS/JSﾀﾞｳﾝﾛｰﾄﾞ "));
+  BuildImageSheet(page("PGTab02RTab08ImageIndividual", " Imageﾀﾞｳﾝﾛｰﾄﾞ "));
   QWidget* first = page("PGTab02RTab09FirstFetch", " Redirect前のWebHTML  ");
   first->layout()->addWidget(views_[JobView::FirstFetch] =
                                  AddView(first, "RichEditWebPageDownloadHTMLFirst"));
@@ -828,10 +844,12 @@ void DownloadTab::ControlsToEngine() {
   f.local_dont_load = Check(this, "CheckBoxLocalDontLoad")->isChecked();
   f.label_downloaded_file = SjisFromQs(label_file_->text());
   f.label_downloaded_file_count = SjisFromQs(label_count_->text());
+  SheetsToEngine();
 }
 
 void DownloadTab::EngineToControls() {
   ShowForm(engine_->form);
+  ShowSheets(engine_->form, engine_->individual, engine_->individual_image);
   ShowLists(engine_->lists);
   const DownloadSettings& s = engine_->settings;
   Check(this, "CheckBoxDontEmptyFolder")->setChecked(s.dont_empty_folder);
@@ -844,15 +862,7 @@ void DownloadTab::ShowForm(const DownloadForm& f) {
     const QString t = QsFromSjis(text);
     if (edit->text() != t) edit->setText(t);
   };
-  std::vector<std::string> items;
-  for (int i = 0; i < url_box_->count(); ++i) items.push_back(SjisFromQs(url_box_->itemText(i)));
-  if (items != f.url_history) {
-    const QString text = url_box_->currentText();
-    url_box_->clear();
-    for (const std::string& item : f.url_history) url_box_->addItem(QsFromSjis(item));
-    url_box_->setEditText(text);
-  }
-  if (url_box_->currentText() != QsFromSjis(f.url)) url_box_->setEditText(QsFromSjis(f.url));
+  ShowUrlBox(url_box_, f.url_history, f.url);
   set(save_folder_, f.save_folder);
   set(local_file_, f.local_filename);
   set(confirm_file_, f.confirm_local_html_file);
@@ -996,7 +1006,8 @@ void DownloadTab::btnDLOpenFramesetClick() {
   if (engine_->job.FramesetSaved) {
     const std::string text = LoadTextFile(file);
     QApplication::clipboard()->setText(QsFromSjis(text));
-    views_[JobView::Native]->setPlainText(QsFromSjis(text));
+    views_[JobView::Native]->SetSjisText(text);
+    ResetViewColors(views_[JobView::Native]);
   }
   if (file.find(".htm") != std::string::npos) {
     OpenExternally(file);
@@ -1009,14 +1020,14 @@ void DownloadTab::btnDLSaveHTMLOnlyClick() {
   if (Busy()) return;
   const std::string url = Trimmed(url_box_->currentText());
   const std::string folder = Trimmed(save_folder_->text());
-  const QString text = views_[JobView::Local]->toPlainText();
+  const std::string text = views_[JobView::Local]->SjisText();
   if (url.empty() || folder.empty() || local_file_->text().trimmed().isEmpty() || !IsHttpUrl(url) ||
-      text.isEmpty() || !IsFolder(folder)) {
+      text.empty() || !IsFolder(folder)) {
     return;
   }
   const std::optional<std::string> chosen = prompter_->SaveHtmlDialog("index.html", folder);
   if (!chosen) return;
-  SaveTextFile(SjisFromQs(text), *chosen);
+  SaveTextFile(text, *chosen);
   local_file_->setText(QsFromSjis(*chosen));
   label_local_url_->setText(QsFromSjis(*chosen));
   engine_->form.local_filename = *chosen;
@@ -1057,7 +1068,17 @@ void DownloadTab::ReleaseInitialize() {
   engine_->DLClearListBox(false);
   engine_->lists.ListBoxWBInFrameFileList.clear();
   ShowLists(engine_->lists);
-  for (auto& [view, edit] : views_) edit->clear();
+  for (auto& [view, edit] : views_) {
+    ResetViewColors(edit);
+    edit->clear();
+  }
+  engine_->form.individual_url.clear();
+  engine_->individual.file.clear();
+  engine_->individual_image = IndividualImageSheet{};
+  indiv_url_->setEditText(QString());
+  indiv_file_->clear();
+  image_url_->clear();
+  image_file_->clear();
 }
 
 void DownloadTab::FirstShown() {

@@ -26,7 +26,10 @@ class QTabWidget;
 
 namespace kaplo::gui {
 
+class BrowserPane;
+class TInformboxForm;
 class TRadioGroup;
+class TRichEditEx;
 
 class DownloadTab : public QWidget, public WindowTool {
   Q_OBJECT
@@ -57,6 +60,30 @@ class DownloadTab : public QWidget, public WindowTool {
   void sbDLFrameCOPYClick();
   void sbDLFramePasteClick();
 
+  // The single text file sheet.
+  void sbPGTab02RTab07IndividualUrlClick();
+  void sbPGTab02RTab07IndividualDownloadClick();
+  void sbsbPGTab02RTab07IndividualSaveFileClick();
+  void sbsbPGTab02RTab07IndividualOpenFileClick();
+  void sbsbPGTab02RTab07IndividualOpenFileGoClick();
+  void sbsbPGTab02RTab07IndividualMemoClearClick();
+  void sbsbPGTab02RTab07IndividualCOPYClick();
+  void sbPGTab02RTab07IndividualUrlPasteClick();
+  // The single image sheet.
+  void sbPGTab02RTab08ImageIndividualGoClick();
+  void sbPGTab02RTab08ImageIndividualDownloadClick();
+  void sbPGTab02RTab08ImageIndividualOpenFileClick();
+  void sbPGTab02RTab08ImageIndividualClearClick();
+  void sbPGTab02RTab08ImageIndividualPasteClick();
+  // A line chosen in one of the download lists (by the list's objectName):
+  // the lines of stylesheets, images and their outcomes fill the sheets.
+  void DownloadListClick(const std::string& list, const std::string& line);
+
+  // The information window the tab's questions about a page show; without
+  // one the tab makes its own.
+  void SetInformationWindow(TInformboxForm* box);
+  TInformboxForm* InformationWindow();
+
   // WindowTool
   void ReleaseInitialize() override;
   void FirstShown() override;
@@ -79,7 +106,9 @@ class DownloadTab : public QWidget, public WindowTool {
   QTabWidget* BuildLeftTabs();
   QTabWidget* BuildRightTabs();
   QListWidget* AddList(QWidget* parent, const char* name);
-  QPlainTextEdit* AddView(QWidget* parent, const char* name);
+  TRichEditEx* AddView(QWidget* parent, const char* name);
+  void BuildIndividualSheet(QWidget* page);
+  void BuildImageSheet(QWidget* page);
   void ResetChoices();
 
   // Runs work on the worker thread; false when one is already running.
@@ -94,6 +123,14 @@ class DownloadTab : public QWidget, public WindowTool {
   void ControlsToEngine();
   void EngineToControls();
   void ShowForm(const DownloadForm& form);
+  void ShowSheets(const DownloadForm& form, const IndividualTextSheet& text,
+                  const IndividualImageSheet& image);
+  void SheetsToEngine();
+  // A URL box shows history as its items and text as its text.
+  static void ShowUrlBox(QComboBox* box, const std::vector<std::string>& history,
+                         const std::string& text);
+  // Runs a sheet action on the worker; its panes load afresh afterwards.
+  void RunSheetAction(std::function<void()> work);
   void ShowLists(const DownloadLists& lists);
   void ShowTabByCaption(const QString& caption);
   void SetRunning(bool running);
@@ -133,8 +170,20 @@ class DownloadTab : public QWidget, public WindowTool {
   QWidget* left_side_ = nullptr;
   QWidget* right_side_ = nullptr;
   std::map<std::string, QListWidget*> lists_;       // by list box name
-  std::map<JobView, QPlainTextEdit*> views_;
-  QPlainTextEdit* css_js_memo_ = nullptr;
+  std::map<JobView, TRichEditEx*> views_;
+  TRichEditEx* css_js_memo_ = nullptr;
+  QLabel* css_js_win_file_ = nullptr;
+
+  QComboBox* indiv_url_ = nullptr;
+  QLineEdit* indiv_file_ = nullptr;
+  TRichEditEx* indiv_memo_ = nullptr;
+  BrowserPane* indiv_browser_ = nullptr;
+  std::string indiv_browser_shown_;
+  QLineEdit* image_url_ = nullptr;
+  QLineEdit* image_file_ = nullptr;
+  BrowserPane* image_browser_ = nullptr;
+  std::string image_browser_shown_;
+  QPointer<TInformboxForm> informbox_;
 };
 
 }  // namespace kaplo::gui

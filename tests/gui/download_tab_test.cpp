@@ -16,17 +16,22 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "engine/http_server_support.h"
+#include "gui/browser_pane.h"
 #include "gui/radio_group.h"
+#include "gui/rich_edit_ex.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -107,6 +112,12 @@ class DownloadTabTest : public ::testing::Test {
     for (int i = 0; i < box->count(); ++i) out << box->item(i)->text();
     return out;
   }
+  bool Colored(TRichEditEx* view) {
+    for (int i = 0; i < view->blockCount(); ++i) {
+      if (!view->LineFormatsOf(i).isEmpty()) return true;
+    }
+    return false;
+  }
   bool RunAndWait(const std::function<void()>& start) {
     QSignalSpy done(tab_, &DownloadTab::JobFinished);
     start();
@@ -155,8 +166,12 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDontEmptyFolder")->isChecked());
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDLDontMakeCSSlist")->isChecked());
   EXPECT_TRUE(W<QComboBox>("ComboBoxWBUrl")->findText(QString::fromStdString(server.Url("/index.html"))) >= 0);
-  // The source views got the page.
-  EXPECT_TRUE(W<QPlainTextEdit>("PanelPGTab02RTab02HTMLSrcBody")->toPlainText().contains("hello"));
+  // The source view got the page, in colour and with line numbers.
+  auto* source = W<TRichEditEx>("PanelPGTab02RTab02HTMLSrcBody");
+  ASSERT_NE(source, nullptr);
+  EXPECT_TRUE(source->toPlainText().contains("hello"));
+  EXPECT_TRUE(source->LineNumbers());
+  EXPECT_TRUE(WaitFor([&] { return Colored(source); }));
   // Idle again.
   EXPECT_TRUE(W<QPushButton>("btnDownloadAll")->isEnabled());
   EXPECT_FALSE(W<QPushButton>("btnDownloadStop")->isEnabled());
@@ -166,6 +181,105 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   form_->ShowPage(QStringLiteral("PGTab02RTab01Settings"), false);
   QCoreApplication::processEvents();
   EXPECT_TRUE(form_->grab().save(png));
+}
+
+TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
+  test::LocalServer server;
+  server.server().Get("/p/index.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(
+        "<html><head><title>t</title><link rel=\"stylesheet\" href=\"s.css\"></head>"
+        "<body><img src=\"img/a.png\"></body></html>",
+        "text/html");
+  });
+  server.server().Get("/p/s.css", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("p {\n\n\n\tcolor: red; }\n", "text/css");
+  });
+  server.server().Get("/p/img/a.png", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(std::string("\x89PNG\r\n\x1a\n", 8) + std::string(64, '\0'), "image/png");
+  });
+  server.Start();
+  SetUrl(server.Url("/p/index.html"));
+  W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
+
+  // A stylesheet line: its address and file in the sheet, its text fetched
+  // with the blank lines squeezed, the sheet in front.
+  auto* css = W<QListWidget>("ListBoxPGTab02LTab02PageWebCSS");
+  ASSERT_GT(css->count(), 0);
+  ASSERT_TRUE(RunAndWait([&] { emit css->itemClicked(css->item(0)); }));
+  EXPECT_EQ(W<QComboBox>("EditPGTab02RTab07IndividualUrl")->currentText().toStdString(),
+            server.Url("/p/s.css"));
+  EXPECT_TRUE(W<QLineEdit>("BtnEditPGTab02RTab07IndividualFilename")->text().endsWith("s.css"));
+  auto* memo = W<TRichEditEx>("MemoPGTab02RTab07Individual");
+  EXPECT_EQ(memo->toPlainText(), QStringLiteral("p {\n  color: red; }\n"));
+  EXPECT_EQ(W<QTabWidget>("PGTab02R")->currentWidget()->objectName(),
+            QStringLiteral("PGTab02RTab07Individual"));
+
+  // An image line fills the image sheet; the fetch stores it below the
+  // save folder and shows the stored file.
+  auto* images = W<QListWidget>("ListBoxPGTab02LTab03PageImage");
+  ASSERT_GT(images->count(), 0);
+  ASSERT_TRUE(RunAndWait([&] { emit images->itemClicked(images->item(0)); }));
+  EXPECT_EQ(W<QLineEdit>("EditPGTab02RTab08ImageIndividualUrl")->text().toStdString(),
+            server.Url("/p/img/a.png"));
+  EXPECT_EQ(W<QTabWidget>("PGTab02R")->currentWidget()->objectName(),
+            QStringLiteral("PGTab02RTab08ImageIndividual"));
+  fs::remove_all(dir_ / "save" / "p");
+  prompter_.informed.clear();
+  ASSERT_TRUE(RunAndWait([&] { W<QAbstractButton>("sbPGTab02RTab08ImageIndividualDownload")->click(); }));
+  const fs::path stored = dir_ / "save" / "p" / "img" / "a.png";
+  EXPECT_EQ(fs::file_size(stored), 72u);
+  EXPECT_EQ(W<QLineEdit>("BtnEditPGTab02RTab08ImageIndividualFilename")->text().toStdString(),
+            stored.string());
+  ASSERT_EQ(prompter_.informed.size(), 1u);
+  EXPECT_NE(ShiftJISToUtf8(prompter_.informed[0]).find("として保存されました"), std::string::npos);
+  auto* pane = W<BrowserPane>("WebBrowserIndividualImage");
+  EXPECT_TRUE(WaitFor([&] { return pane->LocationURL().endsWith(QStringLiteral("img/a.png")); }));
+
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(tab_->grab().save(QStringLiteral("/tmp/kaplo-image-sheet.png")));
+}
+
+TEST_F(DownloadTabTest, TextSheetFetchesToAChosenFileAndShowsIt) {
+  test::LocalServer server;
+  server.server().Get("/js/app.js", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("var a = 1;\r\n\r\n\r\nvar b = 2;\r\n", "application/javascript");
+  });
+  server.server().Get("/none.js", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("", "application/javascript");
+  });
+  server.Start();
+  form_->ShowPage(QStringLiteral("PGTab02RTab07Individual"));
+  auto* url = W<QComboBox>("EditPGTab02RTab07IndividualUrl");
+  auto* memo = W<TRichEditEx>("MemoPGTab02RTab07Individual");
+
+  // Nothing came back: the memo says so, with the address.
+  url->setEditText(QString::fromStdString(" " + server.Url("/none.js") + " "));
+  ASSERT_TRUE(RunAndWait([&] { W<QAbstractButton>("sbPGTab02RTab07IndividualUrl")->click(); }));
+  EXPECT_EQ(url->currentText().toStdString(), server.Url("/none.js"));
+  EXPECT_TRUE(memo->toPlainText().contains(QString::fromStdString("Url ==>>" + server.Url("/none.js") + "<==")));
+
+  // Fetching with an empty file box asks where; the file and its as-fetched
+  // copy are written and the file is shown.
+  url->setEditText(QString::fromStdString(server.Url("/js/app.js")));
+  prompter_.save_as = (dir_ / "save" / "mine.js").string();
+  ASSERT_TRUE(RunAndWait([&] { W<QAbstractButton>("sbPGTab02RTab07IndividualDownload")->click(); }));
+  ASSERT_EQ(prompter_.dialogs.size(), 1u);
+  EXPECT_EQ(prompter_.dialogs[0], "app.js");
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "save" / "app.js"));
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "save" / "ZZOrg_app.js"));
+  EXPECT_EQ(W<QLineEdit>("BtnEditPGTab02RTab07IndividualFilename")->text().toStdString(),
+            (dir_ / "save" / "app.js").string());
+  EXPECT_TRUE(memo->toPlainText().startsWith(QStringLiteral("var a = 1;")));
+
+  // The memo is edited and saved under the file box's name.
+  memo->setPlainText(QStringLiteral("var c = 3;"));
+  ASSERT_TRUE(RunAndWait([&] { W<QAbstractButton>("sbsbPGTab02RTab07IndividualSaveFile")->click(); }));
+  std::ifstream in(dir_ / "save" / "app.js", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "var c = 3;");
+
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(tab_->grab().save(QStringLiteral("/tmp/kaplo-text-sheet.png")));
 }
 
 TEST_F(DownloadTabTest, FramesetPageListsItsFramesAndAClickDownloadsOne) {
