@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTimer>
@@ -30,6 +32,7 @@
 
 #include "engine/http_server_support.h"
 #include "gui/browser_pane.h"
+#include "gui/informbox_form.h"
 #include "gui/radio_group.h"
 #include "gui/rich_edit_ex.h"
 #include "text/convert.h"
@@ -83,12 +86,17 @@ class DownloadTabTest : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_ / "save");
+    MakeForm(&prompter_);
+  }
+  // prompter null: the tab's own message boxes and information window.
+  void MakeForm(Prompter* prompter) {
+    form_.reset();
     MainFormOptions options;
     options.settings_file = dir_ / "KAPLO.inf";
     options.initial_navigation = false;
     options.message_boxes = false;
     form_ = std::make_unique<TAMainForm>(options);
-    tab_ = DownloadTab::Install(form_.get(), &prompter_);
+    tab_ = DownloadTab::Install(form_.get(), prompter);
     form_->resize(1400, 900);
     form_->show();
     form_->ShowPage(QStringLiteral("PGMainTab02Dowload"));
@@ -215,6 +223,19 @@ TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
   EXPECT_EQ(W<QTabWidget>("PGTab02R")->currentWidget()->objectName(),
             QStringLiteral("PGTab02RTab07Individual"));
 
+  // An outcome line reads the stored file; a missing one is named and reported.
+  auto* outcomes = W<QListWidget>("ListBoxPGTab02LTab02PageFileDownloaedCSSJS");
+  ASSERT_GT(outcomes->count(), 0);
+  memo->clear();
+  ASSERT_TRUE(RunAndWait([&] { emit outcomes->itemClicked(outcomes->item(0)); }));
+  EXPECT_TRUE(memo->toPlainText().contains("color: red")) << memo->toPlainText().toStdString();
+  fs::remove(dir_ / "save" / "p" / "s.css");
+  prompter_.informed.clear();
+  ASSERT_TRUE(RunAndWait([&] { emit outcomes->itemClicked(outcomes->item(0)); }));
+  EXPECT_TRUE(W<QLabel>("LabelDLCSSJSWinFilename")->text().endsWith("s.css"));
+  ASSERT_EQ(prompter_.informed.size(), 1u);
+  EXPECT_EQ(ShiftJISToUtf8(prompter_.informed[0]), "【 ファイル 】が見つかりません");
+
   // An image line fills the image sheet; the fetch stores it below the
   // save folder and shows the stored file.
   auto* images = W<QListWidget>("ListBoxPGTab02LTab03PageImage");
@@ -280,6 +301,46 @@ TEST_F(DownloadTabTest, TextSheetFetchesToAChosenFileAndShowsIt) {
 
   QCoreApplication::processEvents();
   EXPECT_TRUE(tab_->grab().save(QStringLiteral("/tmp/kaplo-text-sheet.png")));
+}
+
+TEST_F(DownloadTabTest, RefreshPageIsShownColouredInTheInformationBox) {
+  test::LocalServer server;
+  server.server().Get("/r.html", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(
+        "<html><head><meta http-equiv=\"refresh\" content=\"0;URL=http://127.0.0.1/x.html\">"
+        "</head><body>moved</body></html>",
+        "text/html");
+  });
+  server.Start();
+  MakeForm(nullptr);
+  TInformboxForm box;
+  tab_->SetInformationWindow(&box);
+  SetUrl(server.Url("/r.html"));
+  W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
+
+  // The modal windows are answered as they come: the information box is
+  // read and closed, the question to go on is answered No.
+  QString label, text;
+  bool colored = false;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == &box) {
+      if (!Colored(box.MemoTop())) return;
+      colored = true;
+      label = box.LabelInfo()->text();
+      text = box.MemoTop()->toPlainText();
+      box.accept();
+    } else if (auto* question = qobject_cast<QMessageBox*>(modal)) {
+      question->done(QMessageBox::No);
+    }
+  });
+  answer.start(20);
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
+  EXPECT_TRUE(colored);
+  EXPECT_FALSE(label.isEmpty());
+  EXPECT_TRUE(text.contains("moved"));
+  EXPECT_FALSE(fs::exists(dir_ / "save" / "r.html"));
 }
 
 TEST_F(DownloadTabTest, FramesetPageListsItsFramesAndAClickDownloadsOne) {
