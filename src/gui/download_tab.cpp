@@ -644,18 +644,21 @@ TRichEditEx* DownloadTab::AddView(QWidget* parent, const char* name) {
   return view;
 }
 
+// A named page with a vertical layout, added to tabs under caption (UTF-8).
+QWidget* DownloadTab::AddTabPage(QTabWidget* tabs, const char* name, const char* caption) {
+  auto* w = new QWidget;
+  w->setObjectName(QString::fromLatin1(name));
+  auto* l = new QVBoxLayout(w);
+  l->setContentsMargins(1, 1, 1, 1);
+  tabs->addTab(w, U(caption));
+  return w;
+}
+
 QTabWidget* DownloadTab::BuildLeftTabs() {
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("PGTab02L"));
   left_tabs_ = tabs;
-  auto page = [tabs](const char* name, const char* caption) {
-    auto* w = new QWidget;
-    w->setObjectName(QString::fromLatin1(name));
-    auto* l = new QVBoxLayout(w);
-    l->setContentsMargins(1, 1, 1, 1);
-    tabs->addTab(w, U(caption));
-    return w;
-  };
+  auto page = [tabs](const char* name, const char* caption) { return AddTabPage(tabs, name, caption); };
   QWidget* web = page("PGTab02LTab01WB", " Webﾍﾟｰｼﾞの閲覧 ");
   web->layout()->addWidget(
       form_->CreateBrowserPane(QStringLiteral("WebBrowserDownload"), web));
@@ -705,14 +708,7 @@ QTabWidget* DownloadTab::BuildRightTabs() {
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("PGTab02R"));
   right_tabs_ = tabs;
-  auto page = [tabs](const char* name, const char* caption) {
-    auto* w = new QWidget;
-    w->setObjectName(QString::fromLatin1(name));
-    auto* l = new QVBoxLayout(w);
-    l->setContentsMargins(1, 1, 1, 1);
-    tabs->addTab(w, U(caption));
-    return w;
-  };
+  auto page = [tabs](const char* name, const char* caption) { return AddTabPage(tabs, name, caption); };
   QWidget* settings = page("PGTab02RTab01Settings", "ﾀﾞｳﾝﾛｰﾄﾞ設定");
   settings->layout()->addWidget(BuildSettingsSheet());
   QWidget* src = page("PGTab02RTab02HTMLSrc", "　WebHTML ");

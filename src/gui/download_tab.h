@@ -103,6 +103,7 @@ class DownloadTab : public QWidget, public WindowTool {
   QWidget* BuildTopPanel();
   QWidget* BuildFrameGroup();
   QWidget* BuildSettingsSheet();
+  static QWidget* AddTabPage(QTabWidget* tabs, const char* name, const char* caption);
   QTabWidget* BuildLeftTabs();
   QTabWidget* BuildRightTabs();
   QListWidget* AddList(QWidget* parent, const char* name);
