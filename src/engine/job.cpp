@@ -140,13 +140,8 @@ void DownloadEngine::btnDownloadAllClick() {
   job.PreviousConfirmedLocalFile = job.ConfirmedLocalFile;
   job.ConfirmedLocalFile = form.local_filename;
   form.confirm_local_html_file = job.ConfirmedLocalFile;
-  {
-    const std::string& f = job.ConfirmedLocalFile;
-    const std::size_t slash = f.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string() : f.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? f : f.substr(slash + 1);
-    form.local_file_org_html = dir + "ZZOrg_" + name;
-  }
+  form.local_file_org_html =
+      FolderOf(job.ConfirmedLocalFile) + "ZZOrg_" + FileNameOf(job.ConfirmedLocalFile);
   form.local_dont_load = false;
   bool known = false;
   for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
@@ -208,9 +203,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     if (mapped.empty() || ContainsAtBoundary(mapped, ".htm")) {
       name = "index.html";
     } else {
-      const std::string with_ext = mapped + ".html";
-      const std::size_t slash = with_ext.rfind('/');
-      name = slash == std::string::npos ? with_ext : with_ext.substr(slash + 1);
+      name = FileNameOf(mapped + ".html");
       if (name == ".html") name = "index.html";
     }
     name = UrlToSafePath(name);
@@ -221,8 +214,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
       return false;
     }
     form.local_filename = *chosen;
-    const std::size_t slash = chosen->rfind('/');
-    form.save_folder = slash == std::string::npos ? std::string() : chosen->substr(0, slash + 1);
+    form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
   } else if (!FolderExists(folder)) {
     prompter_.Inform(dlmsg::Folder());

@@ -17,14 +17,6 @@ constexpr auto npos = std::string_view::npos;
 
 bool Has(std::string_view text, std::string_view sub) { return ContainsAtBoundary(text, sub); }
 
-// The extension as a file name's: from the last "." after the last "/".
-std::string_view Extension(std::string_view path) {
-  const std::size_t dot = path.rfind('.');
-  const std::size_t slash = path.rfind('/');
-  if (dot == npos || (slash != npos && dot < slash)) return {};
-  return path.substr(dot);
-}
-
 // At most max bytes of text, not ending inside a double-byte character.
 std::string_view CutAtCharacter(std::string_view text, std::size_t max) {
   if (text.size() <= max) return text;
@@ -39,6 +31,13 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t max) {
 std::string FolderOf(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   return slash == npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+std::string_view FileExtension(std::string_view path) {
+  const std::size_t dot = path.rfind('.');
+  const std::size_t slash = path.find_last_of("/\\");
+  if (dot == npos || (slash != npos && dot < slash)) return {};
+  return path.substr(dot);
 }
 
 std::string FileNameOf(std::string_view path) {
@@ -110,7 +109,7 @@ BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_fold
     local = UrlToSafePath(save_folder, std::string_view(local).substr(save_folder.size()));
   }
   if (!local.empty() && local.back() == '/') local += "index.html";
-  const std::string_view ext = Extension(local);
+  const std::string_view ext = FileExtension(local);
   if (ext.empty() || ext == ".php" || ext == ".shtml" || ext == ".jsp" || ext == ".asp") {
     local += ".html";
   }

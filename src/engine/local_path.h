@@ -32,6 +32,9 @@ std::string FinalPageName(std::string_view local_file);
 
 // The folder part of a path, with its trailing "/" ("" when there is none).
 std::string FolderOf(std::string_view path);
+// The extension as a file name's: from the last "." after the last "/" or
+// "\"; empty when there is none.
+std::string_view FileExtension(std::string_view path);
 std::string FileNameOf(std::string_view path);
 
 }  // namespace kaplo

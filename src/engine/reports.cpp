@@ -25,14 +25,6 @@ bool FileExists(std::string_view path) {
   return std::filesystem::is_regular_file(FsPath(path), ec);
 }
 
-// From the last "." of the file name on; empty when it has none.
-std::string_view Extension(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  const std::size_t dot = path.rfind('.');
-  if (dot == npos || (slash != npos && dot < slash)) return {};
-  return path.substr(dot);
-}
-
 void AddLines(std::string& out, std::string_view text) {
   std::size_t start = 0;
   while (start < text.size()) {
@@ -101,7 +93,7 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
     const int n = static_cast<int>(css_outcomes.size());
     for (int i = 0; i < n; ++i) {
       const std::string path = RemoveDownloadMark(css_outcomes[i]);
-      const std::string_view ext = Extension(path);
+      const std::string_view ext = FileExtension(path);
       if (path == last_taken) continue;
       if (!ContainsAtBoundary(ext, ".css") && !ContainsAtBoundary(ext, ".js") &&
           !ContainsAtBoundary(ext, ".xml")) {

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <memory>
 
+#include "engine/local_path.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
 #include "text/strutil.h"
@@ -55,14 +56,6 @@ std::string_view AfterFirstSlash(std::string_view s) {
 std::string_view AfterLastSlash(std::string_view s) {
   const std::size_t slash = s.rfind('/');
   return slash == npos ? s : s.substr(slash + 1);
-}
-
-// The extension as a file name's: from the last "." after the last "/".
-std::string_view FileExtension(std::string_view name) {
-  const std::size_t dot = name.rfind('.');
-  const std::size_t slash = name.find_last_of("/\\");
-  if (dot == npos || (slash != npos && dot < slash)) return {};
-  return name.substr(dot);
 }
 
 struct CurlUrlDeleter {
