@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "gui/about_box.h"
-#include "gui/app_texts.h"
-#include "gui/download_tab.h"
-#include "gui/form_source.h"
-#include "gui/informbox_form.h"
-#include "gui/main_form.h"
-#include "gui/web_page_port.h"
+#include "gui/widgets/about_box.h"
+#include "gui/common/app_texts.h"
+#include "gui/tabs/download/download_tab.h"
+#include "gui/widgets/form_source.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/window/main_form.h"
+#include "gui/widgets/web_page_port.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The download tab: a whole job from the window against a local server, the
 // questions through an injected prompter, the frame list, and the stop
 // button while the worker sits in a slow fetch.
-#include "gui/download_tab.h"
+#include "gui/tabs/download/download_tab.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -31,10 +31,10 @@
 #include <vector>
 
 #include "engine/http_server_support.h"
-#include "gui/browser_pane.h"
-#include "gui/informbox_form.h"
-#include "gui/radio_group.h"
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {

@@ -1,6 +1,7 @@
 // The main window: tabs, menu, start-up state, caption, and the settings
 // file across a restart.
-#include "gui/main_form.h"
+#include "gui/common/sjis.h"
+#include "gui/window/main_form.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -22,9 +23,9 @@
 #include <memory>
 #include <sstream>
 
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
-#include "gui/radio_group.h"
+#include "gui/common/app_texts.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/radio_group.h"
 #include "shell/ini_file.h"
 
 namespace kaplo::gui {

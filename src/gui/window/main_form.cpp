@@ -1,11 +1,4 @@
-#include "gui/main_form.h"
-
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "gui/window/main_form.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -27,10 +20,12 @@
 #include <algorithm>
 #include <array>
 
-#include "gui/about_box.h"
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
-#include "gui/web_page_port.h"
+#include "gui/common/sjis.h"
+#include "gui/widgets/about_box.h"
+#include "gui/common/app_texts.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/web_page_port.h"
+#include "nettools/own_address.h"
 
 namespace kaplo::gui {
 
@@ -117,47 +112,6 @@ constexpr std::array<const char*, 7> kResetOnlyTexts{
     "BtnEditLocalFileOrgHTML",
     "EditFrameLinkUrl",
 };
-
-// The first IPv4 address of this host. The host name usually resolves to a
-// loopback address here, so an interface's address stands in for it.
-QString LookUpOwnAddress() {
-  QString loopback;
-  char host[256] = {};
-  if (::gethostname(host, sizeof host - 1) == 0) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host, nullptr, &hints, &found) == 0) {
-      for (addrinfo* a = found; a; a = a->ai_next) {
-        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
-        char text[INET_ADDRSTRLEN] = {};
-        if (!::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) continue;
-        if ((ntohl(in->sin_addr.s_addr) >> 24) != 127) {
-          ::freeaddrinfo(found);
-          return QString::fromLatin1(text);
-        }
-        if (loopback.isEmpty()) loopback = QString::fromLatin1(text);
-      }
-      ::freeaddrinfo(found);
-    }
-  }
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) == 0) {
-    for (ifaddrs* i = list; i; i = i->ifa_next) {
-      if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
-      const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
-      if ((ntohl(in->sin_addr.s_addr) >> 24) == 127) continue;
-      char text[INET_ADDRSTRLEN] = {};
-      if (::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) {
-        ::freeifaddrs(list);
-        return QString::fromLatin1(text);
-      }
-    }
-    ::freeifaddrs(list);
-  }
-  return loopback;
-}
 
 // ---- values of named controls ----
 
@@ -312,7 +266,7 @@ TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
   AppTitleCaption(QString(), 1);
   Initialize();
 
-  own_address_ = LookUpOwnAddress();
+  own_address_ = QString::fromStdString(LookUpOwnAddress());
   SetStatusPanel(
       1, own_address_.isEmpty() ? U(" 【 アドレス不明 】") : U(" 【 ") + own_address_ + U(" 】"));
 }

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "engine/engine.h"
-#include "gui/main_form.h"
+#include "gui/window/main_form.h"
 
 class QComboBox;
 class QLabel;

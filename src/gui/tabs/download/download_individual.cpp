@@ -13,13 +13,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
-#include "gui/colorize_view.h"
-#include "gui/download_tab.h"
-#include "gui/informbox_form.h"
-#include "gui/radio_group.h"
-#include "gui/rich_edit_ex.h"
+#include "gui/common/app_texts.h"
+#include "gui/common/sjis.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/tabs/download/download_tab.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {

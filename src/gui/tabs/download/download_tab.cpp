@@ -1,4 +1,4 @@
-#include "gui/download_tab.h"
+#include "gui/tabs/download/download_tab.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,15 +30,16 @@
 #include <filesystem>
 #include <utility>
 
+#include "gui/common/sjis.h"
 #include "engine/local_path.h"
 #include "engine/parallel_fetch.h"
 #include "engine/url.h"
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
-#include "gui/colorize_view.h"
-#include "gui/informbox_form.h"
-#include "gui/radio_group.h"
-#include "gui/rich_edit_ex.h"
+#include "gui/common/app_texts.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
