@@ -64,7 +64,8 @@ void WorkerHost::Shutdown(const std::function<void()>& cancel) {
   if (cancel) cancel();
   // The worker may be waiting for the window: keep serving it until it ends.
   while (!done_) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-  worker_.join();
+  // The events served may have included the end of the work, which joins.
+  if (worker_.joinable()) worker_.join();
 }
 
 }  // namespace kaplo::gui
