@@ -8,6 +8,7 @@
 #include "engine/local_path.h"
 #include "engine/page_rewrite.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/fsname.h"
 #include "text/normalise.h"
@@ -67,7 +68,7 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
   std::string text;
   if (settings.download_inner_html) {
     if (job.PageHead.empty()) {
-      prompter_.Inform(SJ<"●">() + dlmsg::NavigateFirst());
+      prompter_.Inform(SJ<"●">() + msg::NotNavigated());
       return -1;
     }
     text = DLInnerMakeHTML();
@@ -135,7 +136,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   lists.ListedImageSet.clear();
   lists.WrittenFileSet.clear();
   lists.StylesheetHostSet.clear();
-  ShowTab(SJ<" PageCSS/JS">());
+  ShowTab(msg::TabPageCssJs());
 
   {
     // The scanning copy: escaped quotes inside scripts must not end a value.
@@ -168,7 +169,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
                       lists.ListBoxPGTab02LTab04DLCSSFileImportCSS,
                       lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, save_folder);
   if (!settings.dont_save_image) {
-    ShowTab(SJ<"PageImage">());
+    ShowTab(msg::TabPageImage());
     DLDownloadImage(save_folder, lists.ListBoxPGTab02LTab03PageImage);
   }
 

@@ -170,17 +170,4 @@ bool EmptyFolder(std::string_view folder);
 // "【  3  /  12 】" for item index 2 of 12.
 std::string DownloadCountLabel(int total, int index);
 
-// The fixed message texts of the download tab, Shift_JIS.
-namespace dlmsg {
-const std::string& NoFolder();
-const std::string& Folder();
-const std::string& NavigateFirst();
-const std::string& Refresh();
-const std::string& Frameset();
-const std::string& PageQuestion();
-const std::string& BaseQuestion();
-const std::string& ContinueQuestion();
-const std::string& Finished();
-}  // namespace dlmsg
-
 }  // namespace kaplo

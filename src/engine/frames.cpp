@@ -8,6 +8,7 @@
 #include "engine/local_path.h"
 #include "engine/page_rewrite.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/fsname.h"
 #include "text/normalise.h"
 #include "text/sjis.h"
@@ -189,7 +190,7 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
       form.label_downloaded_file.clear();
       form.label_downloaded_file_count.clear();
       const bool saved = DLDownloadAll(target);
-      ShowTab(SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">());
+      ShowTab(msg::TabLocalBrowse());
       return saved;
     }
     case 1:
@@ -198,7 +199,7 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
     case 2:
       if (browser_) browser_->Navigate(BrowserPane::DownloadResult, target);
       form.label_local_browser_url = target;
-      ShowTab(SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">());
+      ShowTab(msg::TabLocalBrowse());
       return true;
     default:
       return false;

@@ -4,6 +4,7 @@
 #include "engine/engine.h"
 #include "engine/local_path.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/fsname.h"
 #include "text/normalise.h"
@@ -14,42 +15,8 @@
 
 namespace kaplo {
 
-namespace dlmsg {
-const std::string& NoFolder() { return SJ<"【 保存すべきフォルダー 】が設定されていません">(); }
-const std::string& Folder() { return SJ<"【 フォルダー 】が見つかりません">(); }
-const std::string& NavigateFirst() {
-  return SJ<"まだナビゲートされていません\r\n\r\n１度ナビゲートしてください">();
-}
-const std::string& Refresh() {
-  return SJ<"【 http-equiv=\"refresh\" 】で、リダイレクトされています">();
-}
-const std::string& Frameset() {
-  return SJ<"【 Ｆｒａｍｅｓｅｔ 】ファイルです。　各フレームは\r\n\r\n"
-            "ファイル一覧から、個別にﾀﾞｳﾝﾛｰﾄﾞしてください">();
-}
-const std::string& PageQuestion() {
-  return SJ<"HTMLﾌｧｲﾙの指定がありません、【 そのまま続行 ＝ はい（ Y ） 】／"
-            "【 ”/index.html ”を付加して、続行 ＝ いいえ（N ） 】／【 中止 = ｷｬﾝｾﾙ 】">();
-}
-const std::string& BaseQuestion() {
-  return SJ<"<base href=\"http://・・ >\"が含まれています。\r\n\r\n"
-            "【 このままの設定（ WindowsのPath( 例：「 F:/・・」）=はい（Ｙ）】／"
-            "【 ﾀﾞｳﾝﾛｰﾄﾞ設定で、指定 ＝ いいえ（Ｎ）】">();
-}
-const std::string& ContinueQuestion() {
-  return SJ<"そのまま続けますか【 そのまま続行 ＝ はい（ Y ） 】／【 中止 = いいえ 】">();
-}
-const std::string& Finished() { return SJ<"【 ダウンロード完了 】">(); }
-}  // namespace dlmsg
 
 namespace {
-
-// Tab captions the job brings to the front.
-const std::string& TabWebBrowse() { return SJ<" Webﾍﾟｰｼﾞの閲覧 ">(); }
-const std::string& TabWebHtml() { return SJ<"　WebHTML ">(); }
-const std::string& TabLocalBrowse() { return SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">(); }
-const std::string& TabFirstFetch() { return SJ<" Redirect前のWebHTML  ">(); }
-const std::string& TabNative() { return SJ<" WebHTMLNative">(); }
 
 constexpr std::string_view kBlank = "about:blank";
 
@@ -110,7 +77,7 @@ void DownloadEngine::btnDownloadAllClick() {
   }
   observer_.FormChanged();
   if (!IsPageUrl(url)) {
-    switch (prompter_.Ask(dlmsg::PageQuestion(), Prompter::Buttons::YesNoCancel)) {
+    switch (prompter_.Ask(msg::NoHtmlFile(), Prompter::Buttons::YesNoCancel)) {
       case Prompter::Answer::Cancel:
         return;
       case Prompter::Answer::No:
@@ -123,7 +90,7 @@ void DownloadEngine::btnDownloadAllClick() {
     }
   }
   if (settings.download_inner_html && job.PageHead.empty()) {
-    prompter_.Inform(dlmsg::NavigateFirst());
+    prompter_.Inform(msg::NotNavigated());
     return;
   }
   lists.FrameTagSet.clear();
@@ -147,7 +114,7 @@ void DownloadEngine::btnDownloadAllClick() {
   for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
   if (!known) form.url_history.push_back(form.url);
   observer_.FormChanged();
-  if (job.FramesetSaved) ShowTab(TabNative());
+  if (job.FramesetSaved) ShowTab(msg::TabNative());
 }
 
 void DownloadEngine::RestoreConfirmedLocalFile() {
@@ -163,8 +130,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   if (!IsHttpUrl(url)) return false;
 
   DLClearListBox(false);
-  ShowTab(TabWebBrowse());
-  ShowTab(TabWebHtml());
+  ShowTab(msg::TabWebBrowse());
+  ShowTab(msg::TabWebHtml());
 
   std::string fetched;
   std::string lower;
@@ -174,20 +141,20 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     lower = LowerAscii(fetched);
     const std::string target = CheckRefresh(lower);
     if (!target.empty()) {
-      prompter_.ShowInformation(dlmsg::Refresh(), fetched);
-      ShowTab(TabFirstFetch());
+      prompter_.ShowInformation(msg::RefreshRedirect(), fetched);
+      ShowTab(msg::TabFirstFetch());
       if (IsHttpUrl(target) && target.starts_with("http:")) {
         form.url = target;  // offered for the next job; this one goes on with its URL
         observer_.FormChanged();
       }
-      if (prompter_.Ask(dlmsg::ContinueQuestion(), Prompter::Buttons::YesNo) !=
+      if (prompter_.Ask(msg::GoOn(), Prompter::Buttons::YesNo) !=
           Prompter::Answer::Yes) {
         DLButtonEnable();
         return false;
       }
     }
     if (ContainsAtBoundary(lower, "<base") && settings.remove_base_href == 0 &&
-        prompter_.Ask(dlmsg::BaseQuestion(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
+        prompter_.Ask(msg::BaseHref(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
       DLButtonEnable();
       return false;
     }
@@ -217,7 +184,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
   } else if (!FolderExists(folder)) {
-    prompter_.Inform(dlmsg::Folder());
+    prompter_.Inform(msg::FolderNotFound());
     RestoreConfirmedLocalFile();
     DLButtonEnable();
     return false;
@@ -225,11 +192,11 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
 
   folder = std::string(Trim(form.save_folder));
   if (folder.empty()) {
-    prompter_.Inform(dlmsg::NoFolder());
+    prompter_.Inform(msg::NoSaveFolder());
     return false;
   }
   if (!settings.dont_empty_folder && !EmptyFolder(folder)) {
-    prompter_.Inform(dlmsg::Folder());
+    prompter_.Inform(msg::FolderNotFound());
     return false;
   }
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
@@ -237,7 +204,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   if (ContainsAtBoundary(lower, "<frameset ")) {
     // Frame pages are saved one by one from the frame list.
     observer_.ShowText(JobView::Native, fetched, true);
-    prompter_.ShowInformation(dlmsg::Frameset(), fetched);
+    prompter_.ShowInformation(msg::FramesetPage(), fetched);
     form.local_filename.clear();
     const std::string file_name = UrlFileName(url);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(
@@ -258,7 +225,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     settings.dont_empty_folder = true;
     settings.dont_make_css_list = true;
     if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
-    ShowTab(TabWebHtml());
+    ShowTab(msg::TabWebHtml());
     job.FramesetSaved = true;
     page_saved_ = saved && FileExists(form.local_filename);
     observer_.FormChanged();
@@ -301,13 +268,13 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     default:
       break;
   }
-  ShowTab(TabLocalBrowse());
-  ShowTab(TabWebBrowse());
+  ShowTab(msg::TabLocalBrowse());
+  ShowTab(msg::TabWebBrowse());
   if (!settings.dont_make_css_list) DLPostProcess(folder);
   if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
   DLButtonEnable();
   form.label_downloaded_file_count.clear();
-  form.label_downloaded_file = dlmsg::Finished();
+  form.label_downloaded_file = msg::DownloadFinished();
   observer_.FormChanged();
   return page_saved_;
 }
