@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "engine/engine.h"
 #include "engine/fetch.h"
 #include "engine/frames.h"
+#include "engine/outcome_marks.h"
 #include "engine/parallel_fetch.h"
 #include "text/convert.h"
 #include "text/fsname.h"
@@ -94,27 +96,18 @@ class ProgressLine : public JobObserver {
   bool verbose_, tty_, shown_ = false;
 };
 
-// One group of outcome marks: its heading, its list and the marks it can hold
-// with what each means.
-struct OutcomeGroup {
-  std::string_view heading;
-  const std::vector<std::string>* lines;
-  std::vector<std::pair<std::string_view, std::string_view>> marks;  // UTF-8
-};
-
 // Every outcome line with --verbose, then the count of each mark.
 void PrintOutcomes(const DownloadLists& l, bool verbose) {
-  const OutcomeGroup groups[] = {
-      {"CSS/JS", &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
-       {{"◎", "保存"}, {"□", "既存"}, {"○", "仮作成"}, {"■", "404"}, {"◆", "見つからない"},
-        {"▼", "HTMLが返った"}, {"◇", "画像だった"}, {"●", "失敗"}}},
-      {"画像", &l.ListBoxPGTab02LTab03PageImageDownloaedImage,
-       {{"◎", "保存"}, {"○", "既存"}, {"●", "失敗"}}},
+  const std::pair<std::string_view, OutcomeList> groups[] = {
+      {"CSS/JS", OutcomeList::StylesheetsAndScripts}, {"画像", OutcomeList::Images}};
+  auto lines_of = [&](OutcomeList list) -> const std::vector<std::string>& {
+    return list == OutcomeList::Images ? l.ListBoxPGTab02LTab03PageImageDownloaedImage
+                                       : l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS;
   };
   if (verbose) {
-    for (const OutcomeGroup& g : groups) {
-      std::cout << "[" << g.heading << "]\n";
-      for (const std::string& line : *g.lines) std::cout << ToTerminal(line) << "\n";
+    for (const auto& [heading, list] : groups) {
+      std::cout << "[" << heading << "]\n";
+      for (const std::string& line : lines_of(list)) std::cout << ToTerminal(line) << "\n";
     }
     if (!l.ListBoxPGTab02LTab06DLImageNotFound.empty()) {
       std::cout << "[取得できなかった画像]\n";
@@ -123,14 +116,13 @@ void PrintOutcomes(const DownloadLists& l, bool verbose) {
       }
     }
   }
-  for (const OutcomeGroup& g : groups) {
-    std::cout << g.heading << ":";
-    for (const auto& [mark, meaning] : g.marks) {
-      const std::string sjis = FromTerminal(std::string(mark));
-      const auto count = std::count_if(g.lines->begin(), g.lines->end(), [&](const auto& line) {
-        return line.starts_with(sjis);
-      });
-      std::cout << "  " << mark << " " << count << " " << meaning;
+  for (const auto& [heading, list] : groups) {
+    const std::map<OutcomeMark, int> counts = CountMarks(lines_of(list), list);
+    std::cout << heading << ":";
+    for (const OutcomeMarkInfo& m : OutcomeMarks()) {
+      const std::string_view meaning = MarkMeaning(m.mark, list);
+      if (meaning.empty()) continue;
+      std::cout << "  " << m.glyph << " " << counts.at(m.mark) << " " << meaning;
     }
     std::cout << "\n";
   }

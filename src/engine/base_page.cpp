@@ -2,6 +2,7 @@
 // as-fetched copy, run the collection stages, rewrite the links and save.
 #include <filesystem>
 
+#include "engine/folder_names.h"
 #include "engine/css_js.h"
 #include "engine/engine.h"
 #include "engine/frames.h"
@@ -124,7 +125,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     }
     const std::string name =
         WithHtmlExtension(settings.save_filename.empty() ? "index.html" : settings.save_filename);
-    SaveTextFile(job.RawPageText, folder + "ZXOrg_" + UrlToSafePath(name));
+    SaveTextFile(job.RawPageText, folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name));
   } else {
     job.FetchedCopyFile = WithHtmlExtension(job.FetchedCopyFile);
     SaveTextFile(job.RawPageText, job.FetchedCopyFile);
@@ -140,7 +141,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
 
   {
     // The scanning copy: escaped quotes inside scripts must not end a value.
-    const std::string scan = ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", "@%@");
+    const std::string scan = ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", kEscapedQuote);
     if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
   }
   DLMakeIframe();
@@ -186,7 +187,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
       case 1: {
         job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
         const std::string folder =
-            ReplaceFirstExact(ReplaceAllExact(save_folder, "\\", "/"), ":", "@~@");
+            ReplaceFirstExact(ReplaceAllExact(save_folder, "\\", "/"), ":", kFolderColon);
         page = ReplaceFirstExact(page, job.BaseHrefDir, folder + job.BaseHrefDirPath + "/");
         break;
       }
@@ -268,8 +269,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   }
   SaveTextFile(page, written);
   if (settings.download_inner_html) {
-    SaveTextFile(page, FinalPageName(FolderOf(job.LocalPageFile) + "WInner_@" +
-                                     FileNameOf(job.LocalPageFile)));
+    SaveTextFile(page, FinalPageName(PrefixedName(job.LocalPageFile, kInnerPagePrefix)));
   }
   observer_.ShowText(JobView::Local, page, true);
   if (!ContainsAtBoundary(job.LocalPageFile, ".htm")) SaveTextFile(page, job.LocalPageFile + ".html");

@@ -1,6 +1,7 @@
 // Stylesheets and scripts: what a page and its stylesheets refer to, found by
 // cutting their texts at known markers (no parsing), fetched, and stylesheets
 // rewritten so that their own references resolve inside the save folder.
+#include "engine/folder_names.h"
 #include "engine/css_js.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 
 #include "engine/engine.h"
 #include "engine/local_path.h"
+#include "engine/outcome_marks.h"
 #include "engine/url.h"
 #include "text/charset.h"
 #include "text/fsname.h"
@@ -506,11 +508,11 @@ void DownloadEngine::DLCSSSetListbox(std::string line, const std::string& local_
   if (!lists.WrittenFileSet.contains(path)) {
     SaveTextFile(text, path);
     if (LocalFileExists(path)) {
-      AddMark(outcome, SJ<"◎">(), path);
+      AddMark(outcome, MarkText(OutcomeMark::Saved), path);
       lists.WrittenFileSet.insert(path);
     }
   }
-  if (first) AddMark(outcome, SJ<"○">(), path);
+  if (first) AddMark(outcome, MarkText(OutcomeMark::Present), path);
 }
 
 // ---------------------------------------------------------------------------
@@ -579,11 +581,11 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   const std::string lower = LowerAscii(fetched);
   const std::string* mark = nullptr;
   if (Has(lower, "404 not found")) {
-    mark = &SJ<"■">();
+    mark = &MarkText(OutcomeMark::NotFound404);
   } else if (Has(fetched, SJ<"見つかり">())) {
-    mark = &SJ<"◆">();
+    mark = &MarkText(OutcomeMark::NotFoundPage);
   } else if (Has(LowerAscii(local), ".css") && Has(lower, "<body")) {
-    mark = &SJ<"▼">();
+    mark = &MarkText(OutcomeMark::HtmlAnswer);
   }
   if (mark) {
     AddMark(outcome_box, *mark, local);
@@ -598,7 +600,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   std::string content =
       Replace(RewriteQuotedCharsetToShiftJIS(AnyCodeToShiftJIS(fetched, settings.css_js_charset)),
               "\"/*", "\" /*");
-  const std::string original = FolderOf(local) + "ZYOrg_" + FileNameOf(local);
+  const std::string original = PrefixedName(local, kFetchedResourcePrefix);
   const bool css = Has(local, ".css");
   const bool js = Has(local, ".js");
   bool written = false;
@@ -628,7 +630,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   content = Replace(content, ".css/\"", ".css\"");
   content = Replace(content, ".js/\"", ".js\"");
   if (existed) {
-    AddMark(outcome_box, SJ<"□">(), local);
+    AddMark(outcome_box, MarkText(OutcomeMark::Existed), local);
   } else {
     if (css) {
       SaveTextFile(content, local);
@@ -637,7 +639,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
     }
     // A file whose fetch gave nothing is not reported as written.
     if (written) {
-      AddMark(outcome_box, SJ<"◎">(), local);
+      AddMark(outcome_box, MarkText(OutcomeMark::Saved), local);
       l.WrittenFileSet.insert(local);
       placeholder_files_.erase(local);
     }
@@ -772,15 +774,15 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
 
   const std::string fetched = fetcher_.FetchText(f.absolute_url);
   if (HasImageMagic(fetched)) {
-    mark(fetcher_.FetchResourceToFile(f.absolute_url, local, 0) ? SJ<"◇">() : SJ<"●">());
+    mark(fetcher_.FetchResourceToFile(f.absolute_url, local, 0) ? MarkText(OutcomeMark::WasImage) : MarkText(OutcomeMark::Failed));
     return;
   }
   const std::string lower = LowerAscii(fetched);
   if (Has(lower, "<html") && Has(lower, "404 not found")) {
-    mark(SJ<"◆">());
+    mark(MarkText(OutcomeMark::NotFoundPage));
     return;
   }
-  SaveTextFile(fetched, FolderOf(local) + "ZXOrg_" + FileNameOf(local));
+  SaveTextFile(fetched, PrefixedName(local, kFetchedImportPrefix));
   const std::string normalised = NormaliseHtml(fetched);
   std::string text = AnyCodeToShiftJIS(normalised, settings.css_js_charset);
   if (text.empty()) text = normalised;
@@ -799,7 +801,7 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
   DLCSSSetListbox(line, local, fetched);
   work_list.push_back(line);
   l.ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS.push_back(line);
-  AddMark(l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, SJ<"◎">(), local);
+  AddMark(l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, MarkText(OutcomeMark::Saved), local);
 }
 
 std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,

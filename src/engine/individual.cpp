@@ -1,5 +1,6 @@
 // The single file sheets of the download tab: one text file or one image,
 // shown, fetched, read in a chosen code and saved under a chosen name.
+#include "engine/folder_names.h"
 #include "engine/individual.h"
 
 #include <filesystem>
@@ -169,7 +170,7 @@ bool DownloadEngine::sbPGTab02RTab07IndividualDownloadClick() {
     observer_.FormChanged();
   }
   const std::string local = UrlToSafePath(folder, below + "/" + name);
-  const std::string copy = UrlToSafePath(folder, below + "/ZZOrg_" + name);
+  const std::string copy = UrlToSafePath(folder, below + "/" + std::string(kFetchedPagePrefix) + name);
   ForceFolderForPath(FolderOf(local), "");
   const bool fetched = fetcher_.FetchToFile(url, local);
   fetcher_.FetchToFile(url, copy);

@@ -1,6 +1,7 @@
 // The download job: checks, questions and the order of the stages.
 #include <filesystem>
 
+#include "engine/folder_names.h"
 #include "engine/engine.h"
 #include "engine/local_path.h"
 #include "engine/url.h"
@@ -108,7 +109,7 @@ void DownloadEngine::btnDownloadAllClick() {
   job.ConfirmedLocalFile = form.local_filename;
   form.confirm_local_html_file = job.ConfirmedLocalFile;
   form.local_file_org_html =
-      FolderOf(job.ConfirmedLocalFile) + "ZZOrg_" + FileNameOf(job.ConfirmedLocalFile);
+      PrefixedName(job.ConfirmedLocalFile, kFetchedPagePrefix);
   form.local_dont_load = false;
   bool known = false;
   for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
@@ -217,7 +218,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
     job.PageUrl = url;
-    if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job.PageUrl += "@#@";
+    if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job.PageUrl += kFolderAddressMark;
     const std::string chosen_file =
         FileNameOf(*chosen).empty() ? *chosen + "index.html" : *chosen;
     const bool saved =

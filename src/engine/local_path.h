@@ -36,5 +36,7 @@ std::string FolderOf(std::string_view path);
 // "\"; empty when there is none.
 std::string_view FileExtension(std::string_view path);
 std::string FileNameOf(std::string_view path);
+// path with prefix put before its file name: "/a/b.css" -> "/a/ZYOrg_b.css".
+std::string PrefixedName(std::string_view path, std::string_view prefix);
 
 }  // namespace kaplo

@@ -1,3 +1,4 @@
+#include "engine/folder_names.h"
 #include "engine/page_rewrite.h"
 
 #include <set>
@@ -147,7 +148,7 @@ std::string RewriteDepthLinks(std::string_view top_name, std::string page) {
   page = Replace(page, "http://", "http||");
   page = Replace(page, "https://", "https||");
   page = Replace(page, ":/", ";/");
-  page = ReplaceFirstExact(page, "@~@", ":");
+  page = ReplaceFirstExact(page, kFolderColon, ":");
   const std::string top = top_name.empty() ? std::string("index.html") : std::string(top_name);
 
   for (int n = 10; n >= 1; --n) {
@@ -196,7 +197,7 @@ std::string RewriteDepthLinks(std::string_view top_name, std::string page) {
   }
   body = Replace(body, "/\" ", "/index.html\" ");
   body = Replace(body, "/\">", "/index.html\">");
-  body = Remove(body, "@#@");
+  body = Remove(body, kFolderAddressMark);
   page.resize(body_at);
   return page + body;
 }

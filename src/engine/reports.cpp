@@ -1,11 +1,13 @@
 // Report files beside the saved page: the stylesheet and script list, their
 // merged text and the image list. An existing report is never replaced.
+#include "engine/folder_names.h"
 #include "engine/reports.h"
 
 #include <filesystem>
 
 #include "engine/engine.h"
 #include "engine/local_path.h"
+#include "engine/outcome_marks.h"
 #include "engine/url.h"
 #include "text/charset.h"
 #include "text/fsname.h"
@@ -43,11 +45,7 @@ void AddLines(std::string& out, std::string_view text) {
 
 std::string RemoveDownloadMark(std::string_view line) {
   std::string out(line);
-  for (const std::string* mark : {&SJ<"●">(), &SJ<"■">(), &SJ<"▼">(), &SJ<"▲">(), &SJ<"★">(),
-                                  &SJ<"◆">(), &SJ<"〓">(), &SJ<"◎">(), &SJ<"○">(), &SJ<"△">(),
-                                  &SJ<"▽">(), &SJ<"□">(), &SJ<"◇">()}) {
-    out = Replace(out, *mark, "");
-  }
+  for (const OutcomeMarkInfo& m : OutcomeMarks()) out = Replace(out, MarkText(m.mark), "");
   return out;
 }
 
@@ -55,7 +53,7 @@ ReportFileNames MakeReportFileNames(std::string_view local_file) {
   const std::string folder = FolderOf(local_file);
   std::string base = FileNameOf(local_file);
   if (const std::size_t dot = base.rfind('.'); dot != npos) base.resize(dot);
-  const std::string stem = folder + "ZU_" + base;
+  const std::string stem = folder + std::string(kReportPrefix) + base;
   return {stem + SJ<"_CSS_JS_一覧.txt">(), stem + SJ<"_CSS_JS_統合.txt">(),
           stem + SJ<"_Image_一覧.txt">()};
 }
@@ -64,7 +62,10 @@ std::string ReportListLine(std::string_view entry, std::string_view save_folder,
   const std::string path = RemoveDownloadMark(entry);
   std::string below = save_folder.empty() ? path : ReplaceFirstExact(path, save_folder, "");
   below = "/" + ReplaceAllExact(below, "\\", "/");
-  const std::string& status = ContainsAtBoundary(entry, SJ<"●">()) ? SJ<"●  ">() : SJ<"◎  ">();
+  const OutcomeMark mark =
+      ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed)) ? OutcomeMark::Failed
+                                                                : OutcomeMark::Saved;
+  const std::string status = MarkText(mark) + "  ";
   return AlignTab(FileNameOf(path) + "\t" + status + below, width);
 }
 
