@@ -2,9 +2,9 @@
 // as-fetched copy, run the collection stages, rewrite the links and save.
 #include <filesystem>
 
-#include "engine/folder_names.h"
 #include "engine/css_js.h"
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/frames.h"
 #include "engine/local_path.h"
 #include "engine/page_rewrite.h"

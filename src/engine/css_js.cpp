@@ -1,8 +1,8 @@
 // Stylesheets and scripts: what a page and its stylesheets refer to, found by
 // cutting their texts at known markers (no parsing), fetched, and stylesheets
 // rewritten so that their own references resolve inside the save folder.
-#include "engine/folder_names.h"
 #include "engine/css_js.h"
+#include "engine/folder_names.h"
 
 #include <algorithm>
 #include <filesystem>

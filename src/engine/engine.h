@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/download_job.h"
+#include "engine/download_request.h"
 #include "engine/fetch.h"
 #include "engine/ports.h"
 
@@ -18,7 +19,24 @@ class DownloadEngine {
   DownloadEngine(Fetcher& fetcher, Prompter& prompter, BrowserPort* browser,
                  JobObserver& observer, SystemBrowser* system_browser = nullptr);
 
-  DownloadSettings settings;
+  // The front door. Run saves the request's page as the download button
+  // does (questions through the prompter, progress through the observer)
+  // and says what became of it; the lists stay readable through Lists().
+  DownloadResult Run(const DownloadRequest& request);
+  // Takes the request's address, folder and options without starting a job.
+  void Load(const DownloadRequest& request);
+  // Saves a frame entry (as listed, or an absolute address) of the page last
+  // run or loaded as a job of its own into the same folder.
+  DownloadResult RunFrame(const std::string& reference);
+  // What the last job (started here or by btnDownloadAllClick) came to.
+  DownloadResult LastResult() const;
+  const DownloadOptions& Options() const { return settings; }
+  const DownloadForm& Form() const { return form; }
+  const DownloadJob& Job() const { return job; }
+  const DownloadLists& Lists() const { return lists; }
+
+  // The tab's working state, which the window still edits directly.
+  DownloadOptions settings;
   DownloadForm form;
   DownloadJob job;
   DownloadLists lists;
@@ -128,6 +146,9 @@ class DownloadEngine {
 
  private:
   void RestoreConfirmedLocalFile();
+  // Ends a job that saved nothing: the reason kept, the buttons enabled,
+  // and with restore the confirmed file of the job before put back. False.
+  bool Abandon(DownloadFailure kind, bool restore);
   void ShowTab(std::string_view caption) { observer_.ShowTab(caption); }
   void SaveBasePage(std::string page, const std::string& save_folder);
   // Stylesheet and script stages.
@@ -153,6 +174,8 @@ class DownloadEngine {
   SystemBrowser* system_browser_;
   std::atomic<bool> running_{false};
   bool page_saved_ = false;
+  DownloadFailure failure_ = DownloadFailure::None;
+  bool frameset_page_ = false;  // the last job's page was a frameset
   // The save folder of the running stage: every path they write stays below it.
   std::string stage_folder_;
   // Scripts whose file discovery filled with the page text until they are fetched.

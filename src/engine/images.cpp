@@ -1,8 +1,8 @@
 // Images: each listed once per job, downloaded once next to the page, with
 // one retry against the page's base address.
-#include "engine/folder_names.h"
 #include "engine/css_js.h"
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/outcome_marks.h"
 #include "engine/url.h"

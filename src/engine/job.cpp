@@ -1,8 +1,9 @@
 // The download job: checks, questions and the order of the stages.
 #include <filesystem>
 
-#include "engine/folder_names.h"
 #include "engine/engine.h"
+#include "engine/folder_names.h"
+#include "engine/frames.h"
 #include "engine/local_path.h"
 #include "engine/url.h"
 #include "shell/messages.h"
@@ -66,8 +67,13 @@ DownloadEngine::DownloadEngine(Fetcher& fetcher, Prompter& prompter, BrowserPort
 
 void DownloadEngine::btnDownloadAllClick() {
   page_saved_ = false;
+  frameset_page_ = false;
+  failure_ = DownloadFailure::None;
   std::string url(Trim(form.url));
-  if (url.empty()) return;
+  if (url.empty()) {
+    failure_ = DownloadFailure::NoAddress;
+    return;
+  }
   if (const std::size_t hash = FindAtBoundary(url, "#"); hash != std::string::npos) {
     url.resize(hash);
     form.url = url;
@@ -80,6 +86,7 @@ void DownloadEngine::btnDownloadAllClick() {
   if (!IsPageUrl(url)) {
     switch (prompter_.Ask(msg::NoHtmlFile(), Prompter::Buttons::YesNoCancel)) {
       case Prompter::Answer::Cancel:
+        failure_ = DownloadFailure::Cancelled;
         return;
       case Prompter::Answer::No:
         form.url += "/index.html";
@@ -92,6 +99,7 @@ void DownloadEngine::btnDownloadAllClick() {
   }
   if (settings.download_inner_html && job.PageHead.empty()) {
     prompter_.Inform(msg::NotNavigated());
+    failure_ = DownloadFailure::NotNavigated;
     return;
   }
   lists.FrameTagSet.clear();
@@ -118,17 +126,91 @@ void DownloadEngine::btnDownloadAllClick() {
   if (job.FramesetSaved) ShowTab(msg::TabNative());
 }
 
+const std::string& DownloadFailureText(DownloadFailure kind) {
+  static const std::string none;
+  switch (kind) {
+    case DownloadFailure::None: return none;
+    case DownloadFailure::NoAddress:
+    case DownloadFailure::NotWebAddress: return msg::NotWebAddress();
+    case DownloadFailure::Cancelled: return msg::DownloadCancelled();
+    case DownloadFailure::NotNavigated: return msg::NotNavigated();
+    case DownloadFailure::FolderNotFound: return msg::FolderNotFound();
+    case DownloadFailure::NoSaveFolder: return msg::NoSaveFolder();
+    case DownloadFailure::FolderNotEmptied: return msg::FolderNotEmptied();
+    case DownloadFailure::PageNotSaved: return msg::PageNotSaved();
+  }
+  return none;
+}
+
+void DownloadEngine::Load(const DownloadRequest& request) {
+  settings = request.options;
+  form.url = request.url;
+  form.save_folder = request.save_folder;
+}
+
+DownloadResult DownloadEngine::Run(const DownloadRequest& request) {
+  Load(request);
+  if (request.navigate_first) WBDLNavigate(form.url, form.save_folder, 0);
+  btnDownloadAllClick();
+  return LastResult();
+}
+
+DownloadResult DownloadEngine::RunFrame(const std::string& reference) {
+  settings.frame_download = 0;
+  page_saved_ = false;
+  frameset_page_ = false;
+  failure_ = DownloadFailure::None;
+  if (FrameTarget(form.url, reference).empty()) {
+    failure_ = DownloadFailure::NotWebAddress;
+  } else if (!DLInFrameFileGo(form.url, form.save_folder, reference) &&
+             failure_ == DownloadFailure::None) {
+    failure_ = DownloadFailure::PageNotSaved;
+  }
+  return LastResult();
+}
+
+DownloadResult DownloadEngine::LastResult() const {
+  DownloadResult r;
+  r.page_saved = page_saved_;
+  if (page_saved_) r.saved_page = form.local_filename;
+  r.url = form.url;
+  r.frameset = frameset_page_;
+  r.stylesheet_counts =
+      CountMarks(lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, OutcomeList::StylesheetsAndScripts);
+  r.image_counts = CountMarks(lists.ListBoxPGTab02LTab03PageImageDownloaedImage, OutcomeList::Images);
+  r.frames = lists.ListBoxWBInFrameFileList;
+  for (const std::string* report :
+       {&form.local_file_css_js_list, &form.local_file_total_css_js, &form.local_file_image_list}) {
+    if (!report->empty() && FileExists(*report)) r.reports.push_back(*report);
+  }
+  r.failure_kind = page_saved_ ? DownloadFailure::None : failure_;
+  if (!page_saved_ && r.failure_kind == DownloadFailure::None) {
+    r.failure_kind = DownloadFailure::PageNotSaved;
+  }
+  r.failure = DownloadFailureText(r.failure_kind);
+  return r;
+}
+
 void DownloadEngine::RestoreConfirmedLocalFile() {
   job.ConfirmedLocalFile = job.PreviousConfirmedLocalFile;
 }
 
+bool DownloadEngine::Abandon(DownloadFailure kind, bool restore) {
+  failure_ = kind;
+  if (restore) RestoreConfirmedLocalFile();
+  DLButtonEnable();
+  return false;
+}
+
 bool DownloadEngine::DLDownloadAll(const std::string& url) {
   page_saved_ = false;
+  frameset_page_ = false;
+  failure_ = DownloadFailure::None;
   fetcher_.StartJob();
   job.PageUrl = url;
   job.SuppressUrlChange = false;
   std::string folder(Trim(form.save_folder));
-  if (!IsHttpUrl(url)) return false;
+  if (!IsHttpUrl(url)) return Abandon(DownloadFailure::NotWebAddress, false);
 
   DLClearListBox(false);
   ShowTab(msg::TabWebBrowse());
@@ -148,16 +230,13 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
         form.url = target;  // offered for the next job; this one goes on with its URL
         observer_.FormChanged();
       }
-      if (prompter_.Ask(msg::GoOn(), Prompter::Buttons::YesNo) !=
-          Prompter::Answer::Yes) {
-        DLButtonEnable();
-        return false;
+      if (prompter_.Ask(msg::GoOn(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
+        return Abandon(DownloadFailure::Cancelled, false);
       }
     }
     if (ContainsAtBoundary(lower, "<base") && settings.remove_base_href == 0 &&
         prompter_.Ask(msg::BaseHref(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
-      DLButtonEnable();
-      return false;
+      return Abandon(DownloadFailure::Cancelled, false);
     }
   }
 
@@ -176,29 +255,23 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     }
     name = UrlToSafePath(name);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(name, "");
-    if (!chosen) {
-      RestoreConfirmedLocalFile();
-      DLButtonEnable();
-      return false;
-    }
+    if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
     form.local_filename = *chosen;
     form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
   } else if (!FolderExists(folder)) {
     prompter_.Inform(msg::FolderNotFound());
-    RestoreConfirmedLocalFile();
-    DLButtonEnable();
-    return false;
+    return Abandon(DownloadFailure::FolderNotFound, true);
   }
 
   folder = std::string(Trim(form.save_folder));
   if (folder.empty()) {
     prompter_.Inform(msg::NoSaveFolder());
-    return false;
+    return Abandon(DownloadFailure::NoSaveFolder, false);
   }
   if (!settings.dont_empty_folder && !EmptyFolder(folder)) {
     prompter_.Inform(msg::FolderNotFound());
-    return false;
+    return Abandon(DownloadFailure::FolderNotEmptied, false);
   }
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
 
@@ -209,12 +282,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     form.local_filename.clear();
     const std::string file_name = UrlFileName(url);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(
-        file_name.empty() ? std::string("index.html") : UrlToSafePath(file_name), folder);
-    if (!chosen) {
-      RestoreConfirmedLocalFile();
-      DLButtonEnable();
-      return false;
-    }
+        file_name.empty() ? std::string(kIndexPage) : UrlToSafePath(file_name), folder);
+    if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
     form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
     job.PageUrl = url;
@@ -228,15 +297,16 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
     ShowTab(msg::TabWebHtml());
     job.FramesetSaved = true;
+    frameset_page_ = true;
     page_saved_ = saved && FileExists(form.local_filename);
+    if (!page_saved_) failure_ = DownloadFailure::PageNotSaved;
     observer_.FormChanged();
     return page_saved_;
   }
 
   DLButtonDisable();
   if (!WBDLNavigate(url, std::string(Trim(form.save_folder)), 0)) {
-    DLButtonEnable();
-    return false;
+    return Abandon(DownloadFailure::NotWebAddress, false);
   }
   DownLoadMain(url, folder);
 
@@ -276,6 +346,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   DLButtonEnable();
   form.label_downloaded_file_count.clear();
   form.label_downloaded_file = msg::DownloadFinished();
+  if (!page_saved_) failure_ = DownloadFailure::PageNotSaved;
   observer_.FormChanged();
   return page_saved_;
 }

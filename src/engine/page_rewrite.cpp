@@ -4,11 +4,11 @@
 #include <set>
 
 #include "engine/download_job.h"
+#include "engine/url.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
 #include "text/strutil.h"
 #include "text/urlcode.h"
-#include "engine/url.h"
 
 namespace kaplo {
 namespace {

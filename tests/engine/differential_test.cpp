@@ -112,7 +112,7 @@ const std::map<std::string, std::string>& Site() {
 struct Case {
   std::string name;
   std::string path;
-  std::function<void(DownloadSettings&)> options;
+  std::function<void(DownloadOptions&)> options;
   std::string frame;  // a frame entry saved as a job of its own after the page
 };
 
@@ -202,15 +202,15 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
   prompter.save_path = folder_ + "chosen.html";
   JobObserver observer;
   DownloadEngine engine(fetcher, prompter, nullptr, observer);
-  engine.settings.dont_make_css_list = false;
-  if (c.options) c.options(engine.settings);
-  engine.form.url = server_.Url(c.path);
-  engine.form.save_folder = folder_;
-  engine.btnDownloadAllClick();
-  ASSERT_TRUE(engine.PageSaved());
+  DownloadRequest request{server_.Url(c.path), folder_};
+  request.options.dont_make_css_list = false;
+  if (c.options) c.options(request.options);
+  const DownloadResult result = engine.Run(request);
+  ASSERT_TRUE(result.page_saved) << result.failure;
+  EXPECT_EQ(result.saved_page, engine.Form().local_filename);
   if (!c.frame.empty()) {
-    engine.settings.frame_download = 0;
-    ASSERT_TRUE(engine.DLInFrameFileGo(engine.form.url, folder_, c.frame));
+    const DownloadResult frame = engine.RunFrame(c.frame);
+    ASSERT_TRUE(frame.page_saved) << frame.failure;
   }
   const std::map<std::string, std::string> got = Outcome(engine);
 
@@ -243,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Case{"page", "/site/index.html", nullptr, ""},
         Case{"page_options", "/site/index.html",
-             [](DownloadSettings& s) {
+             [](DownloadOptions& s) {
                s.html_dq_slash = 1;
                s.remove_other_domain = 1;
                s.remove_base_href = 1;
@@ -251,12 +251,12 @@ INSTANTIATE_TEST_SUITE_P(
                s.top_page_filename = "top.html";
              },
              ""},
-        Case{"css_only", "/site/index.html", [](DownloadSettings& s) { s.css_only = true; }, ""},
+        Case{"css_only", "/site/index.html", [](DownloadOptions& s) { s.css_only = true; }, ""},
         Case{"no_images", "/site/index.html",
-             [](DownloadSettings& s) { s.dont_save_image = true; }, ""},
+             [](DownloadOptions& s) { s.dont_save_image = true; }, ""},
         Case{"iframe", "/site/iframe.html", nullptr, ""},
         Case{"base", "/base/page.html", nullptr, ""},
-        Case{"base_removed", "/base/page.html", [](DownloadSettings& s) { s.remove_base_href = 3; },
+        Case{"base_removed", "/base/page.html", [](DownloadOptions& s) { s.remove_base_href = 3; },
              ""},
         Case{"frameset", "/frames/index.html", nullptr, "menu.html"}),
     [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });

@@ -14,8 +14,8 @@
 #include "engine/engine.h"
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
-#include "shell/messages.h"
 #include "engine/page_rewrite.h"
+#include "shell/messages.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
 
