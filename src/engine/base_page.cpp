@@ -147,22 +147,8 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   DLMakeIframe();
   // Everything discovery listed can be on its way while the stages below
   // handle their items one by one; stylesheets first, as they come first.
-  {
-    auto ahead = [](const std::vector<std::string>& box, std::vector<std::string>& urls) {
-      std::error_code ec;
-      for (const std::string& line : box) {
-        const ResourceFields f = SplitResourceLine(line);
-        if (IsHttpUrl(f.absolute_url) &&
-            !(f.local_path.empty() ? false : std::filesystem::exists(FsPath(f.local_path), ec))) {
-          urls.push_back(f.absolute_url);
-        }
-      }
-    };
-    std::vector<std::string> urls;
-    ahead(lists.ListBoxPGTab02LTab02PageWebCSS, urls);
-    if (!settings.dont_save_image) ahead(lists.ListBoxPGTab02LTab03PageImage, urls);
-    fetcher_.Prefetch(urls);
-  }
+  PrefetchAhead(lists.ListBoxPGTab02LTab02PageWebCSS, SplitResourceLine, true,
+                settings.dont_save_image ? nullptr : &lists.ListBoxPGTab02LTab03PageImage);
   lists.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS.clear();
   lists.ListBoxPGTab02LTab04DLCSSFileImportCSS.clear();
   DLDownloadCSSJS(save_folder, lists.ListBoxPGTab02LTab02PageWebCSS);
@@ -232,9 +218,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   std::string prefix;
   if (job.BaseHrefDir.empty() || settings.remove_base_href == 2) {
     prefix = UrlDepthPrefix(url, dummy);
-    bool rooted = false;
-    for (std::string_view p : {"\"/", "'/", "(\"/", "('/", "(/"}) rooted |= ContainsAtBoundary(page, p);
-    if (rooted) page = PrefixRootReferences(std::move(page), prefix);
+    if (HasRootReference(page)) page = PrefixRootReferences(std::move(page), prefix);
   }
   {
     const std::string top =

@@ -77,10 +77,6 @@ bool HasImageMagic(std::string_view text) {
 }
 
 
-bool HasRootReference(std::string_view text) {
-  return HasAny(text, {"\"/", "'/", "(\"/", "('/", "(/"});
-}
-
 // Absolute addresses into the hosts named in text become root-relative:
 // every "http://" + host (letter case ignored) is removed. One pass over the
 // text, however many hosts it names.
@@ -218,6 +214,14 @@ ResourceFields ResourceLineFields(const std::string& line) {
   if (line.find('\t') == std::string::npos) return {line, line, line};
   return SplitResourceLine(line);
 }
+
+namespace {
+// A page line whose reference holds a quote is a piece of script: not fetched.
+ResourceFields UnquotedLineFields(const std::string& line) {
+  ResourceFields f = ResourceLineFields(line);
+  return HasAny(f.reference, {"\"", "'"}) ? ResourceFields{} : f;
+}
+}  // namespace
 
 std::string DownloadEngine::SafeLocal(std::string_view path) const {
   return SafeLocalPath(path, stage_folder_);
@@ -463,7 +467,7 @@ void DownloadEngine::ClassifyBodyCandidates(const std::string& url, const std::s
     if (c.empty()) continue;
 
     if (Has(c, "+") || Has(c, " ") || !Has(low, ".js")) {
-      if (HasAny(low, {"=http", ".htm", "\\", "}", ")", "utf-8"}) || Has(c, search)) continue;
+      if (IsNoImageReference(low)) continue;
       std::string abs;
       if (c.starts_with("//")) {
         c = "http:" + c;
@@ -530,14 +534,7 @@ int DownloadEngine::DLDownloadCSSJS(const std::string& save_folder,
   StringSet done;
   auto run = [&](const std::vector<std::string>& lines, std::vector<std::string>& import_box,
                  bool quote_test) {
-    std::vector<std::string> ahead;
-    for (const std::string& line : lines) {
-      const ResourceFields f = ResourceLineFields(line);
-      if (IsHttpUrl(f.absolute_url) && !(quote_test && HasAny(f.reference, {"\"", "'"}))) {
-        ahead.push_back(f.absolute_url);
-      }
-    }
-    fetcher_.Prefetch(ahead);
+    PrefetchAhead(lines, quote_test ? UnquotedLineFields : ResourceLineFields, false);
     const int n = static_cast<int>(lines.size());
     for (int i = 0; i < n; ++i) {
       const ResourceFields f = ResourceLineFields(lines[static_cast<std::size_t>(i)]);
@@ -622,7 +619,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   if (Has(content, "http://")) {
     const std::string up = ReplaceFirstExact(prefix, "../", "");
     const std::string root = UrlRoot(abs_url);
-    for (std::string_view opener : {"\"", "'", "(\"", "('", "("}) {
+    for (std::string_view opener : kReferenceOpeners) {
       content = Replace(content, std::string(opener) + root, std::string(opener) + up);
     }
   }
@@ -670,7 +667,6 @@ void DownloadEngine::ListNestedReferences(const std::string& abs_url, const std:
                 {"('", "')"}},
                l.NestedCandidateSet);
   }
-  const std::string& search = SJ<"検索">();
   const std::string root = UrlRoot(abs_url);
   for (const std::string& raw : l.NestedCandidateSet) {
     std::string p(Trim(raw));
@@ -696,10 +692,7 @@ void DownloadEngine::ListNestedReferences(const std::string& abs_url, const std:
 
     if (!IsTextResourceName(LowerAscii(p))) {
       if (!HasImageExtension(p)) continue;
-      if (HasAny(p, {"=http", ".htm", "\\", ";", "}", ")", "utf-8"}) || Has(p, search) ||
-          (Has(p, "google") && Has(p, "%"))) {
-        continue;
-      }
+      if (IsNoImageReference(p) || Has(p, ";") || (Has(p, "google") && Has(p, "%"))) continue;
       const std::string abs = CombineUrl(abs_url, p);
       if (LocalFileExists(SafeLocal(LocalOf(abs, save_folder)))) continue;
       EnterImage(p, abs, save_folder, image_box);
@@ -734,14 +727,7 @@ int DownloadEngine::DLRecursiveGetCSSJS(const std::string& /*url*/,
   std::vector<std::string>& next = lists.ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS;
   for (int pass = 0; !work_list.empty() && pass < kMaxImportPasses; ++pass) {
     const std::vector<std::string> lines = work_list;
-    std::vector<std::string> ahead;
-    for (const std::string& line : lines) {
-      const ResourceFields f = ResourceLineFields(line);
-      if (IsHttpUrl(f.absolute_url) && !LocalFileExists(SafeLocal(f.local_path))) {
-        ahead.push_back(f.absolute_url);
-      }
-    }
-    fetcher_.Prefetch(ahead);
+    PrefetchAhead(lines, ResourceLineFields, true);
     const int n = static_cast<int>(lines.size());
     bool stopped = false;
     for (int i = 0; i < n && !stopped; ++i) {
@@ -815,7 +801,6 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
   StringSet pieces;
   CollectAll(copy, {{"(\"", "\")"}, {"url(", ")"}, {" \"", "\""}, {"src=\"", "\""}, {"src='", "'"}},
              pieces);
-  const std::string& search = SJ<"検索">();
   const int n = static_cast<int>(pieces.size());
   int i = 0;
   for (const std::string& raw : pieces) {
@@ -846,9 +831,7 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
       DLFileDownloadInfo(local, n, index);
       if (!Running()) break;
     } else if (HasImageExtension(p)) {
-      if (HasAny(p, {"=http", ".htm", "\\", ";", "}", ")", "utf-8", "google"}) || Has(p, search)) {
-        continue;
-      }
+      if (IsNoImageReference(p) || HasAny(p, {";", "google"})) continue;
       const std::string abs = CombineUrl(abs_url, p);
       const std::string local = LocalOf(abs, save_folder);
       ForceFolderForPath(FolderOf(SafeLocal(local)), "");
@@ -860,13 +843,46 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
   return result;
 }
 
+bool HasRootReference(std::string_view text) {
+  return std::any_of(std::begin(kReferenceOpeners), std::end(kReferenceOpeners),
+                     [&](std::string_view o) { return Has(text, std::string(o) + "/"); });
+}
+
 std::string PrefixRootReferences(std::string text, std::string_view prefix) {
-  const std::string p(prefix);
-  text = Replace(text, "\"/", "\"" + p);
-  text = Replace(text, "'/", "'" + p);
-  text = Replace(text, "(\"/", "(\"" + p);
-  text = Replace(text, "('/", "('" + p);
-  return Replace(text, "(/", "(" + p);
+  for (std::string_view opener : kReferenceOpeners) {
+    text = Replace(text, std::string(opener) + "/", std::string(opener) + std::string(prefix));
+  }
+  return text;
+}
+
+ResourceFields ImageLineFields(const std::string& raw) {
+  const std::string line = Replace(Trim(raw), kEscapedQuote, "");
+  if (line.empty() || IsJunkResourceLine(line)) return {};
+  if (line.find('\t') == std::string::npos) return {line, line, UrlToSafePath(line)};
+  return SplitResourceLine(line);
+}
+
+bool IsNoImageReference(std::string_view reference) {
+  return HasAny(reference, {"=http", ".htm", "\\", "}", ")", "utf-8"}) ||
+         Has(reference, SJ<"検索">());
+}
+
+void DownloadEngine::PrefetchAhead(const std::vector<std::string>& lines,
+                                   ResourceFields (*fields_of)(const std::string&),
+                                   bool skip_existing,
+                                   const std::vector<std::string>* more) {
+  std::vector<std::string> urls;
+  for (const auto* box : {&lines, more}) {
+    if (!box) continue;
+    for (const std::string& line : *box) {
+      const ResourceFields f = fields_of(line);
+      if (IsHttpUrl(f.absolute_url) &&
+          !(skip_existing && LocalFileExists(SafeLocal(f.local_path)))) {
+        urls.push_back(f.absolute_url);
+      }
+    }
+  }
+  fetcher_.Prefetch(urls);
 }
 
 }  // namespace kaplo

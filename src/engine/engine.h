@@ -164,6 +164,12 @@ class DownloadEngine {
                    const std::string& save_folder);
   void EnterImage(const std::string& reference, const std::string& abs_url,
                   const std::string& save_folder, std::vector<std::string>& image_box);
+  // Hands the fetcher, before a stage takes them one by one, the http
+  // addresses of lines (then of more), without those whose file is there
+  // when skip_existing.
+  void PrefetchAhead(const std::vector<std::string>& lines,
+                     ResourceFields (*fields_of)(const std::string&), bool skip_existing,
+                     const std::vector<std::string>* more = nullptr);
   std::string LocalOf(const std::string& abs_url, const std::string& save_folder) const;
   std::string SafeLocal(std::string_view path) const;
 

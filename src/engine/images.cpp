@@ -12,16 +12,6 @@
 #include "text/urlcode.h"
 
 namespace kaplo {
-namespace {
-
-// The fields of an image line; a line without TAB is its own address and path.
-ResourceFields ImageLineFields(const std::string& line) {
-  if (line.find('\t') == std::string::npos) return {line, line, UrlToSafePath(line)};
-  return SplitResourceLine(line);
-}
-
-}  // namespace
-
 void DownloadEngine::DLSetListbox(std::string line, std::vector<std::string>& image_box,
                                   StringSet& set, std::vector<std::string>& display_box) {
   const std::string lower = LowerAscii(line);
@@ -40,16 +30,7 @@ int DownloadEngine::DLDownloadImage(const std::string& save_folder,
   stage_folder_ = save_folder;
   auto& outcome = lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
 
-  std::vector<std::string> ahead;
-  for (const std::string& raw : image_box) {
-    const std::string line = Replace(Trim(raw), kEscapedQuote, "");
-    if (line.empty() || IsJunkResourceLine(line)) continue;
-    const ResourceFields f = ImageLineFields(line);
-    if (IsHttpUrl(f.absolute_url) && !LocalFileExists(SafeLocal(f.local_path))) {
-      ahead.push_back(f.absolute_url);
-    }
-  }
-  fetcher_.Prefetch(ahead);
+  PrefetchAhead(image_box, ImageLineFields, true);
 
   const int n = static_cast<int>(image_box.size());
   for (int i = 0; i < n; ++i) {
