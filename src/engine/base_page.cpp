@@ -41,13 +41,6 @@ std::string WithHtmlExtension(std::string name) {
   return name;
 }
 
-// The base tag as a comment: the page keeps it only for the record.
-std::string CommentOutBaseTag(std::string page) {
-  const std::string inner = Between(page, "<base ", ">");
-  return ReplaceFirstExact(page, "<base " + inner + ">",
-                           SJ<"<!-- ●● <base ">() + inner + SJ<"> ●●-->">());
-}
-
 }  // namespace
 
 std::string DownloadEngine::DLInnerMakeHTML() {
@@ -160,84 +153,18 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     DLDownloadImage(save_folder, lists.ListBoxPGTab02LTab03PageImage);
   }
 
-  {
-    const std::size_t head = FindAtBoundary(job.ConvertedPageText, "<head");
-    job.HeadPreamble =
-        (head == npos || head == 0) ? std::string() : job.ConvertedPageText.substr(0, head);
+  job.HeadPreamble = HeadPreambleOf(job.ConvertedPageText);
+  if (!job.BaseHrefDir.empty() && settings.remove_base_href >= 0 && settings.remove_base_href <= 2) {
+    job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
   }
-  std::string page = job.ConvertedPageText;
-
-  if (!job.BaseHrefDir.empty()) {
-    switch (settings.remove_base_href) {
-      case 0:
-      case 1: {
-        job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
-        const std::string folder =
-            ReplaceFirstExact(ReplaceAllExact(save_folder, "\\", "/"), ":", kFolderColon);
-        page = ReplaceFirstExact(page, job.BaseHrefDir, folder + job.BaseHrefDirPath + "/");
-        break;
-      }
-      case 2:
-        page = CommentOutBaseTag(std::move(page));
-        job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
-        page = ChangeHTMLSrcCSSname(std::move(page), job.BaseHrefDir, job.BaseHrefDirPath,
-                                    lists.ListBoxPGTab02LTab04ImportHTMLCSSForBase);
-        break;
-      case 3:
-        page = CommentOutBaseTag(std::move(page));
-        break;
-      default:
-        break;
-    }
-  }
-
-  {
-    std::string root = UrlRoot(url);
-    if (!root.empty() && root.back() == '/') root.pop_back();
-    page = Replace(page, root, "");
-  }
-  std::string dummy;
-  if (settings.html_dq_slash == 1) {
-    if (settings.top_directory_for_unknown && !settings.top_dummy_directory.empty()) {
-      dummy = settings.top_dummy_directory;
-    }
-    page = RemoveUrlRoot(url, std::move(page), dummy);
-  }
-  if (settings.remove_other_domain == 1) {
-    page = RemoveDomainFromHTMLFile(std::move(page), lists.ListBoxPGTab02LTab09LHref);
-  }
-  page = Replace(page, ".css/\"", ".css\"");
-  page = Replace(page, ".js/\"", ".js\"");
-  page = ChangeFrameUrlname(std::move(page), lists.ListBoxWBInFrameFileList);
-  page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab02PageWebCSS);
-  page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab03PageImage);
-  if (settings.remove_other_domain == 1) {
-    page = RemoveHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab09LHref);
-  }
-
-  std::string prefix;
-  if (job.BaseHrefDir.empty() || settings.remove_base_href == 2) {
-    prefix = UrlDepthPrefix(url, dummy);
-    if (HasRootReference(page)) page = PrefixRootReferences(std::move(page), prefix);
-  }
-  {
-    const std::string top =
-        settings.top_page_filename.empty() ? std::string("index.html") : settings.top_page_filename;
-    page = Replace(page, " href=\"/\"", " href=\"" + prefix + top + "\"");
-    page = Replace(page, " href='/'", " href='" + prefix + top + "'");
-  }
-
-  if (!job.HeadPreamble.empty()) {
-    const std::size_t head = FindAtBoundary(page, "<head");
-    if (head != npos && head > 0) page = job.HeadPreamble + page.substr(head);
-  }
-  page = ClleanupSaveHTMLFile(page, job.PageUrl);
-  page = DLReplaceIframehtml(std::move(page), lists.ListBoxWBInFrameFileList, save_folder,
-                             settings.url_web_decode);
-
-  if (settings.top_page_filename.empty()) settings.top_page_filename = "index.html";
+  if (settings.top_page_filename.empty()) settings.top_page_filename = kIndexPage;
   job.TopPageFileName = settings.top_page_filename;
-  page = RewriteDepthLinks(job.TopPageFileName, std::move(page));
+  const std::string page = RewritePage(job.ConvertedPageText, {.page_url = url,
+                                                               .saved_from = job.PageUrl,
+                                                               .save_folder = save_folder,
+                                                               .base_href_dir = job.BaseHrefDir,
+                                                               .lists = lists,
+                                                               .options = settings});
 
   std::string written;
   if (settings.save_this_name) {

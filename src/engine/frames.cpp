@@ -127,11 +127,7 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& url, const std::string& l
                                     const std::string& /*save_folder*/) {
   const std::string prefix = UrlDepthPrefix(url, "");
   std::string page = ChangeFrameUrlname(NormaliseHtml(page_text), lists.ListBoxWBInFrameFileList);
-  if (ContainsAtBoundary(page, "<base ")) {
-    const std::string inner = Between(page, "<base ", ">");
-    page = ReplaceFirstExact(page, "<base " + inner + ">",
-                             SJ<"<!-- ●● <base ">() + inner + SJ<"> ●●-->">());
-  }
+  if (ContainsAtBoundary(page, "<base ")) page = CommentOutBaseTag(std::move(page));
   page = Replace(page, ".css/\"", ".css\"");
   page = Replace(page, ".js/\"", ".js\"");
   page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab02PageWebCSS);
