@@ -134,7 +134,8 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
 
   {
     // The scanning copy: escaped quotes inside scripts must not end a value.
-    const std::string scan = ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", kEscapedQuote);
+    const std::string scan =
+        ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", kEscapedQuote);
     if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
   }
   DLMakeIframe();
@@ -154,7 +155,8 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   }
 
   job.HeadPreamble = HeadPreambleOf(job.ConvertedPageText);
-  if (!job.BaseHrefDir.empty() && settings.remove_base_href >= 0 && settings.remove_base_href <= 2) {
+  if (!job.BaseHrefDir.empty() && settings.remove_base_href >= 0 &&
+      settings.remove_base_href <= 2) {
     job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
   }
   if (settings.top_page_filename.empty()) settings.top_page_filename = kIndexPage;

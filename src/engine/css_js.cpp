@@ -2,7 +2,6 @@
 // cutting their texts at known markers (no parsing), fetched, and stylesheets
 // rewritten so that their own references resolve inside the save folder.
 #include "engine/css_js.h"
-#include "engine/folder_names.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/outcome_marks.h"
 #include "engine/url.h"
@@ -75,7 +75,6 @@ bool HasImageExtension(std::string_view text) {
 bool HasImageMagic(std::string_view text) {
   return HasAny(text, {"GIF89a", "JFIF", "IHDR", "Exif"});
 }
-
 
 // Absolute addresses into the hosts named in text become root-relative:
 // every "http://" + host (letter case ignored) is removed. One pass over the
@@ -760,7 +759,8 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
 
   const std::string fetched = fetcher_.FetchText(f.absolute_url);
   if (HasImageMagic(fetched)) {
-    mark(fetcher_.FetchResourceToFile(f.absolute_url, local, 0) ? MarkText(OutcomeMark::WasImage) : MarkText(OutcomeMark::Failed));
+    mark(fetcher_.FetchResourceToFile(f.absolute_url, local, 0) ? MarkText(OutcomeMark::WasImage)
+                                                                : MarkText(OutcomeMark::Failed));
     return;
   }
   const std::string lower = LowerAscii(fetched);
@@ -869,8 +869,7 @@ bool IsNoImageReference(std::string_view reference) {
 
 void DownloadEngine::PrefetchAhead(const std::vector<std::string>& lines,
                                    ResourceFields (*fields_of)(const std::string&),
-                                   bool skip_existing,
-                                   const std::vector<std::string>* more) {
+                                   bool skip_existing, const std::vector<std::string>* more) {
   std::vector<std::string> urls;
   for (const auto* box : {&lines, more}) {
     if (!box) continue;

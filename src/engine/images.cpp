@@ -34,7 +34,8 @@ int DownloadEngine::DLDownloadImage(const std::string& save_folder,
 
   const int n = static_cast<int>(image_box.size());
   for (int i = 0; i < n; ++i) {
-    const std::string line = Replace(Trim(image_box[static_cast<std::size_t>(i)]), kEscapedQuote, "");
+    const std::string line =
+        Replace(Trim(image_box[static_cast<std::size_t>(i)]), kEscapedQuote, "");
     std::string shown = line;
     if (!line.empty() && !IsJunkResourceLine(line)) {
       const ResourceFields f = ImageLineFields(line);

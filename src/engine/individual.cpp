@@ -1,6 +1,5 @@
 // The single file sheets of the download tab: one text file or one image,
 // shown, fetched, read in a chosen code and saved under a chosen name.
-#include "engine/folder_names.h"
 #include "engine/individual.h"
 
 #include <filesystem>
@@ -8,6 +7,7 @@
 
 #include "engine/css_js.h"
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/reports.h"
 #include "engine/url.h"
@@ -63,7 +63,6 @@ std::string PrefixRootReferencesFor(std::string_view text, std::string_view url)
 std::string IndividualSuggestedName(std::string_view url) {
   return FileNameOf(UrlToSafePath(url));
 }
-
 
 namespace {
 
@@ -170,7 +169,8 @@ bool DownloadEngine::sbPGTab02RTab07IndividualDownloadClick() {
     observer_.FormChanged();
   }
   const std::string local = UrlToSafePath(folder, below + "/" + name);
-  const std::string copy = UrlToSafePath(folder, below + "/" + std::string(kFetchedPagePrefix) + name);
+  const std::string copy =
+      UrlToSafePath(folder, below + "/" + std::string(kFetchedPagePrefix) + name);
   ForceFolderForPath(FolderOf(local), "");
   const bool fetched = fetcher_.FetchToFile(url, local);
   fetcher_.FetchToFile(url, copy);

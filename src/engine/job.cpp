@@ -17,7 +17,6 @@
 
 namespace kaplo {
 
-
 namespace {
 
 constexpr std::string_view kBlank = "about:blank";
@@ -116,8 +115,7 @@ void DownloadEngine::btnDownloadAllClick() {
   job.PreviousConfirmedLocalFile = job.ConfirmedLocalFile;
   job.ConfirmedLocalFile = form.local_filename;
   form.confirm_local_html_file = job.ConfirmedLocalFile;
-  form.local_file_org_html =
-      PrefixedName(job.ConfirmedLocalFile, kFetchedPagePrefix);
+  form.local_file_org_html = PrefixedName(job.ConfirmedLocalFile, kFetchedPagePrefix);
   form.local_dont_load = false;
   bool known = false;
   for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
@@ -129,15 +127,23 @@ void DownloadEngine::btnDownloadAllClick() {
 const std::string& DownloadFailureText(DownloadFailure kind) {
   static const std::string none;
   switch (kind) {
-    case DownloadFailure::None: return none;
+    case DownloadFailure::None:
+      return none;
     case DownloadFailure::NoAddress:
-    case DownloadFailure::NotWebAddress: return msg::NotWebAddress();
-    case DownloadFailure::Cancelled: return msg::DownloadCancelled();
-    case DownloadFailure::NotNavigated: return msg::NotNavigated();
-    case DownloadFailure::FolderNotFound: return msg::FolderNotFound();
-    case DownloadFailure::NoSaveFolder: return msg::NoSaveFolder();
-    case DownloadFailure::FolderNotEmptied: return msg::FolderNotEmptied();
-    case DownloadFailure::PageNotSaved: return msg::PageNotSaved();
+    case DownloadFailure::NotWebAddress:
+      return msg::NotWebAddress();
+    case DownloadFailure::Cancelled:
+      return msg::DownloadCancelled();
+    case DownloadFailure::NotNavigated:
+      return msg::NotNavigated();
+    case DownloadFailure::FolderNotFound:
+      return msg::FolderNotFound();
+    case DownloadFailure::NoSaveFolder:
+      return msg::NoSaveFolder();
+    case DownloadFailure::FolderNotEmptied:
+      return msg::FolderNotEmptied();
+    case DownloadFailure::PageNotSaved:
+      return msg::PageNotSaved();
   }
   return none;
 }
@@ -175,9 +181,10 @@ DownloadResult DownloadEngine::LastResult() const {
   if (page_saved_) r.saved_page = form.local_filename;
   r.url = form.url;
   r.frameset = frameset_page_;
-  r.stylesheet_counts =
-      CountMarks(lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, OutcomeList::StylesheetsAndScripts);
-  r.image_counts = CountMarks(lists.ListBoxPGTab02LTab03PageImageDownloaedImage, OutcomeList::Images);
+  r.stylesheet_counts = CountMarks(lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
+                                   OutcomeList::StylesheetsAndScripts);
+  r.image_counts =
+      CountMarks(lists.ListBoxPGTab02LTab03PageImageDownloaedImage, OutcomeList::Images);
   r.frames = lists.ListBoxWBInFrameFileList;
   for (const std::string* report :
        {&form.local_file_css_js_list, &form.local_file_total_css_js, &form.local_file_image_list}) {

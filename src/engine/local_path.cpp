@@ -1,10 +1,10 @@
-#include "engine/folder_names.h"
 #include "engine/local_path.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "engine/folder_names.h"
 #include "engine/url.h"
 #include "text/fsname.h"
 #include "text/sjis.h"

@@ -22,11 +22,11 @@ enum class OutcomeMark {
   WasImage,      // ◇ a stylesheet reference was an image, downloaded
   Failed,        // ● the download failed
   // Recognised and removed from lines, never set by a job.
-  UpTriangle,    // ▲
-  Star,          // ★
-  Geta,          // 〓
-  WhiteUp,       // △
-  WhiteDown,     // ▽
+  UpTriangle,  // ▲
+  Star,        // ★
+  Geta,        // 〓
+  WhiteUp,     // △
+  WhiteDown,   // ▽
 };
 
 // Which outcome list a line belongs to.

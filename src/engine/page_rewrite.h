@@ -12,8 +12,8 @@ namespace kaplo {
 
 // What the page rewrite reads besides the page.
 struct PageRewriteInput {
-  std::string_view page_url;       // the address the page came from
-  std::string_view saved_from;     // the address the saved-from comment names
+  std::string_view page_url;    // the address the page came from
+  std::string_view saved_from;  // the address the saved-from comment names
   std::string_view save_folder;
   std::string_view base_href_dir;  // the folder of the page's base tag; empty without one
   const DownloadLists& lists;      // what the collection stages listed

@@ -1,11 +1,11 @@
 // Report files beside the saved page: the stylesheet and script list, their
 // merged text and the image list. An existing report is never replaced.
-#include "engine/folder_names.h"
 #include "engine/reports.h"
 
 #include <filesystem>
 
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/outcome_marks.h"
 #include "engine/url.h"
@@ -62,9 +62,9 @@ std::string ReportListLine(std::string_view entry, std::string_view save_folder,
   const std::string path = RemoveDownloadMark(entry);
   std::string below = save_folder.empty() ? path : ReplaceFirstExact(path, save_folder, "");
   below = "/" + ReplaceAllExact(below, "\\", "/");
-  const OutcomeMark mark =
-      ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed)) ? OutcomeMark::Failed
-                                                                : OutcomeMark::Saved;
+  const OutcomeMark mark = ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed))
+                               ? OutcomeMark::Failed
+                               : OutcomeMark::Saved;
   const std::string status = MarkText(mark) + "  ";
   return AlignTab(FileNameOf(path) + "\t" + status + below, width);
 }

@@ -52,7 +52,8 @@ const std::map<std::string, std::string>& Site() {
       {"/site/index.html",
        "<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<title>index</title>\r\n"
        "<link rel=\"stylesheet\" href=\"css/main.css\">\r\n"
-       "<link rel=\"stylesheet\" type=\"text/css\" href=\"/site/css/print.css\" media=\"print\">\r\n"
+       "<link rel=\"stylesheet\" type=\"text/css\" href=\"/site/css/print.css\" "
+       "media=\"print\">\r\n"
        "<script type=\"text/javascript\" src=\"js/app.js\"></script>\r\n"
        "<script src=\"/js/missing.js\"></script>\r\n"
        "<style type=\"text/css\">\r\n@import url(\"css/inline.css\");\r\n"
@@ -90,7 +91,8 @@ const std::map<std::string, std::string>& Site() {
       {"/site/iframe.html",
        "<html><head><title>iframe</title><link rel=\"stylesheet\" href=\"css/print.css\">"
        "</head>\r\n<body>\r\n<iframe src=\"inner.html\" frameborder=\"0\"></iframe>\r\n"
-       "<iframe src=\"/site/cgi/frame\"></iframe>\r\n<img src=\"img/a.png\">\r\n</body></html>\r\n"},
+       "<iframe src=\"/site/cgi/frame\"></iframe>\r\n<img "
+       "src=\"img/a.png\">\r\n</body></html>\r\n"},
       {"/base/page.html",
        "<html>\r\n<head>\r\n<base href=\"http://HOST/site/\">\r\n<title>base</title>\r\n"
        "<link rel=\"stylesheet\" href=\"css/print.css\">\r\n</head>\r\n<body>\r\n"
@@ -214,7 +216,8 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
   }
   const std::map<std::string, std::string> got = Outcome(engine);
 
-  const fs::path expected_dir = fs::path(KAPLO_TEST_DATA) / ".." / "engine" / "data" / "differential" / c.name;
+  const fs::path expected_dir =
+      fs::path(KAPLO_TEST_DATA) / ".." / "engine" / "data" / "differential" / c.name;
   if (const char* record = std::getenv("KAPLO_RECORD"); record && std::string(record) == "1") {
     fs::remove_all(expected_dir);
     for (const auto& [rel, bytes] : got) Write(expected_dir / rel, bytes);
@@ -240,25 +243,25 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Site, Differential,
-    ::testing::Values(
-        Case{"page", "/site/index.html", nullptr, ""},
-        Case{"page_options", "/site/index.html",
-             [](DownloadOptions& s) {
-               s.html_dq_slash = 1;
-               s.remove_other_domain = 1;
-               s.remove_base_href = 1;
-               s.css_js_charset = 1;
-               s.top_page_filename = "top.html";
-             },
-             ""},
-        Case{"css_only", "/site/index.html", [](DownloadOptions& s) { s.css_only = true; }, ""},
-        Case{"no_images", "/site/index.html",
-             [](DownloadOptions& s) { s.dont_save_image = true; }, ""},
-        Case{"iframe", "/site/iframe.html", nullptr, ""},
-        Case{"base", "/base/page.html", nullptr, ""},
-        Case{"base_removed", "/base/page.html", [](DownloadOptions& s) { s.remove_base_href = 3; },
-             ""},
-        Case{"frameset", "/frames/index.html", nullptr, "menu.html"}),
+    ::testing::Values(Case{"page", "/site/index.html", nullptr, ""},
+                      Case{"page_options", "/site/index.html",
+                           [](DownloadOptions& s) {
+                             s.html_dq_slash = 1;
+                             s.remove_other_domain = 1;
+                             s.remove_base_href = 1;
+                             s.css_js_charset = 1;
+                             s.top_page_filename = "top.html";
+                           },
+                           ""},
+                      Case{"css_only", "/site/index.html",
+                           [](DownloadOptions& s) { s.css_only = true; }, ""},
+                      Case{"no_images", "/site/index.html",
+                           [](DownloadOptions& s) { s.dont_save_image = true; }, ""},
+                      Case{"iframe", "/site/iframe.html", nullptr, ""},
+                      Case{"base", "/base/page.html", nullptr, ""},
+                      Case{"base_removed", "/base/page.html",
+                           [](DownloadOptions& s) { s.remove_base_href = 3; }, ""},
+                      Case{"frameset", "/frames/index.html", nullptr, "menu.html"}),
     [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace

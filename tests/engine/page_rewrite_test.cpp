@@ -84,46 +84,66 @@ TEST(PageRewrite, EachStepOfTheWholeRewrite) {
   };
   const std::string page_url = "http://h/a/page.html";
   const Case cases[] = {
-      {"the site's own root goes", nullptr, "<body><a href=\"http://h/x/y.html\">",
-       {"href=\"../x/y.html\""}, {"http://h"}},
-      {"root-relative references climb to the save folder", nullptr,
+      {"the site's own root goes",
+       nullptr,
+       "<body><a href=\"http://h/x/y.html\">",
+       {"href=\"../x/y.html\""},
+       {"http://h"}},
+      {"root-relative references climb to the save folder",
+       nullptr,
        "<body><img src=\"/i/a.gif\"><div style=\"background:url(/i/b.gif)\">",
-       {"src=\"../i/a.gif\"", "url(../i/b.gif)"}, {"\"/i/"}},
-      {"the top link leads to the top page", nullptr, "<body><a href=\"/\">",
-       {"href=\"../index.html\""}, {}},
+       {"src=\"../i/a.gif\"", "url(../i/b.gif)"},
+       {"\"/i/"}},
+      {"the top link leads to the top page",
+       nullptr,
+       "<body><a href=\"/\">",
+       {"href=\"../index.html\""},
+       {}},
       {"the top page name is an option",
        [](DownloadOptions& o, DownloadLists&, std::string&) { o.top_page_filename = "top.html"; },
-       "<body><a href=\"/\"><a href=\"d/\">", {"href=\"../top.html\"", "href=\"d/top.html\""}, {}},
-      {"a slash after a stylesheet or script name goes", nullptr,
-       "<link href=\"s.css/\"><script src=\"j.js/\">", {"href=\"s.css\"", "src=\"j.js\""},
+       "<body><a href=\"/\"><a href=\"d/\">",
+       {"href=\"../top.html\"", "href=\"d/top.html\""},
+       {}},
+      {"a slash after a stylesheet or script name goes",
+       nullptr,
+       "<link href=\"s.css/\"><script src=\"j.js/\">",
+       {"href=\"s.css\"", "src=\"j.js\""},
        {".css/", ".js/"}},
       {"frame references get their stored names",
        [](DownloadOptions&, DownloadLists& l, std::string&) {
          l.ListBoxWBInFrameFileList = {"f.php?id=1"};
        },
-       "<frameset><frame src=\"f.php?id=1\"></frameset>", {"src=\"f.php@id=1.html\""},
+       "<frameset><frame src=\"f.php?id=1\"></frameset>",
+       {"src=\"f.php@id=1.html\""},
        {"f.php?"}},
       {"resources with a query get their stored names",
        [](DownloadOptions&, DownloadLists& l, std::string&) {
          l.ListBoxPGTab02LTab03PageImage = {
              MakeResourceLine("pic.php?id=3", "http://h/a/pic.php?id=3", "/dl/a/pic.php@id=3")};
        },
-       "<body><img src=\"pic.php?id=3\">", {"src=\"pic.php@id=3\""}, {"pic.php?"}},
+       "<body><img src=\"pic.php?id=3\">",
+       {"src=\"pic.php@id=3\""},
+       {"pic.php?"}},
       {"other sites stay absolute by default",
        [](DownloadOptions&, DownloadLists& l, std::string&) {
          l.ListBoxPGTab02LTab09LHref = {"cdn.example"};
        },
-       "<body><a href=\"http://cdn.example/x.html\">", {"http://cdn.example/x.html"}, {}},
+       "<body><a href=\"http://cdn.example/x.html\">",
+       {"http://cdn.example/x.html"},
+       {}},
       {"other sites become local with the option",
        [](DownloadOptions& o, DownloadLists& l, std::string&) {
          o.remove_other_domain = 1;
          l.ListBoxPGTab02LTab09LHref = {"cdn.example"};
        },
-       "<body><a href=\"http://cdn.example/x.html\">", {"href=\"../x.html\""}, {"cdn.example"}},
+       "<body><a href=\"http://cdn.example/x.html\">",
+       {"href=\"../x.html\""},
+       {"cdn.example"}},
       {"base tag kept, pointing into the save folder",
        [](DownloadOptions&, DownloadLists&, std::string& base) { base = "http://b/d/"; },
        "<head><base href=\"http://b/d/\"></head><body><img src=\"/i.gif\">",
-       {"<base href=\"/dl/d/index.html\">", "src=\"/i.gif\""}, {"http://b"}},
+       {"<base href=\"/dl/d/index.html\">", "src=\"/i.gif\""},
+       {"http://b"}},
       {"base tag off, head links moved below its folder",
        [](DownloadOptions& o, DownloadLists& l, std::string& base) {
          o.remove_base_href = 2;
@@ -131,8 +151,7 @@ TEST(PageRewrite, EachStepOfTheWholeRewrite) {
          l.ListBoxPGTab02LTab04ImportHTMLCSSForBase = {"s.css"};
        },
        "<head><base href=\"http://b/d/\"><link href=\"s.css\"></head><body><img src=\"/i.gif\">",
-       {"<!-- " + SJ<"●●">() + " <base href=\"http://b/d/",
-        "href=\"d/s.css\"", "src=\"../i.gif\""},
+       {"<!-- " + SJ<"●●">() + " <base href=\"http://b/d/", "href=\"d/s.css\"", "src=\"../i.gif\""},
        {"<head><base"}},
       {"base tag only as a comment",
        [](DownloadOptions& o, DownloadLists&, std::string& base) {
@@ -143,14 +162,18 @@ TEST(PageRewrite, EachStepOfTheWholeRewrite) {
        {"<!-- " + SJ<"●●">() + " <base href=\"http://b/d/", "href=\"s.css\""},
        {"<head><base"}},
       {"what stands before the head stays, the saved-from comment follows",
-       nullptr, "<!DOCTYPE html>\r\n<html>\r\n<head><title>t</title></head><body>b</body>",
-       {"<!DOCTYPE html>\r\n<html>\r\n" + SavedFromComment("http://h/a/page.html@#@") + "\r\n<head>"},
+       nullptr,
+       "<!DOCTYPE html>\r\n<html>\r\n<head><title>t</title></head><body>b</body>",
+       {"<!DOCTYPE html>\r\n<html>\r\n" + SavedFromComment("http://h/a/page.html@#@") +
+        "\r\n<head>"},
        {}},
       {"extension-less inline frames gain .html",
        [](DownloadOptions&, DownloadLists& l, std::string&) {
          l.ListBoxWBInFrameFileList = {"/c/frame"};
        },
-       "<body><iframe src=\"/c/frame\"></iframe>", {"src=\"../c/frame.html\""}, {}},
+       "<body><iframe src=\"/c/frame\"></iframe>",
+       {"src=\"../c/frame.html\""},
+       {}},
   };
   for (const Case& c : cases) {
     DownloadOptions options;
