@@ -13,6 +13,7 @@
 #include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/outcome_marks.h"
+#include "engine/page_rewrite.h"
 #include "engine/url.h"
 #include "text/charset.h"
 #include "text/fsname.h"
@@ -203,11 +204,6 @@ std::string SafeLocalPath(std::string_view path, std::string_view save_folder) {
 }
 
 bool IsJunkResourceLine(std::string_view line) { return StartsWithAny(line, {";", "=", " ", "%"}); }
-
-bool LocalFileExists(std::string_view path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
-}
 
 ResourceFields ResourceLineFields(const std::string& line) {
   if (line.find('\t') == std::string::npos) return {line, line, line};
@@ -623,8 +619,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
     }
   }
   ForceFolderForPath(FolderOf(local), "");
-  content = Replace(content, ".css/\"", ".css\"");
-  content = Replace(content, ".js/\"", ".js\"");
+  content = DropSlashAfterCssJsNames(std::move(content));
   if (existed) {
     AddMark(outcome_box, MarkText(OutcomeMark::Existed), local);
   } else {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/download_job.h"
+#include "engine/local_path.h"
 
 namespace kaplo {
 
@@ -27,8 +28,6 @@ ResourceFields ResourceLineFields(const std::string& line);
 
 // Lines that begin with ";", "=", a blank or "%" are leftovers of script code.
 bool IsJunkResourceLine(std::string_view line);
-// A regular file (Shift_JIS path) is there.
-bool LocalFileExists(std::string_view path);
 
 // What opens a reference in a page or stylesheet text: a reference opened
 // by one of these and then "/" is root-relative.

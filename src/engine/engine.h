@@ -146,6 +146,8 @@ class DownloadEngine {
 
  private:
   void RestoreConfirmedLocalFile();
+  // "KAPLO 【 URL 】  - [ saved page ]"
+  std::string SavedPageCaption() const;
   // Ends a job that saved nothing: the reason kept, the buttons enabled,
   // and with restore the confirmed file of the job before put back. False.
   bool Abandon(DownloadFailure kind, bool restore);

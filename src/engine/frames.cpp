@@ -128,8 +128,7 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& url, const std::string& l
   const std::string prefix = UrlDepthPrefix(url, "");
   std::string page = ChangeFrameUrlname(NormaliseHtml(page_text), lists.ListBoxWBInFrameFileList);
   if (ContainsAtBoundary(page, "<base ")) page = CommentOutBaseTag(std::move(page));
-  page = Replace(page, ".css/\"", ".css\"");
-  page = Replace(page, ".js/\"", ".js\"");
+  page = DropSlashAfterCssJsNames(std::move(page));
   page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab02PageWebCSS);
   page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab03PageImage);
   page = RemoveHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab09LHref);
@@ -147,7 +146,7 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& url, const std::string& l
   }
   observer_.ShowText(JobView::WebSource, page, true);
   form.local_filename = local_file;
-  form.caption = SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
+  form.caption = SavedPageCaption();
   observer_.FormChanged();
 }
 

@@ -21,16 +21,6 @@ namespace {
 
 constexpr std::string_view kBlank = "about:blank";
 
-bool FolderExists(std::string_view folder) {
-  std::error_code ec;
-  return std::filesystem::is_directory(FsPath(folder), ec);
-}
-
-bool FileExists(std::string_view file) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(FsPath(file), ec);
-}
-
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
 }
@@ -188,7 +178,7 @@ DownloadResult DownloadEngine::LastResult() const {
   r.frames = lists.ListBoxWBInFrameFileList;
   for (const std::string* report :
        {&form.local_file_css_js_list, &form.local_file_total_css_js, &form.local_file_image_list}) {
-    if (!report->empty() && FileExists(*report)) r.reports.push_back(*report);
+    if (!report->empty() && LocalFileExists(*report)) r.reports.push_back(*report);
   }
   r.failure_kind = page_saved_ ? DownloadFailure::None : failure_;
   if (!page_saved_ && r.failure_kind == DownloadFailure::None) {
@@ -196,6 +186,10 @@ DownloadResult DownloadEngine::LastResult() const {
   }
   r.failure = DownloadFailureText(r.failure_kind);
   return r;
+}
+
+std::string DownloadEngine::SavedPageCaption() const {
+  return SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
 }
 
 void DownloadEngine::RestoreConfirmedLocalFile() {
@@ -266,7 +260,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     form.local_filename = *chosen;
     form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
-  } else if (!FolderExists(folder)) {
+  } else if (!LocalFolderExists(folder)) {
     prompter_.Inform(msg::FolderNotFound());
     return Abandon(DownloadFailure::FolderNotFound, true);
   }
@@ -305,7 +299,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     ShowTab(msg::TabWebHtml());
     job.FramesetSaved = true;
     frameset_page_ = true;
-    page_saved_ = saved && FileExists(form.local_filename);
+    page_saved_ = saved && LocalFileExists(form.local_filename);
     if (!page_saved_) failure_ = DownloadFailure::PageNotSaved;
     observer_.FormChanged();
     return page_saved_;
@@ -317,7 +311,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   }
   DownLoadMain(url, folder);
 
-  form.caption = SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
+  form.caption = SavedPageCaption();
   form.label_local_browser_url = form.local_filename;
   form.label_web_browser_url = form.url;
 
@@ -330,7 +324,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
       form.label_local_browser_url = url;
       break;
     case 1:
-      if (FileExists(display)) {
+      if (LocalFileExists(display)) {
         if (browser_) browser_->Navigate(BrowserPane::DownloadResult, "file://" + display);
         form.label_local_browser_url = display;
       } else {
@@ -338,7 +332,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
       }
       break;
     case 2:
-      if (!form.local_filename.empty() && FileExists(display)) {
+      if (!form.local_filename.empty() && LocalFileExists(display)) {
         if (system_browser_) system_browser_->OpenInSystemBrowser(display);
         form.label_local_browser_url = display;
       }

@@ -142,4 +142,14 @@ std::string PrefixedName(std::string_view path, std::string_view prefix) {
   return FolderOf(path) + std::string(prefix) + FileNameOf(path);
 }
 
+bool LocalFileExists(std::string_view path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
+}
+
+bool LocalFolderExists(std::string_view folder) {
+  std::error_code ec;
+  return !folder.empty() && std::filesystem::is_directory(FsPath(folder), ec);
+}
+
 }  // namespace kaplo

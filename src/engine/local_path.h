@@ -30,6 +30,10 @@ BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_fold
 // in ".htm" or ".html" (its first ".htm" starts within the last six bytes).
 std::string FinalPageName(std::string_view local_file);
 
+// A regular file, a folder (Shift_JIS paths) is there.
+bool LocalFileExists(std::string_view path);
+bool LocalFolderExists(std::string_view folder);
+
 // The folder part of a path, with its trailing "/" ("" when there is none).
 std::string FolderOf(std::string_view path);
 // The extension as a file name's: from the last "." after the last "/" or

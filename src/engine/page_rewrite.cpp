@@ -107,8 +107,7 @@ std::string RewritePage(std::string page, const PageRewriteInput& in) {
   if (o.remove_other_domain == 1) {
     page = RemoveDomainFromHTMLFile(std::move(page), l.ListBoxPGTab02LTab09LHref);
   }
-  page = Replace(page, ".css/\"", ".css\"");
-  page = Replace(page, ".js/\"", ".js\"");
+  page = DropSlashAfterCssJsNames(std::move(page));
   page = ChangeFrameUrlname(std::move(page), l.ListBoxWBInFrameFileList);
   page = ChangeHTMLSrcUrlname(std::move(page), l.ListBoxPGTab02LTab02PageWebCSS);
   page = ChangeHTMLSrcUrlname(std::move(page), l.ListBoxPGTab02LTab03PageImage);
@@ -132,6 +131,10 @@ std::string RewritePage(std::string page, const PageRewriteInput& in) {
   page = DLReplaceIframehtml(std::move(page), l.ListBoxWBInFrameFileList, in.save_folder,
                              o.url_web_decode);
   return RewriteDepthLinks(top, std::move(page));
+}
+
+std::string DropSlashAfterCssJsNames(std::string text) {
+  return Replace(Replace(text, ".css/\"", ".css\""), ".js/\"", ".js\"");
 }
 
 std::string SavedFromComment(std::string_view page_url) {

@@ -29,6 +29,9 @@ std::string HeadPreambleOf(std::string_view page);
 // The first base tag kept only as a comment, for the record.
 std::string CommentOutBaseTag(std::string page);
 
+// ".css/"" and ".js/"" lose the slash: a stylesheet or script is a file.
+std::string DropSlashAfterCssJsNames(std::string text);
+
 // "<!-- saved from "URL" by NOLDA-KAPLO -->"
 std::string SavedFromComment(std::string_view page_url);
 

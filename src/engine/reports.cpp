@@ -22,11 +22,6 @@ constexpr auto npos = std::string::npos;
 constexpr int kCssListWidth = 40;
 constexpr int kImageListWidth = 80;
 
-bool FileExists(std::string_view path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(FsPath(path), ec);
-}
-
 void AddLines(std::string& out, std::string_view text) {
   std::size_t start = 0;
   while (start < text.size()) {
@@ -89,7 +84,7 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
       lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
 
   std::string merged;
-  if (!FileExists(names.css_js_list) && !css_outcomes.empty()) {
+  if (!LocalFileExists(names.css_js_list) && !css_outcomes.empty()) {
     std::string last_taken;
     const int n = static_cast<int>(css_outcomes.size());
     for (int i = 0; i < n; ++i) {
@@ -105,7 +100,7 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
           SJ<"【 ">() + std::to_string(i + 1) + " / " + std::to_string(n) + SJ<" 】">();
       form.label_downloaded_file = SJ<"【 ">() + path + SJ<" 】">();
       observer_.Progress(form.label_downloaded_file_count, form.label_downloaded_file);
-      if (!FileExists(path)) {
+      if (!LocalFileExists(path)) {
         last_taken = path;
         continue;
       }
@@ -117,16 +112,16 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
       merged += "\r\n\r\n" + SJ<"△△△【 ">() + path + SJ<" 】▲▲▲">() + "\r\n";
       last_taken = path;
     }
-    if (!FileExists(names.css_js_list)) {
+    if (!LocalFileExists(names.css_js_list)) {
       SaveTextFile(ReportList(css_outcomes, save_folder, kCssListWidth), names.css_js_list);
       form.local_file_css_js_list = names.css_js_list;
     }
   }
-  if (!FileExists(names.css_js_merged)) {
+  if (!LocalFileExists(names.css_js_merged)) {
     SaveTextFile(merged, names.css_js_merged);
     form.local_file_total_css_js = names.css_js_merged;
   }
-  if (!image_outcomes.empty() && !FileExists(names.image_list)) {
+  if (!image_outcomes.empty() && !LocalFileExists(names.image_list)) {
     SaveTextFile(ReportList(image_outcomes, save_folder, kImageListWidth), names.image_list);
     form.local_file_image_list = names.image_list;
   }
