@@ -2,14 +2,12 @@
 // recorded earlier, so a change inside the engine that alters any saved file,
 // report or list shows up here. KAPLO_RECORD=1 rewrites the recorded trees.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <sstream>
 
 #include "engine/engine.h"
@@ -121,28 +119,11 @@ struct Case {
 class Differential : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("kaplo-diff-" + std::to_string(::getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "save");
-    folder_ = (root_ / "save").string() + "/";
-    server_.server().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-      const auto it = Site().find(req.path);
-      if (it == Site().end()) {
-        res.status = 404;
-        res.set_content("<html><body>no such file</body></html>", "text/html");
-        return;
-      }
-      std::string type = "text/html";
-      if (req.path.ends_with(".css")) type = "text/css";
-      if (req.path.ends_with(".js")) type = "application/javascript";
-      if (req.path.ends_with(".png")) type = "image/png";
-      if (req.path.ends_with(".gif")) type = "image/gif";
-      res.set_content(ReplaceAll(it->second, "HOST", host_), type);
-    });
+    test::ServeSite(server_.server(), Site(), "<html><body>no such file</body></html>",
+                    [this](const std::string& body) { return ReplaceAll(body, "HOST", host_); });
     server_.Start();
     host_ = server_.Url("").substr(std::string("http://").size());
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   // The port and the temporary folder differ per run.
   std::string Normal(std::string s) const {
@@ -191,10 +172,11 @@ class Differential : public ::testing::TestWithParam<Case> {
     return out;
   }
 
+  test::TempSaveFolder temp_{"diff"};
+  const fs::path root_ = temp_.root;
+  const std::string folder_ = temp_.save;
+  std::string host_;  // "127.0.0.1:PORT", read by the server's handler
   test::LocalServer server_;
-  std::string host_;
-  fs::path root_;
-  std::string folder_;
 };
 
 TEST_P(Differential, SameFilesAndListsAsRecorded) {
@@ -204,7 +186,9 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
   prompter.save_path = folder_ + "chosen.html";
   JobObserver observer;
   DownloadEngine engine(fetcher, prompter, nullptr, observer);
-  DownloadRequest request{server_.Url(c.path), folder_};
+  DownloadRequest request;
+  request.url = server_.Url(c.path);
+  request.save_folder = folder_;
   request.options.dont_make_css_list = false;
   if (c.options) c.options(request.options);
   const DownloadResult result = engine.Run(request);
@@ -242,7 +226,7 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Site, Differential,
+    LocalSite, Differential,
     ::testing::Values(Case{"page", "/site/index.html", nullptr, ""},
                       Case{"page_options", "/site/index.html",
                            [](DownloadOptions& s) {

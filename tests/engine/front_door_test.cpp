@@ -1,7 +1,6 @@
 // The engine's front door: a request in, a result out, without touching the
 // engine's working state.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -20,25 +19,14 @@ namespace fs = std::filesystem;
 class FrontDoor : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() / ("kaplo-front-" + std::to_string(::getpid()));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "save");
-    folder_ = (root_ / "save").string() + "/";
-    server_.server().Get(".*", [this](const httplib::Request& req, httplib::Response& res) {
-      const auto it = site_.find(req.path);
-      if (it == site_.end()) {
-        res.status = 404;
-        res.set_content("<html><body>404 Not Found</body></html>", "text/html");
-        return;
-      }
-      res.set_content(it->second, req.path.ends_with(".css") ? "text/css" : "text/html");
-    });
+    test::ServeSite(server_.server(), site_, "<html><body>404 Not Found</body></html>");
     server_.Start();
   }
-  void TearDown() override { fs::remove_all(root_); }
 
   DownloadRequest Request(const std::string& path) {
-    DownloadRequest r{path.starts_with("/") ? server_.Url(path) : path, folder_};
+    DownloadRequest r;
+    r.url = path.starts_with("/") ? server_.Url(path) : path;
+    r.save_folder = folder_;
     r.options.dont_empty_folder = true;
     return r;
   }
@@ -57,9 +45,10 @@ class FrontDoor : public ::testing::Test {
        "</frameset></html>"},
       {"/f/a.html", "<html><head></head><body>a</body></html>"},
   };
+  test::TempSaveFolder temp_{"front"};
+  const fs::path root_ = temp_.root;
+  const std::string folder_ = temp_.save;
   test::LocalServer server_;
-  fs::path root_;
-  std::string folder_;
   CurlFetcher fetcher_;
   test::ScriptedPrompter prompter_;
   JobObserver observer_;
