@@ -30,6 +30,15 @@ class DownloadEngine {
   DownloadResult RunFrame(const std::string& reference);
   // What the last job (started here or by btnDownloadAllClick) came to.
   DownloadResult LastResult() const;
+  // The stop button: the running loops end after their current item.
+  void Stop() { btnDownloadStopClick(); }
+  // A new address typed: the last page's lists and frame entries go.
+  void StartOver();
+  // The window's reset: StartOver and a blank job record.
+  void Reset();
+  // A page file saved by hand (the window's save dialog) becomes the one
+  // the next job confirms.
+  void ConfirmLocalFile(const std::string& file);
   const DownloadOptions& Options() const { return settings; }
   const DownloadForm& Form() const { return form; }
   const DownloadJob& Job() const { return job; }

@@ -165,6 +165,21 @@ DownloadResult DownloadEngine::RunFrame(const std::string& reference) {
   return LastResult();
 }
 
+void DownloadEngine::StartOver() {
+  lists.ListBoxWBInFrameFileList.clear();
+  DLClearListBox(false);
+}
+
+void DownloadEngine::Reset() {
+  job = DownloadJob{};
+  StartOver();
+}
+
+void DownloadEngine::ConfirmLocalFile(const std::string& file) {
+  form.local_filename = file;
+  job.ConfirmedLocalFile = file;
+}
+
 DownloadResult DownloadEngine::LastResult() const {
   DownloadResult r;
   r.page_saved = page_saved_;

@@ -143,6 +143,12 @@ TEST_F(FrontDoor, FramesetThenOneFrame) {
   const DownloadResult none = engine_.RunFrame("javascript:void(0)");
   EXPECT_FALSE(none.page_saved);
   EXPECT_EQ(none.failure_kind, DownloadFailure::NotWebAddress);
+  // A new address starts over: the last page's lists and frames go.
+  engine_.StartOver();
+  EXPECT_TRUE(engine_.Lists().ListBoxWBInFrameFileList.empty());
+  EXPECT_TRUE(engine_.Lists().ListBoxPGTab02LTab02PageWebCSS.empty());
+  engine_.Reset();
+  EXPECT_TRUE(engine_.Job().PageUrl.empty());
   // Without a page loaded first, an absolute address is the frame.
   engine_.Load(Request(""));
   EXPECT_TRUE(engine_.RunFrame(server_.Url("/f/a.html")).page_saved);
