@@ -219,7 +219,8 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   DownloadEngine engine(*fetcher, prompter, browser.get(), progress);
   // The frame command may run without a container: no URL then.
   const bool container = !pos.empty() && !pos[0].empty();
-  DownloadRequest request{container ? FromTerminal(pos[0]) : std::string(), folder, s};
+  DownloadRequest request{
+      .url = container ? FromTerminal(pos[0]) : std::string(), .save_folder = folder, .options = s};
   // What the navigate button does in the window: the head as the server
   // sends it, the body as the browser builds it.
   request.navigate_first = s.download_inner_html;
