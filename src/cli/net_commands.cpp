@@ -5,6 +5,7 @@
 
 #include "cli/cli.h"
 #include "nettools/icmp_prober.h"
+#include "nettools/ip_tab.h"
 #include "nettools/lookup.h"
 #include "nettools/trace_route.h"
 #include "nettools/whois.h"
@@ -87,10 +88,7 @@ int Reverse(std::span<const std::string> argv) {
   Args args(argv);
   const std::string address(Trim(args.Positionals(1, 1)[0]));
   if (!IsWellFormedIPv4(address)) {
-    std::cerr << "kaplo reverse: "
-              << Terminal(SJ<"ＩＰアドレスが、正しく指定されていません。\r\n\r\n「　WWW．XXX．YYY．"
-                             "ZZZ 」の形式( 各： 0-255 ）にして下さい\r\n\r\n">())
-              << Terminal(SJ<"【 ">()) << address << Terminal(SJ<" 】">()) << "\n";
+    std::cerr << "kaplo reverse: " << Terminal(MalformedAddressMessage(address)) << "\n";
     return 2;
   }
   const std::string name = AddressToName(address);
