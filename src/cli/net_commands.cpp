@@ -58,12 +58,7 @@ int TraceRouteCommand(std::span<const std::string> argv) {
       },
       options);
   if (code == static_cast<int>(TraceCode::kSuccess)) return 0;
-  const bool known = code == static_cast<int>(TraceCode::kNoReply) ||
-                     code == static_cast<int>(TraceCode::kUnreachable) ||
-                     code == static_cast<int>(TraceCode::kHopLimit) ||
-                     code == static_cast<int>(TraceCode::kStopped) ||
-                     code == static_cast<int>(TraceCode::kHostNotFound);
-  if (!known) {
+  if (IsEchoServiceError(code)) {
     std::fprintf(stderr, "kaplo traceroute: %s\n", IcmpEchoProber::OpenErrorText(code).c_str());
     return kNoEchoService;
   }

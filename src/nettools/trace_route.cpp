@@ -52,6 +52,20 @@ int TraceRouteToList(std::string_view host, EchoProber& prober, std::vector<Hop>
       options);
 }
 
+bool IsEchoServiceError(int code) {
+  switch (static_cast<TraceCode>(code)) {
+    case TraceCode::kSuccess:
+    case TraceCode::kBadParameter:
+    case TraceCode::kStopped:
+    case TraceCode::kUnreachable:
+    case TraceCode::kNoReply:
+    case TraceCode::kHopLimit:
+    case TraceCode::kHostNotFound:
+      return false;
+  }
+  return true;
+}
+
 std::string TraceCodeText(int code) {
   switch (static_cast<TraceCode>(code)) {
     case TraceCode::kSuccess: return "the destination answered";

@@ -70,6 +70,8 @@ int TraceRoute(std::string_view host, EchoProber& prober, const HopCallback& on_
 int TraceRouteToList(std::string_view host, EchoProber& prober, std::vector<Hop>* list,
                      const TraceOptions& options = {});
 
+// Whether a result code is the errno of opening the echo service.
+bool IsEchoServiceError(int code);
 // A short English reason for a result code, for messages and logs.
 std::string TraceCodeText(int code);
 
