@@ -111,8 +111,10 @@ int Connect(std::string_view server, const WhoisOptions& o, WhoisAnswer& a) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
+  if (!o.connect_address.empty()) hints.ai_flags = AI_NUMERICHOST;
+  const std::string& target = o.connect_address.empty() ? host : o.connect_address;
   addrinfo* found = nullptr;
-  const int gai = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+  const int gai = getaddrinfo(target.c_str(), port.c_str(), &hints, &found);
   if (gai != 0 || !found) {
     Fail(a, WhoisStatus::kHostNotFound, kNoSuchHost,
          "no address for " + host + ": " + gai_strerror(gai));

@@ -23,6 +23,9 @@ struct WhoisOptions {
   int total_timeout_ms = 60000;  // the whole answer
   std::size_t max_bytes = 1u << 20;
   bool follow_referral = true;
+  // When set, every server is reached at this numeric address (its name is
+  // still the one shown and compared): lets one local server stand for all.
+  std::string connect_address;
   const std::atomic<bool>* stop = nullptr;
 };
 

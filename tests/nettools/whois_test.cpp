@@ -72,6 +72,17 @@ TEST(WhoisTest, FollowsOneReferralAndNeverMore) {
   EXPECT_EQ(connected, (std::vector<std::string>{"127.0.0.1", "localhost"}));
 }
 
+TEST(WhoisTest, ConnectAddressStandsForEveryServerName) {
+  LocalWhoisServer server({{"Whois Server: whois.second.invalid\r\n"}, {"Domain: a.jp\r\n"}});
+  WhoisOptions o = Local(server.port());
+  o.connect_address = "127.0.0.1";
+  const auto answers = WhoisLookup("whois.first.invalid", "a.jp", o);
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[0].server, "whois.first.invalid");
+  EXPECT_EQ(answers[1].server, "whois.second.invalid");
+  EXPECT_EQ(answers[1].lines, std::vector<std::string>{"Domain: a.jp"});
+}
+
 TEST(WhoisTest, ReferralToItselfOrSwitchedOffEndsTheChain) {
   LocalWhoisServer server({{"Whois Server: 127.0.0.1\r\n"}});
   EXPECT_EQ(WhoisLookup("127.0.0.1", "a.com", Local(server.port())).size(), 1u);
