@@ -67,19 +67,23 @@ class RecordingPrompter : public Prompter {
 };
 
 // Routers 127.0.0.2, 127.0.0.3, ... up to the destination at hop `length`;
-// each request takes delay_ms.
+// from hop `hang_at` on, a request waits until the stop button is pressed.
 class ScriptedRoute : public EchoProber {
  public:
-  ScriptedRoute(int length, int delay_ms) : length_(length), delay_ms_(delay_ms) {}
+  explicit ScriptedRoute(int length, int hang_at = 256) : length_(length), hang_at_(hang_at) {}
   int Open() override { return 0; }
-  EchoReply Echo(const std::string& destination, int ttl, int, const std::atomic<bool>*) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms_));
+  EchoReply Echo(const std::string& destination, int ttl, int,
+                 const std::atomic<bool>* stop) override {
+    if (ttl >= hang_at_) {
+      while (!(stop && *stop)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      return {};
+    }
     if (ttl >= length_) return {EchoReply::Kind::kReached, destination, 1};
     return {EchoReply::Kind::kTimeExceeded, "127.0.0." + std::to_string(ttl + 1), 1};
   }
 
  private:
-  int length_, delay_ms_;
+  int length_, hang_at_;
 };
 
 // Names without a resolver: only 127.0.0.1 has one.
@@ -142,7 +146,7 @@ class IpAddressTabTest : public ::testing::Test {
 };
 
 TEST_F(IpAddressTabTest, ScriptedRouteFillsBothListsAndTheAddressBoxes) {
-  tab_->SetProberFactory([] { return std::make_unique<ScriptedRoute>(3, 0); });
+  tab_->SetProberFactory([] { return std::make_unique<ScriptedRoute>(3); });
   W<QLineEdit>("EditIPUrl")->setText("http://127.0.0.1:8080/a.html");
   W<QLineEdit>("EditIPQuery")->setText("old");
   ASSERT_TRUE(Click("sbIPTraceRoute", &IpAddressTab::LookupFinished));
@@ -168,19 +172,19 @@ TEST_F(IpAddressTabTest, ScriptedRouteFillsBothListsAndTheAddressBoxes) {
 }
 
 TEST_F(IpAddressTabTest, StopEndsALongRouteAndTheWindowKeepsWorking) {
-  tab_->SetProberFactory([] { return std::make_unique<ScriptedRoute>(255, 30); });
+  tab_->SetProberFactory([] { return std::make_unique<ScriptedRoute>(255, 4); });
   W<QLineEdit>("EditIPUrl")->setText("127.0.0.1");
   QSignalSpy done(tab_, &IpAddressTab::LookupFinished);
   W<QPushButton>("sbIPTraceRoute")->click();
   EXPECT_FALSE(W<QPushButton>("sbIPTraceRoute")->isEnabled());
   EXPECT_TRUE(W<QPushButton>("sbIPTraceStop")->isEnabled());
-  // Hops appear while the route runs.
-  ASSERT_TRUE(WaitFor([&] { return W<QListWidget>("ListBoxTraceRoute")->count() >= 3; }));
+  // Hops appear while the route runs; the fourth hangs until the stop.
+  ASSERT_TRUE(WaitFor([&] { return W<QListWidget>("ListBoxTraceRoute")->count() == 3; }));
+  EXPECT_EQ(done.count(), 0);
   W<QPushButton>("sbIPTraceStop")->click();
   ASSERT_TRUE(WaitFor([&] { return done.count() > 0; }));
-  const int hops = W<QListWidget>("ListBoxTraceRoute")->count();
-  EXPECT_GE(hops, 3);
-  EXPECT_LT(hops, 20);
+  EXPECT_EQ(Lines("ListBoxTraceRoute"), (QStringList{"127.0.0.2", "127.0.0.3", "127.0.0.4"}));
+  EXPECT_EQ(W<QListWidget>("ListBoxIPandHostname")->count(), 3);
   EXPECT_TRUE(W<QLabel>("LabelIPTraceResult")->text().contains("stopped"));
   EXPECT_FALSE(W<QPushButton>("sbIPTraceStop")->isEnabled());
 }
@@ -235,10 +239,16 @@ TEST_F(IpAddressTabTest, OwnAddressPaneShowsThePage) {
   EXPECT_EQ(W<QTabWidget>("PGMainTabb09IPAddressLeftTab")->currentWidget()->objectName(),
             "PGMainTabb09IPAddressLeftTab02Browser");
   auto* pane = W<BrowserPane>("WebBrowserOwnIpAddress");
+  ASSERT_NE(pane, nullptr);
+  const auto panes = form_->Browsers();
+  EXPECT_NE(std::find(panes.begin(), panes.end(), pane), panes.end());
   ASSERT_TRUE(WaitFor([&] {
     return pane->LocationURL() == QString::fromStdString(server.Url("/ip")) && !pane->Busy();
   }));
   EXPECT_TRUE(pane->OuterHtml().contains("Your address: 127.0.0.1"));
+  // Clear empties it.
+  W<QPushButton>("sbIPClear")->click();
+  ASSERT_TRUE(WaitFor([&] { return pane->LocationURL() == "about:blank" && !pane->Busy(); }));
 }
 
 TEST_F(IpAddressTabTest, WhoisAnswerWithReferralAndNoMatchWindow) {
@@ -272,11 +282,11 @@ TEST_F(IpAddressTabTest, WhoisAnswerWithReferralAndNoMatchWindow) {
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(window->findChild<QLabel*>("LabelOherWhoisServer")->text(), "whois.first.invalid");
   EXPECT_TRUE(window->Timer()->isActive());
-  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, 4000));
+  EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, 10000));
   EXPECT_FALSE(window->Timer()->isActive());
 }
 
-TEST_F(IpAddressTabTest, WhoisFromTheServerListRefusedAndNonWhoisServers) {
+TEST_F(IpAddressTabTest, WhoisStartsStopsAndFails) {
   UseWhoisServer(test::ClosedPort());
   W<QLineEdit>("EditIPQuery")->setText("a.jp");
   auto* servers = W<QComboBox>("ComboBoxWhoisHostEdit");
@@ -289,11 +299,24 @@ TEST_F(IpAddressTabTest, WhoisFromTheServerListRefusedAndNonWhoisServers) {
       << WhoisText().toStdString();
   EXPECT_FALSE(tab_->WhoisForm()->isVisible());
 
+  // Enter on a server typed in starts the query, and the stop button ends a silent one.
+  test::LocalWhoisServer silent({{{}, true}});
+  UseWhoisServer(silent.port());
+  servers->setEditText("whois.typed.invalid");
+  QTest::keyClick(servers->lineEdit(), Qt::Key_Return);
+  ASSERT_TRUE(WaitFor([&] { return silent.queries().size() == 1; }));
+  EXPECT_TRUE(tab_->WhoisBusy());
+  EXPECT_TRUE(W<QPushButton>("sbIPWhoisStop")->isEnabled());
+  W<QPushButton>("sbIPWhoisStop")->click();
+  ASSERT_TRUE(WaitFor([&] { return done.count() == 2; }, 5000));
+  EXPECT_TRUE(WhoisText().contains(U("ｴﾗｰが発生しました #1223"))) << WhoisText().toStdString();
+  EXPECT_TRUE(W<QPushButton>("sbIPGetDomainInfo")->isEnabled());
+
   // A server box without "whois" starts nothing.
   servers->setEditText("127.0.0.1");
   W<QPushButton>("sbIPGetDomainInfo")->click();
   EXPECT_FALSE(tab_->WhoisBusy());
-  EXPECT_EQ(done.count(), 1);
+  EXPECT_EQ(done.count(), 2);
 }
 
 }  // namespace

@@ -96,9 +96,7 @@ void IpAddressTab::Build(TabContext& context) {
   split->setStretchFactor(1, 1);
   layout->addWidget(split, 1);
   context.page->layout()->addWidget(this);
-  own_address_pane_ = context.host.CreateBrowserPane(QStringLiteral("WebBrowserOwnIpAddress"),
-                                                     browser_page_);
-  browser_page_->layout()->addWidget(own_address_pane_);
+  tab_host_ = &context.host;
   UpdateStates();
 }
 
@@ -206,7 +204,10 @@ QWidget* IpAddressTab::BuildWhoisPanel() {
   connect(whois_stop_button_, &QPushButton::clicked, this, &IpAddressTab::sbIPWhoisStopClick);
   connect(query_, &QLineEdit::returnPressed, this, &IpAddressTab::sbIPGetDomainInfoClick);
   // A server chosen from the list, or typed and confirmed with Enter; not every keystroke.
+  // Enter on a listed server also activates it; the second start finds the query running.
   connect(whois_server_, &QComboBox::activated, this, [this] { sbIPGetDomainInfoClick(); });
+  connect(whois_server_->lineEdit(), &QLineEdit::returnPressed, this,
+          &IpAddressTab::sbIPGetDomainInfoClick);
   connect(paste, &QPushButton::clicked, this, &IpAddressTab::sbWhoisHostPasteClick);
   return panel;
 }
@@ -286,7 +287,7 @@ void IpAddressTab::LookupDone() {
 void IpAddressTab::sbIPTraceRouteClick() {
   if (TraceBusy()) return;
   IpTabBoxes boxes = ReadBoxes();
-  own_address_pane_->Navigate(QStringLiteral("about:blank"));
+  BlankOwnAddressPane();
   left_tabs_->setCurrentWidget(route_page_);
   trace_result_->clear();
   const bool go = IpStartTrace(boxes);
@@ -363,7 +364,7 @@ void IpAddressTab::ListBoxTraceRouteClick(const QString& line) {
 
 void IpAddressTab::btnGetOwnIPaddressClick() {
   left_tabs_->setCurrentWidget(browser_page_);
-  own_address_pane_->Navigate(own_address_page_);
+  OwnAddressPane()->Navigate(own_address_page_);
 }
 
 void IpAddressTab::IPClearAll() {
@@ -371,7 +372,22 @@ void IpAddressTab::IPClearAll() {
   IpClearAll(boxes);
   ShowBoxes(boxes);
   trace_result_->clear();
-  own_address_pane_->Navigate(QStringLiteral("about:blank"));
+  BlankOwnAddressPane();
+}
+
+// The pane is made when the own address is first asked for: a browser view is
+// heavy, and until then it would only show an empty page.
+BrowserPane* IpAddressTab::OwnAddressPane() {
+  if (!own_address_pane_) {
+    own_address_pane_ =
+        tab_host_->CreateBrowserPane(QStringLiteral("WebBrowserOwnIpAddress"), browser_page_);
+    browser_page_->layout()->addWidget(own_address_pane_);
+  }
+  return own_address_pane_;
+}
+
+void IpAddressTab::BlankOwnAddressPane() {
+  if (own_address_pane_) own_address_pane_->Navigate(QStringLiteral("about:blank"));
 }
 
 void IpAddressTab::sbIPUrlPasteClick() {

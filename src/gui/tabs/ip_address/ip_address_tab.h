@@ -88,7 +88,10 @@ class IpAddressTab : public QWidget, public Tab {
   void WhoisDone();
   void ShowWhoisOutput(const std::string& sjis);
   void UpdateStates();
+  BrowserPane* OwnAddressPane();
+  void BlankOwnAddressPane();
 
+  TabHost* tab_host_ = nullptr;
   Prompter* prompter_ = nullptr;
   std::unique_ptr<Prompter> own_prompter_;
   std::unique_ptr<WorkerHost> lookup_worker_;
