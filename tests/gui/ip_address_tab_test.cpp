@@ -96,6 +96,10 @@ class IpAddressTabTest : public ::testing::Test {
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("kaplo-iptab-" + std::to_string(::getpid()));
     fs::create_directories(dir_);
+    Open();
+  }
+  void Open() {
+    form_.reset();
     MainFormOptions options;
     options.settings_file = dir_ / "KAPLO.inf";
     options.initial_navigation = false;
@@ -103,7 +107,7 @@ class IpAddressTabTest : public ::testing::Test {
     options.prompter = &prompter_;
     form_ = std::make_unique<TAMainForm>(options);
     tab_ = dynamic_cast<IpAddressTab*>(form_->TabAt(TabId::IpAddress));
-    ASSERT_NE(tab_, nullptr);
+    ASSERT_TRUE(tab_);
     tab_->SetNameLookup(FakeName);
     form_->resize(1200, 800);
     form_->show();
@@ -225,6 +229,11 @@ TEST_F(IpAddressTabTest, LookupsClearAndPaste) {
   EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), "http://localhost/index.html");
   QApplication::clipboard()->setText("http://127.0.0.1/b.html");
   W<QPushButton>("sbIPUrlPaste")->click();
+  EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), "http://127.0.0.1/b.html");
+
+  // The URL box is kept across a restart.
+  form_->close();
+  Open();
   EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), "http://127.0.0.1/b.html");
 }
 
