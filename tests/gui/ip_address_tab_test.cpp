@@ -286,6 +286,8 @@ TEST_F(IpAddressTabTest, WhoisAnswerWithReferralAndNoMatchWindow) {
       << text.toStdString();
   EXPECT_TRUE(text.contains(U("Connected to host: whois.second.invalid\nドメイン　a.jp\n")))
       << text.toStdString();
+  // A picture of the tab for the eye.
+  EXPECT_TRUE(form_->grab().save(QStringLiteral("/tmp/kaplo-ip-address-tab.png")));
   // "No match" calls up the server window for two seconds.
   TWhoisForm* window = tab_->WhoisForm();
   EXPECT_TRUE(window->isVisible());
