@@ -231,10 +231,17 @@ TEST_F(IpAddressTabTest, LookupsClearAndPaste) {
   W<QPushButton>("sbIPUrlPaste")->click();
   EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), "http://127.0.0.1/b.html");
 
+  // Another tab hands an address over.
+  form_->ShowTab(TabId::Download);
+  form_->HandOver(TabId::IpAddress, "http://127.0.0.1/handed.html");
+  EXPECT_EQ(form_->findChild<QTabWidget*>("PGMain")->currentWidget(),
+            form_->Page(TabId::IpAddress));
+  EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), "http://127.0.0.1/handed.html");
+
   // The URL box is kept across a restart.
   form_->close();
   Open();
-  EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), "http://127.0.0.1/b.html");
+  EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), "http://127.0.0.1/handed.html");
 }
 
 TEST_F(IpAddressTabTest, OwnAddressPaneShowsThePage) {

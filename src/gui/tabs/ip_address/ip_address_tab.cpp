@@ -218,6 +218,8 @@ void IpAddressTab::BindSettings(SettingsBindings& bindings, Settings& settings) 
 
 void IpAddressTab::Reset() { IPClearAll(); }
 
+void IpAddressTab::TakeAddress(const QString& address) { url_->setText(address); }
+
 // ---- boxes ----
 
 IpTabBoxes IpAddressTab::ReadBoxes() const {

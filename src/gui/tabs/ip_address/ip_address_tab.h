@@ -68,6 +68,7 @@ class IpAddressTab : public QWidget, public Tab {
   void Build(TabContext& context) override;
   void BindSettings(SettingsBindings& bindings, Settings& settings) override;
   void Reset() override;
+  void TakeAddress(const QString& address) override;
 
  signals:
   // A route (with its names) or a lookup ended and the boxes show its result.
