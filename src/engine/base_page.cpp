@@ -129,7 +129,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   lists.ListedImageSet.clear();
   lists.WrittenFileSet.clear();
   lists.StylesheetHostSet.clear();
-  ShowTab(msg::TabPageCssJs());
+  ShowTab(JobPage::PageCssJs);
 
   {
     // The scanning copy: escaped quotes inside scripts must not end a value.
@@ -149,7 +149,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
                       lists.ListBoxPGTab02LTab04DLCSSFileImportCSS,
                       lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, save_folder);
   if (!settings.dont_save_image) {
-    ShowTab(msg::TabPageImage());
+    ShowTab(JobPage::PageImage);
     DLDownloadImage(save_folder, lists.ListBoxPGTab02LTab03PageImage);
   }
 

@@ -160,7 +160,7 @@ class DownloadEngine {
   // Ends a job that saved nothing: the reason kept, the buttons enabled,
   // and with restore the confirmed file of the job before put back. False.
   bool Abandon(DownloadFailure kind, bool restore);
-  void ShowTab(std::string_view caption) { observer_.ShowTab(caption); }
+  void ShowTab(JobPage page) { observer_.ShowTab(page); }
   void SaveBasePage(std::string page, const std::string& save_folder);
   // Stylesheet and script stages.
   void ClassifyPageCandidates(const std::string& url, const std::string& save_folder);

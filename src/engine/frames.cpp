@@ -185,7 +185,7 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
       form.label_downloaded_file.clear();
       form.label_downloaded_file_count.clear();
       const bool saved = DLDownloadAll(target);
-      ShowTab(msg::TabLocalBrowse());
+      ShowTab(JobPage::LocalBrowse);
       return saved;
     }
     case 1:
@@ -194,7 +194,7 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
     case 2:
       if (browser_) browser_->Navigate(BrowserPane::DownloadResult, target);
       form.label_local_browser_url = target;
-      ShowTab(msg::TabLocalBrowse());
+      ShowTab(JobPage::LocalBrowse);
       return true;
     default:
       return false;

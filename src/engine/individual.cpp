@@ -80,13 +80,13 @@ void FillFromLine(const std::string& line, std::string& text_url, std::string& i
 void DownloadEngine::ListBoxDlLIndividual(const std::string& line) {
   FillFromLine(line, form.individual_url, individual_image.url, individual.file);
   sbPGTab02RTab07IndividualUrlClick();
-  ShowTab(msg::TabTextSheet());
+  ShowTab(JobPage::TextSheet);
 }
 
 void DownloadEngine::ListBoxDLIndividualImage(const std::string& line) {
   FillFromLine(line, form.individual_url, individual_image.url, individual_image.file);
   sbPGTab02RTab08ImageIndividualGoClick();
-  ShowTab(msg::TabImageSheet());
+  ShowTab(JobPage::ImageSheet);
 }
 
 bool DownloadEngine::ListBoxDLIndividualOutcome(const std::string& line, int code) {
@@ -100,7 +100,7 @@ bool DownloadEngine::ListBoxDLIndividualOutcome(const std::string& line, int cod
   individual.memo = AnyCodeToShiftJIS(LoadTextFile(path), code);
   individual.file = path;
   observer_.FormChanged();
-  ShowTab(msg::TabTextSheet());
+  ShowTab(JobPage::TextSheet);
   return true;
 }
 

@@ -111,7 +111,7 @@ void DownloadEngine::btnDownloadAllClick() {
   for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
   if (!known) form.url_history.push_back(form.url);
   observer_.FormChanged();
-  if (job.FramesetSaved) ShowTab(msg::TabNative());
+  if (job.FramesetSaved) ShowTab(JobPage::Native);
 }
 
 const std::string& DownloadFailureText(DownloadFailure kind) {
@@ -229,8 +229,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   if (!IsHttpUrl(url)) return Abandon(DownloadFailure::NotWebAddress, false);
 
   DLClearListBox(false);
-  ShowTab(msg::TabWebBrowse());
-  ShowTab(msg::TabWebHtml());
+  ShowTab(JobPage::WebBrowse);
+  ShowTab(JobPage::WebHtml);
 
   std::string fetched;
   std::string lower;
@@ -241,7 +241,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     const std::string target = CheckRefresh(lower);
     if (!target.empty()) {
       prompter_.ShowInformation(msg::RefreshRedirect(), fetched);
-      ShowTab(msg::TabFirstFetch());
+      ShowTab(JobPage::FirstFetch);
       if (IsHttpUrl(target) && target.starts_with("http:")) {
         form.url = target;  // offered for the next job; this one goes on with its URL
         observer_.FormChanged();
@@ -311,7 +311,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     settings.dont_empty_folder = true;
     settings.dont_make_css_list = true;
     if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
-    ShowTab(msg::TabWebHtml());
+    ShowTab(JobPage::WebHtml);
     job.FramesetSaved = true;
     frameset_page_ = true;
     page_saved_ = saved && LocalFileExists(form.local_filename);
@@ -355,8 +355,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     default:
       break;
   }
-  ShowTab(msg::TabLocalBrowse());
-  ShowTab(msg::TabWebBrowse());
+  ShowTab(JobPage::LocalBrowse);
+  ShowTab(JobPage::WebBrowse);
   if (!settings.dont_make_css_list) DLPostProcess(folder);
   if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
   DLButtonEnable();

@@ -56,6 +56,19 @@ enum class JobView {
   FirstFetch,       // " Redirect前のWebHTML  "
 };
 
+// The pages of the download tab a job brings to the front.
+enum class JobPage {
+  WebBrowse,    // " Webﾍﾟｰｼﾞの閲覧 "
+  WebHtml,      // "　WebHTML "
+  LocalBrowse,  // the local result browser
+  FirstFetch,   // " Redirect前のWebHTML  "
+  Native,       // " WebHTMLNative"
+  PageCssJs,    // the page's stylesheet and script list
+  PageImage,    // the page's image list
+  TextSheet,    // " CSS/JSﾀﾞｳﾝﾛｰﾄﾞ "
+  ImageSheet,   // " Imageﾀﾞｳﾝﾛｰﾄﾞ "
+};
+
 // What a job shows while it runs. Every call has a do-nothing default.
 class JobObserver {
  public:
@@ -66,8 +79,8 @@ class JobObserver {
   virtual void ListsChanged() {}
   virtual void ShowText(JobView view, std::string_view text, bool colour) {}
   virtual void ClearTexts() {}
-  // Bring a tab to the front, by its caption.
-  virtual void ShowTab(std::string_view caption) {}
+  // Bring a page of the download tab to the front.
+  virtual void ShowTab(JobPage page) {}
   // The tab entered (true) or left (false) the running state.
   virtual void RunningChanged(bool running) {}
   // Progress of a per-item loop ("【  3  /  12 】", file).

@@ -60,14 +60,4 @@ std::string NoData(std::string_view url) {
   return "\r\n\r\nUrl ==>>" + std::string(url) + "<==\r\n\r\n" + SJ<"●　「データがありません　」●">();
 }
 
-const std::string& TabWebBrowse() { return SJ<" Webﾍﾟｰｼﾞの閲覧 ">(); }
-const std::string& TabWebHtml() { return SJ<"　WebHTML ">(); }
-const std::string& TabLocalBrowse() { return SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">(); }
-const std::string& TabFirstFetch() { return SJ<" Redirect前のWebHTML  ">(); }
-const std::string& TabNative() { return SJ<" WebHTMLNative">(); }
-const std::string& TabPageCssJs() { return SJ<" PageCSS/JS">(); }
-const std::string& TabPageImage() { return SJ<"PageImage">(); }
-const std::string& TabTextSheet() { return SJ<" CSS/JSﾀﾞｳﾝﾛｰﾄﾞ ">(); }
-const std::string& TabImageSheet() { return SJ<" Imageﾀﾞｳﾝﾛｰﾄﾞ ">(); }
-
 }  // namespace kaplo::msg

@@ -1,4 +1,4 @@
-// The program's fixed messages and captions, one place for the engine, the
+// The program's fixed messages, one place for the engine, the
 // command line and the window. Each returns the text as Shift_JIS, converted
 // once from the UTF-8 literal in messages.cpp.
 #pragma once
@@ -38,16 +38,5 @@ std::string TextSaved(std::string_view file);
 std::string FetchedAndSaved(std::string_view url, std::string_view file);
 // What the memo shows when a fetch gave nothing.
 std::string NoData(std::string_view url);
-
-// Captions of the download tab's pages that a job brings to the front.
-const std::string& TabWebBrowse();
-const std::string& TabWebHtml();
-const std::string& TabLocalBrowse();
-const std::string& TabFirstFetch();
-const std::string& TabNative();
-const std::string& TabPageCssJs();
-const std::string& TabPageImage();
-const std::string& TabTextSheet();
-const std::string& TabImageSheet();
 
 }  // namespace kaplo::msg

@@ -59,28 +59,23 @@ TEST(TabRegistry, RequireNamesTheMissingControl) {
   EXPECT_THROW(Require<QTabWidget>(&root, "EditThere"), MissingControl);
 }
 
-TEST(DownloadPages, EngineCaptionsFindTheirPage) {
-  // The engine's captions are Shift_JIS and may differ in the blanks around them.
+TEST(DownloadPages, EveryEnginePageIdShowsItsCaptionedPage) {
+  // The engine names pages by id; the captions are the window's.
   struct Case {
+    JobPage id;
     const char* caption;
-    std::optional<DownloadPage> page;
   };
-  for (const Case& c :
-       {Case{" Webﾍﾟｰｼﾞの閲覧 ", DownloadPage::WebBrowse},
-        Case{"Webﾍﾟｰｼﾞの閲覧", DownloadPage::WebBrowse}, Case{"　WebHTML ", DownloadPage::WebHtml},
-        Case{" Imageﾀﾞｳﾝﾛｰﾄﾞ ", DownloadPage::ImageIndividual},
-        Case{" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ", DownloadPage::LocalBrowse},
-        Case{"WebHTMLｵﾘｼﾞﾅﾙ", DownloadPage::OrgHtmlLeft},
-        Case{" PageCSS/JS", DownloadPage::PageCssJs}, Case{"no such page", std::nullopt},
-        Case{"", std::nullopt}}) {
-    EXPECT_EQ(PageForCaption(ShiftJISToUtf8(Utf8ToShiftJIS(c.caption))), c.page) << c.caption;
+  for (const Case& c : {Case{JobPage::WebBrowse, " Webﾍﾟｰｼﾞの閲覧 "},
+                        Case{JobPage::WebHtml, "　WebHTML "},
+                        Case{JobPage::LocalBrowse, " ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 "},
+                        Case{JobPage::FirstFetch, " Redirect前のWebHTML  "},
+                        Case{JobPage::Native, " WebHTMLNative"},
+                        Case{JobPage::PageCssJs, " PageCSS/JS"}, Case{JobPage::PageImage, "PageImage"},
+                        Case{JobPage::TextSheet, " CSS/JSﾀﾞｳﾝﾛｰﾄﾞ "},
+                        Case{JobPage::ImageSheet, " Imageﾀﾞｳﾝﾛｰﾄﾞ "}}) {
+    EXPECT_STREQ(SpecOf(PageOf(c.id)).caption, c.caption);
   }
-  for (const DownloadPageSpec& spec : DownloadPages()) {
-    EXPECT_EQ(&SpecOf(spec.page), &spec);
-    if (spec.page != DownloadPage::OrgHtmlRight) {
-      EXPECT_EQ(PageForCaption(spec.caption), spec.page) << spec.caption;
-    }
-  }
+  for (const DownloadPageSpec& spec : DownloadPages()) EXPECT_EQ(&SpecOf(spec.page), &spec);
 }
 
 }  // namespace

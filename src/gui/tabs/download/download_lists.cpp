@@ -197,8 +197,5 @@ void DownloadTab::ShowPage(DownloadPage page) {
   (SpecOf(page).right ? right_tabs_ : left_tabs_)->setCurrentWidget(w);
 }
 
-void DownloadTab::ShowPageOfCaption(std::string_view caption) {
-  if (const auto page = PageForCaption(ShiftJISToUtf8(caption))) ShowPage(*page);
-}
 
 }  // namespace kaplo::gui

@@ -54,12 +54,28 @@ std::span<const DownloadPageSpec> DownloadPages() { return kPages; }
 
 const DownloadPageSpec& SpecOf(DownloadPage page) { return kPages[static_cast<int>(page)]; }
 
-std::optional<DownloadPage> PageForCaption(std::string_view caption) {
-  const std::string_view want = Trim(caption);
-  for (const DownloadPageSpec& spec : kPages) {
-    if (Trim(spec.caption) == want) return spec.page;
+DownloadPage PageOf(JobPage page) {
+  switch (page) {
+    case JobPage::WebBrowse:
+      return DownloadPage::WebBrowse;
+    case JobPage::WebHtml:
+      return DownloadPage::WebHtml;
+    case JobPage::LocalBrowse:
+      return DownloadPage::LocalBrowse;
+    case JobPage::FirstFetch:
+      return DownloadPage::FirstFetch;
+    case JobPage::Native:
+      return DownloadPage::Native;
+    case JobPage::PageCssJs:
+      return DownloadPage::PageCssJs;
+    case JobPage::PageImage:
+      return DownloadPage::PageImage;
+    case JobPage::TextSheet:
+      return DownloadPage::Individual;
+    case JobPage::ImageSheet:
+      return DownloadPage::ImageIndividual;
   }
-  return std::nullopt;
+  return DownloadPage::WebBrowse;
 }
 
 }  // namespace kaplo::gui

@@ -1,10 +1,12 @@
-// The pages of the download tab's two tab widgets. The engine names a page
-// by its caption; this table maps captions to pages in one place.
+// The pages of the download tab's two tab widgets, and which of them the
+// engine's page ids bring to the front.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string_view>
+
+#include "engine/ports.h"
 
 namespace kaplo::gui {
 
@@ -44,8 +46,6 @@ struct DownloadPageSpec {
 
 std::span<const DownloadPageSpec> DownloadPages();
 const DownloadPageSpec& SpecOf(DownloadPage page);
-// The page whose caption is caption (UTF-8), blanks around either ignored;
-// the left side first, as both sides have "WebHTMLｵﾘｼﾞﾅﾙ".
-std::optional<DownloadPage> PageForCaption(std::string_view caption);
+DownloadPage PageOf(JobPage page);
 
 }  // namespace kaplo::gui

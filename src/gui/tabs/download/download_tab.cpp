@@ -78,8 +78,8 @@ class DownloadTab::Observer : public JobObserver {
       t->css_js_memo_->clear();
     });
   }
-  void ShowTab(std::string_view caption) override {
-    tab_.Post([t = &tab_, c = std::string(caption)] { t->ShowPageOfCaption(c); });
+  void ShowTab(JobPage page) override {
+    tab_.Post([t = &tab_, page] { t->ShowPage(PageOf(page)); });
   }
   void RunningChanged(bool running) override {
     tab_.Post([t = &tab_, running] { t->SetRunning(running); });
@@ -339,8 +339,8 @@ void DownloadTab::sbDLNavigateClick() {
     if (std::find(hist.begin(), hist.end(), e.form.url) == hist.end()) hist.push_back(e.form.url);
     e.job.PageHead = BeforeBody(text);
     observer_->FormChanged();
-    observer_->ShowTab(Sj(" Webﾍﾟｰｼﾞの閲覧 "));
-    observer_->ShowTab(Sj("　WebHTML "));
+    observer_->ShowTab(JobPage::WebBrowse);
+    observer_->ShowTab(JobPage::WebHtml);
   });
 }
 

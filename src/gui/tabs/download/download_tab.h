@@ -144,7 +144,6 @@ class DownloadTab : public QWidget, public Tab {
   void ShowLists(const DownloadLists& lists);
   void ShowPage(DownloadPage page);
   // A page the engine names by its caption (Shift_JIS).
-  void ShowPageOfCaption(std::string_view caption);
   void SetRunning(bool running);
   void UpdateStates();
 
