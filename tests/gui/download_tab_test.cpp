@@ -181,7 +181,9 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_TRUE(Lines("ListBoxPGTab02LTab02PageWebCSS").join('\n').contains("s.css"));
   EXPECT_TRUE(Lines("ListBoxPGTab02LTab03PageImage").join('\n').contains("a.png"));
   EXPECT_EQ(W<QLabel>("LabelDownloadedFile")->text(), U("【 ダウンロード完了 】"));
-  EXPECT_EQ(W<QLineEdit>("BtnEditConfirmLocalHTMLFile")->text(), local);
+  // The download tab's own copy; the local page tab has its namesake.
+  EXPECT_EQ(tab_->findChild<QLineEdit*>(QStringLiteral("BtnEditConfirmLocalHTMLFile"))->text(),
+            local);
   // A second job neither empties the folder nor writes the reports again.
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDontEmptyFolder")->isChecked());
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDLDontMakeCSSlist")->isChecked());

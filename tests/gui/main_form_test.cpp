@@ -180,11 +180,14 @@ TEST_F(MainFormTest, StartsOnTheSearchTabWithEmptyPanesAndTheVersionCaption) {
     names << pane->objectName();
     ASSERT_TRUE(QTest::qWaitFor([pane] { return pane->ReadyState() == BrowserPane::kComplete; }));
     EXPECT_EQ(pane->LocationURL(), "about:blank");
-    EXPECT_TRUE(form->Page(TabId::Download)->isAncestorOf(pane)) << pane->objectName().toStdString();
+    EXPECT_TRUE(form->Page(TabId::Download)->isAncestorOf(pane) ||
+                form->Page(TabId::LocalPage)->isAncestorOf(pane))
+        << pane->objectName().toStdString();
   }
   names.sort();
-  EXPECT_EQ(names, QStringList({"WebBrowserDLIndividual", "WebBrowserDownload",
-                                "WebBrowserDownloadResult", "WebBrowserIndividualImage"}));
+  EXPECT_EQ(names, QStringList({"WebBrowserConfirmLocalFile", "WebBrowserDLIndividual",
+                                "WebBrowserDownload", "WebBrowserDownloadResult",
+                                "WebBrowserIndividualImage"}));
   // No file was there: the window's initial values, and a file written at closing.
   EXPECT_EQ(form->settings().dl.open_ie, 1);
   form->close();
