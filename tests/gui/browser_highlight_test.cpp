@@ -1,14 +1,16 @@
 // Keywords highlighted in a rendered page from a local server: the span of
 // each keyword's position around every hit, letter case ignored, keywords
 // that look like script kept as text, and a page whose scripts sabotage the
-// DOM functions the highlighter uses.
+// DOM functions the highlighter uses, and a page still loading.
 #include "gui/widgets/browser_highlight.h"
 
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
 #include <QTest>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/http_server_support.h"
@@ -30,6 +32,10 @@ TEST(BrowserHighlightTest, WrapsHitsInTheSpanOfTheirPositionDespiteThePagesScrip
   test::LocalServer server;
   server.server().Get("/p.html", [](const httplib::Request&, httplib::Response& r) {
     r.set_content(kPage, "text/html; charset=utf-8");
+  });
+  server.server().Get("/slow.html", [](const httplib::Request&, httplib::Response& r) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(800));
+    r.set_content("<html><body>abc</body></html>", "text/html");
   });
   server.Start();
   BrowserPane pane(QStringLiteral("WebBrowserConfirmLocalFile"));
@@ -58,6 +64,11 @@ TEST(BrowserHighlightTest, WrapsHitsInTheSpanOfTheirPositionDespiteThePagesScrip
   bar.Search();
   ASSERT_EQ(highlighted.count(), 1);
   EXPECT_EQ(highlighted.front().front().toInt(), 1);
+
+  // A page still loading is left alone.
+  pane.Navigate(QString::fromStdString(server.Url("/slow.html")));
+  EXPECT_EQ(HighlightKeywords(&pane, keywords), -1);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pane.ReadyState() == BrowserPane::kComplete; }, 20000));
 }
 
 }  // namespace

@@ -178,7 +178,8 @@ TEST_F(MainFormTest, StartsOnTheSearchTabWithEmptyPanesAndTheVersionCaption) {
   QStringList names;
   for (BrowserPane* pane : form->Browsers()) {
     names << pane->objectName();
-    ASSERT_TRUE(QTest::qWaitFor([pane] { return pane->ReadyState() == BrowserPane::kComplete; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([pane] { return pane->ReadyState() == BrowserPane::kComplete; }, 20000));
     EXPECT_EQ(pane->LocationURL(), "about:blank");
     EXPECT_TRUE(form->Page(TabId::Download)->isAncestorOf(pane) ||
                 form->Page(TabId::LocalPage)->isAncestorOf(pane))

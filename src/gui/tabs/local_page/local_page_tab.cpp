@@ -303,7 +303,7 @@ bool LocalPageTab::LocalDocOnClick(const QUrl& link) {
   }
   hovered_link_ = SjisFromQs(link.toString());
   browser_->Navigate(link.isLocalFile() ? link.toLocalFile() : link.toString());
-  path_->setText(link.isLocalFile() ? link.toLocalFile() : link.toString());
+  if (link.isLocalFile()) path_->setText(link.toLocalFile());
   return false;
 }
 
