@@ -5,48 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "text/sjis_literal.h"
+#include "keyword_source.h"
 #include "view/keyword_search.h"
 
 namespace {
 
-using kaplo::SJ;
-
-const std::vector<std::string>& Keywords() {
-  static const std::vector<std::string> kw = {
-      "color", "href", SJ<"検索">(), "border", SJ<"表示">(), "function", "#fff", "width"};
-  return kw;
-}
-
-// Lines of filler that hold none of the keywords, with one keyword put in
-// about every 100 bytes.
-std::string Source(std::size_t size) {
-  const std::string filler[] = {
-      "<div class=\"box\" style=\"margin:0 auto\">",
-      SJ<"東京都内では朝から雨が降り、交通機関に遅れが出ています。">(),
-      "<span id=note>", "var total = count + 1;",
-      SJ<"詳しくは交通情報をご覧ください。">(),
-      "</span></div>",
-  };
-  std::string text;
-  text.reserve(size + 256);
-  std::size_t i = 0;
-  while (text.size() < size) {
-    text += filler[i % 6];
-    text += ' ';
-    text += filler[(i + 2) % 6];
-    text += ' ';
-    text += filler[(i + 4) % 6];
-    text += ' ';
-    text += Keywords()[i % 8];
-    text += (i % 3 == 0) ? "\r\n" : " ";
-    ++i;
-  }
-  return text;
-}
+using kaplo::bench::Keywords;
 
 void BM_EightKeywords10MB(benchmark::State& state) {
-  static const std::string text = Source(10 << 20);
+  static const std::string text = kaplo::bench::KeywordSource(10 << 20);
   std::size_t hits = 0;
   for (auto _ : state) {
     const auto found = kaplo::FindKeywords(text, Keywords());

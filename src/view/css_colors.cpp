@@ -1,5 +1,6 @@
 #include "view/css_colors.h"
 
+#include <algorithm>
 #include <map>
 
 #include "text/sjis.h"
@@ -189,6 +190,24 @@ std::int32_t ColorFromCss(std::string_view value) {
     color |= component << (8 * i);
   }
   return color;
+}
+
+std::int32_t CssSwatchColor(std::string_view value) {
+  std::string_view v = CutBefore(CutBefore(CutBefore(value, "}"), ";"), "{");
+  if (!v.empty() && v.front() == '#') v.remove_prefix(1);
+  const bool hex = std::all_of(v.begin(), v.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  });
+  if (!hex) return ColorFromCss(value);
+  std::string rgb;
+  if (v.size() == 3 || v.size() == 4) {
+    for (std::size_t i = 0; i < 3; ++i) rgb.append(2, v[i]);
+  } else if (v.size() == 6 || v.size() == 8) {
+    rgb = std::string(v.substr(0, 6));
+  } else {
+    return ColorFromCss(value);
+  }
+  return ColorFromCss(rgb);
 }
 
 CssColorPaint PaintCssColorEntry(std::string_view entry) {

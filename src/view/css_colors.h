@@ -28,6 +28,11 @@ std::vector<std::string> CreateCssColorList(std::string_view text, bool sorted);
 // empty value.
 std::int32_t ColorFromCss(std::string_view value);
 
+// The colour (0x00BBGGRR) a value stands for in CSS, for a swatch: "#fff" is
+// white and "#c00" is #cc0000; four and eight digits give their colour
+// without the alpha. Other values as ColorFromCss.
+std::int32_t CssSwatchColor(std::string_view value);
+
 struct CssColorPaint {
   bool draw = false;         // false for an entry with no value
   std::int32_t background = 0xFFFFFF;

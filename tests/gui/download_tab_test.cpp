@@ -181,7 +181,9 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_TRUE(Lines("ListBoxPGTab02LTab02PageWebCSS").join('\n').contains("s.css"));
   EXPECT_TRUE(Lines("ListBoxPGTab02LTab03PageImage").join('\n').contains("a.png"));
   EXPECT_EQ(W<QLabel>("LabelDownloadedFile")->text(), U("【 ダウンロード完了 】"));
-  EXPECT_EQ(W<QLineEdit>("BtnEditConfirmLocalHTMLFile")->text(), local);
+  // The download tab's own copy; the local page tab has its namesake.
+  EXPECT_EQ(tab_->findChild<QLineEdit*>(QStringLiteral("BtnEditConfirmLocalHTMLFile"))->text(),
+            local);
   const DownloadResult& result = tab_->LastResult();
   EXPECT_TRUE(result.page_saved);
   EXPECT_EQ(QString::fromStdString(ShiftJISToUtf8(result.saved_page)), local);

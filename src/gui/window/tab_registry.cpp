@@ -4,6 +4,7 @@
 
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/ip_address/ip_address_tab.h"
+#include "gui/tabs/local_page/local_page_tab.h"
 
 namespace kaplo::gui {
 
@@ -23,7 +24,7 @@ const std::array<TabEntry, 11> kTabs{{
     {TabId::GuiAnalysis, "PGMainTab08GUIBrowser", " Webﾍﾟｰｼﾞ解析  ", false, MakeTab<EmptyTab>},
     {TabId::Download, "PGMainTab02Dowload", " Ｗｅｂﾍﾟｰｼﾞのﾀﾞｳﾝﾛｰﾄﾞ ", false, MakeTab<DownloadTab>},
     {TabId::LocalPage, "PGMainTab03BrowseLocalFile", " ﾛｰｶﾙ・ﾍﾟｰｼﾞの閲覧  ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<LocalPageTab>},
     {TabId::Flash, "PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", true, MakeTab<EmptyTab>},
     {TabId::TreeExplorer, "PGMainTab05TreeExplorer", " ﾌｫﾙﾀﾞｰ/ﾌｧｲﾙのﾂﾘｰ表示とﾌｧｲﾙ検索  ", false,
      MakeTab<EmptyTab>},

@@ -13,6 +13,7 @@
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/download/download_util.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/rich_edit_ex.h"
 
 namespace kaplo::gui {
@@ -79,6 +80,11 @@ TRichEditEx* DownloadTab::AddView(QWidget* parent, const char* name) {
   return view;
 }
 
+void DownloadTab::AddSourcePane(QWidget* page, TRichEditEx* view, const char* input) {
+  KeywordBar* bar = AddPaneWithBar(page, view, input);
+  bar->SetStatusSink([this](const QString& text) { host_->SetStatusPanel(2, text); });
+}
+
 // A page of the table with a vertical layout, added to its side's tabs.
 QWidget* DownloadTab::AddPage(DownloadPage id) {
   const DownloadPageSpec& spec = SpecOf(id);
@@ -97,7 +103,9 @@ QTabWidget* DownloadTab::BuildLeftTabs() {
   left_tabs_ = tabs;
   const auto page = [this](DownloadPage id) { return AddPage(id); };
   QWidget* web = page(DownloadPage::WebBrowse);
-  web->layout()->addWidget(host_->CreateBrowserPane(QStringLiteral("WebBrowserDownload"), web));
+  auto* web_pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserDownload"), web);
+  web->layout()->addWidget(BuildWebBrowserBar(web, web_pane));
+  web->layout()->addWidget(web_pane);
   struct Lists {
     DownloadPage page;
     std::vector<const char*> boxes;
@@ -128,11 +136,11 @@ QTabWidget* DownloadTab::BuildLeftTabs() {
   // Kept for the page analysis tab; not shown.
   AddList(this, "ListBoxGUICSS")->hide();
   QWidget* local = page(DownloadPage::LocalHtml);
-  local->layout()->addWidget(views_[JobView::Local] =
-                                 AddView(local, "PanelPGTab02LTab09LocalFileHTMLBody"));
+  AddSourcePane(local, views_[JobView::Local] = AddView(local, "PanelPGTab02LTab09LocalFileHTMLBody"),
+                "ComboBoxWebLocalKW");
   QWidget* inner = page(DownloadPage::InnerHtml);
-  inner->layout()->addWidget(views_[JobView::Inner] =
-                                 AddView(inner, "PanelPGTab02LTab11InnerHTMLBody"));
+  AddSourcePane(inner, views_[JobView::Inner] = AddView(inner, "PanelPGTab02LTab11InnerHTMLBody"),
+                "ComboBoxDLInnerKW");
   QWidget* org = page(DownloadPage::OrgHtmlLeft);
   org->layout()->addWidget(views_[JobView::FetchedLeft] =
                                AddView(org, "PanelPGTab02LTab12OrgHTMLBody"));
@@ -147,17 +155,18 @@ QTabWidget* DownloadTab::BuildRightTabs() {
   QWidget* settings = page(DownloadPage::Settings);
   settings->layout()->addWidget(BuildSettingsSheet());
   QWidget* src = page(DownloadPage::WebHtml);
-  src->layout()->addWidget(views_[JobView::WebSource] =
-                               AddView(src, "PanelPGTab02RTab02HTMLSrcBody"));
+  AddSourcePane(src, views_[JobView::WebSource] = AddView(src, "PanelPGTab02RTab02HTMLSrcBody"),
+                "ComboBoxWebKW");
   QWidget* org = page(DownloadPage::OrgHtmlRight);
-  org->layout()->addWidget(views_[JobView::FetchedRight] =
-                               AddView(org, "PanelPGTab02RTab03HTMLOrgBody"));
+  AddSourcePane(org, views_[JobView::FetchedRight] = AddView(org, "PanelPGTab02RTab03HTMLOrgBody"),
+                "ComboBoxWebOrgKW");
   QWidget* native = page(DownloadPage::Native);
   native->layout()->addWidget(views_[JobView::Native] =
                                   AddView(native, "PanelPGTab02RTab04PDownloadBody"));
   QWidget* result = page(DownloadPage::LocalBrowse);
-  result->layout()->addWidget(
-      host_->CreateBrowserPane(QStringLiteral("WebBrowserDownloadResult"), result));
+  auto* result_pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserDownloadResult"), result);
+  result->layout()->addWidget(BuildLocalBrowserBar(result, result_pane));
+  result->layout()->addWidget(result_pane);
   QWidget* css = page(DownloadPage::CssJs);
   css_js_win_file_ = new QLabel(css);
   css_js_win_file_->setObjectName(QStringLiteral("LabelDLCSSJSWinFilename"));

@@ -64,6 +64,20 @@ class DownloadTab : public QWidget, public Tab {
   void sbDLFrameCOPYClick();
   void sbDLFramePasteClick();
 
+  // The bars of the two browser panes.
+  void sbDLBackwardClick();
+  void sbDLHomeClick();
+  void sbDLWebNavigateHomeClick();
+  void sbDLWebNavigateCOPYClick();
+  void sbDLWebNavigateOpenIEClick();
+  void sbDLBackLocalBrowserClick();
+  void sbDLNavigateLocalHomeClick();
+  void sbDLNavigateLocalOpenFileClick();
+  void sbDLNavigateLocalHomeOpenIEClick();
+  // Where sbDLNavigateLocalOpenFileClick asks for a page; tests answer it.
+  using OpenFileDialog = std::function<QString(const QString& title)>;
+  void SetOpenFileDialog(OpenFileDialog dialog) { open_file_dialog_ = std::move(dialog); }
+
   // The single text file sheet.
   void sbPGTab02RTab07IndividualUrlClick();
   void sbPGTab02RTab07IndividualDownloadClick();
@@ -114,6 +128,10 @@ class DownloadTab : public QWidget, public Tab {
   QTabWidget* BuildRightTabs();
   QListWidget* AddList(QWidget* parent, const char* name);
   TRichEditEx* AddView(QWidget* parent, const char* name);
+  // The view under the keyword bar of row input, its result list beside it.
+  void AddSourcePane(QWidget* page, TRichEditEx* view, const char* input);
+  QWidget* BuildWebBrowserBar(QWidget* parent, BrowserPane* pane);
+  QWidget* BuildLocalBrowserBar(QWidget* parent, BrowserPane* pane);
   void BuildIndividualSheet(QWidget* page);
   void BuildImageSheet(QWidget* page);
   // Finds the named controls the handlers use, once, after building.
@@ -227,6 +245,10 @@ class DownloadTab : public QWidget, public Tab {
   BrowserPane* image_browser_ = nullptr;
   std::string image_browser_shown_;
   QPointer<TInformboxForm> informbox_;
+  BrowserPane* web_pane_ = nullptr;
+  BrowserPane* result_pane_ = nullptr;
+  QLabel* label_local_src_ = nullptr;
+  OpenFileDialog open_file_dialog_;
 };
 
 }  // namespace kaplo::gui

@@ -1,0 +1,185 @@
+// The local page tab: a downloaded page from its folder in a browser pane,
+// its HTML, the HTML after its scripts ran, the copy as first fetched, the
+// stylesheet and script files and the download reports, each pane with its
+// keyword bar, two stylesheet panes with colour lists, and saving the page
+// again in a chosen code.
+//
+// The tab's files: local_page_tab.cpp (the tab, the page and the browser),
+// local_page_build.cpp (the controls), local_page_files.cpp (the file panes and
+// saving).
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gui/common/tab.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QUrl;
+
+namespace kaplo::gui {
+
+class BrowserPane;
+class ColourListPanel;
+class KeywordBar;
+class TRadioGroup;
+class TRichEditEx;
+
+class LocalPageTab : public QWidget, public Tab {
+  Q_OBJECT
+
+ public:
+  LocalPageTab();
+  ~LocalPageTab() override;
+
+  // The file dialogs, by the name of the dialog (OpenDialogHTML,
+  // SaveDialogCSS ...): the chosen path, or empty when cancelled. preset is
+  // the path the dialog opens at. Tests answer them.
+  using FileDialog = std::function<QString(const char* dialog, const QString& preset)>;
+  void SetFileDialog(FileDialog dialog) { file_dialog_ = std::move(dialog); }
+  // Where entering the tab learns the download's page and report files; by
+  // default the download tab's engine.
+  struct DownloadedPage {
+    std::string confirmed_file, org_file, css_js_list, total_css_js, image_list;
+  };
+  using DownloadedPageSource = std::function<DownloadedPage()>;
+  void SetDownloadedPageSource(DownloadedPageSource source) { downloaded_ = std::move(source); }
+
+  // Loading a page and its first-fetched copy (Shift_JIS paths).
+  void ConfirmLocaHTMLGo(const std::string& file);
+  void ConfirmLocalOrgHTMLGo(const std::string& file);
+  void LFClearRichEditListBox();
+
+  // The top bar.
+  void sbConfirmLocaHTMLGoClick();
+  void sbLoadLocaHTMLFileClick();
+  void sbConfirmLocaHTMLFileHomeClick();
+  void sbConfirmLocaHTMLFileBackClick();
+  void sbConfirmLocaHTMLOpenIEClick();
+  void sbConfirmLocaHTMLFileClearClick();
+  void sbConfirmLocaHTMLFilePasteClick();
+  void sbSaveLocaHTMLFileClick();
+  void sbConfirmLocaHTMLOrgHTMLGoClick();
+  void sbConfirmLocaHTMLOrgHTMLOpenClick();
+  void sbDLLocalCollapseClick();
+  void sbConfirmLocalHTMLFileExitClick();
+
+  // The script-run HTML panes.
+  void sbPGMainTab03LocalLeftTab05OuterHTMLClick();
+  void sclPGMainTab03LocalRightTab05OuterHTMLClick();
+  void sclPGMainTab03LocalLeftTab05OuterHTMLSaveClick();
+
+  // The file panes: open asks for a file, go loads the one named in the box.
+  enum class FilePane { TotalCssJs, CssJsList, ImageList, IndivCss, IndivJs, Ref };
+  void OpenFileClick(FilePane pane);
+  void GoFileClick(FilePane pane);
+  void sbLocaIndivlCSSSaveClick();
+  void sbLocaIndivJSSaveClick();
+
+  // The browser pane's events.
+  void StatusTextChanged(const QString& text);
+  bool LocalDocOnClick(const QUrl& link);
+
+  // Tab
+  void Build(TabContext& context) override;
+  void Reset() override;
+  void Entered() override;
+
+ private:
+  struct FilePaneSpec {
+    FilePane pane;
+    const char* box;
+    const char* open;
+    const char* go;
+    const char* open_dialog;
+    const char* go_dialog;
+    const char* view;
+    const char* bar;          // keyword input; null: no bar
+    const char* colour_list;  // null: none
+    bool convert;             // from the load code
+    bool wrap;
+    int open_margin;          // left margin after open (right 30); 0: left alone
+    int go_margin;
+    bool confirm;             // asks before loading the combined file
+    const char* inert1;
+    const char* inert2;
+  };
+  static const FilePaneSpec& SpecOf(FilePane pane);
+
+  QWidget* BuildTopBar();
+  QTabWidget* BuildLeftTabs();
+  QTabWidget* BuildRightTabs();
+  QWidget* BuildBrowserPage();
+  QWidget* BuildFilePage(FilePane pane, QWidget* page);
+  QWidget* AddPage(QTabWidget* tabs, const char* name, const char* caption);
+  TRichEditEx* AddView(QWidget* parent, const char* name, bool wrap);
+  KeywordBar* AddBar(QWidget* page, TRichEditEx* view, const char* input);
+  QPushButton* AddButton(QWidget* parent, const char* name, const char* caption,
+                         void (LocalPageTab::*click)());
+
+  QString AskFile(const char* dialog, const QString& preset);
+  bool Confirm(const char* question_utf8);
+  // Loads file into the pane (converted with code, or as it is when code < 0).
+  void LoadInto(TRichEditEx* view, const std::string& file, int code);
+  void ShowFile(FilePane pane, const std::string& file, int margin);
+  // Writes text, then says whether it was written.
+  void SaveAndTell(const std::string& text, const std::string& file);
+  void ShowLeft(const char* page);
+  void ShowRight(const char* page);
+  std::string PathBox() const;
+  // The box's path; when empty, the one chosen in OpenDialogHTML (also put
+  // into the box), or empty when cancelled.
+  std::string PathOrAsk(QLineEdit* box);
+  void SaveIndividual(FilePane pane, const char* dialog);
+  void LoadPageUnconverted(const std::string& file);
+  void FillOuterHtml(TRichEditEx* view);
+
+  TabHost* host_ = nullptr;
+  Prompter* prompter_ = nullptr;
+  std::unique_ptr<Prompter> own_prompter_;
+  FileDialog file_dialog_;
+  DownloadedPageSource downloaded_;
+  DownloadedPage last_downloaded_;
+
+  QWidget* top_panel_ = nullptr;
+  QLineEdit* path_ = nullptr;
+  QLineEdit* org_path_ = nullptr;
+  TRadioGroup* load_code_ = nullptr;
+  TRadioGroup* org_code_ = nullptr;
+  TRadioGroup* save_code_ = nullptr;
+  QCheckBox* dont_page_change_ = nullptr;
+  QCheckBox* dont_load_ = nullptr;
+  QCheckBox* dont_change_charset_ = nullptr;
+  QCheckBox* cleanup_html_ = nullptr;
+  QCheckBox* change_url_ = nullptr;
+  QTabWidget* left_ = nullptr;
+  QTabWidget* right_ = nullptr;
+  QWidget* left_page_ = nullptr;  // the left page in front
+  BrowserPane* browser_ = nullptr;
+  QLabel* status_label_ = nullptr;
+  std::string hovered_link_;  // HoveredLocalLink
+
+  TRichEditEx* html_ = nullptr;
+  TRichEditEx* inner_left_ = nullptr;
+  TRichEditEx* inner_right_ = nullptr;
+  TRichEditEx* org_ = nullptr;
+  std::map<FilePane, TRichEditEx*> file_views_;
+  std::map<FilePane, QLineEdit*> file_boxes_;
+  std::map<std::string, KeywordBar*> bars_;  // by input name
+  ColourListPanel* total_colours_ = nullptr;
+  ColourListPanel* indiv_colours_ = nullptr;
+  TRichEditEx* list_right_ = nullptr;  // the second copy of the stylesheet and script list
+  QWidget* hidden_lists_[2] = {nullptr, nullptr};
+};
+
+}  // namespace kaplo::gui

@@ -1,0 +1,26 @@
+// Highlighting keywords in a rendered page: every hit inside a text node is
+// wrapped in the span of its keyword's position, ignoring letter case.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <span>
+#include <string>
+
+namespace kaplo::gui {
+
+class BrowserPane;
+
+// The script that wraps the hits of keywords (UTF-16 texts) and answers how
+// many it wrapped. Keywords travel as JSON string literals, never as script
+// text.
+QString HighlightScript(const QStringList& keywords);
+
+// Highlights keywords (Shift_JIS) in the pane's document, in a script world
+// of its own that the page's scripts cannot reach; earlier highlights stay.
+// The number of hits, or -1 when the pane is loading or has no document or
+// the script failed.
+int HighlightKeywords(BrowserPane* pane, std::span<const std::string> keywords,
+                      int timeout_ms = 30000);
+
+}  // namespace kaplo::gui

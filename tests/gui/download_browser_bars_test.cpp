@@ -1,0 +1,68 @@
+// The buttons above the download tab's two browser panes: opening a local
+// page by a name without its ".html", and copying the page address.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "gui/tabs/download/download_tab.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/window/main_form.h"
+
+namespace kaplo::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(DownloadBrowserBars, OpenLocalPageAndCopyTheAddress) {
+  const fs::path dir = fs::temp_directory_path() / ("kaplo-dlbars-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  std::ofstream(dir / "page.html") << "<html><body>local</body></html>";
+  MainFormOptions options;
+  options.settings_file = dir / "KAPLO.inf";
+  options.initial_navigation = false;
+  options.message_boxes = false;
+  auto form = std::make_unique<TAMainForm>(options);
+  auto* tab = dynamic_cast<DownloadTab*>(form->TabAt(TabId::Download));
+  ASSERT_NE(tab, nullptr);
+  form->show();
+  QString answer;
+  tab->SetOpenFileDialog([&answer](const QString&) { return answer; });
+  const auto w = [&](const char* name) { return tab->findChild<QWidget*>(QString::fromLatin1(name)); };
+  auto* result = tab->findChild<BrowserPane*>(QStringLiteral("WebBrowserDownloadResult"));
+  auto* url_label = tab->findChild<QLabel*>(QStringLiteral("LabelLocalBrowserUrl"));
+  auto* src_label = tab->findChild<QLabel*>(QStringLiteral("LabelLocalHTMLSrc"));
+
+  // A name without ".htm" takes ".html" when that file exists.
+  answer = QString::fromStdString((dir / "page").string());
+  static_cast<QPushButton*>(w("sbDLNavigateLocalOpenFile"))->click();
+  const QString page = QString::fromStdString((dir / "page.html").string());
+  EXPECT_EQ(url_label->text(), page);
+  EXPECT_EQ(src_label->text(), page);
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return result->LocationURL().endsWith(QStringLiteral("page.html")); }, 20000));
+  // A name that is no file and has no ".html" sibling changes nothing.
+  answer = QString::fromStdString((dir / "none").string());
+  static_cast<QPushButton*>(w("sbDLNavigateLocalOpenFile"))->click();
+  EXPECT_EQ(url_label->text(), page);
+
+  auto* web_label = tab->findChild<QLabel*>(QStringLiteral("LabelWebBrowserUrl"));
+  web_label->setText(QStringLiteral("http://127.0.0.1:9/x.html"));
+  static_cast<QPushButton*>(w("sbDLWebNavigateCOPY"))->click();
+  EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("http://127.0.0.1:9/x.html"));
+  EXPECT_EQ(tab->findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl"))->currentText(),
+            QStringLiteral("http://127.0.0.1:9/x.html"));
+  form.reset();
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kaplo::gui
