@@ -9,7 +9,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenu>
@@ -33,6 +35,7 @@
 #include "gui/tabs/search/search_tab.h"
 #include "gui/tabs/util_browse/util_browse_tab.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/radio_group.h"
 #include "gui/window/main_form.h"
 #include "workspace/sites.h"
 
@@ -69,6 +72,18 @@ class LocalOnly : public QWebEngineUrlRequestInterceptor {
   }
   std::mutex mu;
   QStringList left;
+};
+
+// Anything handed to the desktop past the pane's opener (a mail link the
+// engine treats as an outside protocol) lands here instead of a program.
+class DesktopCatcher : public QObject {
+  Q_OBJECT
+
+ public slots:
+  void Open(const QUrl& url) { opened << url.toString(); }
+
+ public:
+  QStringList opened;
 };
 
 class Recorder : public Prompter {
@@ -137,9 +152,17 @@ class BrowseTabsTest : public ::testing::Test {
     interceptor_ = new LocalOnly;
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(interceptor_);
     BrowserPane::SetSystemOpener([](const QUrl& url) { system_opened_ << url.toString(); });
+    desktop_ = new DesktopCatcher;
+    for (const char* scheme : {"mailto", "http", "https", "file"}) {
+      QDesktopServices::setUrlHandler(scheme, desktop_, "Open");
+    }
   }
   static void TearDownTestSuite() {
     QWebEngineProfile::defaultProfile()->setUrlRequestInterceptor(nullptr);
+    for (const char* scheme : {"mailto", "http", "https", "file"}) {
+      QDesktopServices::unsetUrlHandler(scheme);
+    }
+    delete desktop_;
     delete interceptor_;
     delete google_;
     delete yahoo_;
@@ -204,6 +227,8 @@ class BrowseTabsTest : public ::testing::Test {
     std::lock_guard lock(interceptor_->mu);
     EXPECT_TRUE(interceptor_->left.isEmpty()) << interceptor_->left.join(" ").toStdString();
     interceptor_->left.clear();
+    EXPECT_TRUE(desktop_->opened.isEmpty()) << desktop_->opened.join(" ").toStdString();
+    desktop_->opened.clear();
   }
 
   template <typename T = QWidget>
@@ -235,12 +260,14 @@ class BrowseTabsTest : public ::testing::Test {
   static EngineServer* google_;
   static EngineServer* yahoo_;
   static LocalOnly* interceptor_;
+  static DesktopCatcher* desktop_;
   static QStringList system_opened_;
 };
 
 EngineServer* BrowseTabsTest::google_ = nullptr;
 EngineServer* BrowseTabsTest::yahoo_ = nullptr;
 LocalOnly* BrowseTabsTest::interceptor_ = nullptr;
+DesktopCatcher* BrowseTabsTest::desktop_ = nullptr;
 QStringList BrowseTabsTest::system_opened_;
 
 TEST_F(BrowseTabsTest, SearchesSendTheKeywordsAsTypedAndPageByAHundred) {
@@ -393,6 +420,39 @@ TEST_F(BrowseTabsTest, NewWindowsOpenNumberedTabsAndCloseAllLeavesTheTargetEmpty
   EXPECT_EQ(right->count(), 1);
 }
 
+TEST_F(BrowseTabsTest, TargetButtonsAndTheInputMode) {
+  auto* url = W<QComboBox>("ComboBoxNSTargetUrl");
+  url->setEditText(QString::fromStdString(G("/typed.html")));
+  search_->sbNSNavigateClick();
+  ASSERT_TRUE(Shows(Pane("WebBrowserNSTarget"), G("/typed.html")));
+  EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText().toStdString(), G("/typed.html"));
+  search_->sbNSTargetIEClick();
+  EXPECT_EQ(system_opened_, QStringList{QString::fromStdString(G("/typed.html"))});
+  search_->sbNSUrlCopyClick();
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), G("/typed.html"));
+  search_->sbNSStopClick();
+  ASSERT_TRUE(Shows(Pane("WebBrowserNSTarget"), "about:blank"));
+
+  // Not web addresses: nothing is loaded, pasted or opened.
+  url->setEditText("javascript:alert(1)");
+  search_->sbNSNavigateClick();
+  search_->sbNSTargetIEClick();
+  QApplication::clipboard()->setText("file:///etc/passwd");
+  search_->sbNSTargetPasteClick();
+  EXPECT_EQ(url->currentText(), "javascript:alert(1)");
+  EXPECT_EQ(system_opened_.size(), 1);
+
+  // After start-up a new input mode empties the keyword box and switches the
+  // input method off for English.
+  auto* keyword = W<QComboBox>("ComboBoxSearchKeyWord");
+  SetKeyword("kw");
+  W<TRadioGroup>("RadioGroupIMEMode")->SetItemIndex(1);
+  EXPECT_EQ(keyword->currentText(), "");
+  EXPECT_FALSE(keyword->lineEdit()->testAttribute(Qt::WA_InputMethodEnabled));
+  W<TRadioGroup>("RadioGroupIMEMode")->SetItemIndex(0);
+  EXPECT_TRUE(keyword->lineEdit()->testAttribute(Qt::WA_InputMethodEnabled));
+}
+
 TEST_F(BrowseTabsTest, HttpGetShowsTheHeadersOfTheTargetAddress) {
   auto* url = W<QComboBox>("ComboBoxNSTargetUrl");
   url->setEditText(QString::fromStdString(G("/doc.zip")));
@@ -494,3 +554,5 @@ TEST_F(BrowseTabsTest, DictionaryAndMapPanesLoadTheirStartPages) {
 
 }  // namespace
 }  // namespace kaplo::gui
+
+#include "browse_tabs_test.moc"

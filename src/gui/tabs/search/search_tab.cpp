@@ -360,7 +360,7 @@ void SearchTab::ComboBoxDescSelect() {
 }
 
 void SearchTab::RadioGroupIMEModeClick() {
-  keyword_->setEditText(QString());
+  if (started_) keyword_->setEditText(QString());
   ApplyInputMode();
 }
 

@@ -78,6 +78,7 @@ class SearchTab : public QWidget, public Tab {
   void Build(TabContext& context) override;
   void BindSettings(SettingsBindings& bindings, Settings& settings) override;
   void Reset() override;
+  void FirstShown() override { started_ = true; }
   void Entered() override;
 
  signals:
@@ -107,6 +108,8 @@ class SearchTab : public QWidget, public Tab {
   SearchState state_;
   QString result_link_;
   QString target_link_;
+  // Start-up is over: the settings no longer set the input mode.
+  bool started_ = false;
   std::unique_ptr<WorkerHost> worker_;
 
   QComboBox* keyword_ = nullptr;
