@@ -176,7 +176,10 @@ void TAMainForm::BuildMenu() {
       action->setObjectName(QString::fromStdString(site.name));
       const QString url = QsFromSjis(site.url);
       action->setEnabled(!url.isEmpty());
-      connect(action, &QAction::triggered, this, [this, url] { emit NavNewspaperRequested(url); });
+      connect(action, &QAction::triggered, this, [this, url] {
+        emit NavNewspaperRequested(url);
+        HandOver(TabId::Favorites, url);
+      });
     }
   };
   add_sites(add_menu("MenuNewspaper", "新聞・通信社"), sites.table.news);

@@ -100,15 +100,10 @@ void FavoritesTab::Build(TabContext& context) {
   layout->addWidget(split, 1);
   context.page->layout()->addWidget(this);
 
-  // The favourites menu of the main menu, built once; the news and reference
-  // menus send their sites here too.
-  QWidget* window = context.page->window();
-  if (auto* menu = window->findChild<QMenu*>(QStringLiteral("MenuFavoriteTop"))) {
+  // The favourites menu of the main menu, built once.
+  if (auto* menu = context.page->window()->findChild<QMenu*>(QStringLiteral("MenuFavoriteTop"))) {
     menu_ = new TFavoritesMenu(menu, [this](const QString& url) { NavNewspaper(url); }, this);
     menu_->Build(FavoritesFolder());
-  }
-  if (window->metaObject()->indexOfSignal("NavNewspaperRequested(QString)") >= 0) {
-    connect(window, SIGNAL(NavNewspaperRequested(QString)), this, SLOT(NavNewspaper(QString)));
   }
 }
 
@@ -151,7 +146,7 @@ void FavoritesTab::NavNewspaper(const QString& url) {
   }
   if (action.target != LinkTarget::kFavouritesMain) return;
   url_box_->setText(target);
-  ShowPageOf(this);
+  host_->ShowTab(TabId::Favorites);
   left_->setCurrentIndex(0);
   ShowRight(kContents);
   contents_->Navigate(QStringLiteral("about:blank"));
@@ -173,7 +168,7 @@ void FavoritesTab::MainPaneClick(const QString& link) {
     contents_->Navigate(url);
     contents_link_.clear();
     url_box_->setText(url);
-    HandOnAnalysisUrl(this, url);
+    HandOnLink(*host_, TabId::Favorites, url, {TabId::GuiAnalysis});
     ShowRight(kContents);
   }
 }
@@ -188,7 +183,7 @@ void FavoritesTab::ContentsPaneClick(const QString& link) {
     side_->Navigate(url);
     ShowRight(kSide);
     url_box_->setText(url);
-    HandOnAnalysisUrl(this, url);
+    HandOnLink(*host_, TabId::Favorites, url, {TabId::GuiAnalysis});
   }
 }
 

@@ -25,11 +25,9 @@ class FavoritesTab : public QWidget, public Tab {
   FavoritesTab();
   ~FavoritesTab() override;
 
- public slots:
+ public:
   // Opens a site in the main pane (or the desktop's browser).
   void NavNewspaper(const QString& url);
-
- public:
   void sbFavPasteClick();
   void CloseAllFavBrowser();
   void sbFavCollapseClick();
@@ -44,6 +42,8 @@ class FavoritesTab : public QWidget, public Tab {
 
   // Tab
   void Build(TabContext& context) override;
+  // The news and reference menus, and other tabs, hand their sites here.
+  void TakeAddress(const QString& address) override { NavNewspaper(address); }
 
  private:
   QWidget* BuildTopPanel();

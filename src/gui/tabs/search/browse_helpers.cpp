@@ -1,14 +1,11 @@
 #include "gui/tabs/search/browse_helpers.h"
 
-#include <QStackedWidget>
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
 
 #include "engine/url.h"
-#include "gui/common/settings_bindings.h"
-#include "gui/common/tab.h"
 #include "gui/widgets/browser_pane.h"
 
 namespace kaplo::gui {
@@ -18,24 +15,12 @@ namespace {
 // Marks the tabs AddNumberedPaneTab made, so closing leaves the fixed ones.
 constexpr char kNumberedTab[] = "kaploNumberedTab";
 
-void SetNamed(QWidget* from, const char* name, const QString& url) {
-  if (!from) return;
-  if (auto* w = from->window()->findChild<QWidget*>(QString::fromLatin1(name))) {
-    SetControlText(w, url);
-  }
-}
-
 }  // namespace
 
-void HandOnToOtherTabs(QWidget* from, const QString& url) {
-  for (const char* name : {"ComboBoxWBUrl", "LabelWebBrowserUrl", "EditIPUrl", "EditGUIUrl"}) {
-    SetNamed(from, name, url);
-  }
+void HandOnLink(TabHost& host, TabId from, const QString& url, std::initializer_list<TabId> to) {
+  for (TabId id : to) host.HandOver(id, url);
+  host.ShowTab(from);
 }
-
-void HandOnDownloadUrl(QWidget* from, const QString& url) { SetNamed(from, "ComboBoxWBUrl", url); }
-
-void HandOnAnalysisUrl(QWidget* from, const QString& url) { SetNamed(from, "EditGUIUrl", url); }
 
 std::string LinkBytes(const QUrl& link) {
   return link.toString(QUrl::FullyEncoded).toStdString();
@@ -71,14 +56,6 @@ void CloseNumberedPaneTabs(QTabWidget* tabs) {
     if (!page->property(kNumberedTab).toBool()) continue;
     tabs->removeTab(i);
     delete page;
-  }
-}
-
-void ShowPageOf(QWidget* w) {
-  for (QWidget* child = w; child && child->parentWidget(); child = child->parentWidget()) {
-    auto* stack = qobject_cast<QStackedWidget*>(child->parentWidget());
-    if (!stack) continue;
-    if (auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget())) tabs->setCurrentWidget(child);
   }
 }
 

@@ -1,13 +1,13 @@
 // What the browsing tabs (search, favourites, dictionary and map) share:
 // handing a followed link to the tabs that work on one page, numbered tabs of
-// browser panes, and bringing a tab page to the front.
-//
-// The other tabs' URL boxes are found by objectName in the window, so a tab
-// that is not built yet is simply skipped.
+// browser panes, and the click rule of plain panes.
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 #include <string>
+
+#include "gui/common/tab.h"
 
 class QTabWidget;
 class QUrl;
@@ -16,14 +16,10 @@ class QWidget;
 namespace kaplo::gui {
 
 class BrowserPane;
-class TabHost;
 
-// ComboBoxWBUrl, LabelWebBrowserUrl, EditIPUrl and EditGUIUrl.
-void HandOnToOtherTabs(QWidget* from, const QString& url);
-// ComboBoxWBUrl only.
-void HandOnDownloadUrl(QWidget* from, const QString& url);
-// EditGUIUrl only.
-void HandOnAnalysisUrl(QWidget* from, const QString& url);
+// Hands a link the user followed to the tabs that work on one page (their
+// TakeAddress), then brings the tab `from` back to the front.
+void HandOnLink(TabHost& host, TabId from, const QString& url, std::initializer_list<TabId> to);
 // Adds a tab to tabs holding one new silent pane: caption number + ". " +
 // title, hint url; the tab becomes active and loads url unless it is blank.
 // Null when the pane cannot be made.
@@ -36,7 +32,5 @@ bool FollowOnlyWebLinks(const QUrl& link);
 // The address bytes exactly as the page has them, as the core reads links.
 std::string LinkBytes(const QUrl& link);
 
-// Brings the PGMain page (and every tab page) holding w to the front.
-void ShowPageOf(QWidget* w);
 
 }  // namespace kaplo::gui

@@ -440,7 +440,7 @@ void SearchTab::Carry(const LinkAction& action) {
       ShowLeft(kAuxiliary);
       auxiliary_->Navigate(url);
       auxiliary_url_->setText(url);
-      HandOnDownloadUrl(this, url);
+      gui::HandOnLink(*host_, TabId::Search, url, {TabId::Download});
       return;
     default:
       return;
@@ -452,7 +452,8 @@ void SearchTab::Carry(const LinkAction& action) {
 
 void SearchTab::HandOnLink(const QString& url) {
   target_url_->setEditText(url);
-  HandOnToOtherTabs(this, url);
+  gui::HandOnLink(*host_, TabId::Search, url,
+                  {TabId::Download, TabId::IpAddress, TabId::GuiAnalysis});
 }
 
 void SearchTab::OpenInSystemBrowser(const QString& url) {
@@ -486,7 +487,7 @@ void SearchTab::sbNSNavigateClick() {
   const QString url = target_url_->currentText().trimmed();
   if (!IsHttpUrl(SjisFromQs(url))) return;
   target_->Navigate(url);
-  HandOnDownloadUrl(this, url);
+  gui::HandOnLink(*host_, TabId::Search, url, {TabId::Download});
 }
 
 void SearchTab::sbNSTargetPasteClick() {
