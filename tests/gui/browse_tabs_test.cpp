@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -399,6 +400,16 @@ TEST_F(BrowseTabsTest, NewWindowsOpenNumberedTabsAndCloseAllLeavesTheTargetEmpty
     ASSERT_TRUE(Shows(pane, G("/page%20" + std::to_string(n) + ".html")));
     EXPECT_EQ(right->tabToolTip(n - 1).toStdString(), G("/page%20" + std::to_string(n) + ".html"));
   }
+
+  // A pointed-at result link is reported unwrapped; "新規Tabへ移動" opens it.
+  emit result->StatusTextChange(QString::fromStdString(G("/url?q=" + G("/hover.html") + "&sa=U")));
+  EXPECT_EQ(search_->ResultLink().toStdString(), G("/hover.html"));
+  EXPECT_EQ(W<QLabel>("StatusBarNSBasePanel2")->text().toStdString(),
+            " [ " + G("/hover.html") + " ]");
+  W<QComboBox>("ComboBoxNSTargetUrl")->setEditText(QString::fromStdString(G("/x.html")));
+  search_->sbNSGoNewPageClick();
+  ASSERT_EQ(right->count(), 4);
+  ASSERT_TRUE(Shows(right->widget(3)->findChild<BrowserPane*>(), G("/hover.html")));
 
   search_->CloseAllTargetBrowser();
   EXPECT_EQ(right->count(), 1);

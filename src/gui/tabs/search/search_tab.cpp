@@ -59,7 +59,7 @@ QStatusBar* StatusBar(QWidget* parent, const char* name, QLabel*& link_panel) {
   return bar;
 }
 
-// "検索" sub-tab index of PGTab01L.
+// The sub-tabs of PGTab01L.
 enum LeftTab { kMain = 0, kHttpGet = 1, kAuxiliary = 2 };
 
 }  // namespace
@@ -187,7 +187,6 @@ QTabWidget* SearchTab::BuildLeftTabs() {
   connect(result_, &BrowserPane::StatusTextChange, this, &SearchTab::ResultStatusText);
   v->addWidget(result_, 1);
   v->addWidget(StatusBar(main, "StatusBarNSBase", result_status_link_));
-  result_status_ = main->findChild<QStatusBar*>(QStringLiteral("StatusBarNSBase"));
   left_->addTab(main, U(" メイン "));
 
   auto* get = Named(new QWidget(left_), "PGTab01LTab02HTTPGet");
@@ -270,7 +269,6 @@ QTabWidget* SearchTab::BuildRightTabs() {
   connect(back, &QPushButton::clicked, target_, &BrowserPane::GoBack);
   v->addWidget(target_, 1);
   v->addWidget(StatusBar(page, "StatusBarNStarget", target_status_link_));
-  target_status_ = page->findChild<QStatusBar*>(QStringLiteral("StatusBarNStarget"));
   right_->addTab(page, U(" ターゲット・ブラウザ 【 対象ﾍﾟｰｼﾞ  】"));
   return right_;
 }

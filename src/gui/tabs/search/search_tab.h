@@ -21,7 +21,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QSpinBox;
-class QStatusBar;
 class QTabWidget;
 class QCheckBox;
 
@@ -126,8 +125,6 @@ class SearchTab : public QWidget, public Tab {
   QLineEdit* auxiliary_url_ = nullptr;
   QCheckBox* immediate_ = nullptr;
   QComboBox* description_ = nullptr;
-  QStatusBar* result_status_ = nullptr;
-  QStatusBar* target_status_ = nullptr;
   QLabel* result_status_link_ = nullptr;
   QLabel* target_status_link_ = nullptr;
   QPlainTextEdit* http_get_headers_ = nullptr;
