@@ -6,6 +6,7 @@
 
 namespace kaplo::cli {
 std::span<const Command> BrowseCommands();
+std::span<const Command> NetCommands();  // net_commands.cpp
 namespace {
 
 // Every group of commands, in the order --help lists them.
@@ -18,6 +19,7 @@ std::vector<std::span<const Command>> Groups() {
       WebCommands(),
       ViewCommands(),
       BrowseCommands(),
+      NetCommands(),
   };
 }
 

@@ -6,6 +6,7 @@
 #include "gui/tabs/favorites/favorites_tab.h"
 #include "gui/tabs/search/search_tab.h"
 #include "gui/tabs/util_browse/util_browse_tab.h"
+#include "gui/tabs/ip_address/ip_address_tab.h"
 
 namespace kaplo::gui {
 
@@ -31,7 +32,7 @@ const std::array<TabEntry, 11> kTabs{{
     {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<EmptyTab>},
     {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<EmptyTab>},
     {TabId::IpAddress, "PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<IpAddressTab>},
 }};
 
 }  // namespace
