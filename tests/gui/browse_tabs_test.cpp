@@ -343,6 +343,7 @@ TEST_F(BrowseTabsTest, ResultLinksLandInTheTargetPaneTheDesktopBrowserOrNowhere)
     // Handed on to the target URL box and the download tab.
     EXPECT_EQ(W<QComboBox>("ComboBoxNSTargetUrl")->currentText(), landed);
     EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText(), landed);
+    EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), landed);
     EXPECT_EQ(W<QTabWidget>("PGMain")->currentWidget(), form_->Page(TabId::Search));
     EXPECT_EQ(W<QPlainTextEdit>("MemoNSUrl")->toPlainText(), landed);
     EXPECT_EQ(result->page()->url(), QUrl(QString::fromStdString(results)));
