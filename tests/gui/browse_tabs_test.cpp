@@ -547,6 +547,18 @@ TEST_F(BrowseTabsTest, FavouritesAndSiteMenusOpenTheFavouritesTab) {
   EXPECT_EQ(top_panel->maximumHeight(), 50);
 }
 
+TEST_F(BrowseTabsTest, TheInterceptorStopsRequestsLeavingThisMachine) {
+  // The guard of every test here: a page of another host is never asked for.
+  Pane("WebBrowserYahooDic")->Navigate("http://192.0.2.1/outside.html");
+  ASSERT_TRUE(WaitFor([&] {
+    std::lock_guard lock(interceptor_->mu);
+    return !interceptor_->left.isEmpty();
+  }));
+  std::lock_guard lock(interceptor_->mu);
+  EXPECT_EQ(interceptor_->left, QStringList{"http://192.0.2.1/outside.html"});
+  interceptor_->left.clear();
+}
+
 TEST_F(BrowseTabsTest, DictionaryAndMapPanesLoadTheirStartPages) {
   auto* tabs = W<QTabWidget>("PGTab08UtlBrowse");
   ASSERT_EQ(tabs->count(), 3);
