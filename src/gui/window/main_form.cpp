@@ -16,6 +16,7 @@
 #include <QWebEnginePage>
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <utility>
 
 #include "gui/common/app_texts.h"
@@ -23,58 +24,13 @@
 #include "gui/widgets/about_box.h"
 #include "gui/widgets/browser_pane.h"
 #include "nettools/own_address.h"
+#include "workspace/sites.h"
 
 namespace kaplo::gui {
 
 namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-struct SiteSpec {
-  const char* name;
-  const char* caption;
-  const char* url;
-};
-
-constexpr std::array<SiteSpec, 17> kNewsSites{{
-    {"MenuNewspaperAsahi", "朝日新聞", "https://www.asahi.com/"},
-    {"MenuNewspaperYomiuri", "読売新聞", "https://www.yomiuri.co.jp/"},
-    {"MenuNewspaperSankei", "産経新聞", "https://www.sankei.com/"},
-    {"MenuNewspaperNikkei", "日経新聞", "https://www.nikkei.com/"},
-    {"MenuNewspaperYahoo", "Yahoo", "https://news.yahoo.co.jp/"},
-    {"NHK1", "NHK", "https://www3.nhk.or.jp/news/"},
-    {"MenuNewspaperJiji", "時事通信社", "https://www.jiji.com/"},
-    {"MenuNewspaperNifty", "Ｎｉｆｔｙ", "https://news.nifty.com/"},
-    {"MenuNewspaperSearchina", "ＳｅａｒChｉｎａ", "https://www.searchina.net/"},
-    {"MenuNewspaperCNN", "CNN", "https://edition.cnn.com/"},
-    {"MenuNewspaperReuter", "Reuters", "https://jp.reuters.com/"},
-    {"MenuNewspaperAFP", "AFP", "https://www.afpbb.com/"},
-    {"MenuNewPaperTenki", "天気", "https://tenki.jp/"},
-    {"MenuNewspapeKoreaChuson", "朝鮮日報", "https://www.chosunonline.com/"},
-    {"MenuNewspapeKoreajoin", "中央日報", "https://japanese.joins.com/"},
-    {"MenuNewspapeKoreayonhap", "連合ニュース", "https://jp.yna.co.kr/"},
-    {"MenuNewspapeChinanet", "チャイナネット", "http://japanese.china.org.cn/"},
-}};
-
-constexpr std::array<SiteSpec, 17> kReferenceSites{{
-    {"MenuSiteNikkeiWiki", "Ｗｉｋｉ", "https://ja.wikipedia.org/"},
-    {"MenuSiteZAKZAK", "ZAKZAK", "https://www.zakzak.co.jp/"},
-    {"MenuSiteNewsWeeek", "ニューズウィーク", "https://www.newsweekjapan.jp/"},
-    {"MenuSiteNikkeiBp", "日経ＢＰ", "https://www.nikkeibp.co.jp/"},
-    {"MenuSiteNikkeiBpBusiness", "日経ＢＰビジネス", "https://business.nikkei.com/"},
-    {"MenuSiteSankeiBiz", "産経Ｂｉｚ", "https://www.sankei.com/economy/"},
-    {"MenuSiteToyokeizai", "東洋経済", "https://toyokeizai.net/"},
-    {"MenuSiteZaikei", "財経新聞", "https://www.zaikei.co.jp/"},
-    {"MenuSiteBusinesswire", "ビジネスワイヤ", "https://www.businesswire.com/"},
-    {"MenuSiteJBPress", "JBＰｒｅｓｓ", "https://jbpress.ismedia.jp/"},
-    {"MenuSiteWedge", "ＷＥＤＧＥ", "https://wedge.ismedia.jp/list/wedgead"},
-    {"MenuSiteVector", "VECTOR", "https://www.vector.co.jp/"},
-    {"MenuSiteForrest", "窓の杜", "https://forest.watch.impress.co.jp/"},
-    {"MenuSiteITMedia", "ITMedia", "https://www.itmedia.co.jp/"},
-    {"MeniSiteASCII", "ＡＳＣＩＩ", "https://ascii.jp/"},
-    {"MenuSiteAllAbout", "ＡｌｌＡｂｏｕｔ", "https://allabout.co.jp/"},
-    {"MenuSiteKankokuKeizai", "韓国経済", "https://japanese.hankyung.com/"},
-}};
 
 constexpr std::array<int, 5> kStatusPanelWidths{150, 140, 500, 500, 500};
 
@@ -211,16 +167,24 @@ void TAMainForm::BuildMenu() {
   dl->addSeparator();
   add_item(dl, "MenuDLSettingsRemove", "設定を解除する", &TAMainForm::MenuDLSettingsRemoveClick);
 
-  const auto add_sites = [this, add_item](QMenu* menu, const auto& sites) {
-    for (const SiteSpec& site : sites) {
-      const QString url = QString::fromLatin1(site.url);
-      connect(add_item(menu, site.name, site.caption), &QAction::triggered, this,
-              [this, url] { emit NavNewspaperRequested(url); });
+  // The sites come from the site table; one it leaves without an address is shown disabled.
+  const SiteTableLoad sites = SitesFromEnvironment();
+  if (!sites.error.empty()) std::fprintf(stderr, "kaplo: %s\n", sites.error.c_str());
+  const auto add_sites = [this](QMenu* menu, const std::vector<SiteEntry>& entries) {
+    for (const SiteEntry& site : entries) {
+      QAction* action = menu->addAction(QsFromSjis(site.caption));
+      action->setObjectName(QString::fromStdString(site.name));
+      const QString url = QsFromSjis(site.url);
+      action->setEnabled(!url.isEmpty());
+      connect(action, &QAction::triggered, this, [this, url] {
+        emit NavNewspaperRequested(url);
+        HandOver(TabId::Favorites, url);
+      });
     }
   };
-  add_sites(add_menu("MenuNewspaper", "新聞・通信社"), kNewsSites);
+  add_sites(add_menu("MenuNewspaper", "新聞・通信社"), sites.table.news);
   menu_favorites_ = add_menu("MenuFavoriteTop", " お気に入り（ 【 ２ 】画面連携 ） ");
-  add_sites(add_menu("MenuSite", " 参照サイト  "), kReferenceSites);
+  add_sites(add_menu("MenuSite", " 参照サイト  "), sites.table.reference);
 
   QMenu* tool = add_menu("MenuTool", "ツール");
   add_item(tool, "MenuToolColorPalette", "ｶﾗｰ・ﾊﾟﾚｯﾄ");

@@ -3,6 +3,9 @@
 #include <array>
 
 #include "gui/tabs/download/download_tab.h"
+#include "gui/tabs/favorites/favorites_tab.h"
+#include "gui/tabs/search/search_tab.h"
+#include "gui/tabs/util_browse/util_browse_tab.h"
 #include "gui/tabs/ip_address/ip_address_tab.h"
 #include "gui/tabs/local_page/local_page_tab.h"
 
@@ -11,16 +14,15 @@ namespace kaplo::gui {
 namespace {
 
 // Settings keys that wait for their tab to bind them (kept in the file as
-// read until then): NS Keyword ComboBoxSearchKeyWord, NS PageTopHeight
-// PanelPGSearchTabTop, NS IMEMode RadioGroupIMEMode, DL BasePageLocal
+// read until then): DL BasePageLocal
 // EditWBBasePageLocalFimename, GUI Url EditGUIUrl, GUI LocalFile
 // BtnEditGUILocalFilename, IP Url EditIPUrl.
 const std::array<TabEntry, 11> kTabs{{
-    {TabId::Search, "PGMainTab01Search", "     ネット検索     ", false, MakeTab<EmptyTab>},
+    {TabId::Search, "PGMainTab01Search", "     ネット検索     ", false, MakeTab<SearchTab>},
     {TabId::Favorites, "PGMainTab10FavariteBrowse", " 「 お気に入り 」閲覧（ 【 ２ 】画面 ） ",
-     false, MakeTab<EmptyTab>},
+     false, MakeTab<FavoritesTab>},
     {TabId::UtilBrowse, "PGMainTab08UtilBrowse", " 辞書・地図【 １ 】画面  ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<UtilBrowseTab>},
     {TabId::GuiAnalysis, "PGMainTab08GUIBrowser", " Webﾍﾟｰｼﾞ解析  ", false, MakeTab<EmptyTab>},
     {TabId::Download, "PGMainTab02Dowload", " Ｗｅｂﾍﾟｰｼﾞのﾀﾞｳﾝﾛｰﾄﾞ ", false, MakeTab<DownloadTab>},
     {TabId::LocalPage, "PGMainTab03BrowseLocalFile", " ﾛｰｶﾙ・ﾍﾟｰｼﾞの閲覧  ", false,

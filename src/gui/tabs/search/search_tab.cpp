@@ -1,0 +1,535 @@
+#include "gui/tabs/search/search_tab.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "engine/fetch.h"
+#include "engine/url.h"
+#include "gui/common/message_prompter.h"
+#include "gui/common/require.h"
+#include "gui/common/settings_bindings.h"
+#include "gui/common/sjis.h"
+#include "gui/common/worker_host.h"
+#include "gui/tabs/search/browse_helpers.h"
+#include "gui/widgets/browser_pane.h"
+#include "text/urlcode.h"
+#include "gui/widgets/radio_group.h"
+
+namespace kaplo::gui {
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+template <typename W>
+W* Named(W* w, const char* name) {
+  w->setObjectName(QString::fromLatin1(name));
+  return w;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+  auto* b = Named(new QPushButton(U(caption), parent), name);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QStatusBar* StatusBar(QWidget* parent, const char* name, QLabel*& link_panel) {
+  auto* bar = Named(new QStatusBar(parent), name);
+  bar->setSizeGripEnabled(false);
+  for (int i = 0; i < 3; ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QStringLiteral("%1Panel%2").arg(bar->objectName()).arg(i));
+    bar->addWidget(panel, i == 2 ? 4 : 1);
+    if (i == 2) link_panel = panel;
+  }
+  return bar;
+}
+
+// The sub-tabs of PGTab01L.
+enum LeftTab { kMain = 0, kHttpGet = 1, kAuxiliary = 2 };
+
+}  // namespace
+
+SearchTab::SearchTab() : worker_(std::make_unique<WorkerHost>()) {
+  connect(worker_.get(), &WorkerHost::Finished, this, [this] {
+    QApplication::restoreOverrideCursor();
+    emit ProbeFinished();
+  });
+}
+
+SearchTab::~SearchTab() { worker_->Shutdown(); }
+
+bool SearchTab::Probing() const { return worker_->Busy(); }
+
+void SearchTab::Build(TabContext& context) {
+  host_ = &context.host;
+  prompter_ = context.prompter;
+  if (!prompter_) {
+    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
+    prompter_ = own_prompter_.get();
+  }
+  const SiteTableLoad load = SitesFromEnvironment();
+  if (!load.error.empty()) std::fprintf(stderr, "kaplo: %s\n", load.error.c_str());
+  sites_ = load.table;
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  layout->addWidget(BuildTopPanel());
+  auto* split = Named(new QSplitter(Qt::Horizontal, this), "SplitterNS");
+  split->addWidget(BuildLeftTabs());
+  split->addWidget(BuildRightTabs());
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 1);
+  layout->addWidget(split, 1);
+  context.page->layout()->addWidget(this);
+  ApplyInputMode();
+}
+
+QWidget* SearchTab::BuildTopPanel() {
+  auto* top = Named(new QWidget(this), "PanelPGSearchTabTop");
+  auto* grid = new QGridLayout(top);
+  grid->setContentsMargins(0, 0, 0, 0);
+
+  keyword_ = Named(new QComboBox(top), "ComboBoxSearchKeyWord");
+  keyword_->setEditable(true);
+  keyword_->setInsertPolicy(QComboBox::NoInsert);
+  keyword_->setMinimumWidth(320);
+  connect(keyword_->lineEdit(), &QLineEdit::returnPressed, this, &SearchTab::sbSearchYahooClick);
+  ime_mode_ = new TRadioGroup(QStringLiteral("RadioGroupIMEMode"), QString(),
+                              {U("日本語"), U("英語")}, 2, top);
+  ime_mode_->SetItemIndex(0);
+  connect(ime_mode_, &TRadioGroup::ItemIndexChanged, this, &SearchTab::RadioGroupIMEModeClick);
+
+  auto* row = new QHBoxLayout;
+  row->addWidget(keyword_, 3);
+  row->addWidget(ime_mode_);
+  const auto add = [this, top, row](const char* name, const char* caption, void (SearchTab::*fn)()) {
+    QPushButton* b = Button(top, name, caption);
+    connect(b, &QPushButton::clicked, this, fn);
+    row->addWidget(b);
+    return b;
+  };
+  add("sbKeywordPaste", "貼付け", &SearchTab::sbKeywordPasteClick);
+  add("sbSearchGoogle", "Google検索", &SearchTab::sbSearchGoogleClick);
+  add("sbSearchYahoo", "Yahoo検索", &SearchTab::sbSearchYahooClick);
+  add("btnEncloseQuatation", "\" \" で囲んで検索", &SearchTab::btnEncloseQuatationClick);
+  add("btnSearchPrev", "前の100件", &SearchTab::btnSearchPrevClick);
+  add("btnSearchNext", "次の100件", &SearchTab::btnSearchNextClick);
+  offset_box_ = Named(new QSpinBox(top), "SpinEditNSSearch");
+  offset_box_->setRange(-1, 1'000'000'000);
+  row->addWidget(offset_box_);
+  grid->addLayout(row, 0, 0, 1, 2);
+
+  auto* row2 = new QHBoxLayout;
+  query_url_ = Named(new QLineEdit(top), "edNSUrl");
+  row2->addWidget(query_url_, 3);
+  QPushButton* go = Button(top, "sbNSGo", "Go");
+  connect(go, &QPushButton::clicked, this, &SearchTab::sbNSGoClick);
+  row2->addWidget(go);
+  immediate_ = Named(new QCheckBox(U("直接【 ＩＥ 】で新規ｳｨﾝﾄﾞｳに表示する"), top),
+                     "CheckBoxNSImmediate");
+  row2->addWidget(immediate_);
+  description_ = Named(new QComboBox(top), "ComboBoxDesc");
+  description_->setEditable(true);
+  connect(description_, &QComboBox::textActivated, this, &SearchTab::ComboBoxDescSelect);
+  row2->addWidget(description_, 1);
+  grid->addLayout(row2, 1, 0, 1, 2);
+
+  auto* memos = new QHBoxLayout;
+  for (auto [memo, name] : {std::pair{&memo_keyword_, "MemoSearchkeyword"},
+                            std::pair{&memo_url_, "MemoNSUrl"},
+                            std::pair{&memo_yahoo_url_, "MemoYahooUrl"}}) {
+    *memo = Named(new QPlainTextEdit(top), name);
+    (*memo)->setMaximumHeight(48);
+    memos->addWidget(*memo);
+  }
+  new_window_url_ = Named(new QLineEdit(top), "EditNSNewWindowsUrl");
+  memos->addWidget(new_window_url_);
+  grid->addLayout(memos, 2, 0, 1, 2);
+  SetPanelHeight(top, 140);
+  return top;
+}
+
+QTabWidget* SearchTab::BuildLeftTabs() {
+  left_ = Named(new QTabWidget(this), "PGTab01L");
+
+  auto* main = Named(new QWidget(left_), "PGTab01LTab01SearchMain");
+  auto* v = new QVBoxLayout(main);
+  v->setContentsMargins(0, 0, 0, 0);
+  // The keyword bar of widgets/ (highlighting in the pane) belongs here; until
+  // it exists the box only shows the searched keyword.
+  highlight_result_ = Named(new QLineEdit(main), "edSearchAndHighlight");
+  v->addWidget(highlight_result_);
+  result_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSBase"), main);
+  result_->SetSilent(true);
+  result_->SetClickCallback([this](const QUrl& url) {
+    ResultPaneClick(QString::fromStdString(LinkBytes(url)));
+    return false;
+  });
+  result_->SetNewWindowHandler([this](const QUrl& url) {
+    ResultPaneNewWindow(QString::fromStdString(LinkBytes(url)));
+    return BrowserPane::NewWindow::CancelIt();
+  });
+  connect(result_, &BrowserPane::StatusTextChange, this, &SearchTab::ResultStatusText);
+  v->addWidget(result_, 1);
+  v->addWidget(StatusBar(main, "StatusBarNSBase", result_status_link_));
+  left_->addTab(main, U(" メイン "));
+
+  auto* get = Named(new QWidget(left_), "PGTab01LTab02HTTPGet");
+  auto* gv = new QVBoxLayout(get);
+  http_get_headers_ = Named(new QPlainTextEdit(get), "MemoNSHTTPGet");
+  http_get_file_ = Named(new QPlainTextEdit(get), "MemoMemoNSHTTPGetFile");
+  for (QPlainTextEdit* m : {http_get_headers_, http_get_file_}) {
+    m->setReadOnly(true);
+    gv->addWidget(m, 1);
+  }
+  left_->addTab(get, U(" HTTPGet "));
+
+  auto* aux = Named(new QWidget(left_), "PGTab01LTab03Browser");
+  auto* av = new QVBoxLayout(aux);
+  av->setContentsMargins(0, 0, 0, 0);
+  auto* ar = new QHBoxLayout;
+  auxiliary_url_ = Named(new QLineEdit(aux), "EditPGTab01LTab03BrowserNewWindow");
+  ar->addWidget(auxiliary_url_, 1);
+  QPushButton* back = Button(aux, "sbNSNewWindowBack", "前のページへ戻る");
+  QPushButton* ie = Button(aux, "sbNSNewWindowIE", "ＷｅｂページのＩＥ表示");
+  ar->addWidget(back);
+  ar->addWidget(ie);
+  av->addLayout(ar);
+  auxiliary_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSNewWindow"), aux);
+  auxiliary_->SetSilent(true);
+  auxiliary_->SetClickCallback(FollowOnlyWebLinks);
+  av->addWidget(auxiliary_, 1);
+  connect(back, &QPushButton::clicked, auxiliary_, &BrowserPane::GoBack);
+  connect(ie, &QPushButton::clicked, this, &SearchTab::sbNSNewWindowIEClick);
+  left_->addTab(aux, U(" 補助ブラウザ "));
+  return left_;
+}
+
+QTabWidget* SearchTab::BuildRightTabs() {
+  right_ = Named(new QTabWidget(this), "PGTab01R");
+  auto* page = Named(new QWidget(right_), "PGTab01RTab01Target");
+  auto* v = new QVBoxLayout(page);
+  v->setContentsMargins(0, 0, 0, 0);
+
+  auto* row = new QHBoxLayout;
+  target_url_ = Named(new QComboBox(page), "ComboBoxNSTargetUrl");
+  target_url_->setEditable(true);
+  target_url_->setInsertPolicy(QComboBox::NoInsert);
+  row->addWidget(target_url_, 3);
+  const auto add = [this, page, row](const char* name, const char* caption,
+                                     void (SearchTab::*fn)()) {
+    QPushButton* b = Button(page, name, caption);
+    connect(b, &QPushButton::clicked, this, fn);
+    row->addWidget(b);
+    return b;
+  };
+  add("sbNSNavigate", "ﾅﾋﾞｹﾞｰﾄ", &SearchTab::sbNSNavigateClick);
+  add("sbNSTargetPaste", "貼付け", &SearchTab::sbNSTargetPasteClick);
+  add("sbNSUrlCopy", "Ｕｒｌのコピー", &SearchTab::sbNSUrlCopyClick);
+  QPushButton* back = Button(page, "sbNSTargetBack", "前のページへ戻る");
+  row->addWidget(back);
+  add("sbNSTargetIE", "ＷｅｂページのＩＥ表示", &SearchTab::sbNSTargetIEClick);
+  add("sbNSStop", "ﾅﾋﾞｹﾞｰﾄの強制終了", &SearchTab::sbNSStopClick);
+  add("sbNSGoNewPage", "新規Tabへ移動", &SearchTab::sbNSGoNewPageClick);
+  add("sbNSCloseAllTabs", "2個以上の開いているTabを「 一括 」で閉じる",
+      &SearchTab::CloseAllTargetBrowser);
+  add("sbNSHTTPGet", "ＨＴＴＰｇｅｔ", &SearchTab::sbNSHTTPGetClick);
+  v->addLayout(row);
+
+  // The keyword bar of widgets/ belongs here too (see the result pane).
+  highlight_target_ = Named(new QLineEdit(page), "edDLTargetSearchAndHighlight");
+  v->addWidget(highlight_target_);
+  target_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSTarget"), page);
+  target_->SetSilent(true);
+  target_->SetClickCallback([this](const QUrl& url) {
+    TargetPaneClick(QString::fromStdString(LinkBytes(url)));
+    return false;
+  });
+  // New windows of the target page are the desktop browser's business.
+  target_->SetNewWindowHandler([](const QUrl& url) {
+    return IsHttpUrl(LinkBytes(url)) ? BrowserPane::NewWindow::ToSystem()
+                                     : BrowserPane::NewWindow::CancelIt();
+  });
+  connect(target_, &BrowserPane::StatusTextChange, this, &SearchTab::TargetStatusText);
+  connect(back, &QPushButton::clicked, target_, &BrowserPane::GoBack);
+  v->addWidget(target_, 1);
+  v->addWidget(StatusBar(page, "StatusBarNStarget", target_status_link_));
+  right_->addTab(page, U(" ターゲット・ブラウザ 【 対象ﾍﾟｰｼﾞ  】"));
+  return right_;
+}
+
+void SearchTab::BindSettings(SettingsBindings& bindings, Settings& settings) {
+  bindings.Text(keyword_, settings.ns.keyword);
+  bindings.Choice(ime_mode_, settings.ns.ime_mode, kImeModeChoices);
+  bindings.Height(Require<QWidget>(this, "PanelPGSearchTabTop"), settings.ns.page_top_height);
+}
+
+void SearchTab::Reset() {
+  state_ = {};
+  result_link_.clear();
+  target_link_.clear();
+  offset_box_->setValue(0);
+}
+
+void SearchTab::Entered() {
+  ShowLeft(kMain);
+  keyword_->setFocus();
+}
+
+// ---- searches ----
+
+void SearchTab::Search(SearchEngine engine) {
+  const SearchRequest r = StartSearch(sites_, state_, engine, SjisFromQs(keyword_->currentText()),
+                                      ime_mode_->ItemIndex() == 1);
+  if (r.url.empty()) return;
+  // The history is the keyword box's own list.
+  std::vector<std::string> items = ComboItems(keyword_);
+  if (AddKeywordToHistory(items, r.history)) keyword_->addItem(QsFromSjis(r.history));
+  offset_box_->setValue(state_.offset);
+  query_url_->setText(QsFromSjis(r.url));
+  memo_keyword_->setPlainText(QsFromSjis(r.url));
+  highlight_result_->setText(QsFromSjis(r.highlight));
+  highlight_target_->setText(QsFromSjis(r.highlight));
+  result_->Navigate(QsFromSjis(r.url));
+  target_->Navigate(QStringLiteral("about:blank"));
+  ShowLeft(kMain);
+}
+
+void SearchTab::sbSearchGoogleClick() { Search(SearchEngine::kGoogle); }
+void SearchTab::sbSearchYahooClick() { Search(SearchEngine::kYahoo); }
+
+void SearchTab::LoadResults(const std::string& url) {
+  if (!url.empty()) {
+    query_url_->setText(QsFromSjis(url));
+    result_->Navigate(QsFromSjis(url));
+  }
+  offset_box_->setValue(state_.offset);
+  ShowLeft(kMain);
+}
+
+void SearchTab::btnSearchNextClick() {
+  const std::string keyword = SjisFromQs(keyword_->currentText());
+  if (NormaliseKeyword(keyword).empty()) return;
+  LoadResults(PageSearch(sites_, state_, keyword, ime_mode_->ItemIndex() == 1, true));
+}
+
+void SearchTab::btnSearchPrevClick() {
+  const std::string keyword = SjisFromQs(keyword_->currentText());
+  if (NormaliseKeyword(keyword).empty()) return;
+  const std::string url = PageSearch(sites_, state_, keyword, ime_mode_->ItemIndex() == 1, false);
+  if (url.empty()) {
+    offset_box_->setValue(state_.offset);
+    return;
+  }
+  LoadResults(url);
+}
+
+void SearchTab::btnEncloseQuatationClick() {
+  const std::string quoted = QuoteKeywords(SjisFromQs(keyword_->currentText()));
+  if (quoted.empty()) return;
+  keyword_->setEditText(QsFromSjis(quoted));
+  sbSearchYahooClick();
+}
+
+void SearchTab::sbKeywordPasteClick() {
+  keyword_->setEditText(QApplication::clipboard()->text());
+  keyword_->lineEdit()->end(false);
+  sbSearchYahooClick();
+}
+
+void SearchTab::ComboBoxDescSelect() {
+  keyword_->setEditText(description_->currentText());
+  sbSearchGoogleClick();
+}
+
+void SearchTab::RadioGroupIMEModeClick() {
+  if (started_) keyword_->setEditText(QString());
+  ApplyInputMode();
+}
+
+void SearchTab::ApplyInputMode() {
+  // Japanese: the input method is on for the box; English: off.
+  const bool japanese = ime_mode_->ItemIndex() != 1;
+  keyword_->setAttribute(Qt::WA_InputMethodEnabled, japanese);
+  keyword_->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, japanese);
+}
+
+// ---- links ----
+
+void SearchTab::ResultStatusText(const QString& text) {
+  if (text.isEmpty()) return;
+  const std::string link = SjisFromQs(text);
+  if (!IsHttpUrl(link)) return;
+  if (IsPageLink(link)) {
+    memo_yahoo_url_->setPlainText(text);
+    result_link_ = QsFromSjis(UnwrapSearchRedirect(sites_, link));
+    result_status_link_->setText(QStringLiteral(" [ ") + result_link_ + QStringLiteral(" ]"));
+  } else {
+    result_link_ = text;
+  }
+}
+
+void SearchTab::TargetStatusText(const QString& text) {
+  const std::string link = SjisFromQs(text);
+  if (text.isEmpty() || !IsHttpUrl(link) || !IsPageLink(link)) return;
+  target_link_ = QsFromSjis(UnwrapSearchRedirect(sites_, link));
+  target_status_link_->setText(QStringLiteral(" [ ") + target_link_ + QStringLiteral(" ]"));
+}
+
+void SearchTab::ResultPaneClick(const QString& link) {
+  const LinkAction action =
+      kaplo::ResultPaneClick(sites_, SjisFromQs(link), immediate_->isChecked());
+  if (action.target == LinkTarget::kNothing) return;
+  result_link_ = QsFromSjis(action.url);
+  Carry(action);
+}
+
+void SearchTab::ResultPaneNewWindow(const QString& link) {
+  const LinkAction action = kaplo::ResultPaneNewWindow(
+      sites_, state_.engine, SjisFromQs(link), result_->ReadyState() == BrowserPane::kComplete);
+  if (action.target == LinkTarget::kTargetPane) new_window_url_->setText(QsFromSjis(action.url));
+  ShowTarget();
+  Carry(action);
+}
+
+void SearchTab::TargetPaneClick(const QString& link) {
+  const LinkAction action = kaplo::TargetPaneClick(SjisFromQs(link));
+  if (action.target == LinkTarget::kNothing) return;
+  target_link_ = QsFromSjis(action.url);
+  Carry(action);
+}
+
+void SearchTab::Carry(const LinkAction& action) {
+  const QString url = QsFromSjis(action.url);
+  switch (action.target) {
+    case LinkTarget::kNothing:
+      return;
+    case LinkTarget::kSystemBrowser:
+      OpenInSystemBrowser(url);
+      return;
+    case LinkTarget::kResultPane:
+      result_->Navigate(url);
+      break;
+    case LinkTarget::kTargetPane:
+      ShowTarget();
+      target_->Navigate(url);
+      break;
+    case LinkTarget::kNewTab:
+      CreateTabBrowser(url, QString());
+      return;
+    case LinkTarget::kAuxiliaryPane:
+      memo_url_->setPlainText(url);
+      if (!url.contains(QStringLiteral("java"), Qt::CaseInsensitive)) new_window_url_->setText(url);
+      ShowLeft(kAuxiliary);
+      auxiliary_->Navigate(url);
+      auxiliary_url_->setText(url);
+      gui::HandOnLink(*host_, TabId::Search, url, {TabId::Download});
+      return;
+    default:
+      return;
+  }
+  memo_url_->setPlainText(url);
+  if (action.hand_on) HandOnLink(url);
+  ShowTarget();
+}
+
+void SearchTab::HandOnLink(const QString& url) {
+  target_url_->setEditText(url);
+  gui::HandOnLink(*host_, TabId::Search, url,
+                  {TabId::Download, TabId::IpAddress, TabId::GuiAnalysis});
+}
+
+void SearchTab::OpenInSystemBrowser(const QString& url) {
+  if (IsHttpUrl(SjisFromQs(url))) BrowserPane::OpenInSystem(QUrl(url));
+}
+
+void SearchTab::ShowLeft(int index) { left_->setCurrentIndex(index); }
+void SearchTab::ShowTarget() { right_->setCurrentIndex(0); }
+
+// ---- the target side ----
+
+BrowserPane* SearchTab::CreateTabBrowser(const QString& url, const QString& title) {
+  // Numbered by the count of tabs after adding.
+  return AddNumberedPaneTab(*host_, right_, url, title, right_->count() + 1);
+}
+
+void SearchTab::sbNSGoNewPageClick() {
+  if (!IsHttpUrl(SjisFromQs(target_url_->currentText().trimmed()))) return;
+  // Only a web address is opened.
+  if (!IsHttpUrl(SjisFromQs(result_link_))) return;
+  CreateTabBrowser(result_link_, QString());
+}
+
+void SearchTab::CloseAllTargetBrowser() {
+  CloseNumberedPaneTabs(right_);
+  target_->Navigate(QStringLiteral("about:blank"));
+  result_link_.clear();
+}
+
+void SearchTab::sbNSNavigateClick() {
+  const QString url = target_url_->currentText().trimmed();
+  if (!IsHttpUrl(SjisFromQs(url))) return;
+  target_->Navigate(url);
+  gui::HandOnLink(*host_, TabId::Search, url, {TabId::Download});
+}
+
+void SearchTab::sbNSTargetPasteClick() {
+  const QString text = QApplication::clipboard()->text().trimmed();
+  if (IsHttpUrl(SjisFromQs(text))) target_url_->setEditText(text);
+}
+
+void SearchTab::sbNSUrlCopyClick() {
+  QApplication::clipboard()->setText(target_url_->currentText());
+}
+
+void SearchTab::sbNSStopClick() { target_->Navigate(QStringLiteral("about:blank")); }
+
+void SearchTab::sbNSGoClick() {
+  const QString url = query_url_->text().trimmed();
+  if (IsHttpUrl(SjisFromQs(url))) result_->Navigate(url);
+}
+
+void SearchTab::sbNSTargetIEClick() {
+  const QString url = new_window_url_->text().trimmed();
+  OpenInSystemBrowser(IsHttpUrl(SjisFromQs(url)) ? url : target_url_->currentText().trimmed());
+}
+
+void SearchTab::sbNSNewWindowIEClick() { OpenInSystemBrowser(auxiliary_url_->text().trimmed()); }
+
+void SearchTab::sbNSHTTPGetClick() {
+  const std::string url = SjisFromQs(target_url_->currentText().trimmed());
+  if (!IsHttpUrl(url) || worker_->Busy()) return;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  worker_->Start([this, url] {
+    // Time-outs are the fetcher's: connect 15 s, stalled 30 s.
+    const ProbeTexts texts = DescribeProbe(CurlFetcher().Probe(url));
+    worker_->OnWindow([this, texts] {
+      if (!texts.found) {
+        http_get_headers_->clear();
+        http_get_file_->clear();
+        prompter_->Inform(texts.message);
+        return;
+      }
+      http_get_headers_->setPlainText(QsFromSjis(texts.headers));
+      http_get_file_->setPlainText(QsFromSjis(texts.details));
+      ShowLeft(kHttpGet);
+    });
+  });
+}
+
+}  // namespace kaplo::gui
