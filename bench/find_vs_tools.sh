@@ -87,6 +87,11 @@ echo "tree: $files files in $(find "$tree" -type d | wc -l) folders, best of $ru
 ours=$(best "$work/ours" "$kaplo" find "$tree" --name '*.txt')
 theirs=$(best "$work/theirs" find "$tree" -iname '*.txt')
 row "name" "$ours" "$theirs" "find" 1.2 "$work/ours" "$work/theirs"
+# The program links the window libraries; their loading is part of every command.
+start=$(best "$work/help" "$kaplo" --help)
+awk -v a="$ours" -v b="$theirs" -v s="$start" 'BEGIN {
+  printf "%-12s kaplo --help %.3f s; name search less start-up %.3f s, ratio %.2f\n",
+    "start-up", s, a - s, (a - s) / b }'
 
 ours=$(best "$work/ours" "$kaplo" find "$tree" --phrase NeedleWord --case)
 theirs=$(best "$work/theirs" grep -rlF NeedleWord "$tree")
