@@ -38,7 +38,9 @@ class TempTree {
     std::filesystem::create_directories(root_ / rel);
     return (root_ / rel).string();
   }
-  std::string Path(const std::string& rel = "") const { return (root_ / rel).string(); }
+  std::string Path(const std::string& rel = "") const {
+    return rel.empty() ? root_.string() : (root_ / rel).string();
+  }
 
  private:
   std::filesystem::path root_;

@@ -1,0 +1,81 @@
+// The folder tree tab: drives, folders and files in tv_Client, loaded when a
+// node is opened (off the window thread); a clicked file shown by its type in
+// the source view or the two browser panes; and the file search panel.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace kaplo::gui {
+
+class BrowserPane;
+class FileSearchPanel;
+class TRadioGroup;
+class TRichEditEx;
+
+class TreeExplorerTab : public QWidget {
+  Q_OBJECT
+
+ public:
+  struct Hooks {
+    // Shows a message ("ドライブ／フォルダーを指定できません").
+    std::function<void(const QString&)> inform;
+    // Makes a browser pane of that objectName (the window keeps a list of them).
+    std::function<BrowserPane*(const QString& name, QWidget* parent)> make_pane;
+  };
+  explicit TreeExplorerTab(Hooks hooks, QWidget* parent = nullptr);
+
+  QTreeWidget* Tree() const { return tree_; }
+  FileSearchPanel* Search() const { return search_; }
+  TRichEditEx* SourceView() const { return source_; }
+  BrowserPane* LeftPane() const { return left_; }
+  BrowserPane* RightPane() const { return right_; }
+  QString FileLabel() const;
+  QString FileTypeLabel() const;
+  // Folder listings still running.
+  int PendingLoads() const { return pending_; }
+
+  // Drives of the computer under the root, the root opened.
+  void Fill();
+  // A node opened: its entries are listed (once).
+  void NodeExpanding(QTreeWidgetItem* item);
+  // A node closed: the file label, both panes and the source view emptied.
+  void NodeCollapsed(QTreeWidgetItem* item);
+  // A node clicked: the search folder, the file label and the file's preview.
+  void NodeClick(QTreeWidgetItem* item);
+  // The pop-up menu's three ways of opening the labelled file.
+  void OpenWithAssociated();
+  void OpenInBrowser();
+  void OpenInEditor();
+  // The page of the local page tab's path box takes HTML files shown here.
+  static constexpr const char* kLocalPageBox = "BtnEditConfirmLocalHTMLFile";
+
+ private:
+  void Build();
+  void ShowFile(const QString& path);
+  void ClearPreview();
+
+  Hooks hooks_;
+  QTreeWidget* tree_ = nullptr;
+  QLabel* file_label_ = nullptr;
+  QLabel* type_label_ = nullptr;
+  TRadioGroup* charset_ = nullptr;
+  QCheckBox* display_left_ = nullptr;
+  TRichEditEx* source_ = nullptr;
+  BrowserPane* left_ = nullptr;
+  BrowserPane* right_ = nullptr;
+  QTabWidget* right_tabs_ = nullptr;
+  FileSearchPanel* search_ = nullptr;
+  int pending_ = 0;
+  int generation_ = 0;  // Fill() count
+};
+
+}  // namespace kaplo::gui
