@@ -3,6 +3,8 @@
 #include <array>
 
 #include "gui/tabs/download/download_tab.h"
+#include "gui/tabs/file_search/file_search_tab.h"
+#include "gui/tabs/tree_explorer/tree_explorer_tab.h"
 
 namespace kaplo::gui {
 
@@ -25,9 +27,9 @@ const std::array<TabEntry, 11> kTabs{{
      MakeTab<EmptyTab>},
     {TabId::Flash, "PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", true, MakeTab<EmptyTab>},
     {TabId::TreeExplorer, "PGMainTab05TreeExplorer", " ﾌｫﾙﾀﾞｰ/ﾌｧｲﾙのﾂﾘｰ表示とﾌｧｲﾙ検索  ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<TreeExplorerTab>},
     {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<EmptyTab>},
-    {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<EmptyTab>},
+    {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<FileSearchTab>},
     {TabId::IpAddress, "PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false,
      MakeTab<EmptyTab>},
 }};

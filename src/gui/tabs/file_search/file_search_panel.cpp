@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "filetools/file_preview.h"
+#include "gui/common/worker_host.h"
 #include "gui/tabs/file_search/match_list_model.h"
 #include "text/convert.h"
 
@@ -117,6 +118,7 @@ FileSearchPanel::FileSearchPanel(const QString& prefix, const QString& go_name, 
 }
 
 FileSearchPanel::~FileSearchPanel() {
+  // The host, deleted with the panel's children, waits for the worker to see this.
   if (shared_) shared_->abort = true;
 }
 
@@ -214,6 +216,8 @@ void FileSearchPanel::Build(const QString& prefix, const QString& go_name) {
   poll_ = new QTimer(this);
   poll_->setInterval(50);
   connect(poll_, &QTimer::timeout, this, &FileSearchPanel::Poll);
+  host_ = new WorkerHost(this);
+  connect(host_, &WorkerHost::Finished, this, &FileSearchPanel::Poll);
 }
 
 QString FileSearchPanel::StatusPanel(int index) const {
@@ -240,7 +244,9 @@ FinderCriteria FileSearchPanel::Criteria() const {
   return c;
 }
 
-bool FileSearchPanel::Busy() const { return shared_ && shared_->running.load(); }
+bool FileSearchPanel::Busy() const {
+  return host_->Busy() || (shared_ && shared_->running.load());
+}
 
 void FileSearchPanel::GoClick() {
   if (Busy()) return;
@@ -258,14 +264,14 @@ void FileSearchPanel::GoClick() {
   start_ms_ = QDateTime::currentMSecsSinceEpoch();
   shared_ = std::make_shared<Shared>();
   shared_->running = true;
-  std::thread([shared = shared_, plan] {
+  host_->Start([shared = shared_, plan] {
     SearchOptions options;
     options.want_stat = true;  // the list shows sizes and times
     const SearchStats stats = RunSearch(plan, *shared, shared->abort, options);
     std::lock_guard g(shared->mu);
     shared->stats = stats;
     shared->done = true;
-  }).detach();
+  });
   poll_->start();
 }
 
@@ -274,7 +280,7 @@ void FileSearchPanel::AbortClick() {
 }
 
 void FileSearchPanel::Poll() {
-  if (!shared_) return;
+  if (!shared_ || !shared_->running) return;
   std::string arena, folder;
   std::vector<Shared::Pending> pending;
   bool done;

@@ -2,7 +2,7 @@
 // mask, folder and phrase boxes, the created-before/after pickers, the start
 // and abort buttons, the result list and the tab's status bar.
 //
-// The search runs on a worker thread. Matches and the current folder are
+// The search runs on the panel's worker host. Matches and the current folder are
 // collected there and taken over by a timer on the window thread, so a
 // million matches arrive as a few hundred list insertions, never as a flood
 // of events.
@@ -30,6 +30,7 @@ class QTreeView;
 namespace kaplo::gui {
 
 class MatchListModel;
+class WorkerHost;
 
 // Opens file with the editor argument list (a program and its arguments, the
 // file last), or with its associated program when editor is empty. Never
@@ -114,6 +115,7 @@ class FileSearchPanel : public QWidget {
   MatchListModel* model_ = nullptr;
   std::vector<QLabel*> panels_;
   QTimer* poll_ = nullptr;
+  WorkerHost* host_ = nullptr;
 
   std::shared_ptr<Shared> shared_;  // also held by the worker
   std::uint64_t folder_count_ = 0;

@@ -1,5 +1,6 @@
 #include "gui/tabs/file_search/file_search_tab.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -9,7 +10,18 @@
 
 namespace kaplo::gui {
 
-FileSearchTab::FileSearchTab(QWidget* parent) : QWidget(parent) {
+FileSearchTab::FileSearchTab(bool build, QWidget* parent) : QWidget(parent) {
+  if (build) BuildControls();
+}
+
+void FileSearchTab::Build(TabContext& context) {
+  BuildControls();
+  context.page->layout()->addWidget(this);
+}
+
+void FileSearchTab::Entered() { search_->MaskBox()->setFocus(); }
+
+void FileSearchTab::BuildControls() {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* split = new QSplitter(Qt::Horizontal, this);

@@ -4,20 +4,28 @@
 
 #include <QWidget>
 
+#include "gui/common/tab.h"
+
 namespace kaplo::gui {
 
 class FileSearchPanel;
 class TDirectoryTree;
 
-class FileSearchTab : public QWidget {
+class FileSearchTab : public QWidget, public Tab {
   Q_OBJECT
 
  public:
-  explicit FileSearchTab(QWidget* parent = nullptr);
+  // build false: the registry's tab, made by Build.
+  explicit FileSearchTab(bool build = false, QWidget* parent = nullptr);
+  void Build(TabContext& context) override;
+  // The mask box takes the focus.
+  void Entered() override;
   TDirectoryTree* Tree() const { return tree_; }
   FileSearchPanel* Search() const { return search_; }
 
  private:
+  void BuildControls();
+
   TDirectoryTree* tree_ = nullptr;
   FileSearchPanel* search_ = nullptr;
 };

@@ -15,10 +15,12 @@
 #include <memory>
 
 #include "filetools/file_preview.h"
-#include "gui/browser_pane.h"
-#include "gui/colorize_view.h"
-#include "gui/radio_group.h"
-#include "gui/rich_edit_ex.h"
+#include "gui/common/message_prompter.h"
+#include "gui/common/sjis.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "gui/tabs/file_search/file_search_panel.h"
 #include "gui/tabs/file_search/folder_loader.h"
 #include "text/charset.h"
@@ -62,27 +64,51 @@ QString FlashPage(const QString& path) {
 
 }  // namespace
 
+TreeExplorerTab::TreeExplorerTab() = default;
+
 TreeExplorerTab::TreeExplorerTab(Hooks hooks, QWidget* parent)
     : QWidget(parent), hooks_(std::move(hooks)) {
-  if (!hooks_.make_pane) {
-    hooks_.make_pane = [](const QString& name, QWidget* p) { return new BrowserPane(name, p); };
-  }
-  if (!hooks_.inform) hooks_.inform = [](const QString&) {};
-  Build();
-  Fill();
+  BuildControls();
 }
 
-void TreeExplorerTab::Build() {
+TreeExplorerTab::~TreeExplorerTab() = default;
+
+void TreeExplorerTab::Build(TabContext& context) {
+  Prompter* prompter = context.prompter;
+  if (prompter == nullptr) {
+    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
+    prompter = own_prompter_.get();
+  }
+  hooks_.inform = [prompter](const QString& message) { prompter->Inform(SjisFromQs(message)); };
+  BuildControls();
+  context.page->layout()->addWidget(this);
+}
+
+void TreeExplorerTab::Entered() {
+  left_tabs_->setCurrentIndex(0);
+  right_tabs_->setCurrentIndex(0);
+}
+
+void TreeExplorerTab::BuildControls() {
+  if (!hooks_.make_pane) {
+    // The panes stay the tab's own: the window's pane list is the download tab's.
+    hooks_.make_pane = [](const QString& name, QWidget* p) {
+      auto* pane = new BrowserPane(name, p);
+      pane->Navigate(QStringLiteral("about:blank"));
+      return pane;
+    };
+  }
+  if (!hooks_.inform) hooks_.inform = [](const QString&) {};
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* split = new QSplitter(Qt::Horizontal, this);
   layout->addWidget(split);
 
-  auto* left_tabs = new QTabWidget(split);
-  left_tabs->setObjectName(QStringLiteral("PGTabb05LPGMainTreeExplorer"));
-  auto* main = new QWidget(left_tabs);
+  left_tabs_ = new QTabWidget(split);
+  left_tabs_->setObjectName(QStringLiteral("PGTabb05LPGMainTreeExplorer"));
+  auto* main = new QWidget(left_tabs_);
   main->setObjectName(QStringLiteral("PGTabb05LPGMainTreeExplorerTab01Main"));
-  left_tabs->addTab(main, U(" ﾂﾘｰ "));
+  left_tabs_->addTab(main, U(" ﾂﾘｰ "));
   auto* left = new QVBoxLayout(main);
   tree_ = new QTreeWidget(main);
   tree_->setObjectName(QStringLiteral("tv_Client"));
@@ -136,6 +162,7 @@ void TreeExplorerTab::Build() {
                                 search_page);
   search_layout->addWidget(search_);
   split->setStretchFactor(1, 3);
+  Fill();
 
   connect(tree_, &QTreeWidget::itemExpanded, this, &TreeExplorerTab::NodeExpanding);
   connect(tree_, &QTreeWidget::itemCollapsed, this, &TreeExplorerTab::NodeCollapsed);

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
+
+#include "gui/common/tab.h"
 
 class QCheckBox;
 class QLabel;
@@ -21,17 +24,25 @@ class FileSearchPanel;
 class TRadioGroup;
 class TRichEditEx;
 
-class TreeExplorerTab : public QWidget {
+class TreeExplorerTab : public QWidget, public Tab {
   Q_OBJECT
 
  public:
   struct Hooks {
     // Shows a message ("ドライブ／フォルダーを指定できません").
     std::function<void(const QString&)> inform;
-    // Makes a browser pane of that objectName (the window keeps a list of them).
+    // Makes a browser pane of that objectName; by default an empty one of the tab's own.
     std::function<BrowserPane*(const QString& name, QWidget* parent)> make_pane;
   };
+  // For the registry: the controls are made by Build.
+  TreeExplorerTab();
+  // Built at once, outside a window.
   explicit TreeExplorerTab(Hooks hooks, QWidget* parent = nullptr);
+  ~TreeExplorerTab() override;
+
+  void Build(TabContext& context) override;
+  // The tree and the file contents come to the front.
+  void Entered() override;
 
   QTreeWidget* Tree() const { return tree_; }
   FileSearchPanel* Search() const { return search_; }
@@ -59,11 +70,13 @@ class TreeExplorerTab : public QWidget {
   static constexpr const char* kLocalPageBox = "BtnEditConfirmLocalHTMLFile";
 
  private:
-  void Build();
+  void BuildControls();
   void ShowFile(const QString& path);
   void ClearPreview();
 
   Hooks hooks_;
+  std::unique_ptr<Prompter> own_prompter_;
+  QTabWidget* left_tabs_ = nullptr;
   QTreeWidget* tree_ = nullptr;
   QLabel* file_label_ = nullptr;
   QLabel* type_label_ = nullptr;
