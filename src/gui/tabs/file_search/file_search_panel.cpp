@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <chrono>
@@ -185,20 +185,26 @@ void FileSearchPanel::Build(const QString& prefix, const QString& go_name) {
   connect(clear_boxes, &QPushButton::clicked, this, &FileSearchPanel::ClearBoxesClick);
 
   model_ = new MatchListModel(this);
-  list_ = new QTreeView(this);
+  // A table with fixed row heights: appending to a million rows stays cheap
+  // (a tree view lays out every row again).
+  list_ = new QTableView(this);
   list_->setObjectName(prefix + "ListViewFSResult");
-  list_->setRootIsDecorated(false);
-  list_->setUniformRowHeights(true);  // a million rows stay cheap to lay out
+  list_->verticalHeader()->hide();
+  list_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 4);
+  list_->setShowGrid(false);
+  list_->setWordWrap(false);
   list_->setAlternatingRowColors(true);
   list_->setSelectionBehavior(QAbstractItemView::SelectRows);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->setModel(model_);
   list_->setSortingEnabled(true);
-  list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
-  list_->header()->resizeSection(MatchListModel::kName, 240);
-  list_->header()->resizeSection(MatchListModel::kFolder, 360);
+  list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  list_->horizontalHeader()->resizeSection(MatchListModel::kName, 240);
+  list_->horizontalHeader()->resizeSection(MatchListModel::kFolder, 360);
+  list_->horizontalHeader()->setStretchLastSection(true);
   layout->addWidget(list_, 1);
-  connect(list_, &QTreeView::doubleClicked, this,
+  connect(list_, &QTableView::doubleClicked, this,
           [this](const QModelIndex& index) { OpenRow(index.row()); });
 
   auto* status = new QHBoxLayout;
@@ -255,8 +261,8 @@ void FileSearchPanel::GoClick() {
   }
   const SearchPlan plan = BuildPlan(Criteria());
   list_->setSortingEnabled(false);
-  list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
-  list_->header()->setSectionsClickable(false);
+  list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+  list_->horizontalHeader()->setSectionsClickable(false);
   model_->Clear();
   folder_count_ = 0;
   go_->setEnabled(false);
@@ -317,11 +323,12 @@ void FileSearchPanel::Finish() {
       QString::asprintf(" 【 %llu 】個のフォルダーを検索し、【 %d 】個のファイルを検出しました - ［ %.3f ］秒",
                         static_cast<unsigned long long>(folder_count_), model_->rowCount(), seconds);
   panels_[1]->setText(aborted ? U("  実行は中止されました - ") + message : message);
+  // Both buttons come back; an abort with nothing running does nothing.
   go_->setEnabled(true);
-  abort_->setEnabled(false);
-  list_->header()->setSectionsClickable(true);
+  abort_->setEnabled(true);
+  list_->horizontalHeader()->setSectionsClickable(true);
   list_->setSortingEnabled(true);
-  list_->header()->setSortIndicator(-1, Qt::AscendingOrder);
+  list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   shared_->running = false;
   emit searchFinished(aborted);
 }

@@ -25,7 +25,7 @@ class QLabel;
 class QPushButton;
 class QTimeEdit;
 class QTimer;
-class QTreeView;
+class QTableView;
 
 namespace kaplo::gui {
 
@@ -67,7 +67,7 @@ class FileSearchPanel : public QWidget {
   QTimeEdit* AfterTime() const { return after_time_; }
   QPushButton* GoButton() const { return go_; }
   QPushButton* AbortButton() const { return abort_; }
-  QTreeView* ResultList() const { return list_; }
+  QTableView* ResultList() const { return list_; }
   MatchListModel* Model() const { return model_; }
   // Status bar panels 0 to 2: panel 1 the finish message, panel 2 the folder.
   QString StatusPanel(int index) const;
@@ -111,7 +111,7 @@ class FileSearchPanel : public QWidget {
   QTimeEdit* after_time_ = nullptr;
   QPushButton* go_ = nullptr;
   QPushButton* abort_ = nullptr;
-  QTreeView* list_ = nullptr;
+  QTableView* list_ = nullptr;
   MatchListModel* model_ = nullptr;
   std::vector<QLabel*> panels_;
   QTimer* poll_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <algorithm>
-#include <numeric>
 
 namespace kaplo::gui {
 namespace {
@@ -111,39 +110,72 @@ void MatchListModel::sort(int column, Qt::SortOrder order) {
   if (column < 0 || column >= kColumnCount) return;
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   const QModelIndexList before = persistentIndexList();
-  std::vector<int> perm(rows_.size());
-  std::iota(perm.begin(), perm.end(), 0);
-  auto cmp = [&](int ia, int ib) {
-    const Row& a = rows_[ia];
-    const Row& b = rows_[ib];
-    int c = 0;
+  // Each row's key sits in the sorted element itself: the first 16 bytes of
+  // a text (lowered, in byte order) or the number. Only equal keys of texts
+  // reach back into the row, so a sort does not miss the cache on every
+  // comparison.
+  struct Key {
+    std::uint64_t hi, lo;
+    std::uint32_t row;
+  };
+  auto text_key = [](std::string_view t, Key& k) {
+    unsigned char b[16] = {};
+    for (std::size_t i = 0; i < 16 && i < t.size(); ++i) b[i] = Lower(t[i]);
+    k.hi = k.lo = 0;
+    for (int i = 0; i < 8; ++i) {
+      k.hi = k.hi << 8 | b[i];
+      k.lo = k.lo << 8 | b[i + 8];
+    }
+  };
+  std::vector<Key> keys(rows_.size());
+  for (std::uint32_t i = 0; i < rows_.size(); ++i) {
+    const Row& r = rows_[i];
+    Key& k = keys[i];
+    k.row = i;
     switch (column) {
       case kName:
-        c = CompareNoCase(Name(a), Name(b));
+        text_key(Name(r), k);
         break;
       case kFolder:
-        c = CompareNoCase(folders_[a.folder], folders_[b.folder]);
+        text_key(folders_[r.folder], k);
         break;
       case kSize:
         // Folders before files, then by the number.
-        c = a.directory != b.directory ? (a.directory ? -1 : 1)
-                                       : (a.size < b.size ? -1 : a.size > b.size);
+        k.hi = r.directory ? 0 : 1;
+        k.lo = r.size;
         break;
       case kModified:
-        c = a.modified < b.modified ? -1 : a.modified > b.modified;
+        k.hi = 0;
+        k.lo = static_cast<std::uint64_t>(r.modified) ^ (std::uint64_t{1} << 63);
         break;
     }
-    return order == Qt::AscendingOrder ? c < 0 : c > 0;
+  }
+  const bool text = column == kName || column == kFolder;
+  auto compare = [&](const Key& a, const Key& b) {
+    if (a.hi != b.hi) return a.hi < b.hi ? -1 : 1;
+    if (a.lo != b.lo) return a.lo < b.lo ? -1 : 1;
+    if (!text) return 0;
+    const Row& ra = rows_[a.row];
+    const Row& rb = rows_[b.row];
+    return column == kName ? CompareNoCase(Name(ra), Name(rb))
+                           : CompareNoCase(folders_[ra.folder], folders_[rb.folder]);
   };
-  std::stable_sort(perm.begin(), perm.end(), cmp);
+  if (order == Qt::AscendingOrder) {
+    std::stable_sort(keys.begin(), keys.end(),
+                     [&](const Key& a, const Key& b) { return compare(a, b) < 0; });
+  } else {
+    std::stable_sort(keys.begin(), keys.end(),
+                     [&](const Key& a, const Key& b) { return compare(a, b) > 0; });
+  }
   std::vector<Row> sorted;
   sorted.reserve(rows_.size());
   std::vector<int> where(rows_.size());
-  for (std::size_t i = 0; i < perm.size(); ++i) {
-    sorted.push_back(rows_[perm[i]]);
-    where[perm[i]] = static_cast<int>(i);
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    sorted.push_back(rows_[keys[i].row]);
+    where[keys[i].row] = static_cast<int>(i);
   }
   rows_ = std::move(sorted);
+  // The current row and the selection follow their rows.
   QModelIndexList after;
   after.reserve(before.size());
   for (const QModelIndex& i : before) after.push_back(index(where[i.row()], i.column()));
