@@ -75,11 +75,11 @@ int Find(std::span<const std::string> argv) {
   }
   std::fflush(stdout);
   if (stats.unreadable_folders > 0) {
-    std::fprintf(stderr, "kaplo find: %llu folders could not be read\n",
+    std::fprintf(stderr, "kaplo find: %llu folder(s) could not be read\n",
                  static_cast<unsigned long long>(stats.unreadable_folders));
   }
   if (stats.unreadable_files > 0) {
-    std::fprintf(stderr, "kaplo find: %llu files could not be read\n",
+    std::fprintf(stderr, "kaplo find: %llu file(s) could not be read\n",
                  static_cast<unsigned long long>(stats.unreadable_files));
   }
   return stats.unreadable_folders > 0 && stats.unreadable_folders >= stats.folders ? 1 : 0;
