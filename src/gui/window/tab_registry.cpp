@@ -4,6 +4,7 @@
 
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/file_search/file_search_tab.h"
+#include "gui/tabs/ip_address/ip_address_tab.h"
 #include "gui/tabs/tree_explorer/tree_explorer_tab.h"
 
 namespace kaplo::gui {
@@ -31,7 +32,7 @@ const std::array<TabEntry, 11> kTabs{{
     {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<EmptyTab>},
     {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<FileSearchTab>},
     {TabId::IpAddress, "PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<IpAddressTab>},
 }};
 
 }  // namespace
