@@ -91,12 +91,9 @@ void TreeExplorerTab::Entered() {
 
 void TreeExplorerTab::BuildControls() {
   if (!hooks_.make_pane) {
-    // The panes stay the tab's own: the window's pane list is the download tab's.
-    hooks_.make_pane = [](const QString& name, QWidget* p) {
-      auto* pane = new BrowserPane(name, p);
-      pane->Navigate(QStringLiteral("about:blank"));
-      return pane;
-    };
+    // The panes stay the tab's own, and load nothing until a file is shown:
+    // the window starts no page process for them.
+    hooks_.make_pane = [](const QString& name, QWidget* p) { return new BrowserPane(name, p); };
   }
   if (!hooks_.inform) hooks_.inform = [](const QString&) {};
   auto* layout = new QHBoxLayout(this);
