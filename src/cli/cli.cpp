@@ -7,6 +7,7 @@
 namespace kaplo::cli {
 std::span<const Command> BrowseCommands();
 std::span<const Command> NetCommands();  // net_commands.cpp
+std::span<const Command> FindCommands();
 namespace {
 
 // Every group of commands, in the order --help lists them.
@@ -20,6 +21,7 @@ std::vector<std::span<const Command>> Groups() {
       ViewCommands(),
       BrowseCommands(),
       NetCommands(),
+      FindCommands(),
   };
 }
 

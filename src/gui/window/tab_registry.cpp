@@ -4,10 +4,12 @@
 
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/favorites/favorites_tab.h"
-#include "gui/tabs/search/search_tab.h"
-#include "gui/tabs/util_browse/util_browse_tab.h"
+#include "gui/tabs/file_search/file_search_tab.h"
 #include "gui/tabs/ip_address/ip_address_tab.h"
 #include "gui/tabs/local_page/local_page_tab.h"
+#include "gui/tabs/search/search_tab.h"
+#include "gui/tabs/tree_explorer/tree_explorer_tab.h"
+#include "gui/tabs/util_browse/util_browse_tab.h"
 
 namespace kaplo::gui {
 
@@ -29,9 +31,9 @@ const std::array<TabEntry, 11> kTabs{{
      MakeTab<LocalPageTab>},
     {TabId::Flash, "PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", true, MakeTab<EmptyTab>},
     {TabId::TreeExplorer, "PGMainTab05TreeExplorer", " ﾌｫﾙﾀﾞｰ/ﾌｧｲﾙのﾂﾘｰ表示とﾌｧｲﾙ検索  ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<TreeExplorerTab>},
     {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<EmptyTab>},
-    {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<EmptyTab>},
+    {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<FileSearchTab>},
     {TabId::IpAddress, "PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false,
      MakeTab<IpAddressTab>},
 }};

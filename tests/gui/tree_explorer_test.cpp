@@ -1,0 +1,191 @@
+// The folder tree tab: lazy folder listings, the preview by file type and
+// the ways of opening a file.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "filetools/file_preview.h"
+#include "filetools/filetools_test_support.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/rich_edit_ex.h"
+#include "gui/tabs/file_search/file_search_panel.h"
+#include "gui/tabs/file_search/folder_loader.h"
+#include "gui/tabs/file_search/file_search_tab.h"
+#include "gui/tabs/tree_explorer/tree_explorer_tab.h"
+#include "gui/window/main_form.h"
+
+namespace kaplo::gui {
+namespace {
+
+using test::TempTree;
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+class TreeExplorerTest : public ::testing::Test {
+ protected:
+  TreeExplorerTest() {
+    auto* layout = new QVBoxLayout(&window);
+    local_box = new QLineEdit(&window);
+    local_box->setObjectName(QString::fromLatin1(TreeExplorerTab::kLocalPageBox));
+    tab = new TreeExplorerTab({[this](const QString& m) { messages << m; }, {}}, &window);
+    layout->addWidget(local_box);
+    layout->addWidget(tab);
+  }
+
+  // A node for a folder of the temporary tree, opened and listed.
+  QTreeWidgetItem* Open(const std::string& folder) {
+    auto* item = new QTreeWidgetItem(tab->Tree(), {QString::fromStdString(folder)});
+    item->setData(0, kPathRole, QString::fromStdString(folder));
+    item->setData(0, kKindRole, 1);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    item->setExpanded(true);
+    QElapsedTimer timer;
+    timer.start();
+    while (tab->PendingLoads() > 0 && timer.elapsed() < 20000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return item;
+  }
+
+  static std::vector<std::pair<QString, int>> Children(QTreeWidgetItem* item) {
+    std::vector<std::pair<QString, int>> out;
+    for (int i = 0; i < item->childCount(); ++i) {
+      out.emplace_back(item->child(i)->text(0), item->child(i)->data(0, kKindRole).toInt());
+    }
+    return out;
+  }
+
+  QWidget window;
+  QLineEdit* local_box;
+  TreeExplorerTab* tab;
+  QStringList messages;
+  TempTree tree;
+};
+
+TEST_F(TreeExplorerTest, DrivesUnderTheRoot) {
+  QTreeWidgetItem* root = tab->Tree()->topLevelItem(0);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->text(0), U("ﾏｲ ｺﾝﾋﾟｭｰﾀ"));
+  EXPECT_TRUE(root->isExpanded());
+  ASSERT_GE(root->childCount(), 1);
+  EXPECT_EQ(root->child(0)->data(0, kPathRole).toString(), QStringLiteral("/"));
+  EXPECT_EQ(root->child(0)->data(0, kKindRole).toInt(), 0);
+}
+
+TEST_F(TreeExplorerTest, ListsFoldersFirstKindsStoredNotGuessed) {
+  tree.Write("b.txt", "text b");
+  tree.Write("_under.txt", "an underscore file");
+  tree.Write(".hidden.txt", "x");
+  tree.Dir("_Folder");
+  tree.Dir("Sub");
+  QTreeWidgetItem* node = Open(tree.Path());
+  const std::vector<std::pair<QString, int>> want = {
+      {"_Folder", 1}, {"Sub", 1}, {"_under.txt", 2}, {"b.txt", 2}};
+  EXPECT_EQ(Children(node), want);
+
+  // An empty folder cannot be opened and becomes the current node.
+  QTreeWidgetItem* empty = Open(tree.Path("Sub"));
+  EXPECT_EQ(empty->childCount(), 0);
+  EXPECT_FALSE(empty->isExpanded());
+  EXPECT_EQ(tab->Tree()->currentItem(), empty);
+
+  // A folder that cannot be listed says so and stays closed.
+  QTreeWidgetItem* missing = Open(tree.Path("gone"));
+  EXPECT_FALSE(missing->isExpanded());
+  EXPECT_EQ(messages, QStringList{U("ドライブ／フォルダーを指定できません")});
+}
+
+TEST_F(TreeExplorerTest, ClickShowsTheFileByTypeAndFillsTheSearchFolder) {
+  tree.Write("a.txt", "<b>hello</b>\r\nline 2");
+  tree.Write("p.html", "<html><body>page</body></html>");
+  tree.Write("i.png", "not really a png");
+  QTreeWidgetItem* node = Open(tree.Path());
+  ASSERT_EQ(node->childCount(), 3);
+  auto child = [&](const QString& name) {
+    for (int i = 0; i < node->childCount(); ++i) {
+      if (node->child(i)->text(0) == name) return node->child(i);
+    }
+    return static_cast<QTreeWidgetItem*>(nullptr);
+  };
+
+  tab->NodeClick(node);
+  EXPECT_EQ(tab->FileLabel(), QString::fromStdString(tree.Path()) + "/");
+  tab->NodeClick(child("a.txt"));
+  EXPECT_EQ(tab->FileLabel(), QString::fromStdString(tree.Path("a.txt")));
+  EXPECT_EQ(tab->FileTypeLabel(), QStringLiteral("Text"));
+  EXPECT_EQ(tab->SourceView()->toPlainText(), QStringLiteral("<b>hello</b>\nline 2"));
+  EXPECT_EQ(tab->Search()->FolderBox()->currentText(), QString::fromStdString(tree.Path()));
+
+  tab->NodeClick(child("p.html"));
+  EXPECT_EQ(tab->FileTypeLabel(), QStringLiteral("html"));
+  EXPECT_EQ(local_box->text(), QString::fromStdString(tree.Path("p.html")));
+  EXPECT_EQ(tab->SourceView()->toPlainText(), QStringLiteral("<html><body>page</body></html>"));
+
+  tab->NodeClick(child("i.png"));
+  EXPECT_EQ(tab->FileTypeLabel(), QStringLiteral("Image"));
+
+  // Opening: the editor as an argument list, the associated program, the browser.
+  std::vector<std::pair<std::vector<std::string>, QString>> opened;
+  tab->Search()->SetOpener([&](const std::vector<std::string>& editor, const QString& file) {
+    opened.emplace_back(editor, file);
+  });
+  std::vector<QUrl> browsed;
+  BrowserPane::SetSystemOpener([&](const QUrl& url) { browsed.push_back(url); });
+  tab->NodeClick(child("a.txt"));
+  tab->OpenInEditor();
+  tab->OpenWithAssociated();
+  tab->OpenInBrowser();
+  BrowserPane::SetSystemOpener({});
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0].first, TextEditorCommand(tree.Path("a.txt")));
+  EXPECT_TRUE(opened[1].first.empty());
+  EXPECT_EQ(opened[1].second, QString::fromStdString(tree.Path("a.txt")));
+  ASSERT_EQ(browsed.size(), 1u);
+  EXPECT_EQ(browsed[0], QUrl::fromLocalFile(QString::fromStdString(tree.Path("a.txt"))));
+
+  // Closing a node empties the labels and the view.
+  tab->NodeCollapsed(node);
+  EXPECT_TRUE(tab->FileLabel().isEmpty());
+  EXPECT_TRUE(tab->SourceView()->toPlainText().isEmpty());
+}
+
+}  // namespace
+}  // namespace kaplo::gui
+
+namespace kaplo::gui {
+namespace {
+
+TEST(TreeExplorerWindowTest, BothTabsLiveInTheWindowAndFeedTheLocalPageBox) {
+  TempTree tree;
+  MainFormOptions options;
+  options.settings_file = tree.Path("KAPLO.inf");
+  options.initial_navigation = false;
+  options.message_boxes = false;
+  TAMainForm form(options);
+  auto* explorer = dynamic_cast<TreeExplorerTab*>(form.TabAt(TabId::TreeExplorer));
+  ASSERT_NE(explorer, nullptr);
+  ASSERT_NE(dynamic_cast<FileSearchTab*>(form.TabAt(TabId::FileSearch)), nullptr);
+  EXPECT_TRUE(form.Page(TabId::TreeExplorer)->isAncestorOf(explorer->Tree()));
+  // Both search panels are there, each with its own names.
+  EXPECT_NE(form.findChild<QComboBox*>("TreeExpComboBoxFSFile"), nullptr);
+  EXPECT_NE(form.findChild<QComboBox*>("ComboBoxFSFile"), nullptr);
+  EXPECT_NE(form.findChild<QWidget*>("sbTreeExpFileSearchGo"), nullptr);
+  EXPECT_NE(form.findChild<QWidget*>("sbFileSearchGo"), nullptr);
+  auto* right = form.findChild<QTabWidget*>("PGMainTab05TreeExplorerRight");
+  ASSERT_NE(right, nullptr);
+  right->setCurrentIndex(1);
+  form.ShowTab(TabId::TreeExplorer);
+  explorer->Entered();
+  EXPECT_EQ(right->currentWidget()->objectName(),
+            QStringLiteral("PGMainTab05TreeExplorerRightTab01FileContents"));
+}
+
+}  // namespace
+}  // namespace kaplo::gui
