@@ -5,9 +5,6 @@
 #include <iostream>
 
 namespace kaplo::cli {
-std::span<const Command> BrowseCommands();
-std::span<const Command> NetCommands();  // net_commands.cpp
-std::span<const Command> FindCommands();
 namespace {
 
 // Every group of commands, in the order --help lists them.
