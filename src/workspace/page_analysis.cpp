@@ -45,6 +45,14 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
+std::string OpenMarker(std::string_view address) {
+  return SJ<"▼▼▼【 ">() + std::string(address) + SJ<" 】▽▽▽">();
+}
+
+std::string CloseMarker(std::string_view address) {
+  return SJ<"△△△【 ">() + std::string(address) + SJ<" 】▲▲▲">();
+}
+
 std::string AddressOfLine(const std::string& line) {
   const std::size_t tab = line.find('\t');
   return tab == std::string::npos ? line : line.substr(tab + 1);
@@ -135,11 +143,11 @@ std::string CombineFiles(Fetcher& fetcher, const CombineRequest& request) {
       GetDHTMLCSSList(address, text, *request.listed, *request.imports);
     }
     if (request.read_files) request.read_files->push_back(address);
-    out.push_back(SJ<"▼▼▼【 ">() + address + SJ<" 】▽▽▽">());
+    out.push_back(OpenMarker(address));
     out.insert(out.end(), 2, std::string());
     for (std::string_view line : SplitLines(text)) out.emplace_back(line);
     out.insert(out.end(), 2, std::string());
-    out.push_back(SJ<"△△△【 ">() + address + SJ<" 】▲▲▲">());
+    out.push_back(CloseMarker(address));
   }
   std::string joined;
   for (std::size_t i = 0; i < out.size(); ++i) {
@@ -147,6 +155,15 @@ std::string CombineFiles(Fetcher& fetcher, const CombineRequest& request) {
     joined += out[i];
   }
   return joined;
+}
+
+std::string CombinedFileText(std::string_view combined, std::string_view address) {
+  const std::string open = OpenMarker(address), close = CloseMarker(address);
+  const std::size_t from = combined.find(open);
+  if (from == npos) return {};
+  const std::size_t to = combined.find(close, from + open.size());
+  if (to == npos) return {};
+  return std::string(combined.substr(from, to + close.size() - from));
 }
 
 PageAnalysis AnalysePage(Fetcher& fetcher, std::string_view address,

@@ -69,6 +69,9 @@ struct CombineRequest {
   std::size_t max_files = 1000;
 };
 std::string CombineFiles(Fetcher& fetcher, const CombineRequest& request);
+// One file's block of a combined text, its markers included; empty when the
+// address has none.
+std::string CombinedFileText(std::string_view combined, std::string_view address);
 
 // Reads address (an http(s) URL or a local path, Shift_JIS) and builds
 // everything above. stop, when set, ends the work between two files.

@@ -179,6 +179,10 @@ TEST_F(AnalysisSite, WebPageCombinesStylesheetsImportsAndScripts) {
   EXPECT_NE(a.combined_css.find("a{color:red}"), std::string::npos);
   EXPECT_EQ(a.combined_css.substr(a.combined_css.size() - close(Url("/d/more/m.css")).size()),
             close(Url("/d/more/m.css")));
+  EXPECT_EQ(CombinedFileText(a.combined_css, Url("/d/more/m.css")),
+            open(Url("/d/more/m.css")) + "\r\n\r\n\r\nm{}\r\n\r\n\r\n" +
+                close(Url("/d/more/m.css")));
+  EXPECT_EQ(CombinedFileText(a.combined_css, Url("/d/none.css")), "");
   EXPECT_EQ(Hits("/d/a.css"), 1);
   EXPECT_EQ(Hits("/d/s.js"), 1);
   EXPECT_EQ(Hits("/d/p.html"), 1);
