@@ -2,7 +2,10 @@
 
 #include <array>
 
+#include "gui/tabs/analysis/analysis_tab.h"
 #include "gui/tabs/download/download_tab.h"
+#include "gui/tabs/flash/flash_tab.h"
+#include "gui/tabs/web_decode/web_decode_tab.h"
 
 namespace kaplo::gui {
 
@@ -19,14 +22,14 @@ const std::array<TabEntry, 11> kTabs{{
      false, MakeTab<EmptyTab>},
     {TabId::UtilBrowse, "PGMainTab08UtilBrowse", " 辞書・地図【 １ 】画面  ", false,
      MakeTab<EmptyTab>},
-    {TabId::GuiAnalysis, "PGMainTab08GUIBrowser", " Webﾍﾟｰｼﾞ解析  ", false, MakeTab<EmptyTab>},
+    {TabId::GuiAnalysis, "PGMainTab08GUIBrowser", " Webﾍﾟｰｼﾞ解析  ", false, MakeTab<AnalysisTab>},
     {TabId::Download, "PGMainTab02Dowload", " Ｗｅｂﾍﾟｰｼﾞのﾀﾞｳﾝﾛｰﾄﾞ ", false, MakeTab<DownloadTab>},
     {TabId::LocalPage, "PGMainTab03BrowseLocalFile", " ﾛｰｶﾙ・ﾍﾟｰｼﾞの閲覧  ", false,
      MakeTab<EmptyTab>},
-    {TabId::Flash, "PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", true, MakeTab<EmptyTab>},
+    {TabId::Flash, "PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", true, MakeTab<FlashTab>},
     {TabId::TreeExplorer, "PGMainTab05TreeExplorer", " ﾌｫﾙﾀﾞｰ/ﾌｧｲﾙのﾂﾘｰ表示とﾌｧｲﾙ検索  ", false,
      MakeTab<EmptyTab>},
-    {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<EmptyTab>},
+    {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<WebDecodeTab>},
     {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<EmptyTab>},
     {TabId::IpAddress, "PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false,
      MakeTab<EmptyTab>},
