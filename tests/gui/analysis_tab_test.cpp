@@ -219,8 +219,23 @@ TEST_F(AnalysisTabTest, LocalFilesWithFramesAskFirst) {
   EXPECT_TRUE(W<QLineEdit>("EditGUIUrl")->text().isEmpty());
   EXPECT_EQ(Lines("ListBoxGUICSS"), QStringList{"l.css\t" + QString::fromStdString((dir_ / "l.css").string())});
   EXPECT_TRUE(W<TRichEditEx>("RichEditGUITab05CSS")->toPlainText().contains("local{}"));
-  // A local file opens in edit mode.
+  // A local file opens in edit mode; its scripts cannot read other files.
   EXPECT_TRUE(WaitMode("on"));
+  EXPECT_EQ(Pane()->RunScript("var x = new XMLHttpRequest(); try { x.open('GET', 'file://" +
+                              QString::fromStdString((dir_ / "l.css").string()) +
+                              "', false); x.send(); x.responseText } catch (e) { 'refused' }")
+                .toString(),
+            "refused");
+}
+
+// A document of more than 2 MB is put into the control through a file.
+TEST_F(AnalysisTabTest, LargeDocumentsReachTheControl) {
+  const QString body = QString(3'000'000, QLatin1Char('x'));
+  QSignalSpy loaded(Pane(), &BrowserPane::DocumentComplete);
+  tab_->Editor()->SetDocumentHtml("<html><body><p id=big>" + body + "</p></body></html>");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return loaded.count() > 0; }, kWait));
+  EXPECT_EQ(Pane()->RunScript("document.getElementById('big').textContent.length").toInt(),
+            3'000'000);
 }
 
 }  // namespace

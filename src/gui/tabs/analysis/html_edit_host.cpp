@@ -10,6 +10,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 
 #include "gui/widgets/browser_pane.h"
 
@@ -81,6 +82,8 @@ THtmlEditHost::THtmlEditHost(BrowserPane* pane)
     : QObject(pane), pane_(pane), channel_(new QWebChannel(this)) {
   channel_->registerObject(QStringLiteral("kaploHost"), new Channel(this));
   QWebEnginePage* page = pane_->page();
+  // Local pages are untrusted: their scripts may not read other files.
+  page->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
   page->setWebChannel(channel_, QWebEngineScript::ApplicationWorld);
   QWebEngineScript script;
   script.setName(QStringLiteral("kaplo-edit-host"));
@@ -140,6 +143,10 @@ void THtmlEditHost::Apply() {
           .arg(browse_ ? "false" : "true", details_ ? "true" : "false",
                borders_ ? "true" : "false"),
       QWebEngineScript::ApplicationWorld);
+}
+
+void THtmlEditHost::SetDocumentHtml(const QString& html, const QUrl& base) {
+  pane_->Write(html, base);
 }
 
 QString THtmlEditHost::DocumentHtml() { return pane_->OuterHtml(kScriptTimeoutMs); }

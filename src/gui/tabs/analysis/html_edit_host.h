@@ -40,6 +40,8 @@ class THtmlEditHost : public QObject {
 
   // The document's HTML as it stands (edits included); empty without one.
   QString DocumentHtml();
+  // Replaces the document; a large one goes through a temporary file.
+  void SetDocumentHtml(const QString& html, const QUrl& base = QUrl());
   // Inserts text at the selection, as typed (edit mode only).
   void InsertText(const QString& text);
 

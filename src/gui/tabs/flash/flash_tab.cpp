@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
 
 #include "gui/common/sjis.h"
 #include "gui/widgets/browser_pane.h"
@@ -66,6 +68,8 @@ void FlashTab::Build(TabContext& context) {
   // empty plug-in area is not worth the room.
   pane_ = context.host.CreateBrowserPane(QStringLiteral("WebBrowserFlashPlayer"), this);
   pane_->hide();
+  pane_->page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls,
+                                          false);
 
   connect(browse, &QToolButton::clicked, this, &FlashTab::BtnEditLocalFlashPlayerClick);
   connect(show, &QPushButton::clicked, this, &FlashTab::btnFlashPlayerShowClick);
