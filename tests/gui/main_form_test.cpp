@@ -311,5 +311,15 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   EXPECT_NE(ReadIni().find("PageTopHeight=140"), std::string::npos);
 }
 
+TEST_F(MainFormTest, AnAddressHandedOverLandsInTheTargetTab) {
+  auto form = Open();
+  form->show();
+  const DownloadControls controls(form.get());
+  form->HandOver(TabId::Download, U("http://127.0.0.1/handed.html"));
+  EXPECT_EQ(form->findChild<QTabWidget*>("PGMain")->currentWidget(),
+            form->Page(TabId::Download));
+  EXPECT_EQ(controls.url->currentText(), U("http://127.0.0.1/handed.html"));
+}
+
 }  // namespace
 }  // namespace kaplo::gui

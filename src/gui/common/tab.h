@@ -39,6 +39,11 @@ class TabHost {
   // A browser pane of that objectName, child of parent, emptied at once.
   virtual BrowserPane* CreateBrowserPane(const QString& name, QWidget* parent) = 0;
   virtual void SetStatusPanel(int index, const QString& text) = 0;
+  // Brings a tab to the front; its Entered hook does not run.
+  virtual void ShowTab(TabId id) = 0;
+  // Hands an address (a URL or a local file) to another tab: the tab comes to
+  // the front and its TakeAddress hook runs.
+  virtual void HandOver(TabId target, const QString& address) = 0;
   virtual void SetCaption(const QString& caption) = 0;
   // Whether start-up may load pages from the network.
   virtual bool InitialNavigation() const = 0;
@@ -79,6 +84,8 @@ class Tab {
   // The user switched to this tab, or away from it.
   virtual void Entered() {}
   virtual void Left() {}
+  // An address another tab handed over (TabHost::HandOver).
+  virtual void TakeAddress(const QString&) {}
   // The URL box the download presets fill (menu "ﾀﾞｳﾝﾛｰﾄﾞ設定"), if the tab has it.
   virtual QComboBox* PresetUrlBox() { return nullptr; }
 };

@@ -285,6 +285,13 @@ void TAMainForm::ShowTab(TabId id) {
   programmatic_switch_ = was;
 }
 
+void TAMainForm::HandOver(TabId target, const QString& address) {
+  Tab* tab = TabAt(target);
+  if (!tab) return;
+  ShowTab(target);
+  tab->TakeAddress(address);
+}
+
 BrowserPane* TAMainForm::CreateBrowserPane(const QString& name, QWidget* parent) {
   auto* pane = new BrowserPane(name, parent);
   panes_.emplace_back(pane);

@@ -57,10 +57,9 @@ class TAMainForm : public QMainWindow, public TabHost {
   QWidget* Page(const QString& tab_name) const;
   QWidget* Page(TabId id) const;
   Tab* TabAt(TabId id) const;
-  // Brings the tab to the front; its Entered hook does not run.
-  void ShowTab(TabId id);
-
   // TabHost
+  void ShowTab(TabId id) override;
+  void HandOver(TabId target, const QString& address) override;
   BrowserPane* CreateBrowserPane(const QString& name, QWidget* parent) override;
   void SetCaption(const QString& caption) override { setWindowTitle(caption); }
   bool InitialNavigation() const override { return options_.initial_navigation; }

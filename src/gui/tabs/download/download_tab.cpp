@@ -391,4 +391,8 @@ void DownloadTab::Entered() {
   });
 }
 
+void DownloadTab::TakeAddress(const QString& address) {
+  if (!running_) url_box_->setEditText(address);
+}
+
 }  // namespace kaplo::gui

@@ -93,6 +93,8 @@ class DownloadTab : public QWidget, public Tab {
   void FirstShown() override;
   void Entered() override;
   QComboBox* PresetUrlBox() override { return url_box_; }
+  // A page another tab hands over goes into the URL box, ready to download.
+  void TakeAddress(const QString& address) override;
 
  signals:
   // The worker finished and the controls show the engine's final state.
