@@ -186,8 +186,10 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   EXPECT_TRUE(saved.good());
 }
 
-TEST_F(AnalysisTabTest, BrowseModeLinkOpensTheLinkedPage) {
-  ASSERT_TRUE(Open([&] { tab_->OpenUrl(Url("/a/p.html")); }));
+TEST_F(AnalysisTabTest, HandedOverAddressOpensAndBrowseModeLinksFollow) {
+  form_->ShowTab(TabId::Download);
+  ASSERT_TRUE(Open([&] { form_->HandOver(TabId::GuiAnalysis, Url("/a/p.html")); }));
+  EXPECT_EQ(W<QLineEdit>("EditGUIUrl")->text(), Url("/a/p.html"));
   ASSERT_TRUE(WaitMode("off"));
   ASSERT_TRUE(Open([&] { Pane()->RunScript("document.getElementById('link').click(); 1"); }));
   EXPECT_EQ(W<QLineEdit>("EditGUIUrl")->text(), Url("/a/q.html"));

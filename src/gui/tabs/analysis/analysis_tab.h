@@ -38,6 +38,8 @@ class AnalysisTab : public QWidget, public Tab {
   // Tab
   void Build(TabContext& context) override;
   void BindSettings(SettingsBindings& bindings, Settings& settings) override;
+  // A web address opens as a URL, anything else as a local file.
+  void TakeAddress(const QString& address) override;
 
   // The source window the clicked element goes to while it is showing.
   TFormSource* FormSource();

@@ -26,6 +26,8 @@ class FlashTab : public QWidget, public Tab {
 
   // Tab
   void Build(TabContext& context) override;
+  // A file handed over is shown at once.
+  void TakeAddress(const QString& address) override;
 
   BrowserPane* Pane() const { return pane_; }
   TRichEditEx* SourceView() const { return source_; }
