@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <tuple>
+#include <utility>
 
 #include "engine/fetch.h"
 #include "engine/local_path.h"
@@ -274,22 +276,28 @@ QWidget* AnalysisTab::BuildRight() {
   head_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab03Head"), QStringLiteral("<head>部"));
   element_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab04Element"), QStringLiteral("選択部分"));
 
+  // A combined text's page: its file list above the view.
+  const auto add_combined = [this](const QString& name, const QString& caption,
+                                   const QString& list_name, TRichEditEx** view) {
+    QVBoxLayout* layout = nullptr;
+    *view = AddViewPage(right_tabs_, name, caption, &layout);
+    auto* list = new QListWidget((*view)->parentWidget());
+    list->setObjectName(list_name);
+    list->setMaximumHeight(90);
+    layout->insertWidget(1, list);
+    return std::pair{list, layout};
+  };
   QVBoxLayout* css_layout = nullptr;
-  css_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab05CSS"), QStringLiteral("統合CSS"), &css_layout);
-  united_css_list_ = new QListWidget(css_view_->parentWidget());
-  united_css_list_->setObjectName(QStringLiteral("ListBoxGUIUnitedCSS"));
-  united_css_list_->setMaximumHeight(90);
-  css_layout->insertWidget(1, united_css_list_);
+  std::tie(united_css_list_, css_layout) = add_combined(
+      QStringLiteral("Tab05CSS"), QStringLiteral("統合CSS"), QStringLiteral("ListBoxGUIUnitedCSS"),
+      &css_view_);
   auto* css_save = Push(QStringLiteral("btnGUICSSSave"), QStringLiteral("保存"), css_view_->parentWidget());
   css_layout->insertWidget(0, css_save);
   css_single_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab06CSSFile"), QStringLiteral("個別CSS"));
 
-  QVBoxLayout* js_layout = nullptr;
-  js_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab07JS"), QStringLiteral("統合JS"), &js_layout);
-  united_js_list_ = new QListWidget(js_view_->parentWidget());
-  united_js_list_->setObjectName(QStringLiteral("ListBoxGUIUnitedJS"));
-  united_js_list_->setMaximumHeight(90);
-  js_layout->insertWidget(1, united_js_list_);
+  united_js_list_ = add_combined(QStringLiteral("Tab07JS"), QStringLiteral("統合JS"),
+                                 QStringLiteral("ListBoxGUIUnitedJS"), &js_view_)
+                        .first;
   js_single_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab08JSFile"), QStringLiteral("個別JS"));
 
   QVBoxLayout* doc_layout = nullptr;

@@ -1,11 +1,6 @@
 #include "gui/tabs/analysis/html_edit_host.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonValue>
-#include <QPointer>
-#include <QTimer>
 #include <QWebChannel>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -36,8 +31,7 @@ constexpr char kHostScript[] = R"JS(
       }
       sheet.replaceSync((details ? rules.details : '') + (borders ? rules.borders : ''));
       return document.designMode;
-    },
-    insert: function (text) { return document.execCommand('insertText', false, text); }
+    }
   };
   document.addEventListener('paste', function (e) {
     if (document.designMode !== 'on') return;
@@ -119,22 +113,6 @@ void THtmlEditHost::SetShowBorders(bool on) {
   Apply();
 }
 
-QVariant THtmlEditHost::RunIsolated(const QString& script) {
-  if (!pane_->HasDocument()) return {};
-  QEventLoop loop;
-  QVariant result;
-  QPointer<QEventLoop> guard(&loop);
-  pane_->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                               [&result, guard](const QVariant& v) {
-                                 if (!guard) return;
-                                 result = v;
-                                 guard->quit();
-                               });
-  QTimer::singleShot(kScriptTimeoutMs, &loop, &QEventLoop::quit);
-  loop.exec();
-  return result;
-}
-
 void THtmlEditHost::Apply() {
   if (!pane_->HasDocument()) return;
   // Asynchronous: the state is applied again after each load.
@@ -151,14 +129,8 @@ void THtmlEditHost::SetDocumentHtml(const QString& html, const QUrl& base) {
 
 QString THtmlEditHost::DocumentHtml() { return pane_->OuterHtml(kScriptTimeoutMs); }
 
-void THtmlEditHost::InsertText(const QString& text) {
-  const QString literal = QString::fromUtf8(QJsonDocument::fromVariant(QVariantList{text})
-                                                .toJson(QJsonDocument::Compact));
-  RunIsolated(QStringLiteral("window.kaploEdit && kaploEdit.insert(%1[0])").arg(literal));
-}
-
 QString THtmlEditHost::DesignModeOfDocument() {
-  return RunIsolated(QStringLiteral("document.designMode")).toString();
+  return pane_->RunScript(QStringLiteral("document.designMode"), kScriptTimeoutMs).toString();
 }
 
 }  // namespace kaplo::gui

@@ -42,8 +42,6 @@ class THtmlEditHost : public QObject {
   QString DocumentHtml();
   // Replaces the document; a large one goes through a temporary file.
   void SetDocumentHtml(const QString& html, const QUrl& base = QUrl());
-  // Inserts text at the selection, as typed (edit mode only).
-  void InsertText(const QString& text);
 
   // What the document says its mode is (for tests): "on" in edit mode.
   QString DesignModeOfDocument();
@@ -57,7 +55,6 @@ class THtmlEditHost : public QObject {
  private:
   class Channel;
   void Apply();
-  QVariant RunIsolated(const QString& script);
 
   BrowserPane* pane_;
   QWebChannel* channel_;

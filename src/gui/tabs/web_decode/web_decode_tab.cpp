@@ -102,28 +102,22 @@ QWidget* WebDecodeTab::BuildPane(bool left) {
   v->addLayout(groups);
   v->addWidget(result, 1);
 
-  if (left) {
-    left_src_ = src;
-    left_result_ = result;
-    left_decode_ = decode_group;
-    left_encode_ = encode_group;
-    connect(decode, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeLeftDecodeClick);
-    connect(encode, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeLeftEncodeClick);
-    connect(paste, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeLeftPasteClick);
-    connect(clear_top, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeLeftTopClearClick);
-    connect(clear_bottom, &QPushButton::clicked, this,
-            &WebDecodeTab::btnWebCodeCodeLeftBottomClearClick);
-  } else {
-    right_src_ = src;
-    right_result_ = result;
-    right_decode_ = decode_group;
-    right_encode_ = encode_group;
-    connect(decode, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeRightDecodeClick);
-    connect(encode, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeRightEncodeClick);
-    connect(paste, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeRightPasteClick);
-    connect(clear_top, &QPushButton::clicked, this, &WebDecodeTab::btnWebCodeRightTopClearClick);
-    connect(clear_bottom, &QPushButton::clicked, this,
-            &WebDecodeTab::btnWebCodeRightBottomClearClick);
+  (left ? left_src_ : right_src_) = src;
+  (left ? left_result_ : right_result_) = result;
+  (left ? left_decode_ : right_decode_) = decode_group;
+  (left ? left_encode_ : right_encode_) = encode_group;
+  using Handler = void (WebDecodeTab::*)();
+  static constexpr Handler kLeft[] = {
+      &WebDecodeTab::btnWebCodeLeftDecodeClick, &WebDecodeTab::btnWebCodeLeftEncodeClick,
+      &WebDecodeTab::btnWebCodeLeftPasteClick, &WebDecodeTab::btnWebCodeLeftTopClearClick,
+      &WebDecodeTab::btnWebCodeCodeLeftBottomClearClick};
+  static constexpr Handler kRight[] = {
+      &WebDecodeTab::btnWebCodeRightDecodeClick, &WebDecodeTab::btnWebCodeRightEncodeClick,
+      &WebDecodeTab::btnWebCodeRightPasteClick, &WebDecodeTab::btnWebCodeRightTopClearClick,
+      &WebDecodeTab::btnWebCodeRightBottomClearClick};
+  QPushButton* const in_order[] = {decode, encode, paste, clear_top, clear_bottom};
+  for (int i = 0; i < 5; ++i) {
+    connect(in_order[i], &QPushButton::clicked, this, (left ? kLeft : kRight)[i]);
   }
   return pane;
 }
