@@ -12,12 +12,23 @@ std::string AttributeText(std::string_view s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '\\': out += '/'; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '\\':
+        out += '/';
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -48,10 +59,12 @@ std::string LocalFlashPage(std::string_view path_utf8) {
   line("<meta http-equiv=\"content-script-type\" content=\"text/javascript\">");
   line("</head>");
   line("<body>");
-  line("<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\" width=\"800\" "
-       "height=\"300\" id=\"banner\" align=\"middle\">");
+  line(
+      "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\" width=\"800\" "
+      "height=\"300\" id=\"banner\" align=\"middle\">");
   line(Param("movie", movie));
-  for (const auto& [name, value] : std::initializer_list<std::pair<std::string_view, std::string_view>>{
+  for (const auto& [name, value] :
+       std::initializer_list<std::pair<std::string_view, std::string_view>>{
            {"quality", "high"},
            {"bgcolor", "#e8e8e8"},
            {"play", "true"},

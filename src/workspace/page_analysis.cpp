@@ -66,8 +66,8 @@ void GetDHTMLCSSList(std::string_view address, std::string_view text, ListedRefe
   if (const std::size_t body = FindAtBoundary(t, "<body"); body != npos) t.resize(body);
   std::vector<std::string> candidates;
   static constexpr std::string_view kPairs[][2] = {
-      {" href=\"", "\""},        {" href='", "'"},  {"@import url(\"", "\""},
-      {"@import url('", "'"},    {"@import url(", ")"}, {"@import \"", "\""},
+      {" href=\"", "\""},     {" href='", "'"},      {"@import url(\"", "\""},
+      {"@import url('", "'"}, {"@import url(", ")"}, {"@import \"", "\""},
   };
   for (const auto& pair : kPairs) CollectBetween(t, pair[0], pair[1], candidates);
   for (const std::string& candidate : candidates) {
@@ -92,7 +92,8 @@ void GetDHTMLJSList(std::string_view address, std::string_view text,
     if (!seen.insert(ref).second) continue;
     if (!ContainsAtBoundary(ref, ".js")) continue;
     bool junk = false;
-    for (std::string_view bad : {".json", " ", "+", "\""}) junk = junk || ContainsAtBoundary(ref, bad);
+    for (std::string_view bad : {".json", " ", "+", "\""})
+      junk = junk || ContainsAtBoundary(ref, bad);
     if (junk) continue;
     list.push_back(ref + "\t" + ResolveReference(address, ref));
   }
@@ -166,8 +167,8 @@ std::string CombinedFileText(std::string_view combined, std::string_view address
   return std::string(combined.substr(from, to + close.size() - from));
 }
 
-PageAnalysis AnalysePage(Fetcher& fetcher, std::string_view address,
-                         const AnalysisOptions& options, const std::atomic<bool>* stop) {
+PageAnalysis AnalysePage(Fetcher& fetcher, std::string_view address, const AnalysisOptions& options,
+                         const std::atomic<bool>* stop) {
   PageAnalysis a;
   a.address = std::string(Trim(address));
   if (a.address.starts_with("file://")) a.address.erase(0, 7);
@@ -193,7 +194,7 @@ PageAnalysis AnalysePage(Fetcher& fetcher, std::string_view address,
   GetDHTMLJSList(a.address, a.text, a.js_list);
   if (!options.combine) return a;
 
-  CombineRequest css{&a.css_list, a.web, options.css_js_code, &listed, &a.css_import_list,
+  CombineRequest css{&a.css_list,           a.web, options.css_js_code, &listed, &a.css_import_list,
                      &a.combined_css_files, stop};
   a.combined_css = CombineFiles(fetcher, css);
   // Imported stylesheets, and what they import in turn: the import list
@@ -205,7 +206,7 @@ PageAnalysis AnalysePage(Fetcher& fetcher, std::string_view address,
     if (!a.combined_css.empty()) a.combined_css += "\r\n";
     a.combined_css += imported;
   }
-  CombineRequest js{&a.js_list, a.web, options.css_js_code, nullptr, nullptr,
+  CombineRequest js{&a.js_list,           a.web, options.css_js_code, nullptr, nullptr,
                     &a.combined_js_files, stop};
   a.combined_js = CombineFiles(fetcher, js);
   a.stopped = Stopped(stop);

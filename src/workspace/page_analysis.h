@@ -61,7 +61,7 @@ struct CombineRequest {
   const std::vector<std::string>* files = nullptr;
   bool web_page = false;  // only http and https addresses are read
   int code = 0;
-  ListedReferences* listed = nullptr;         // with imports
+  ListedReferences* listed = nullptr;  // with imports
   std::vector<std::string>* imports = nullptr;
   std::vector<std::string>* read_files = nullptr;
   const std::atomic<bool>* stop = nullptr;
@@ -75,8 +75,7 @@ std::string CombinedFileText(std::string_view combined, std::string_view address
 
 // Reads address (an http(s) URL or a local path, Shift_JIS) and builds
 // everything above. stop, when set, ends the work between two files.
-PageAnalysis AnalysePage(Fetcher& fetcher, std::string_view address,
-                         const AnalysisOptions& options,
+PageAnalysis AnalysePage(Fetcher& fetcher, std::string_view address, const AnalysisOptions& options,
                          const std::atomic<bool>* stop = nullptr);
 
 }  // namespace kaplo

@@ -64,8 +64,10 @@ class AnalysisTabTest : public ::testing::Test {
         serve("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
               "charset=Shift_JIS\"><link rel=stylesheet href=\"s.css\">"
               "<link rel=stylesheet href=\"s.css\"><script src=\"s.js\"></script></head><body>"
-              "<div id=\"box\"><p id=\"para\">" + Utf8ToShiftJIS("本文") + "</p></div>"
-              "<a id=\"link\" href=\"q.html\">q</a></body></html>",
+              "<div id=\"box\"><p id=\"para\">" +
+                  Utf8ToShiftJIS("本文") +
+                  "</p></div>"
+                  "<a id=\"link\" href=\"q.html\">q</a></body></html>",
               "text/html; charset=Shift_JIS"));
     server_->server().Get("/a/q.html", serve("<html><body><p>Q</p></body></html>", "text/html"));
     server_->server().Get("/a/s.css", serve("@import url(i.css);\nbody{color:red}\n", "text/css"));
@@ -144,7 +146,8 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   EXPECT_EQ(Lines("ListBoxGUICSSImport"), QStringList{"i.css\t" + Url("/a/i.css")});
   EXPECT_EQ(Lines("ListBoxGUIUnitedCSS"), (QStringList{Url("/a/s.css"), Url("/a/i.css")}));
   EXPECT_TRUE(W<TRichEditEx>("RichEditGUITab05CSS")->toPlainText().contains("body{color:red}"));
-  EXPECT_TRUE(W<TRichEditEx>("RichEditGUITab02Normal")->toPlainText().contains(QString::fromUtf8("本文")));
+  EXPECT_TRUE(
+      W<TRichEditEx>("RichEditGUITab02Normal")->toPlainText().contains(QString::fromUtf8("本文")));
   EXPECT_TRUE(W<QLineEdit>("BtnEditGUILocalFilename")->text().isEmpty());
 
   // Browse mode first; the page's own scripts see nothing of the host.
@@ -161,7 +164,8 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
 
   auto* element = W<TRichEditEx>("RichEditGUITab04Element");
   Pane()->RunScript("document.getElementById('para').click(); 1");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return element->toPlainText().contains("id=\"para\""); }, kWait));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return element->toPlainText().contains("id=\"para\""); }, kWait));
   EXPECT_TRUE(element->toPlainText().contains(QString::fromUtf8("本文")));
 
   // Pasted HTML arrives as its plain text.
@@ -204,8 +208,9 @@ TEST_F(AnalysisTabTest, LocalFilesWithFramesAskFirst) {
   EXPECT_TRUE(W<QLineEdit>("BtnEditGUILocalFilename")->text().isEmpty());
 
   WriteFile("l.css", "local{}");
-  const std::string page = WriteFile(
-      "i.html", "<html><head><link rel=stylesheet href=\"l.css\"></head><body><p id=x>x</p>"
+  const std::string page =
+      WriteFile("i.html",
+                "<html><head><link rel=stylesheet href=\"l.css\"></head><body><p id=x>x</p>"
                 "<iframe src=\"f.html\" width=9></iframe></body></html>");
   prompter_.answer = Prompter::Answer::No;
   tab_->OpenLocalFile(QString::fromStdString(page));
@@ -219,13 +224,15 @@ TEST_F(AnalysisTabTest, LocalFilesWithFramesAskFirst) {
       QString::fromUtf8("<!-- ●● <iframe src=\"f.html\" width=9> ●●-->")));
   EXPECT_EQ(W<QLineEdit>("BtnEditGUILocalFilename")->text(), QString::fromStdString(page));
   EXPECT_TRUE(W<QLineEdit>("EditGUIUrl")->text().isEmpty());
-  EXPECT_EQ(Lines("ListBoxGUICSS"), QStringList{"l.css\t" + QString::fromStdString((dir_ / "l.css").string())});
+  EXPECT_EQ(Lines("ListBoxGUICSS"),
+            QStringList{"l.css\t" + QString::fromStdString((dir_ / "l.css").string())});
   EXPECT_TRUE(W<TRichEditEx>("RichEditGUITab05CSS")->toPlainText().contains("local{}"));
   // A local file opens in edit mode; its scripts cannot read other files.
   EXPECT_TRUE(WaitMode("on"));
-  EXPECT_EQ(Pane()->RunScript("var x = new XMLHttpRequest(); try { x.open('GET', 'file://" +
-                              QString::fromStdString((dir_ / "l.css").string()) +
-                              "', false); x.send(); x.responseText } catch (e) { 'refused' }")
+  EXPECT_EQ(Pane()
+                ->RunScript("var x = new XMLHttpRequest(); try { x.open('GET', 'file://" +
+                            QString::fromStdString((dir_ / "l.css").string()) +
+                            "', false); x.send(); x.responseText } catch (e) { 'refused' }")
                 .toString(),
             "refused");
 }

@@ -19,9 +19,10 @@ using test::RunKaplo;
 TEST(AnalyseCommand, ListsAndCombinedTexts) {
   test::LocalServer server;
   server.server().Get("/p.html", [](const httplib::Request&, httplib::Response& r) {
-    r.set_content("<head><link href=\"a.css\"><link href=\"a.css\"><script src=\"s.js\"></script>"
-                  "<script src=\"q.json\"></script></head><body></body>",
-                  "text/html");
+    r.set_content(
+        "<head><link href=\"a.css\"><link href=\"a.css\"><script src=\"s.js\"></script>"
+        "<script src=\"q.json\"></script></head><body></body>",
+        "text/html");
   });
   server.server().Get("/a.css", [](const httplib::Request&, httplib::Response& r) {
     r.set_content("@import url(b.css);\na{}\n", "text/css");

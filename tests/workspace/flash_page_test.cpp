@@ -20,7 +20,9 @@ std::string Page(const std::string& movie_value) {
          "<body>\r\n"
          "<object classid=\"clsid:d27cdb6e-ae6d-11cf-96b8-444553540000\" width=\"800\" "
          "height=\"300\" id=\"banner\" align=\"middle\">\r\n"
-         "<param name=\"movie\" value=\"" + movie_value + "\" />\r\n"
+         "<param name=\"movie\" value=\"" +
+         movie_value +
+         "\" />\r\n"
          "<param name=\"quality\" value=\"high\" />\r\n"
          "<param name=\"bgcolor\" value=\"#e8e8e8\" />\r\n"
          "<param name=\"play\" value=\"true\" />\r\n"
@@ -41,8 +43,7 @@ TEST(LocalFlashPage, BytesOfThePage) {
   // attribute; Japanese names are Shift_JIS and the rest character references.
   EXPECT_EQ(LocalFlashPage("/m\\a \"b\" <c> & d.swf"),
             Page("/m/a &quot;b&quot; &lt;c&gt; &amp; d.swf"));
-  EXPECT_EQ(LocalFlashPage("/日本/😀.swf"),
-            Page("/" + Utf8ToShiftJIS("日本") + "/&#x1F600;.swf"));
+  EXPECT_EQ(LocalFlashPage("/日本/😀.swf"), Page("/" + Utf8ToShiftJIS("日本") + "/&#x1F600;.swf"));
 }
 
 }  // namespace

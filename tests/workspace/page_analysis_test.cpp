@@ -123,9 +123,9 @@ TEST(WorkspaceQuestions, FramesetAndInlineFrames) {
   EXPECT_FALSE(HasLiveIframe("<!-- ==<iframe src=\"f.html\"> -->"));
   EXPECT_FALSE(HasLiveIframe("<p>no frames</p>"));
   const std::string bullets = SJ<"●●">();
-  EXPECT_EQ(CommentOutFirstIframe("a<iframe src=\"f.html\" width=9>x<iframe src=g>"),
-            "a<!-- " + bullets + " <iframe src=\"f.html\" width=9> " + bullets +
-                "-->x<iframe src=g>");
+  EXPECT_EQ(
+      CommentOutFirstIframe("a<iframe src=\"f.html\" width=9>x<iframe src=g>"),
+      "a<!-- " + bullets + " <iframe src=\"f.html\" width=9> " + bullets + "-->x<iframe src=g>");
   EXPECT_EQ(CommentOutFirstIframe("<IFRAME src=f>"),
             "<!-- " + bullets + " <IFRAME src=f> " + bullets + "-->");
   EXPECT_EQ(CommentOutFirstIframe("<iframe src=f"), "<iframe src=f");
@@ -139,11 +139,16 @@ TEST_F(AnalysisSite, WebPageCombinesStylesheetsImportsAndScripts) {
   Put("/d/p.html",
       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
       "\r\n<link rel=stylesheet href=\"a.css\"><link rel=stylesheet href=\"a.css\">\r\n"
-      "<link rel=stylesheet href=\"file://" + secret + "\">\r\n"
-      "<link rel=stylesheet href=\"gone.css\">\r\n"
-      "<script src=\"s.js\"></script><script src=\"s.js\"></script>"
-      "<script src=\"file://" + dir_.string() + "/x.js\"></script>\r\n"
-      "</head><body>" + Sjis("日本") + "</body></html>\r\n");
+      "<link rel=stylesheet href=\"file://" +
+          secret +
+          "\">\r\n"
+          "<link rel=stylesheet href=\"gone.css\">\r\n"
+          "<script src=\"s.js\"></script><script src=\"s.js\"></script>"
+          "<script src=\"file://" +
+          dir_.string() +
+          "/x.js\"></script>\r\n"
+          "</head><body>" +
+          Sjis("日本") + "</body></html>\r\n");
   Put("/d/a.css", "@import url(deep.css);\r\na{color:red}\r\n");
   Put("/d/deep.css", "@import \"a.css\";\r\n@import \"more/m.css\";\r\nb{}\r\n");
   Put("/d/more/m.css", "m{}");
@@ -158,9 +163,8 @@ TEST_F(AnalysisSite, WebPageCombinesStylesheetsImportsAndScripts) {
   EXPECT_NE(a.normalised.find("<body"), std::string::npos);
   ASSERT_EQ(a.css_list.size(), 3u);
   EXPECT_EQ(a.css_list[1], "file://" + secret + "\t" + secret);
-  EXPECT_EQ(a.css_import_list,
-            (std::vector<std::string>{"deep.css\t" + Url("/d/deep.css"),
-                                      "more/m.css\t" + Url("/d/more/m.css")}));
+  EXPECT_EQ(a.css_import_list, (std::vector<std::string>{"deep.css\t" + Url("/d/deep.css"),
+                                                         "more/m.css\t" + Url("/d/more/m.css")}));
   // The page's file reference is listed, never read from disk.
   EXPECT_EQ(a.combined_css.find("SECRET"), std::string::npos);
   EXPECT_EQ(a.combined_js.find("LOCALJS"), std::string::npos);
@@ -169,8 +173,8 @@ TEST_F(AnalysisSite, WebPageCombinesStylesheetsImportsAndScripts) {
                                       Url("/d/more/m.css")}));
   const auto open = [](const std::string& u) { return SJ<"▼▼▼【 ">() + u + SJ<" 】▽▽▽">(); };
   const auto close = [](const std::string& u) { return SJ<"△△△【 ">() + u + SJ<" 】▲▲▲">(); };
-  EXPECT_EQ(a.combined_js, open(Url("/d/s.js")) + "\r\n\r\n\r\nvar s = 1;\r\n\r\n\r\n" +
-                               close(Url("/d/s.js")));
+  EXPECT_EQ(a.combined_js,
+            open(Url("/d/s.js")) + "\r\n\r\n\r\nvar s = 1;\r\n\r\n\r\n" + close(Url("/d/s.js")));
   const std::size_t a_at = a.combined_css.find(open(Url("/d/a.css")));
   const std::size_t m_at = a.combined_css.find(open(Url("/d/more/m.css")));
   ASSERT_NE(a_at, std::string::npos);
@@ -179,9 +183,9 @@ TEST_F(AnalysisSite, WebPageCombinesStylesheetsImportsAndScripts) {
   EXPECT_NE(a.combined_css.find("a{color:red}"), std::string::npos);
   EXPECT_EQ(a.combined_css.substr(a.combined_css.size() - close(Url("/d/more/m.css")).size()),
             close(Url("/d/more/m.css")));
-  EXPECT_EQ(CombinedFileText(a.combined_css, Url("/d/more/m.css")),
-            open(Url("/d/more/m.css")) + "\r\n\r\n\r\nm{}\r\n\r\n\r\n" +
-                close(Url("/d/more/m.css")));
+  EXPECT_EQ(
+      CombinedFileText(a.combined_css, Url("/d/more/m.css")),
+      open(Url("/d/more/m.css")) + "\r\n\r\n\r\nm{}\r\n\r\n\r\n" + close(Url("/d/more/m.css")));
   EXPECT_EQ(CombinedFileText(a.combined_css, Url("/d/none.css")), "");
   EXPECT_EQ(Hits("/d/a.css"), 1);
   EXPECT_EQ(Hits("/d/s.js"), 1);
@@ -194,7 +198,8 @@ TEST_F(AnalysisSite, CharsetGroupsReadEucPagesAndStylesheets) {
   const std::string euc_text = ShiftJISToEuc(Sjis("漢字テスト"));
   Put("/e.html",
       "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=EUC-JP\">\r\n"
-      "<link rel=stylesheet href=\"e.css\"></head><body>" + euc_text + "</body></html>\r\n");
+      "<link rel=stylesheet href=\"e.css\"></head><body>" +
+          euc_text + "</body></html>\r\n");
   Put("/e.css", "/* " + euc_text + " */\r\n");
   AnalysisOptions options;
   options.css_js_code = 1;
@@ -217,11 +222,13 @@ TEST_F(AnalysisSite, LocalPageReadsLocalFilesAndSkipsMissingOnes) {
   const std::string css = WriteFile("site/css/l.css", Sjis("/* ローカル */\r\nl{}\r\n"));
   WriteFile("site/i.css", "i{}");
   Put("/w.css", "w{}");
-  const std::string page = WriteFile(
-      "site/p.html",
-      "<html><head><link rel=stylesheet href=\"css/l.css\"><link href=\"missing.css\">"
-      "<link href=\"" + Url("/w.css") + "\"><style>@import \"i.css\";</style></head>"
-      "<body><iframe src=\"f.html\"></iframe></body></html>");
+  const std::string page =
+      WriteFile("site/p.html",
+                "<html><head><link rel=stylesheet href=\"css/l.css\"><link href=\"missing.css\">"
+                "<link href=\"" +
+                    Url("/w.css") +
+                    "\"><style>@import \"i.css\";</style></head>"
+                    "<body><iframe src=\"f.html\"></iframe></body></html>");
   const PageAnalysis a = AnalysePage(fetcher_, page, {});
   ASSERT_TRUE(a.read);
   EXPECT_FALSE(a.web);

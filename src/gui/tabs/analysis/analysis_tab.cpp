@@ -25,12 +25,12 @@
 #include "gui/common/message_prompter.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/common/worker_host.h"
+#include "gui/tabs/analysis/html_edit_host.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
 #include "gui/widgets/form_source.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
-#include "gui/tabs/analysis/html_edit_host.h"
 #include "gui/widgets/view_text.h"
 #include "text/charset.h"
 #include "text/convert.h"
@@ -40,8 +40,8 @@
 namespace kaplo::gui {
 namespace {
 
-const QStringList kCharsetItems = {QStringLiteral("自動"),      QStringLiteral("EUC-JP"),
-                                   QStringLiteral("UTF-8"),     QStringLiteral("Shift_JIS"),
+const QStringList kCharsetItems = {QStringLiteral("自動"),        QStringLiteral("EUC-JP"),
+                                   QStringLiteral("UTF-8"),       QStringLiteral("Shift_JIS"),
                                    QStringLiteral("ISO-2022-JP"), QStringLiteral("UTF-8N")};
 
 constexpr int kTopHeight = 280;
@@ -52,8 +52,8 @@ QString ToQt(std::string_view sjis) { return SjisToViewText(sjis); }
 std::string ToSjis(const QString& text) {
   // Characters without a Shift_JIS form stay as character references.
   const QByteArray utf8 = text.toUtf8();
-  std::string s = Utf8ToShiftJIS(std::string_view(utf8.constData(), utf8.size()),
-                                 Unmappable::CharRef);
+  std::string s =
+      Utf8ToShiftJIS(std::string_view(utf8.constData(), utf8.size()), Unmappable::CharRef);
   return NormaliseLineBreaks(s);
 }
 
@@ -142,7 +142,8 @@ QWidget* AnalysisTab::BuildTop() {
   auto* url_row = new QHBoxLayout;
   url_box_ = new QLineEdit(top);
   url_box_->setObjectName(QStringLiteral("EditGUIUrl"));
-  auto* navigate = Push(QStringLiteral("btnGUINavigate"), QStringLiteral("Ｕｒｌにでﾅﾋﾞｹﾞｰﾄする "), top);
+  auto* navigate =
+      Push(QStringLiteral("btnGUINavigate"), QStringLiteral("Ｕｒｌにでﾅﾋﾞｹﾞｰﾄする "), top);
   auto* paste = Push(QStringLiteral("btnGUIPasteNavigate"), QStringLiteral("貼付け"), top);
   url_row->addWidget(new QLabel(QStringLiteral("Url"), top));
   url_row->addWidget(url_box_, 1);
@@ -166,7 +167,8 @@ QWidget* AnalysisTab::BuildTop() {
                                  QStringLiteral("CSS/JS"), kCharsetItems, 3, top);
   html_code_->SetItemIndex(0);
   css_js_code_->SetItemIndex(0);
-  dont_unite_ = new QCheckBox(QStringLiteral("統合ＣＳＳ/ＪＳを生成しない（ 時間がかかるので ）"), top);
+  dont_unite_ =
+      new QCheckBox(QStringLiteral("統合ＣＳＳ/ＪＳを生成しない（ 時間がかかるので ）"), top);
   dont_unite_->setObjectName(QStringLiteral("CheckBoxDontUniteCSSJS"));
   options->addWidget(html_code_);
   options->addWidget(css_js_code_);
@@ -176,9 +178,11 @@ QWidget* AnalysisTab::BuildTop() {
 
   auto* tools = new QHBoxLayout;
   auto* mode = Tool(QStringLiteral("sbGUIBrowseEditMode"), QStringLiteral("閲覧/編集ﾓｰﾄﾞ"), top);
-  auto* details = Tool(QStringLiteral("sbGUIDetails"), QStringLiteral("「<div ・・>」の表示/非表示"), top);
-  auto* borders = Tool(QStringLiteral("sbGUIBorders"),
-                       QStringLiteral("「 <tr width=\"0\" ・・> 」の場合の【 枠線 】の表示/非表示"), top);
+  auto* details =
+      Tool(QStringLiteral("sbGUIDetails"), QStringLiteral("「<div ・・>」の表示/非表示"), top);
+  auto* borders =
+      Tool(QStringLiteral("sbGUIBorders"),
+           QStringLiteral("「 <tr width=\"0\" ・・> 」の場合の【 枠線 】の表示/非表示"), top);
   auto* source = Tool(QStringLiteral("sbGUIFormSource"), QStringLiteral("ｿｰｽ窓"), top);
   auto* copy = Tool(QStringLiteral("sbGUICopyDocument"), QStringLiteral("ｺﾋﾟｰ"), top);
   auto* collapse = Tool(QStringLiteral("sbGUICollapse"), QStringLiteral("▲▼"), top);
@@ -239,14 +243,15 @@ QWidget* AnalysisTab::BuildLeft() {
     return list;
   };
   css_list_ = add_list(QStringLiteral("ListBoxGUICSS"), QStringLiteral("CSSﾌｧｲﾙ"));
-  import_list_ = add_list(QStringLiteral("ListBoxGUICSSImport"), QStringLiteral("@importのCSSﾌｧｲﾙ"));
+  import_list_ =
+      add_list(QStringLiteral("ListBoxGUICSSImport"), QStringLiteral("@importのCSSﾌｧｲﾙ"));
   js_list_ = add_list(QStringLiteral("ListBoxGUIJS"), QStringLiteral("JSﾌｧｲﾙ"));
   left_tabs_->addTab(lists_page, QStringLiteral("CSS/JSﾌｧｲﾙ一覧"));
   return left_tabs_;
 }
 
-TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name,
-                                      const QString& caption, QVBoxLayout** layout) {
+TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, const QString& caption,
+                                      QVBoxLayout** layout) {
   auto* page = new QWidget(tabs);
   page->setObjectName(QStringLiteral("PGMainTabb08GUIRight") + name);
   auto* v = new QVBoxLayout(page);
@@ -263,7 +268,8 @@ TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name,
   view->SetLineNumbers(true);
   v->addWidget(view, 1);
   tabs->addTab(page, caption);
-  connect(recolor, &QPushButton::clicked, view, [view] { ColorizeView(view, ColorizeMode::kKeepCaret); });
+  connect(recolor, &QPushButton::clicked, view,
+          [view] { ColorizeView(view, ColorizeMode::kKeepCaret); });
   if (layout) *layout = v;
   return view;
 }
@@ -272,9 +278,11 @@ QWidget* AnalysisTab::BuildRight() {
   right_tabs_ = new QTabWidget(this);
   right_tabs_->setObjectName(QStringLiteral("PGMainTabb08GUIRight"));
   raw_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab01HTML"), QStringLiteral("HTMLｿｰｽ"));
-  normal_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab02Normal"), QStringLiteral("整形HTML"));
+  normal_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab02Normal"), QStringLiteral("整形HTML"));
   head_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab03Head"), QStringLiteral("<head>部"));
-  element_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab04Element"), QStringLiteral("選択部分"));
+  element_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab04Element"), QStringLiteral("選択部分"));
 
   // A combined text's page: its file list above the view.
   const auto add_combined = [this](const QString& name, const QString& caption,
@@ -288,20 +296,24 @@ QWidget* AnalysisTab::BuildRight() {
     return std::pair{list, layout};
   };
   QVBoxLayout* css_layout = nullptr;
-  std::tie(united_css_list_, css_layout) = add_combined(
-      QStringLiteral("Tab05CSS"), QStringLiteral("統合CSS"), QStringLiteral("ListBoxGUIUnitedCSS"),
-      &css_view_);
-  auto* css_save = Push(QStringLiteral("btnGUICSSSave"), QStringLiteral("保存"), css_view_->parentWidget());
+  std::tie(united_css_list_, css_layout) =
+      add_combined(QStringLiteral("Tab05CSS"), QStringLiteral("統合CSS"),
+                   QStringLiteral("ListBoxGUIUnitedCSS"), &css_view_);
+  auto* css_save =
+      Push(QStringLiteral("btnGUICSSSave"), QStringLiteral("保存"), css_view_->parentWidget());
   css_layout->insertWidget(0, css_save);
-  css_single_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab06CSSFile"), QStringLiteral("個別CSS"));
+  css_single_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab06CSSFile"), QStringLiteral("個別CSS"));
 
   united_js_list_ = add_combined(QStringLiteral("Tab07JS"), QStringLiteral("統合JS"),
                                  QStringLiteral("ListBoxGUIUnitedJS"), &js_view_)
                         .first;
-  js_single_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab08JSFile"), QStringLiteral("個別JS"));
+  js_single_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab08JSFile"), QStringLiteral("個別JS"));
 
   QVBoxLayout* doc_layout = nullptr;
-  document_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab09Document"), QStringLiteral("内部HTML"), &doc_layout);
+  document_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab09Document"),
+                               QStringLiteral("内部HTML"), &doc_layout);
   auto* doc_bar = new QHBoxLayout;
   QWidget* doc_page = document_view_->parentWidget();
   auto* inner = Push(QStringLiteral("btnGUIInnerHtml"), QStringLiteral("内部HTMLの取得"), doc_page);
@@ -347,7 +359,8 @@ QString AnalysisTab::CurrentAddress() const {
 }
 
 void AnalysisTab::ClearAll() {
-  for (QListWidget* l : {css_list_, js_list_, import_list_, united_css_list_, united_js_list_}) l->clear();
+  for (QListWidget* l : {css_list_, js_list_, import_list_, united_css_list_, united_js_list_})
+    l->clear();
   for (TRichEditEx* v : {raw_view_, normal_view_, head_view_, element_view_, css_view_,
                          css_single_view_, js_view_, js_single_view_, document_view_}) {
     v->clear();
@@ -539,7 +552,8 @@ void AnalysisTab::btnGUIInnerHtmlCopyClick() {
 void AnalysisTab::btnGUICSSSaveClick() {
   if (analysis_.combined_css.empty()) return;
   const auto file = prompter_->SaveHtmlDialog(
-      PathToSjis(ProposedName(CurrentAddress(), QStringLiteral("統合CSS_"), QStringLiteral(".txt"))),
+      PathToSjis(
+          ProposedName(CurrentAddress(), QStringLiteral("統合CSS_"), QStringLiteral(".txt"))),
       {});
   if (file) SaveTextFile(analysis_.combined_css, *file);
 }

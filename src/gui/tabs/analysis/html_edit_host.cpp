@@ -116,11 +116,10 @@ void THtmlEditHost::SetShowBorders(bool on) {
 void THtmlEditHost::Apply() {
   if (!pane_->HasDocument()) return;
   // Asynchronous: the state is applied again after each load.
-  pane_->page()->runJavaScript(
-      QStringLiteral("window.kaploEdit && kaploEdit.apply(%1, %2, %3)")
-          .arg(browse_ ? "false" : "true", details_ ? "true" : "false",
-               borders_ ? "true" : "false"),
-      QWebEngineScript::ApplicationWorld);
+  pane_->page()->runJavaScript(QStringLiteral("window.kaploEdit && kaploEdit.apply(%1, %2, %3)")
+                                   .arg(browse_ ? "false" : "true", details_ ? "true" : "false",
+                                        borders_ ? "true" : "false"),
+                               QWebEngineScript::ApplicationWorld);
 }
 
 void THtmlEditHost::SetDocumentHtml(const QString& html, const QUrl& base) {

@@ -71,8 +71,7 @@ void FlashTab::Build(TabContext& context) {
   // tab is used, so start-up does not wait for this pane.
   pane_ = new BrowserPane(QStringLiteral("WebBrowserFlashPlayer"), this);
   pane_->hide();
-  pane_->page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls,
-                                          false);
+  pane_->page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
 
   connect(browse, &QToolButton::clicked, this, &FlashTab::BtnEditLocalFlashPlayerClick);
   connect(show, &QPushButton::clicked, this, &FlashTab::btnFlashPlayerShowClick);
@@ -87,9 +86,9 @@ void FlashTab::TakeAddress(const QString& address) {
 }
 
 void FlashTab::BtnEditLocalFlashPlayerClick() {
-  const QString file = QFileDialog::getOpenFileName(
-      this, QString(), file_box_->text(),
-      QStringLiteral("Flash (*.swf);;HTML (*.html *.htm);;* (*)"));
+  const QString file =
+      QFileDialog::getOpenFileName(this, QString(), file_box_->text(),
+                                   QStringLiteral("Flash (*.swf);;HTML (*.html *.htm);;* (*)"));
   if (file.isEmpty()) return;
   file_box_->setText(file);
   btnFlashPlayerShowClick();

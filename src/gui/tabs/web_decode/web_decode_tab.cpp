@@ -9,8 +9,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
-#include "gui/widgets/radio_group.h"
 #include "gui/tabs/web_decode/web_decode_text.h"
+#include "gui/widgets/radio_group.h"
 #include "text/sjis.h"
 #include "text/webcode.h"
 
@@ -18,7 +18,8 @@ namespace kaplo::gui {
 namespace {
 
 QStringList DecodeItems(bool first_short) {
-  return {first_short ? QStringLiteral("16進UTF-8") : QStringLiteral("16進UTF-8（　例：%E3%82%A4・・　）"),
+  return {first_short ? QStringLiteral("16進UTF-8")
+                      : QStringLiteral("16進UTF-8（　例：%E3%82%A4・・　）"),
           QStringLiteral("16進UTF-8（ %25を除去）"),
           QStringLiteral("16進EUC"),
           QStringLiteral("Web16進ｺｰﾄﾞ "),
@@ -47,9 +48,7 @@ QPushButton* Button(const QString& name, const QString& caption, QWidget* parent
 }
 
 std::string SjisOf(const QPlainTextEdit* memo) { return MemoTextToSjis(memo->toPlainText()); }
-void Show(QPlainTextEdit* memo, std::string_view sjis) {
-  memo->setPlainText(SjisToMemoText(sjis));
-}
+void Show(QPlainTextEdit* memo, std::string_view sjis) { memo->setPlainText(SjisToMemoText(sjis)); }
 
 }  // namespace
 
@@ -83,9 +82,12 @@ QWidget* WebDecodeTab::BuildPane(bool left) {
                                        QStringLiteral("Encode"), EncodeItems(), 2, pane);
   decode_group->SetItemIndex(0);
   encode_group->SetItemIndex(0);
-  auto* decode = Button(QStringLiteral("btnWebCode") + side + "Decode", QStringLiteral("Decode"), pane);
-  auto* encode = Button(QStringLiteral("btnWebCode") + side + "Encode", QStringLiteral("Encode"), pane);
-  auto* paste = Button(QStringLiteral("btnWebCode") + side + "Paste", QStringLiteral("貼付け"), pane);
+  auto* decode =
+      Button(QStringLiteral("btnWebCode") + side + "Decode", QStringLiteral("Decode"), pane);
+  auto* encode =
+      Button(QStringLiteral("btnWebCode") + side + "Encode", QStringLiteral("Encode"), pane);
+  auto* paste =
+      Button(QStringLiteral("btnWebCode") + side + "Paste", QStringLiteral("貼付け"), pane);
   auto* clear_top =
       Button(QStringLiteral("btnWebCode") + side + "TopClear", QStringLiteral("上ｸﾘｱ"), pane);
   auto* clear_bottom = Button(left ? QStringLiteral("btnWebCodeCodeLeftBottomClear")
