@@ -33,7 +33,8 @@ void PrintList(const char* heading, const std::vector<std::string>& list, bool h
 // gets the Shift_JIS bytes, as the tab's save button writes them.
 bool WriteText(const std::string& target, const std::string& sjis) {
   if (target == "-") {
-    WriteStdout(ShiftJISToUtf8(sjis));
+    // Ends with a line end, so two texts on standard output stay apart.
+    WriteStdout(ShiftJISToUtf8(sjis) + (sjis.empty() || sjis.back() == '\n' ? "" : "\n"));
     return true;
   }
   std::ofstream out(target, std::ios::binary | std::ios::trunc);

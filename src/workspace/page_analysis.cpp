@@ -3,6 +3,7 @@
 #include "engine/css_js.h"
 #include "engine/url.h"
 #include "text/charset.h"
+#include "text/convert.h"
 #include "text/normalise.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
@@ -43,6 +44,41 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   }
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The file a resolved local reference names. Resolving percent-codes what a
+// file URL cannot hold (blanks, non-ASCII names as UTF-8), so a path that is
+// not there as written is looked for decoded too; "+" stays "+" in a path.
+std::string ExistingLocalFile(const std::string& path) {
+  if (LocalFileExists(path)) return path;
+  if (path.find('%') == std::string::npos) return {};
+  // Each run of escapes is UTF-8 of its own; the rest is already Shift_JIS.
+  std::string out, run;
+  const auto flush = [&] {
+    const std::string sjis = Utf8ToShiftJIS(run);
+    out += sjis.empty() ? run : sjis;
+    run.clear();
+  };
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const int hi = i + 2 < path.size() && path[i] == '%' ? HexDigit(path[i + 1]) : -1;
+    const int lo = hi < 0 ? -1 : HexDigit(path[i + 2]);
+    if (lo < 0) {
+      flush();
+      out += path[i];
+      continue;
+    }
+    run += static_cast<char>(hi * 16 + lo);
+    i += 2;
+  }
+  flush();
+  return LocalFileExists(out) ? out : std::string();
 }
 
 std::string OpenMarker(std::string_view address) {
@@ -134,8 +170,9 @@ std::string CombineFiles(Fetcher& fetcher, const CombineRequest& request) {
     std::string raw;
     if (IsHttpUrl(address)) {
       raw = fetcher.FetchText(address);
-    } else if (!request.web_page && LocalFileExists(address)) {
-      raw = LoadTextFile(address);
+    } else if (const std::string file = request.web_page ? "" : ExistingLocalFile(address);
+               !file.empty()) {
+      raw = LoadTextFile(file);
     } else {
       continue;  // a web page's file reference is never read from disk
     }

@@ -238,6 +238,16 @@ TEST_F(AnalysisSite, LocalPageReadsLocalFilesAndSkipsMissingOnes) {
   EXPECT_NE(a.combined_css.find(Sjis("ローカル")), std::string::npos);
   EXPECT_TRUE(HasLiveIframe(a.text));
 
+  // Names a file URL has to percent-code: a blank, a Japanese folder.
+  WriteFile("site/a b.css", "blank{}");
+  WriteFile("site/日本/j.css", "japanese{}");
+  const std::string coded = WriteFile(
+      "site/coded.html", "<link href=\"a b.css\"><link href=\"%E6%97%A5%E6%9C%AC/j.css\">");
+  const PageAnalysis c = AnalysePage(fetcher_, coded, {});
+  EXPECT_EQ(c.combined_css_files.size(), 2u);
+  EXPECT_NE(c.combined_css.find("blank{}"), std::string::npos);
+  EXPECT_NE(c.combined_css.find("japanese{}"), std::string::npos);
+
   const PageAnalysis none = AnalysePage(fetcher_, (dir_ / "nothing.html").string(), {});
   EXPECT_FALSE(none.read);
   EXPECT_TRUE(none.css_list.empty());
