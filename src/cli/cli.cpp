@@ -5,6 +5,7 @@
 #include <iostream>
 
 namespace kaplo::cli {
+std::span<const Command> NetCommands();  // net_commands.cpp
 std::span<const Command> AnalyseCommands();
 namespace {
 
@@ -17,6 +18,7 @@ std::vector<std::span<const Command>> Groups() {
       TextCommands(),
       WebCommands(),
       ViewCommands(),
+      NetCommands(),
       AnalyseCommands(),
   };
 }

@@ -6,6 +6,7 @@
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/flash/flash_tab.h"
 #include "gui/tabs/web_decode/web_decode_tab.h"
+#include "gui/tabs/ip_address/ip_address_tab.h"
 
 namespace kaplo::gui {
 
@@ -32,7 +33,7 @@ const std::array<TabEntry, 11> kTabs{{
     {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<WebDecodeTab>},
     {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<EmptyTab>},
     {TabId::IpAddress, "PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<IpAddressTab>},
 }};
 
 }  // namespace
