@@ -5,8 +5,8 @@
 #include "gui/tabs/analysis/analysis_tab.h"
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/flash/flash_tab.h"
-#include "gui/tabs/web_decode/web_decode_tab.h"
 #include "gui/tabs/ip_address/ip_address_tab.h"
+#include "gui/tabs/web_decode/web_decode_tab.h"
 
 namespace kaplo::gui {
 
