@@ -188,6 +188,10 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   EXPECT_EQ(prompter_.suggestions.back(), "p.html");
   std::ifstream saved(dir_ / "saved.html", std::ios::binary);
   EXPECT_TRUE(saved.good());
+  EXPECT_EQ(ShiftJISToUtf8(prompter_.informed.back()), "ファイルとして保存されました");
+  prompter_.save_as = (dir_ / "no-such-folder/" / std::string(300, 'x')).string();
+  W<QPushButton>("btnGUIInnerHtmlSave")->click();
+  EXPECT_EQ(ShiftJISToUtf8(prompter_.informed.back()), "ファイルとしての保存に失敗しました");
 }
 
 TEST_F(AnalysisTabTest, HandedOverAddressOpensAndBrowseModeLinksFollow) {

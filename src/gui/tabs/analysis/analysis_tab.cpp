@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <fstream>
+#include <iterator>
 #include <tuple>
 #include <utility>
 
@@ -34,6 +36,7 @@
 #include "gui/widgets/view_text.h"
 #include "text/charset.h"
 #include "text/convert.h"
+#include "text/fsname.h"
 #include "text/normalise.h"
 #include "text/sjis_literal.h"
 
@@ -472,6 +475,9 @@ void AnalysisTab::ShowFill(PageAnalysis a) {
   filling_ = false;
   unsetCursor();
   analysis_ = std::move(a);
+  host_->SetStatusPanel(
+      2, analysis_.read ? QString()
+                        : QStringLiteral("読み込めませんでした： ") + ToQt(analysis_.address));
   ShowColored(raw_view_, analysis_.raw);
   ShowColored(normal_view_, analysis_.normalised);
   ShowColored(head_view_, analysis_.head);
@@ -537,12 +543,21 @@ void AnalysisTab::btnGUIInnerHtmlClick() {
   right_tabs_->setCurrentWidget(document_view_->parentWidget());
 }
 
+void AnalysisTab::SaveAndReport(const std::string& text, const std::string& file) {
+  SaveTextFile(text, file);
+  // SaveTextFile refuses some names silently; what is on disk decides.
+  std::ifstream in(FsPath(file), std::ios::binary);
+  const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  prompter_->Inform(written == text ? SJ<"ファイルとして保存されました">()
+                                    : SJ<"ファイルとしての保存に失敗しました">());
+}
+
 void AnalysisTab::btnGUIInnerHtmlSaveClick() {
   const std::string text = document_view_->SjisText();
   if (text.empty()) return;
   const auto file = prompter_->SaveHtmlDialog(
       PathToSjis(ProposedName(CurrentAddress(), QString(), QStringLiteral(".html"))), {});
-  if (file) SaveTextFile(text, *file);
+  if (file) SaveAndReport(text, *file);
 }
 
 void AnalysisTab::btnGUIInnerHtmlCopyClick() {
@@ -555,7 +570,7 @@ void AnalysisTab::btnGUICSSSaveClick() {
       PathToSjis(
           ProposedName(CurrentAddress(), QStringLiteral("統合CSS_"), QStringLiteral(".txt"))),
       {});
-  if (file) SaveTextFile(analysis_.combined_css, *file);
+  if (file) SaveAndReport(analysis_.combined_css, *file);
 }
 
 void AnalysisTab::sbGUICollapseClick() {
