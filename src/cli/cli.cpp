@@ -19,6 +19,7 @@ std::vector<std::span<const Command>> Groups() {
       BrowseCommands(),
       NetCommands(),
       FindCommands(),
+      AnalyseCommands(),
   };
 }
 

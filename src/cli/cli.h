@@ -35,6 +35,7 @@ std::span<const Command> GetCommands();
 std::span<const Command> BrowseCommands();
 std::span<const Command> NetCommands();
 std::span<const Command> FindCommands();
+std::span<const Command> AnalyseCommands();
 
 // What the program offers commands beyond the core: a rendering browser page
 // for --render, which needs Qt and so comes from the program itself.

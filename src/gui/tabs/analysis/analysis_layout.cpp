@@ -1,0 +1,265 @@
+// The page analysis tab's controls: the top panel, the editing control and
+// the lists on the left, the source views on the right.
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <tuple>
+#include <utility>
+
+#include "engine/url.h"
+#include "gui/tabs/analysis/analysis_tab.h"
+#include "gui/tabs/analysis/analysis_util.h"
+#include "gui/tabs/analysis/html_edit_host.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
+#include "workspace/page_analysis.h"
+
+namespace kaplo::gui {
+namespace {
+
+const QStringList kCharsetItems = {QStringLiteral("自動"),        QStringLiteral("EUC-JP"),
+                                   QStringLiteral("UTF-8"),       QStringLiteral("Shift_JIS"),
+                                   QStringLiteral("ISO-2022-JP"), QStringLiteral("UTF-8N")};
+
+QToolButton* Tool(const QString& name, const QString& caption, QWidget* parent) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(name);
+  b->setText(caption);
+  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  return b;
+}
+
+QPushButton* Push(const QString& name, const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(name);
+  return b;
+}
+
+}  // namespace
+
+using analysis::kTopHeight;
+using analysis::PathToSjis;
+
+QWidget* AnalysisTab::BuildTop() {
+  auto* top = new QWidget(this);
+  top->setObjectName(QStringLiteral("PanelGUITop"));
+  top->setMaximumHeight(kTopHeight);
+  auto* v = new QVBoxLayout(top);
+  v->setContentsMargins(2, 2, 2, 2);
+
+  auto* url_row = new QHBoxLayout;
+  url_box_ = new QLineEdit(top);
+  url_box_->setObjectName(QStringLiteral("EditGUIUrl"));
+  auto* navigate =
+      Push(QStringLiteral("btnGUINavigate"), QStringLiteral("Ｕｒｌにでﾅﾋﾞｹﾞｰﾄする "), top);
+  auto* paste = Push(QStringLiteral("btnGUIPasteNavigate"), QStringLiteral("貼付け"), top);
+  url_row->addWidget(new QLabel(QStringLiteral("Url"), top));
+  url_row->addWidget(url_box_, 1);
+  url_row->addWidget(paste);
+  url_row->addWidget(navigate);
+  v->addLayout(url_row);
+
+  auto* file_row = new QHBoxLayout;
+  file_box_ = new QLineEdit(top);
+  file_box_->setObjectName(QStringLiteral("BtnEditGUILocalFilename"));
+  auto* open = Push(QStringLiteral("btnGUIOpenLocalFile"), QStringLiteral("ﾛｰｶﾙ・ﾌｧｲﾙを開く"), top);
+  file_row->addWidget(new QLabel(QStringLiteral("ﾌｧｲﾙ"), top));
+  file_row->addWidget(file_box_, 1);
+  file_row->addWidget(open);
+  v->addLayout(file_row);
+
+  auto* options = new QHBoxLayout;
+  html_code_ = new TRadioGroup(QStringLiteral("RadioGroupGUIMainHTMLCharSet"),
+                               QStringLiteral("HTML"), kCharsetItems, 3, top);
+  css_js_code_ = new TRadioGroup(QStringLiteral("RadioGroupGUICSSJSCharSet"),
+                                 QStringLiteral("CSS/JS"), kCharsetItems, 3, top);
+  html_code_->SetItemIndex(0);
+  css_js_code_->SetItemIndex(0);
+  dont_unite_ =
+      new QCheckBox(QStringLiteral("統合ＣＳＳ/ＪＳを生成しない（ 時間がかかるので ）"), top);
+  dont_unite_->setObjectName(QStringLiteral("CheckBoxDontUniteCSSJS"));
+  options->addWidget(html_code_);
+  options->addWidget(css_js_code_);
+  options->addWidget(dont_unite_);
+  options->addStretch(1);
+  v->addLayout(options);
+
+  auto* tools = new QHBoxLayout;
+  auto* mode = Tool(QStringLiteral("sbGUIBrowseEditMode"), QStringLiteral("閲覧/編集ﾓｰﾄﾞ"), top);
+  auto* details =
+      Tool(QStringLiteral("sbGUIDetails"), QStringLiteral("「<div ・・>」の表示/非表示"), top);
+  auto* borders =
+      Tool(QStringLiteral("sbGUIBorders"),
+           QStringLiteral("「 <tr width=\"0\" ・・> 」の場合の【 枠線 】の表示/非表示"), top);
+  auto* source = Tool(QStringLiteral("sbGUIFormSource"), QStringLiteral("ｿｰｽ窓"), top);
+  auto* copy = Tool(QStringLiteral("sbGUICopyDocument"), QStringLiteral("ｺﾋﾟｰ"), top);
+  auto* collapse = Tool(QStringLiteral("sbGUICollapse"), QStringLiteral("▲▼"), top);
+  for (QToolButton* b : {mode, details, borders, source, copy}) tools->addWidget(b);
+  tools->addStretch(1);
+  tools->addWidget(collapse);
+  v->addLayout(tools);
+
+  // Hints shown while the control is in browse mode.
+  for (const QString& text : {QStringLiteral("閲覧ﾓｰﾄﾞ：ﾘﾝｸをｸﾘｯｸすると、そのﾍﾟｰｼﾞを開きます"),
+                              QStringLiteral("編集するには「閲覧/編集ﾓｰﾄﾞ」を押してください")}) {
+    auto* hint = new QLabel(text, top);
+    hint->setObjectName(QStringLiteral("LabelGUIHint") + QString::number(hints_.size() + 1));
+    hint->hide();
+    v->addWidget(hint);
+    hints_ << hint;
+  }
+
+  connect(url_box_, &QLineEdit::returnPressed, this, [this] {
+    if (IsHttpUrl(PathToSjis(url_box_->text()))) btnGUINavigateClick();
+  });
+  connect(navigate, &QPushButton::clicked, this, &AnalysisTab::btnGUINavigateClick);
+  connect(paste, &QPushButton::clicked, this, &AnalysisTab::btnGUIPasteNavigateClick);
+  connect(open, &QPushButton::clicked, this, &AnalysisTab::btnGUIOpenLocalFileClick);
+  connect(mode, &QToolButton::clicked, this, &AnalysisTab::sbGUIBrowseEditModeClick);
+  connect(details, &QToolButton::clicked, this, &AnalysisTab::sbGUIDetailsClick);
+  connect(borders, &QToolButton::clicked, this, &AnalysisTab::sbGUIBordersClick);
+  connect(source, &QToolButton::clicked, this, &AnalysisTab::sbGUIFormSourceClick);
+  connect(copy, &QToolButton::clicked, this, &AnalysisTab::sbGUICopyDocumentClick);
+  connect(collapse, &QToolButton::clicked, this, &AnalysisTab::sbGUICollapseClick);
+  return top;
+}
+
+QWidget* AnalysisTab::BuildLeft() {
+  left_tabs_ = new QTabWidget(this);
+  left_tabs_->setObjectName(QStringLiteral("PGMainTabb08GUILeft"));
+  auto* editor_page = new QWidget(left_tabs_);
+  editor_page->setObjectName(QStringLiteral("PGMainTabb08GUILeftTa01GIIEditor"));
+  auto* v = new QVBoxLayout(editor_page);
+  v->setContentsMargins(0, 0, 0, 0);
+  // Not through TabHost::CreateBrowserPane yet: the window's tests expect
+  // the download tab's panes alone in its list. Nothing is loaded until the
+  // tab is used, so start-up does not wait for this pane.
+  pane_ = new BrowserPane(QStringLiteral("WebBrowserGUI"), editor_page);
+  pane_->SetSilent(true);
+  editor_ = new THtmlEditHost(pane_);
+  v->addWidget(pane_);
+  left_tabs_->addTab(editor_page, QStringLiteral("編集画面"));
+
+  auto* lists_page = new QWidget(left_tabs_);
+  lists_page->setObjectName(QStringLiteral("PGMainTabb08GUILeftTab02Lists"));
+  auto* lv = new QVBoxLayout(lists_page);
+  const auto add_list = [&](const QString& name, const QString& caption) {
+    lv->addWidget(new QLabel(caption, lists_page));
+    auto* list = new QListWidget(lists_page);
+    list->setObjectName(name);
+    lv->addWidget(list, 1);
+    return list;
+  };
+  css_list_ = add_list(QStringLiteral("ListBoxGUICSS"), QStringLiteral("CSSﾌｧｲﾙ"));
+  import_list_ =
+      add_list(QStringLiteral("ListBoxGUICSSImport"), QStringLiteral("@importのCSSﾌｧｲﾙ"));
+  js_list_ = add_list(QStringLiteral("ListBoxGUIJS"), QStringLiteral("JSﾌｧｲﾙ"));
+  left_tabs_->addTab(lists_page, QStringLiteral("CSS/JSﾌｧｲﾙ一覧"));
+  return left_tabs_;
+}
+
+TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, const QString& caption,
+                                      QVBoxLayout** layout) {
+  auto* page = new QWidget(tabs);
+  page->setObjectName(QStringLiteral("PGMainTabb08GUIRight") + name);
+  auto* v = new QVBoxLayout(page);
+  v->setContentsMargins(0, 0, 0, 0);
+  auto* bar = new QHBoxLayout;
+  // KEYWORD BAR: the shared keyword search bar of the source views goes
+  // into this row (one per view) once that component exists.
+  auto* recolor = Push(QStringLiteral("btnGUIColor") + name, QStringLiteral("色付け"), page);
+  bar->addStretch(1);
+  bar->addWidget(recolor);
+  v->addLayout(bar);
+  auto* view = new TRichEditEx(page);
+  view->setObjectName(QStringLiteral("RichEditGUI") + name);
+  view->SetLineNumbers(true);
+  v->addWidget(view, 1);
+  tabs->addTab(page, caption);
+  connect(recolor, &QPushButton::clicked, view,
+          [view] { ColorizeView(view, ColorizeMode::kKeepCaret); });
+  if (layout) *layout = v;
+  return view;
+}
+
+QWidget* AnalysisTab::BuildRight() {
+  right_tabs_ = new QTabWidget(this);
+  right_tabs_->setObjectName(QStringLiteral("PGMainTabb08GUIRight"));
+  raw_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab01HTML"), QStringLiteral("HTMLｿｰｽ"));
+  normal_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab02Normal"), QStringLiteral("整形HTML"));
+  head_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab03Head"), QStringLiteral("<head>部"));
+  element_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab04Element"), QStringLiteral("選択部分"));
+
+  // A combined text's page: its file list above the view.
+  const auto add_combined = [this](const QString& name, const QString& caption,
+                                   const QString& list_name, TRichEditEx** view) {
+    QVBoxLayout* layout = nullptr;
+    *view = AddViewPage(right_tabs_, name, caption, &layout);
+    auto* list = new QListWidget((*view)->parentWidget());
+    list->setObjectName(list_name);
+    list->setMaximumHeight(90);
+    layout->insertWidget(1, list);
+    return std::pair{list, layout};
+  };
+  QVBoxLayout* css_layout = nullptr;
+  std::tie(united_css_list_, css_layout) =
+      add_combined(QStringLiteral("Tab05CSS"), QStringLiteral("統合CSS"),
+                   QStringLiteral("ListBoxGUIUnitedCSS"), &css_view_);
+  auto* css_save =
+      Push(QStringLiteral("btnGUICSSSave"), QStringLiteral("保存"), css_view_->parentWidget());
+  css_layout->insertWidget(0, css_save);
+  css_single_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab06CSSFile"), QStringLiteral("個別CSS"));
+
+  united_js_list_ = add_combined(QStringLiteral("Tab07JS"), QStringLiteral("統合JS"),
+                                 QStringLiteral("ListBoxGUIUnitedJS"), &js_view_)
+                        .first;
+  js_single_view_ =
+      AddViewPage(right_tabs_, QStringLiteral("Tab08JSFile"), QStringLiteral("個別JS"));
+
+  QVBoxLayout* doc_layout = nullptr;
+  document_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab09Document"),
+                               QStringLiteral("内部HTML"), &doc_layout);
+  auto* doc_bar = new QHBoxLayout;
+  QWidget* doc_page = document_view_->parentWidget();
+  auto* inner = Push(QStringLiteral("btnGUIInnerHtml"), QStringLiteral("内部HTMLの取得"), doc_page);
+  auto* inner_save = Push(QStringLiteral("btnGUIInnerHtmlSave"), QStringLiteral("保存"), doc_page);
+  auto* inner_copy = Push(QStringLiteral("btnGUIInnerHtmlCopy"), QStringLiteral("ｺﾋﾟｰ"), doc_page);
+  doc_bar->addWidget(inner);
+  doc_bar->addWidget(inner_save);
+  doc_bar->addWidget(inner_copy);
+  doc_bar->addStretch(1);
+  doc_layout->insertLayout(0, doc_bar);
+
+  connect(css_save, &QPushButton::clicked, this, &AnalysisTab::btnGUICSSSaveClick);
+  connect(inner, &QPushButton::clicked, this, &AnalysisTab::btnGUIInnerHtmlClick);
+  connect(inner_save, &QPushButton::clicked, this, &AnalysisTab::btnGUIInnerHtmlSaveClick);
+  connect(inner_copy, &QPushButton::clicked, this, &AnalysisTab::btnGUIInnerHtmlCopyClick);
+  // A line of a combined file list shows that one file on its own.
+  const auto show_one = [this](QListWidget* list, TRichEditEx* view, QWidget* page) {
+    connect(list, &QListWidget::currentRowChanged, this, [this, list, view, page](int row) {
+      if (row < 0) return;
+      const std::string& all =
+          list == united_css_list_ ? analysis_.combined_css : analysis_.combined_js;
+      const std::string text = CombinedFileText(all, PathToSjis(list->item(row)->text()));
+      if (text.empty()) return;
+      ShowColored(view, text);
+      right_tabs_->setCurrentWidget(page);
+    });
+  };
+  show_one(united_css_list_, css_single_view_, css_single_view_->parentWidget());
+  show_one(united_js_list_, js_single_view_, js_single_view_->parentWidget());
+  return right_tabs_;
+}
+
+}  // namespace kaplo::gui

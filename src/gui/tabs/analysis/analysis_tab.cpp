@@ -1,0 +1,344 @@
+#include "gui/tabs/analysis/analysis_tab.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <fstream>
+#include <iterator>
+
+#include "engine/fetch.h"
+#include "engine/local_path.h"
+#include "engine/url.h"
+#include "gui/common/message_prompter.h"
+#include "gui/common/settings_bindings.h"
+#include "gui/common/worker_host.h"
+#include "gui/tabs/analysis/analysis_util.h"
+#include "gui/tabs/analysis/html_edit_host.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/form_source.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/view_text.h"
+#include "text/charset.h"
+#include "text/convert.h"
+#include "text/fsname.h"
+#include "text/normalise.h"
+#include "text/sjis_literal.h"
+
+namespace kaplo::gui {
+namespace {
+
+QString ToQt(std::string_view sjis) { return SjisToViewText(sjis); }
+
+std::string ToSjis(const QString& text) {
+  // Characters without a Shift_JIS form stay as character references.
+  const QByteArray utf8 = text.toUtf8();
+  std::string s =
+      Utf8ToShiftJIS(std::string_view(utf8.constData(), utf8.size()), Unmappable::CharRef);
+  return NormaliseLineBreaks(s);
+}
+
+void FillList(QListWidget* list, const std::vector<std::string>& lines) {
+  list->clear();
+  for (const std::string& line : lines) list->addItem(ToQt(line));
+}
+
+// The name a save dialog proposes: the address's file name, or "index".
+QString ProposedName(const QString& address, const QString& prefix, const QString& ext) {
+  QString name = QFileInfo(QUrl(address).path()).completeBaseName();
+  if (name.isEmpty()) name = QFileInfo(address).completeBaseName();
+  if (name.isEmpty()) name = QStringLiteral("index");
+  return prefix + name + ext;
+}
+
+}  // namespace
+
+using analysis::kTopCollapsed;
+using analysis::kTopHeight;
+using analysis::PathToSjis;
+
+AnalysisTab::AnalysisTab() : worker_(std::make_unique<WorkerHost>()) {
+  connect(worker_.get(), &WorkerHost::Finished, this, [this] {
+    if (!pending_address_.empty()) RunFill();
+  });
+}
+
+AnalysisTab::~AnalysisTab() {
+  worker_->Shutdown([this] { stop_ = true; });
+}
+
+void AnalysisTab::Build(TabContext& context) {
+  host_ = &context.host;
+  prompter_ = context.prompter;
+  if (!prompter_) {
+    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
+    prompter_ = own_prompter_.get();
+  }
+  setObjectName(QStringLiteral("PanelPGMainTab08GUIBrowser"));
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(2, 2, 2, 2);
+  top_ = BuildTop();
+  layout->addWidget(top_);
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  split->setObjectName(QStringLiteral("SplitterGUI"));
+  split->addWidget(BuildLeft());
+  split->addWidget(BuildRight());
+  split->setStretchFactor(0, 3);
+  split->setStretchFactor(1, 2);
+  layout->addWidget(split, 1);
+  context.page->layout()->addWidget(this);
+
+  connect(editor_, &THtmlEditHost::ElementClicked, this, &AnalysisTab::OnElementClicked);
+  connect(editor_, &THtmlEditHost::LinkClicked, this, &AnalysisTab::OnLinkClicked);
+}
+
+void AnalysisTab::BindSettings(SettingsBindings& b, Settings& s) {
+  b.Text(url_box_, s.gui.url);
+  b.Text(file_box_, s.gui.local_file);
+}
+
+void AnalysisTab::TakeAddress(const QString& address) {
+  if (IsHttpUrl(PathToSjis(address))) {
+    OpenUrl(address);
+  } else if (QFileInfo(address).isFile()) {
+    OpenLocalFile(address);
+  }
+}
+
+QString AnalysisTab::CurrentAddress() const {
+  return url_box_->text().isEmpty() ? current_file_ : url_box_->text();
+}
+
+void AnalysisTab::ClearAll() {
+  for (QListWidget* l : {css_list_, js_list_, import_list_, united_css_list_, united_js_list_})
+    l->clear();
+  for (TRichEditEx* v : {raw_view_, normal_view_, head_view_, element_view_, css_view_,
+                         css_single_view_, js_view_, js_single_view_, document_view_}) {
+    v->clear();
+  }
+  analysis_ = PageAnalysis{};
+}
+
+void AnalysisTab::ShowHints(bool on) {
+  for (QLabel* hint : hints_) hint->setVisible(on);
+}
+
+void AnalysisTab::ShowFirstLeftTab() { left_tabs_->setCurrentIndex(0); }
+
+void AnalysisTab::btnGUINavigateClick() { OpenUrl(url_box_->text()); }
+
+void AnalysisTab::btnGUIPasteNavigateClick() {
+  url_box_->setText(QApplication::clipboard()->text().trimmed());
+  btnGUINavigateClick();
+}
+
+void AnalysisTab::OpenUrl(const QString& text) {
+  const QString url = text.trimmed();
+  if (!IsHttpUrl(PathToSjis(url))) return;
+  url_box_->setText(url);
+  ClearAll();
+  editor_->SetBrowseMode(true);
+  editor_->SetShowBorders(false);
+  QTimer::singleShot(300, editor_, [e = editor_] { e->SetShowDetails(false); });
+  editor_->LoadUrl(url);
+  StartFill(PathToSjis(url));
+  file_box_->clear();
+  current_file_.clear();
+  ShowHints(true);
+  ShowFirstLeftTab();
+}
+
+void AnalysisTab::btnGUIOpenLocalFileClick() {
+  QString path = file_box_->text().trimmed();
+  if (path.isEmpty() || !QFileInfo(path).isFile()) {
+    path = QFileDialog::getOpenFileName(this, QString(), QFileInfo(path).absolutePath(),
+                                        QStringLiteral("HTML (*.html *.htm *.shtml *.php);;* (*)"));
+    if (path.isEmpty()) return;
+  }
+  OpenLocalFile(path);
+}
+
+void AnalysisTab::OpenLocalFile(const QString& path_in) {
+  const QString path = QFileInfo(path_in).absoluteFilePath();
+  const std::string sjis_path = PathToSjis(path);
+  const std::string text = LoadTextFile(sjis_path);
+  if (IsFramesetPage(text)) {
+    prompter_->Inform(SJ<"「FRAMSET」があります">());
+    return;
+  }
+  if (HasLiveIframe(text)) {
+    if (prompter_->Ask(SJ<"「IFRAME」があります。読み込みますか？">(),
+                       Prompter::Buttons::YesNoCancel) != Prompter::Answer::Yes) {
+      return;
+    }
+    // A copy with the first inline frame commented out, for the user to
+    // paste where it helps.
+    QApplication::clipboard()->setText(ToQt(CommentOutFirstIframe(text)));
+  }
+  url_box_->clear();
+  ClearAll();
+  editor_->LoadFile(path);
+  StartFill(sjis_path);
+  current_file_ = path;
+  editor_->SetBrowseMode(false);
+  editor_->SetShowBorders(true);
+  QTimer::singleShot(300, editor_, [e = editor_] { e->SetShowDetails(true); });
+  file_box_->setText(path);
+  ShowHints(false);
+  ShowFirstLeftTab();
+}
+
+void AnalysisTab::StartFill(const std::string& address) {
+  pending_address_ = address;
+  pending_options_.html_code = std::max(0, html_code_->ItemIndex());
+  pending_options_.css_js_code = std::max(0, css_js_code_->ItemIndex());
+  pending_options_.combine = !dont_unite_->isChecked();
+  filling_ = true;
+  setCursor(Qt::BusyCursor);
+  // A fill still running for the last page stops between two files; the
+  // new one starts when it has ended.
+  if (worker_->Busy()) {
+    stop_ = true;
+    return;
+  }
+  RunFill();
+}
+
+void AnalysisTab::RunFill() {
+  const std::string address = std::move(pending_address_);
+  pending_address_.clear();
+  const AnalysisOptions options = pending_options_;
+  stop_ = false;
+  worker_->Start([this, address, options] {
+    CurlFetcher fetcher;
+    auto result = std::make_shared<PageAnalysis>(AnalysePage(fetcher, address, options, &stop_));
+    worker_->Post([this, result] {
+      // A newer page is waiting: this one's results are not shown.
+      if (pending_address_.empty()) ShowFill(std::move(*result));
+    });
+  });
+}
+
+void AnalysisTab::ShowFill(PageAnalysis a) {
+  filling_ = false;
+  unsetCursor();
+  analysis_ = std::move(a);
+  host_->SetStatusPanel(
+      2, analysis_.read ? QString()
+                        : QStringLiteral("読み込めませんでした： ") + ToQt(analysis_.address));
+  ShowColored(raw_view_, analysis_.raw);
+  ShowColored(normal_view_, analysis_.normalised);
+  ShowColored(head_view_, analysis_.head);
+  FillList(css_list_, analysis_.css_list);
+  FillList(js_list_, analysis_.js_list);
+  FillList(import_list_, analysis_.css_import_list);
+  FillList(united_css_list_, analysis_.combined_css_files);
+  FillList(united_js_list_, analysis_.combined_js_files);
+  ShowColored(css_view_, analysis_.combined_css);
+  ShowColored(js_view_, analysis_.combined_js);
+  emit filled();
+}
+
+void AnalysisTab::OnElementClicked(const QString& html) {
+  const std::string sjis = ToSjis(html);
+  if (form_source_ && form_source_->isVisible()) {
+    form_source_->SetFormSource(sjis);
+    return;
+  }
+  ShowColored(element_view_, sjis);
+  right_tabs_->setCurrentWidget(element_view_->parentWidget());
+}
+
+void AnalysisTab::OnLinkClicked(const QUrl& url) {
+  if (url.isLocalFile()) {
+    if (QFileInfo(url.toLocalFile()).isFile()) OpenLocalFile(url.toLocalFile());
+    return;
+  }
+  // Only web addresses are followed; other schemes are not the workspace's.
+  if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+    OpenUrl(url.toString());
+  }
+}
+
+void AnalysisTab::sbGUIBrowseEditModeClick() {
+  ShowHints(false);
+  const bool to_edit = editor_->BrowseMode();
+  editor_->SetBrowseMode(!to_edit);
+  if (to_edit) {
+    editor_->SetShowDetails(!editor_->ShowDetails());
+    QTimer::singleShot(500, editor_, [e = editor_] { e->SetShowBorders(!e->ShowBorders()); });
+  }
+}
+
+void AnalysisTab::sbGUIDetailsClick() { editor_->SetShowDetails(!editor_->ShowDetails()); }
+void AnalysisTab::sbGUIBordersClick() { editor_->SetShowBorders(!editor_->ShowBorders()); }
+
+TFormSource* AnalysisTab::FormSource() {
+  // A window of its own, closed with the main window.
+  if (!form_source_) form_source_ = new TFormSource(this);
+  return form_source_;
+}
+
+void AnalysisTab::sbGUIFormSourceClick() { FormSource()->setVisible(!FormSource()->isVisible()); }
+
+void AnalysisTab::sbGUICopyDocumentClick() {
+  QApplication::clipboard()->setText(editor_->DocumentHtml());
+}
+
+void AnalysisTab::btnGUIInnerHtmlClick() {
+  const std::string html = NormaliseHtml(ToSjis(editor_->DocumentHtml()));
+  ShowColored(document_view_, RewriteCharsetDeclForSave(html, kCharsetAuto));
+  right_tabs_->setCurrentWidget(document_view_->parentWidget());
+}
+
+void AnalysisTab::SaveAndReport(const std::string& text, const std::string& file) {
+  SaveTextFile(text, file);
+  // SaveTextFile refuses some names silently; what is on disk decides.
+  std::ifstream in(FsPath(file), std::ios::binary);
+  const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  prompter_->Inform(written == text ? SJ<"ファイルとして保存されました">()
+                                    : SJ<"ファイルとしての保存に失敗しました">());
+}
+
+void AnalysisTab::btnGUIInnerHtmlSaveClick() {
+  const std::string text = document_view_->SjisText();
+  if (text.empty()) return;
+  const auto file = prompter_->SaveHtmlDialog(
+      PathToSjis(ProposedName(CurrentAddress(), QString(), QStringLiteral(".html"))), {});
+  if (file) SaveAndReport(text, *file);
+}
+
+void AnalysisTab::btnGUIInnerHtmlCopyClick() {
+  QApplication::clipboard()->setText(document_view_->toPlainText());
+}
+
+void AnalysisTab::btnGUICSSSaveClick() {
+  if (analysis_.combined_css.empty()) return;
+  const auto file = prompter_->SaveHtmlDialog(
+      PathToSjis(
+          ProposedName(CurrentAddress(), QStringLiteral("統合CSS_"), QStringLiteral(".txt"))),
+      {});
+  if (file) SaveAndReport(analysis_.combined_css, *file);
+}
+
+void AnalysisTab::sbGUICollapseClick() {
+  const bool collapsed = top_->maximumHeight() == kTopCollapsed;
+  top_->setMaximumHeight(collapsed ? kTopHeight : kTopCollapsed);
+  // The window offers its tabs no call for this; its menu entry is named.
+  if (auto* reinit = window()->findChild<QAction*>(QStringLiteral("MenuSettingsReInitialize"))) {
+    reinit->setChecked(false);
+  }
+}
+
+}  // namespace kaplo::gui
