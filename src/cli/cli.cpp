@@ -16,6 +16,7 @@ std::vector<std::span<const Command>> Groups() {
       TextCommands(),
       WebCommands(),
       ViewCommands(),
+      DiffCommands(),
   };
 }
 

@@ -32,6 +32,7 @@ std::span<const Command> ViewCommands();
 std::span<const Command> DownloadCommands();
 std::span<const Command> FrameCommands();
 std::span<const Command> GetCommands();
+std::span<const Command> DiffCommands();
 
 // What the program offers commands beyond the core: a rendering browser page
 // for --render, which needs Qt and so comes from the program itself.

@@ -27,6 +27,16 @@ std::string SquashLineBreaks(std::string_view text);
 std::string NormaliseLineBreaks(std::string_view text);
 
 int DetectDeclaredCharset(std::string_view html);
+// The charset parameter of an HTTP Content-Type as a code: EUC-JP 1, UTF-8 2,
+// Shift_JIS 3 (also x-sjis, windows-31j, cp932), ISO-2022-JP 4; 0 for none
+// or any other.
+int CharsetFromContentType(std::string_view content_type);
+// The code a fetched text is read in when the user chose `chosen`: that code
+// unless it is 0 (automatic); else the code the text declares; 0 when only
+// the head detection of AnyCodeToShiftJIS recognises its declaration; else
+// the charset of the response's Content-Type; else 0 (the head detection).
+// A declaration inside the text thus always wins over the HTTP header.
+int ReadingCode(std::string_view text, int chosen, std::string_view content_type = {});
 // Characters with no Shift_JIS form on the UTF-8 routes become "?" or, for
 // HTML pages that must keep every character, numeric references.
 std::string AnyCodeToShiftJIS(std::string_view text, int code,

@@ -70,6 +70,40 @@ TEST(Charset, AutomaticDetection) {
             "</head>charset=euc-jp\" " + a_sjis);
 }
 
+TEST(Charset, HttpCharsetDecidesOnlyWhenTheTextDeclaresNothing) {
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=EUC-JP"), 1);
+  EXPECT_EQ(CharsetFromContentType("text/html;charset=\"windows-31j\""), 3);
+  EXPECT_EQ(CharsetFromContentType("text/css; Charset=x-sjis; q=1"), 3);
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=iso-2022-jp"), 4);
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=utf-8"), 2);
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=iso-8859-1"), 0);
+  EXPECT_EQ(CharsetFromContentType("text/html"), 0);
+
+  const std::string euc_header = "text/html; charset=EUC-JP";
+  struct {
+    std::string text;
+    int chosen;
+    std::string content_type;
+    int code;
+  } cases[] = {
+      {"<p>x", 0, euc_header, 1},                                     // nothing declared
+      {"<p>x", 0, "", 0},                                             // nothing at all: detection
+      {"<meta charset=\"utf-8\"><p>", 0, euc_header, 2},              // the text wins
+      {"<meta charset='shift_jis'><p>", 0, euc_header, 3},            // single quotes too
+      {"<meta charset=\"x-sjis\"><p>", 0, euc_header, 0},              // head detection's form
+      {"<body>charset=utf-8 in the text", 0, euc_header, 1},          // only the head declares
+      {"<?xml encoding=\"utf-8\"?><p>", 0, "text/html; charset=iso-2022-jp", 0},
+      {"<p>x", 3, euc_header, 3},                                     // a chosen code wins
+      {"\xEF\xBB\xBF<p>", 0, "text/html; charset=UTF-8", 5},          // the mark is dropped
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadingCode(c.text, c.chosen, c.content_type), c.code) << c.text;
+  }
+  // The page of the header case reads as its text.
+  const std::string euc = "<p>" + ShiftJISToEuc(SJ<"日本語">());
+  EXPECT_EQ(AnyCodeToShiftJIS(euc, ReadingCode(euc, 0, euc_header)), "<p>" + SJ<"日本語">());
+}
+
 TEST(Charset, ByteOrderMark) {
   const std::string bom = Hex("EF BB BF");
   const std::string text = bom + "<meta charset=utf-8\">" + "あ";
