@@ -35,10 +35,13 @@ std::string DropLeadingQuestion(std::string text) {
   return text;
 }
 
-std::string Utf8Route(std::string_view text, Unmappable unmappable) {
+// The line-break rule of a reading route: squashed, or left for the caller.
+std::string Lines(std::string s, bool squash) { return squash ? SquashLineBreaks(s) : s; }
+
+std::string Utf8Route(std::string_view text, Unmappable unmappable, bool squash) {
   std::string s = Utf8ToShiftJIS(text, unmappable);
   if (s.empty()) s = std::string(text);  // not UTF-8: taken to be Shift_JIS
-  return SquashLineBreaks(DropLeadingQuestion(std::move(s)));
+  return Lines(DropLeadingQuestion(std::move(s)), squash);
 }
 
 // The code declared anywhere in a lower-cased text, quoted or not.
@@ -80,19 +83,41 @@ HeadDecl HeadDeclaration(std::string_view lower) {
   return HeadDecl::kNone;
 }
 
-std::string HeadDetect(std::string_view text, Unmappable unmappable) {
+std::string HeadDetect(std::string_view text, Unmappable unmappable, bool squash) {
   switch (HeadDeclaration(LowerAscii(text))) {
     case HeadDecl::kShiftJis:
-      return SquashLineBreaks(ReplaceEach(std::string(text),
-                                          {"Shift-JIS\"", "SHIFT-JIS\"", "XJIS\"", "X-JIS\"",
-                                           "xjis\"", "x-jis\""},
-                                          "Shift_JIS\""));
+      return Lines(ReplaceEach(std::string(text),
+                               {"Shift-JIS\"", "SHIFT-JIS\"", "XJIS\"", "X-JIS\"", "xjis\"",
+                                "x-jis\""},
+                               "Shift_JIS\""),
+                   squash);
     case HeadDecl::kEucJp:
-      return SquashLineBreaks(EucToShiftJIS(text));
+      return Lines(EucToShiftJIS(text), squash);
     case HeadDecl::kIso2022Jp:
       return JisToShiftJIS(text);
     default:  // declared UTF-8, or nothing: UTF-8 when the bytes are
-      return Utf8Route(text, unmappable);
+      return Utf8Route(text, unmappable, squash);
+  }
+}
+
+std::string Decode(std::string_view text, int code, Unmappable unmappable, bool squash) {
+  if (text.empty()) return {};
+  switch (code) {
+    case kCharsetAuto:
+      return HeadDetect(text, unmappable, squash);
+    case kCharsetEucJp:
+      return Lines(EucToShiftJIS(text), squash);
+    case kCharsetUtf8: {
+      std::string s = Utf8ToShiftJIS(text, unmappable);
+      if (s.empty()) s = Utf8ToShiftJISLenient(text, unmappable);
+      return Lines(std::move(s), squash);
+    }
+    case kCharsetIso2022Jp:
+      return Lines(JisToShiftJIS(text), squash);
+    case kCharsetUtf8N:
+      return Lines(DropLeadingQuestion(Utf8ToShiftJISLenient(text, unmappable)), squash);
+    default:  // Shift_JIS and out-of-range codes: unchanged
+      return std::string(text);
   }
 }
 
@@ -179,24 +204,12 @@ int ReadingCode(std::string_view text, int chosen, std::string_view content_type
 }
 
 std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
-  if (text.empty()) return {};
-  switch (code) {
-    case kCharsetAuto:
-      return HeadDetect(text, unmappable);
-    case kCharsetEucJp:
-      return SquashLineBreaks(EucToShiftJIS(text));
-    case kCharsetUtf8: {
-      std::string s = Utf8ToShiftJIS(text, unmappable);
-      if (s.empty()) s = Utf8ToShiftJISLenient(text, unmappable);
-      return SquashLineBreaks(s);
-    }
-    case kCharsetIso2022Jp:
-      return SquashLineBreaks(JisToShiftJIS(text));
-    case kCharsetUtf8N:
-      return SquashLineBreaks(DropLeadingQuestion(Utf8ToShiftJISLenient(text, unmappable)));
-    default:  // Shift_JIS and out-of-range codes: unchanged
-      return std::string(text);
-  }
+  return Decode(text, code, unmappable, true);
+}
+
+std::string AsFetchedToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
+  return RewriteEncodingDeclToShiftJIS(
+      RewriteQuotedCharsetToShiftJIS(Decode(text, code, unmappable, false)));
 }
 
 std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable) {

@@ -41,6 +41,12 @@ int ReadingCode(std::string_view text, int chosen, std::string_view content_type
 // HTML pages that must keep every character, numeric references.
 std::string AnyCodeToShiftJIS(std::string_view text, int code,
                               Unmappable unmappable = Unmappable::Question);
+// The as-fetched copy of a page: read in `code` as AnyCodeToShiftJIS reads
+// it, but with its lines and blank lines kept, every line end CR LF, and its
+// charset declarations naming Shift_JIS, so the copy is valid Shift_JIS that
+// still reads as the page did.
+std::string AsFetchedToShiftJIS(std::string_view text, int code,
+                                Unmappable unmappable = Unmappable::Question);
 std::string NormaliseCharsetToShiftJIS(std::string_view text,
                                        Unmappable unmappable = Unmappable::Question);
 std::string RewriteCharsetDeclToShiftJIS(std::string_view text);

@@ -104,6 +104,24 @@ TEST(Charset, HttpCharsetDecidesOnlyWhenTheTextDeclaresNothing) {
   EXPECT_EQ(AnyCodeToShiftJIS(euc, ReadingCode(euc, 0, euc_header)), "<p>" + SJ<"日本語">());
 }
 
+TEST(Charset, AsFetchedCopyIsShiftJisWithItsLinesKept) {
+  const std::string title = SJ<"日本語の題">();
+  const std::string sjis_page = "<?xml version=\"1.0\" encoding=\"EUC-JP\"?>\r\n<html><head>"
+                                "<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                "charset=euc-jp\"></head>\r\n\r\n<body>" +
+                                title + "</body>";
+  const std::string want = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<html><head>"
+                           "<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                           "charset=Shift_JIS\"></head>\r\n\r\n<body>" +
+                           title + "</body>";
+  std::string euc = ShiftJISToEuc(sjis_page);
+  for (std::size_t at; (at = euc.find("\r\n")) != std::string::npos;) euc.replace(at, 2, "\n");
+  EXPECT_EQ(AsFetchedToShiftJIS(euc, 0), want);  // detected from the head
+  EXPECT_EQ(AsFetchedToShiftJIS(euc, 1), want);
+  EXPECT_EQ(AsFetchedToShiftJIS("<p>" + ShiftJISToUtf8(title) + "\n\n", 2),
+            "<p>" + title + "\r\n\r\n");
+}
+
 TEST(Charset, ByteOrderMark) {
   const std::string bom = Hex("EF BB BF");
   const std::string text = bom + "<meta charset=utf-8\">" + "あ";
