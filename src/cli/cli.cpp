@@ -5,6 +5,7 @@
 #include <iostream>
 
 namespace kaplo::cli {
+std::span<const Command> NetCommands();  // net_commands.cpp
 namespace {
 
 // Every group of commands, in the order --help lists them.
@@ -17,6 +18,7 @@ std::vector<std::span<const Command>> Groups() {
       WebCommands(),
       ViewCommands(),
       DiffCommands(),
+      NetCommands(),
   };
 }
 

@@ -1,0 +1,233 @@
+// The download tab: URL, folders, options, the working lists and source views
+// of a download, and the frame list. Jobs run on a worker thread; the window
+// only ever shows copies of the engine's state that the worker hands over.
+//
+// The tab's files: download_tab.cpp (the tab, its worker and engine),
+// download_top_panel.cpp (URL, folders, buttons, frame list),
+// download_settings_sheet.cpp (the options), download_lists.cpp (the pages
+// with the working lists and source views), download_individual.cpp (the
+// single file sheets).
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.h"
+#include "gui/common/tab.h"
+#include "gui/tabs/download/download_pages.h"
+
+class QAbstractButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QTabWidget;
+class QPushButton;
+
+namespace kaplo::gui {
+
+class BrowserPane;
+class TInformboxForm;
+class TRadioGroup;
+class TRichEditEx;
+class WindowPorts;
+class WorkerHost;
+
+class DownloadTab : public QWidget, public Tab {
+  Q_OBJECT
+
+ public:
+  DownloadTab();
+  ~DownloadTab() override;
+
+  // A job (or a navigation) is running on the worker.
+  bool Busy() const;
+  // The engine as the last finished job left it; only while not Busy().
+  const DownloadEngine& Engine() const { return *engine_; }
+  // What the last download job came to; only while not Busy().
+  const DownloadResult& LastResult() const { return last_result_; }
+
+  // The user's actions.
+  void btnDownloadAllClick();
+  void btnDownloadStopClick();
+  void sbDLNavigateClick();
+  void btnDLOpenFramesetClick();
+  void btnDLSaveHTMLOnlyClick();
+  void ListBoxWBInFrameFileListClick();
+  void sbDLFrameGoClick();
+  void sbDLFrameIEOpenClick();
+  void sbDLFrameCOPYClick();
+  void sbDLFramePasteClick();
+
+  // The single text file sheet.
+  void sbPGTab02RTab07IndividualUrlClick();
+  void sbPGTab02RTab07IndividualDownloadClick();
+  void sbsbPGTab02RTab07IndividualSaveFileClick();
+  void sbsbPGTab02RTab07IndividualOpenFileClick();
+  void sbsbPGTab02RTab07IndividualOpenFileGoClick();
+  void sbsbPGTab02RTab07IndividualMemoClearClick();
+  void sbsbPGTab02RTab07IndividualCOPYClick();
+  void sbPGTab02RTab07IndividualUrlPasteClick();
+  // The single image sheet.
+  void sbPGTab02RTab08ImageIndividualGoClick();
+  void sbPGTab02RTab08ImageIndividualDownloadClick();
+  void sbPGTab02RTab08ImageIndividualOpenFileClick();
+  void sbPGTab02RTab08ImageIndividualClearClick();
+  void sbPGTab02RTab08ImageIndividualPasteClick();
+  // A line chosen in one of the download lists (by the list's objectName):
+  // the lines of stylesheets, images and their outcomes fill the sheets.
+  void DownloadListClick(const std::string& list, const std::string& line);
+
+  // The information window the tab's questions about a page show; without
+  // one the tab makes its own.
+  void SetInformationWindow(TInformboxForm* box);
+  TInformboxForm* InformationWindow();
+
+  // Tab
+  void Build(TabContext& context) override;
+  void BindSettings(SettingsBindings& bindings, Settings& settings) override;
+  void Reset() override;
+  void FirstShown() override;
+  void Entered() override;
+  QComboBox* PresetUrlBox() override { return url_box_; }
+  // A page another tab hands over goes into the URL box, ready to download.
+  void TakeAddress(const QString& address) override;
+
+ signals:
+  // The worker finished and the controls show the engine's final state.
+  void JobFinished();
+
+ private:
+  class Observer;
+  friend class Observer;
+
+  QWidget* BuildTopPanel();
+  QWidget* BuildFrameGroup();
+  QWidget* BuildSettingsSheet();
+  QWidget* AddPage(DownloadPage page);
+  QTabWidget* BuildLeftTabs();
+  QTabWidget* BuildRightTabs();
+  QListWidget* AddList(QWidget* parent, const char* name);
+  TRichEditEx* AddView(QWidget* parent, const char* name);
+  void BuildIndividualSheet(QWidget* page);
+  void BuildImageSheet(QWidget* page);
+  // Finds the named controls the handlers use, once, after building.
+  void ResolveControls();
+  void ResetChoices();
+
+  // Runs work on the worker thread; false when one is already running.
+  bool StartWorker(std::function<void()> work);
+  void WorkerDone();
+  // Runs fn on the window thread without waiting.
+  void Post(std::function<void()> fn);
+
+  // Controls <-> engine, on the window thread while no job runs.
+  void ControlsToEngine();
+  // The download tab's options and the job it asks for, as the controls say.
+  DownloadOptions OptionsFromControls() const;
+  DownloadRequest RequestFromControls() const;
+  void EngineToControls();
+  void ShowForm(const DownloadForm& form);
+  void ShowSheets(const DownloadForm& form, const IndividualTextSheet& text,
+                  const IndividualImageSheet& image);
+  void SheetsToEngine();
+  // A URL box shows history as its items and text as its text.
+  static void ShowUrlBox(QComboBox* box, const std::vector<std::string>& history,
+                         const std::string& text);
+  // Runs a sheet action on the worker; its panes load afresh afterwards.
+  void RunSheetAction(std::function<void()> work);
+  void ShowLists(const DownloadLists& lists);
+  void ShowPage(DownloadPage page);
+  // A page the engine names by its caption (Shift_JIS).
+  void ShowPageOfCaption(std::string_view caption);
+  void SetRunning(bool running);
+  void UpdateStates();
+
+  TabHost* host_ = nullptr;
+  std::unique_ptr<Prompter> own_prompter_;
+  Prompter* prompter_ = nullptr;
+  std::unique_ptr<Fetcher> fetcher_;
+  std::unique_ptr<BrowserPort> browser_;
+  std::unique_ptr<WorkerHost> worker_;
+  std::unique_ptr<WindowPorts> ports_;
+  std::unique_ptr<Observer> observer_;
+  std::unique_ptr<DownloadEngine> engine_;
+  bool running_ = false;
+
+  QWidget* top_panel_ = nullptr;
+  DownloadResult last_result_;
+  QComboBox* url_box_ = nullptr;
+  QLineEdit* save_folder_ = nullptr;
+  QLineEdit* local_file_ = nullptr;
+  QLineEdit* confirm_file_ = nullptr;
+  QLineEdit* org_file_ = nullptr;
+  QLineEdit* frame_link_ = nullptr;
+  QLineEdit* save_name_ = nullptr;
+  QLineEdit* top_page_ = nullptr;
+  QLineEdit* dummy_dir_ = nullptr;
+  QLabel* label_file_ = nullptr;
+  QLabel* label_count_ = nullptr;
+  QLabel* label_web_url_ = nullptr;
+  QLabel* label_local_url_ = nullptr;
+  QPushButton* btn_all_ = nullptr;
+  QPushButton* btn_stop_ = nullptr;
+  // Buttons that act only while no job runs.
+  std::vector<QWidget*> idle_only_;
+  QListWidget* frame_list_ = nullptr;
+  QTabWidget* left_tabs_ = nullptr;
+  QTabWidget* right_tabs_ = nullptr;
+  std::map<DownloadPage, QWidget*> pages_;
+  std::map<std::string, QListWidget*> lists_;  // by list box name
+  std::map<JobView, TRichEditEx*> views_;
+  TRichEditEx* css_js_memo_ = nullptr;
+  QLabel* css_js_win_file_ = nullptr;
+
+  // The options sheet.
+  struct Choices {
+    TRadioGroup* final_open;
+    TRadioGroup* remove_base_href;
+    TRadioGroup* html_dq_slash;
+    TRadioGroup* remove_other_domain;
+    TRadioGroup* url_web_decode;
+    TRadioGroup* main_html_charset;
+    TRadioGroup* css_js_charset;
+    TRadioGroup* frame_download;
+    TRadioGroup* mask_url_root;
+    TRadioGroup* base_level;
+    TRadioGroup* initial_load;
+    TRadioGroup* indiv_code;
+    TRadioGroup* indiv_save_code;
+    TRadioGroup* indiv_screen;
+  } radio_{};
+  struct Checks {
+    QAbstractButton* dont_empty_folder;
+    QAbstractButton* dont_save_image;
+    QAbstractButton* dont_make_css_list;
+    QAbstractButton* css_only;
+    QAbstractButton* download_inner_html;
+    QAbstractButton* dont_web_list_clear;
+    QAbstractButton* save_this_name;
+    QAbstractButton* top_directory_for_unknown;
+    QAbstractButton* local_dont_load;
+    QAbstractButton* dont_redraw;
+    QAbstractButton* remove_domain;
+  } check_{};
+
+  QComboBox* indiv_url_ = nullptr;
+  QLineEdit* indiv_file_ = nullptr;
+  TRichEditEx* indiv_memo_ = nullptr;
+  BrowserPane* indiv_browser_ = nullptr;
+  std::string indiv_browser_shown_;
+  QLineEdit* image_url_ = nullptr;
+  QLineEdit* image_file_ = nullptr;
+  BrowserPane* image_browser_ = nullptr;
+  std::string image_browser_shown_;
+  QPointer<TInformboxForm> informbox_;
+};
+
+}  // namespace kaplo::gui

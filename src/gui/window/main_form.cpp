@@ -1,0 +1,551 @@
+#include "gui/window/main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QWebEnginePage>
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "gui/common/app_texts.h"
+#include "gui/common/sjis.h"
+#include "gui/widgets/about_box.h"
+#include "gui/widgets/browser_pane.h"
+#include "nettools/own_address.h"
+
+namespace kaplo::gui {
+
+namespace {
+
+QString U(const char* utf8) { return QString::fromUtf8(utf8); }
+
+struct SiteSpec {
+  const char* name;
+  const char* caption;
+  const char* url;
+};
+
+constexpr std::array<SiteSpec, 17> kNewsSites{{
+    {"MenuNewspaperAsahi", "朝日新聞", "https://www.asahi.com/"},
+    {"MenuNewspaperYomiuri", "読売新聞", "https://www.yomiuri.co.jp/"},
+    {"MenuNewspaperSankei", "産経新聞", "https://www.sankei.com/"},
+    {"MenuNewspaperNikkei", "日経新聞", "https://www.nikkei.com/"},
+    {"MenuNewspaperYahoo", "Yahoo", "https://news.yahoo.co.jp/"},
+    {"NHK1", "NHK", "https://www3.nhk.or.jp/news/"},
+    {"MenuNewspaperJiji", "時事通信社", "https://www.jiji.com/"},
+    {"MenuNewspaperNifty", "Ｎｉｆｔｙ", "https://news.nifty.com/"},
+    {"MenuNewspaperSearchina", "ＳｅａｒChｉｎａ", "https://www.searchina.net/"},
+    {"MenuNewspaperCNN", "CNN", "https://edition.cnn.com/"},
+    {"MenuNewspaperReuter", "Reuters", "https://jp.reuters.com/"},
+    {"MenuNewspaperAFP", "AFP", "https://www.afpbb.com/"},
+    {"MenuNewPaperTenki", "天気", "https://tenki.jp/"},
+    {"MenuNewspapeKoreaChuson", "朝鮮日報", "https://www.chosunonline.com/"},
+    {"MenuNewspapeKoreajoin", "中央日報", "https://japanese.joins.com/"},
+    {"MenuNewspapeKoreayonhap", "連合ニュース", "https://jp.yna.co.kr/"},
+    {"MenuNewspapeChinanet", "チャイナネット", "http://japanese.china.org.cn/"},
+}};
+
+constexpr std::array<SiteSpec, 17> kReferenceSites{{
+    {"MenuSiteNikkeiWiki", "Ｗｉｋｉ", "https://ja.wikipedia.org/"},
+    {"MenuSiteZAKZAK", "ZAKZAK", "https://www.zakzak.co.jp/"},
+    {"MenuSiteNewsWeeek", "ニューズウィーク", "https://www.newsweekjapan.jp/"},
+    {"MenuSiteNikkeiBp", "日経ＢＰ", "https://www.nikkeibp.co.jp/"},
+    {"MenuSiteNikkeiBpBusiness", "日経ＢＰビジネス", "https://business.nikkei.com/"},
+    {"MenuSiteSankeiBiz", "産経Ｂｉｚ", "https://www.sankei.com/economy/"},
+    {"MenuSiteToyokeizai", "東洋経済", "https://toyokeizai.net/"},
+    {"MenuSiteZaikei", "財経新聞", "https://www.zaikei.co.jp/"},
+    {"MenuSiteBusinesswire", "ビジネスワイヤ", "https://www.businesswire.com/"},
+    {"MenuSiteJBPress", "JBＰｒｅｓｓ", "https://jbpress.ismedia.jp/"},
+    {"MenuSiteWedge", "ＷＥＤＧＥ", "https://wedge.ismedia.jp/list/wedgead"},
+    {"MenuSiteVector", "VECTOR", "https://www.vector.co.jp/"},
+    {"MenuSiteForrest", "窓の杜", "https://forest.watch.impress.co.jp/"},
+    {"MenuSiteITMedia", "ITMedia", "https://www.itmedia.co.jp/"},
+    {"MeniSiteASCII", "ＡＳＣＩＩ", "https://ascii.jp/"},
+    {"MenuSiteAllAbout", "ＡｌｌＡｂｏｕｔ", "https://allabout.co.jp/"},
+    {"MenuSiteKankokuKeizai", "韓国経済", "https://japanese.hankyung.com/"},
+}};
+
+constexpr std::array<int, 5> kStatusPanelWidths{150, 140, 500, 500, 500};
+
+}  // namespace
+
+TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+  setObjectName(QStringLiteral("AMainForm"));
+  setWindowIcon(ProgramIcon());
+  setFont(UiFont(9));
+  resize(1280, 860);
+
+  BuildTabs();
+  BuildMenu();
+  BuildStatusBar();
+  BuildTabContents();
+  about_box_ = new TAboutBox(this);
+
+  start_time_ = QDateTime::currentDateTime();
+  AppTitleCaption(QString(), 1);
+  Initialize();
+
+  own_address_ = QString::fromStdString(LookUpOwnAddress());
+  SetStatusPanel(
+      1, own_address_.isEmpty() ? U(" 【 アドレス不明 】") : U(" 【 ") + own_address_ + U(" 】"));
+}
+
+TAMainForm::~TAMainForm() = default;
+
+// ---- construction ----
+
+void TAMainForm::BuildTabs() {
+  pg_main_ = new QTabWidget(this);
+  pg_main_->setObjectName(QStringLiteral("PGMain"));
+  // The captions carry their own blanks; the style's padding on top of them
+  // would push the last tabs out of a normal-width window.
+  pg_main_->tabBar()->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { padding: 4px 1px; margin-right: 1px; border: 1px solid #a8a8a8;"
+      " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
+      " background: #e4e4e4; }"
+      "QTabBar::tab:selected { background: #fcfcfc; }"
+      "QTabBar::tab:hover:!selected { background: #eef3fa; }"));
+  for (const TabEntry& entry : TabRegistry()) {
+    auto* page = new QWidget(pg_main_);
+    page->setObjectName(QString::fromLatin1(entry.object_name));
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    const int index = pg_main_->addTab(page, U(entry.caption));
+    if (entry.hidden) pg_main_->setTabVisible(index, false);
+    tabs_.push_back({&entry, page, entry.make()});
+  }
+  // One close button serves every tab: it ends the program as "終了" does.
+  auto* close_button = new QToolButton(pg_main_);
+  close_button->setObjectName(QStringLiteral("sbMainClose"));
+  close_button->setText(U("閉じる"));
+  close_button->setToolTip(U("終了"));
+  connect(close_button, &QToolButton::clicked, this, &TAMainForm::MenuFileExitClick);
+  pg_main_->setCornerWidget(close_button, Qt::TopRightCorner);
+  connect(pg_main_, &QTabWidget::currentChanged, this, &TAMainForm::PGMainChange);
+  setCentralWidget(pg_main_);
+  current_tab_ = pg_main_->currentIndex();
+}
+
+void TAMainForm::BuildTabContents() {
+  for (TabSlot& slot : tabs_) {
+    TabContext context{*this, slot.page, options_.prompter, options_.information_window};
+    slot.tab->Build(context);
+    slot.tab->BindSettings(bindings_, settings_);
+  }
+}
+
+void TAMainForm::BuildMenu() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName(QStringLiteral("MainMenu1"));
+  const auto add_menu = [this, bar](const char* name, const char* caption) {
+    QMenu* menu = bar->addMenu(U(caption));
+    menu->setObjectName(QString::fromLatin1(name));
+    return menu;
+  };
+  const auto add_item = [this](QMenu* menu, const char* name, const char* caption,
+                               void (TAMainForm::*slot)() = nullptr) {
+    QAction* action = menu->addAction(U(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    if (slot) connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+
+  QMenu* file = add_menu("MenuFile", "ﾌｧｲﾙ");
+  add_item(file, "MenuFileNew", "新規");
+  add_item(file, "MenuFileOpen", "開く");
+  add_item(file, "MenuFileSave", "上書き保存");
+  add_item(file, "MenuFileSaveAs", "名前を付けて保存");
+  file->addSeparator();
+  add_item(file, "MenuFileExit", "終了", &TAMainForm::MenuFileExitClick);
+
+  QMenu* edit = add_menu("MenuEdit", "編集");
+  connect(add_item(edit, "MenuEditCopy", "コピー"), &QAction::triggered, this,
+          [this] { EditAction("copy"); });
+  connect(add_item(edit, "MenuEditPaste", "貼付け"), &QAction::triggered, this,
+          [this] { EditAction("paste"); });
+  connect(add_item(edit, "MenuEditSelectAll", "全選択"), &QAction::triggered, this,
+          [this] { EditAction("selectAll"); });
+
+  QMenu* view = add_menu("MenuView", "表示");
+  menu_maximized_ =
+      add_item(view, "MenuViewMaximized", "最大表示", &TAMainForm::MenuViewMaximizedClick);
+  menu_maximized_->setCheckable(true);
+  menu_stay_on_top_ =
+      add_item(view, "MenuViewStayOnTop", "常に手前に表示", &TAMainForm::MenuViewStayOnTopClick);
+  menu_stay_on_top_->setCheckable(true);
+  menu_std_top_height_ = add_item(view, "MenuViewStdTopHeight", "検索ﾀﾌﾞ上部を小さく表示",
+                                  &TAMainForm::MenuViewStdTopHeightClick);
+  menu_std_top_height_->setCheckable(true);
+
+  QMenu* settings = add_menu("MenuSettings", "設定");
+  add_item(settings, "ManuSettingsSave", "設定を保存する", &TAMainForm::ManuSettingsSaveClick);
+  settings->addSeparator();
+  add_item(settings, "MenuSettingsDefaultFolderSet", "規定ﾌｫﾙﾀﾞｰを設定する",
+           &TAMainForm::MenuSettingsDefaultFolderSetClick);
+  add_item(settings, "MenuSettingsDefaultFolderRelease", "規定ﾌｫﾙﾀﾞｰを解除する",
+           &TAMainForm::MenuSettingsDefaultFolderReleaseClick);
+  add_item(settings, "MenuSettingsDefaultFolderConfirm", "規定ﾌｫﾙﾀﾞｰを確認する",
+           &TAMainForm::MenuSettingsDefaultFolderConfirmClick);
+  settings->addSeparator();
+  menu_reinitialize_ = add_item(settings, "MenuSettingsReInitialize", "初期状態に戻す",
+                                &TAMainForm::MenuSettingsReInitializeClick);
+  menu_reinitialize_->setCheckable(true);
+
+  QMenu* dl = add_menu("MenuDLSettings", "ﾀﾞｳﾝﾛｰﾄﾞ設定");
+  add_item(dl, "MenuDLSettingsSave", "設定を保存する", &TAMainForm::MenuDLSettingsSaveClick);
+  add_item(dl, "MenuDLSettingsAppend", "Url/保存ﾌｫﾙﾀﾞｰに登録・追加する",
+           &TAMainForm::MenuDLSettingsAppendClick);
+  dl->addSeparator();
+  add_item(dl, "MenuDLSettingsRemove", "設定を解除する", &TAMainForm::MenuDLSettingsRemoveClick);
+
+  const auto add_sites = [this, add_item](QMenu* menu, const auto& sites) {
+    for (const SiteSpec& site : sites) {
+      const QString url = QString::fromLatin1(site.url);
+      connect(add_item(menu, site.name, site.caption), &QAction::triggered, this,
+              [this, url] { emit NavNewspaperRequested(url); });
+    }
+  };
+  add_sites(add_menu("MenuNewspaper", "新聞・通信社"), kNewsSites);
+  menu_favorites_ = add_menu("MenuFavoriteTop", " お気に入り（ 【 ２ 】画面連携 ） ");
+  add_sites(add_menu("MenuSite", " 参照サイト  "), kReferenceSites);
+
+  QMenu* tool = add_menu("MenuTool", "ツール");
+  add_item(tool, "MenuToolColorPalette", "ｶﾗｰ・ﾊﾟﾚｯﾄ");
+  tool->menuAction()->setVisible(false);
+
+  QMenu* other = add_menu("MenuOther", "その他");
+  add_item(other, "MenuOtherAbout", "このプログラムについて", &TAMainForm::MenuOtherAboutClick);
+  add_item(other, "MenuOtherVersion", "バージョン", &TAMainForm::MenuOtherVersionClick);
+}
+
+void TAMainForm::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBarDLBaseBrowser"));
+  bar->setSizeGripEnabled(true);
+  for (std::size_t i = 0; i < kStatusPanelWidths.size(); ++i) {
+    auto* panel = new QLabel(bar);
+    panel->setObjectName(QStringLiteral("StatusBarDLBaseBrowserPanel%1").arg(i));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    // The panels share the bar in the proportions of their widths, so a
+    // narrow window is not forced wider.
+    panel->setMinimumWidth(std::min(kStatusPanelWidths[i], 60));
+    bar->addWidget(panel, kStatusPanelWidths[i] / 10);
+    status_panels_.push_back(panel);
+  }
+}
+
+void TAMainForm::Initialize() {
+  settings_.folder.default_folder.clear();
+  caption_text_.clear();
+}
+
+// ---- tabs ----
+
+QWidget* TAMainForm::Page(const QString& tab_name) const {
+  for (const TabSlot& slot : tabs_) {
+    if (slot.page->objectName() == tab_name) return slot.page;
+  }
+  return nullptr;
+}
+
+QWidget* TAMainForm::Page(TabId id) const {
+  for (const TabSlot& slot : tabs_) {
+    if (slot.entry->id == id) return slot.page;
+  }
+  return nullptr;
+}
+
+Tab* TAMainForm::TabAt(TabId id) const {
+  for (const TabSlot& slot : tabs_) {
+    if (slot.entry->id == id) return slot.tab.get();
+  }
+  return nullptr;
+}
+
+void TAMainForm::ShowTab(TabId id) {
+  QWidget* page = Page(id);
+  if (!page) return;
+  const bool was = programmatic_switch_;
+  programmatic_switch_ = true;
+  pg_main_->setCurrentWidget(page);
+  programmatic_switch_ = was;
+}
+
+void TAMainForm::HandOver(TabId target, const QString& address) {
+  Tab* tab = TabAt(target);
+  if (!tab) return;
+  ShowTab(target);
+  tab->TakeAddress(address);
+}
+
+BrowserPane* TAMainForm::CreateBrowserPane(const QString& name, QWidget* parent) {
+  auto* pane = new BrowserPane(name, parent);
+  panes_.emplace_back(pane);
+  pane->Navigate(U(kAboutBlank));
+  return pane;
+}
+
+std::vector<BrowserPane*> TAMainForm::Browsers() const {
+  std::vector<BrowserPane*> list;
+  for (const QPointer<BrowserPane>& pane : panes_) {
+    if (pane) list.push_back(pane);
+  }
+  return list;
+}
+
+bool TAMainForm::ReInitializeChecked() const { return menu_reinitialize_->isChecked(); }
+
+void TAMainForm::ClearReInitialize() { menu_reinitialize_->setChecked(false); }
+
+// ---- status bar, caption, messages ----
+
+void TAMainForm::SetStatusPanel(int index, const QString& text) {
+  if (index >= 0 && index < static_cast<int>(status_panels_.size())) {
+    status_panels_[index]->setText(text);
+  }
+}
+
+QString TAMainForm::StatusPanel(int index) const {
+  if (index < 0 || index >= static_cast<int>(status_panels_.size())) return {};
+  return status_panels_[index]->text();
+}
+
+void TAMainForm::AppTitleCaption(const QString& text, int mode) {
+  caption_text_ = text;
+  const QString version = U(kVersion);
+  switch (mode) {
+    case -1:
+      setWindowTitle(U(kProductTitle) + U(" - [ ") + version + U(" ]"));
+      break;
+    case 0:
+      setWindowTitle(U("Builder[ ") + text + U(" ]") + U(" - [ ") + version + U(" ]") +
+                     U("  Build - ") + U(kBuild));
+      break;
+    case 1:
+      setWindowTitle(U(kProductTitle));
+      break;
+    default:
+      break;
+  }
+}
+
+void TAMainForm::SetFormCaption(const QString& url) {
+  if (url.contains(U(kAboutBlank))) return;
+  setWindowTitle(U("[ ") + url + U(" ]"));
+}
+
+void TAMainForm::Inform(const QString& message) {
+  last_message_ = message;
+  if (options_.message_boxes) QMessageBox::information(this, U(kAppTitle), message);
+}
+
+// ---- settings and controls ----
+
+void TAMainForm::StoreControls() {
+  bindings_.Store();
+  settings_.menu.maximized = menu_maximized_->isChecked();
+  settings_.menu.initialize = menu_reinitialize_->isChecked();
+  for (TabSlot& slot : tabs_) slot.tab->StoreSettings(settings_);
+}
+
+bool TAMainForm::SaveSettings() {
+  StoreControls();
+  if (settings_file_.empty()) return false;
+  if (SaveIniSettings(settings_file_, settings_)) return true;
+  Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+  return false;
+}
+
+void TAMainForm::FillUrlItemsFromPresets() {
+  if (settings_.presets.Empty()) return;
+  for (TabSlot& slot : tabs_) {
+    if (QComboBox* box = slot.tab->PresetUrlBox())
+      SetComboItems(box, PresetUrls(settings_.presets));
+  }
+}
+
+void TAMainForm::ReleaseInitialize() {
+  StoreControls();
+  Settings& s = settings_;
+  for (std::string* text : {&s.ns.keyword, &s.dl.url, &s.dl.save_folder, &s.dl.local_filename,
+                            &s.dl.save_filename, &s.dl.top_page_html, &s.dl.top_dummy_directory,
+                            &s.dl.indiv_image_url, &s.ip.url, &s.gui.url, &s.gui.local_file}) {
+    text->clear();
+  }
+  s.ns.ime_mode = 0;
+  s.dl.dont_empty_folder = false;
+  s.dl.dont_save_image = false;
+  s.dl.dont_make_css_list = false;
+  s.dl.css_only = false;
+  s.ns.page_top_height = 500;
+  bindings_.Load();
+  for (TabSlot& slot : tabs_) slot.tab->Reset();
+}
+
+// ---- first showing, tab switching, closing ----
+
+void TAMainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  FormShow();
+}
+
+void TAMainForm::FormShow() {
+  settings_file_ =
+      options_.settings_file.empty() ? FindSettingsFile(ProgramFolder()) : options_.settings_file;
+  if (LoadIniSettings(settings_file_, settings_) == SettingsLoad::kLoaded) {
+    bindings_.Load();
+    menu_maximized_->setChecked(settings_.menu.maximized);
+    menu_reinitialize_->setChecked(settings_.menu.initialize);
+  } else {
+    // No file: the record starts from the controls' initial choices.
+    bindings_.Store();
+  }
+  for (TabSlot& slot : tabs_) slot.tab->LoadSettings(settings_);
+
+  setWindowState(menu_maximized_->isChecked() ? (windowState() | Qt::WindowMaximized)
+                                              : (windowState() & ~Qt::WindowMaximized));
+  FillUrlItemsFromPresets();
+  AppTitleCaption(QString(), -1);
+  ShowTab(TabId::Search);
+  for (TabSlot& slot : tabs_) slot.tab->FirstShown();
+}
+
+void TAMainForm::PGMainChange(int index) {
+  if (index < 0 || index >= static_cast<int>(tabs_.size())) return;
+  const int previous = std::exchange(current_tab_, index);
+  if (programmatic_switch_) return;
+  if (previous >= 0 && previous != index) tabs_[previous].tab->Left();
+  tabs_[index].tab->Entered();
+}
+
+void TAMainForm::closeEvent(QCloseEvent* event) {
+  SaveSettings();
+  event->accept();
+}
+
+// ---- menu commands ----
+
+void TAMainForm::MenuFileExitClick() { close(); }
+
+void TAMainForm::EditAction(const char* method) {
+  QWidget* w = QApplication::focusWidget();
+  for (QWidget* up = w; up; up = up->parentWidget()) {
+    if (auto* web = qobject_cast<QWebEngineView*>(up)) {
+      const QWebEnginePage::WebAction action =
+          method == std::string_view("copy")    ? QWebEnginePage::Copy
+          : method == std::string_view("paste") ? QWebEnginePage::Paste
+                                                : QWebEnginePage::SelectAll;
+      web->page()->triggerAction(action);
+      return;
+    }
+  }
+  if (w) QMetaObject::invokeMethod(w, method);
+}
+
+void TAMainForm::MenuViewMaximizedClick() {
+  // The action's own toggle already flipped the check.
+  if (menu_maximized_->isChecked()) {
+    showMaximized();
+  } else {
+    showNormal();
+  }
+}
+
+void TAMainForm::MenuViewStayOnTopClick() {
+  setWindowFlag(Qt::WindowStaysOnTopHint, menu_stay_on_top_->isChecked());
+  show();
+}
+
+void TAMainForm::MenuViewStdTopHeightClick() {
+  ClearReInitialize();
+  const int height = menu_std_top_height_->isChecked() ? 62 : 140;
+  settings_.ns.page_top_height = height;
+  bindings_.Reload(&settings_.ns.page_top_height);
+  if (!settings_file_.empty() && !WriteIniInteger(settings_file_, "NS", "PageTopHeight", height)) {
+    Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+  }
+}
+
+void TAMainForm::ManuSettingsSaveClick() {
+  if (!settings_file_.empty()) SaveSettings();
+}
+
+void TAMainForm::MenuSettingsDefaultFolderSetClick() {
+  const QString folder = QFileDialog::getExistingDirectory(
+      this, U("規定ﾌｫﾙﾀﾞｰを設定する"), QsFromSjis(settings_.folder.default_folder));
+  if (!folder.isEmpty()) settings_.folder.default_folder = SjisFromQs(folder);
+}
+
+void TAMainForm::MenuSettingsDefaultFolderReleaseClick() {
+  settings_.folder.default_folder.clear();
+}
+
+void TAMainForm::MenuSettingsDefaultFolderConfirmClick() {
+  Inform(settings_.folder.default_folder.empty() ? U("規定ﾌｫﾙﾀﾞｰは設定されていません")
+                                                 : QsFromSjis(settings_.folder.default_folder));
+}
+
+void TAMainForm::MenuSettingsReInitializeClick() {
+  menu_reinitialize_->setChecked(true);
+  ReleaseInitialize();
+  if (!settings_file_.empty()) SaveSettings();
+}
+
+void TAMainForm::MenuDLSettingsSaveClick() {
+  if (!SavePresets(settings_file_, settings_.presets)) {
+    Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+  }
+}
+
+QComboBox* TAMainForm::PresetUrlBox() const {
+  for (const TabSlot& slot : tabs_) {
+    if (QComboBox* box = slot.tab->PresetUrlBox()) return box;
+  }
+  return nullptr;
+}
+
+void TAMainForm::MenuDLSettingsAppendClick() {
+  StoreControls();
+  QComboBox* box = PresetUrlBox();
+  std::vector<std::string> items = box ? ComboItems(box) : std::vector<std::string>{};
+  switch (AppendPreset(settings_.presets, items, settings_.dl.url, settings_.dl.save_folder)) {
+    case PresetAppend::kAdded:
+      if (box) SetComboItems(box, items);
+      break;
+    case PresetAppend::kFull:
+      // The file keeps only this many; one more would be lost at the next start.
+      Inform(U("登録できるのは %1 件までです").arg(kMaxPresets));
+      break;
+    default:
+      break;
+  }
+}
+
+void TAMainForm::MenuDLSettingsRemoveClick() {
+  std::vector<std::string> items;
+  const bool written = RemovePresets(settings_file_, settings_.presets, items);
+  if (QComboBox* box = PresetUrlBox()) SetComboItems(box, items);
+  if (!written) Inform(QsFromSjis(SettingsWriteError(settings_file_)));
+}
+
+void TAMainForm::MenuOtherAboutClick() { about_box_->open(); }
+
+void TAMainForm::MenuOtherVersionClick() { AppTitleCaption(caption_text_, -1); }
+
+}  // namespace kaplo::gui
