@@ -21,7 +21,7 @@ int ToSjis(std::span<const std::string> argv) {
   const std::string text = ReadAllStdin();
   // Without --code the text is read as a download reads a page: its declared
   // code first, so a meta declaration beats an XML prolog in the head.
-  WriteStdout(AnyCodeToShiftJIS(text, given ? static_cast<int>(code) : ReadingCode(text, 0)));
+  WriteStdout(AnyCodeToShiftJIS(text, given ? static_cast<int>(code) : PageReadingCode(text, 0)));
   return 0;
 }
 

@@ -83,6 +83,25 @@ HeadDecl HeadDeclaration(std::string_view lower) {
   return HeadDecl::kNone;
 }
 
+// The code the Content-Type names for a text that the head detection finds
+// no declaration in; 0 when the text declares itself after all or the header
+// names no code read here. lower is the text lower-cased.
+int HeaderCode(std::string_view text, std::string lower, std::string_view content_type) {
+  if (HeadDeclaration(lower) != HeadDecl::kNone) return kCharsetAuto;
+  const int http = CharsetFromContentType(content_type);
+  if (http == kCharsetAuto) return kCharsetAuto;
+  // Before the header, a declaration in a form the detectors skip (unquoted,
+  // single quotes) in the head still speaks for the text.
+  const std::size_t body = FindAtBoundary(lower, "<body");
+  if (body != std::string::npos) lower.resize(body);
+  if (const int declared = LooseDeclaredCharset(RemoveEnclosed(lower, "<script", ">"))) {
+    return declared;
+  }
+  // UTF-8N drops the byte-order mark that the plain UTF-8 route keeps as "?".
+  if (http == kCharsetUtf8 && text.starts_with("\xEF\xBB\xBF")) return kCharsetUtf8N;
+  return http;
+}
+
 std::string HeadDetect(std::string_view text, Unmappable unmappable, bool squash) {
   switch (HeadDeclaration(LowerAscii(text))) {
     case HeadDecl::kShiftJis:
@@ -184,27 +203,23 @@ int CharsetFromContentType(std::string_view content_type) {
   return kCharsetAuto;
 }
 
-int ReadingCode(std::string_view text, int chosen, std::string_view content_type) {
+int PageReadingCode(std::string_view text, int chosen, std::string_view content_type) {
   if (chosen != kCharsetAuto) return chosen;
   if (const int declared = DetectDeclaredCharset(text)) return declared;
-  std::string lower = LowerAscii(text);
-  if (HeadDeclaration(lower) != HeadDecl::kNone) return kCharsetAuto;
-  const int http = CharsetFromContentType(content_type);
-  if (http == kCharsetAuto) return kCharsetAuto;
-  // Before the header, a declaration in a form the detectors above skip
-  // (unquoted, single quotes) in the head still speaks for the text.
-  const std::size_t body = FindAtBoundary(lower, "<body");
-  if (body != std::string::npos) lower.resize(body);
-  if (const int declared = LooseDeclaredCharset(RemoveEnclosed(lower, "<script", ">"))) {
-    return declared;
-  }
-  // UTF-8N drops the byte-order mark that the plain UTF-8 route keeps as "?".
-  if (http == kCharsetUtf8 && text.starts_with("\xEF\xBB\xBF")) return kCharsetUtf8N;
-  return http;
+  return HeaderCode(text, LowerAscii(text), content_type);
+}
+
+int TextReadingCode(std::string_view text, int chosen, std::string_view content_type) {
+  if (chosen != kCharsetAuto) return chosen;
+  return HeaderCode(text, LowerAscii(text), content_type);
 }
 
 std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
   return Decode(text, code, unmappable, true);
+}
+
+std::string PageToShiftJIS(std::string_view text, int code) {
+  return RewriteQuotedCharsetToShiftJIS(AnyCodeToShiftJIS(text, code, Unmappable::CharRef));
 }
 
 std::string AsFetchedToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
@@ -212,10 +227,12 @@ std::string AsFetchedToShiftJIS(std::string_view text, int code, Unmappable unma
       RewriteQuotedCharsetToShiftJIS(Decode(text, code, unmappable, false)));
 }
 
-std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable) {
+std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable,
+                                       std::string_view content_type) {
   const std::string lower = LowerAscii(text);
   std::string s = SqueezeSpaces(text);
-  const int code = LooseDeclaredCharset(lower);
+  int code = LooseDeclaredCharset(lower);
+  if (code == kCharsetAuto) code = HeaderCode(text, lower, content_type);
   s = AnyCodeToShiftJIS(s, code, unmappable);
   s = Replace(s, "\"/*", "\" /*");
   return ReplaceEach(std::move(s),

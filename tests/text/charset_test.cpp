@@ -97,11 +97,17 @@ TEST(Charset, HttpCharsetDecidesOnlyWhenTheTextDeclaresNothing) {
       {"\xEF\xBB\xBF<p>", 0, "text/html; charset=UTF-8", 5},          // the mark is dropped
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ReadingCode(c.text, c.chosen, c.content_type), c.code) << c.text;
+    EXPECT_EQ(PageReadingCode(c.text, c.chosen, c.content_type), c.code) << c.text;
   }
+  EXPECT_EQ(TextReadingCode("p{}", 0, "text/css; charset=EUC-JP"), 1);
+  EXPECT_EQ(TextReadingCode("@charset \"utf-8\";", 0, "text/css; charset=EUC-JP"), 0);
+  EXPECT_EQ(TextReadingCode("p{}", 4, "text/css; charset=EUC-JP"), 4);
+  const std::string head = "<title>" + ShiftJISToEuc(SJ<"題">()) + "</title>";
+  EXPECT_EQ(NormaliseCharsetToShiftJIS(head, Unmappable::Question, euc_header),
+            "<title>" + SJ<"題">() + "</title>");
   // The page of the header case reads as its text.
   const std::string euc = "<p>" + ShiftJISToEuc(SJ<"日本語">());
-  EXPECT_EQ(AnyCodeToShiftJIS(euc, ReadingCode(euc, 0, euc_header)), "<p>" + SJ<"日本語">());
+  EXPECT_EQ(AnyCodeToShiftJIS(euc, PageReadingCode(euc, 0, euc_header)), "<p>" + SJ<"日本語">());
 }
 
 TEST(Charset, AsFetchedCopyIsShiftJisWithItsLinesKept) {
