@@ -17,6 +17,7 @@ std::vector<std::span<const Command>> Groups() {
       WebCommands(),
       ViewCommands(),
       BrowseCommands(),
+      DiffCommands(),
       NetCommands(),
       FindCommands(),
       AnalyseCommands(),

@@ -36,6 +36,7 @@ std::span<const Command> BrowseCommands();
 std::span<const Command> NetCommands();
 std::span<const Command> FindCommands();
 std::span<const Command> AnalyseCommands();
+std::span<const Command> DiffCommands();
 
 // What the program offers commands beyond the core: a rendering browser page
 // for --render, which needs Qt and so comes from the program itself.

@@ -17,7 +17,6 @@
 #include "engine/frames.h"
 #include "engine/outcome_marks.h"
 #include "engine/parallel_fetch.h"
-#include "shell/messages.h"
 #include "text/convert.h"
 #include "text/fsname.h"
 
@@ -224,12 +223,11 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   // What the navigate button does in the window: the head as the server
   // sends it, the body as the browser builds it.
   request.navigate_first = s.download_inner_html;
-  const std::string not_saved = ShiftJISToUtf8(msg::PageNotSaved());
   if (container) {
     const DownloadResult result = engine.Run(request);
     progress.EndLine();
     if (!result.page_saved) {
-      std::cerr << "kaplo download: " << not_saved << ": " << pos[0] << "\n";
+      std::cerr << "kaplo download: " << ToTerminal(result.failure) << ": " << pos[0] << "\n";
       return 1;
     }
     std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
@@ -269,7 +267,8 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   const DownloadResult result = engine.RunFrame(ref);
   progress.EndLine();
   if (!result.page_saved) {
-    std::cerr << "kaplo frame: " << not_saved << ": " << ToTerminal(target) << "\n";
+    std::cerr << "kaplo frame: " << ToTerminal(result.failure) << ": " << ToTerminal(target)
+              << "\n";
     return 1;
   }
   std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";

@@ -82,6 +82,12 @@ int Get(std::span<const std::string> argv) {
   engine.individual.code = static_cast<int>(code);
   engine.individual.screen = 1;  // always as text: there is no pane for an image
   engine.sbPGTab02RTab07IndividualUrlClick();
+  if (!engine.individual.failure.empty()) {
+    std::cerr << "kaplo get: "
+              << ShiftJISToUtf8(msg::WithReason(msg::FileNotFetched(), engine.individual.failure))
+              << ": " << pos[0] << "\n";
+    return 1;
+  }
   if (engine.individual.memo.empty()) {
     std::cerr << "kaplo get: " << ShiftJISToUtf8(msg::NoData(url)) << "\n";
     return 1;

@@ -59,6 +59,7 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
                                   int /*mode*/) {
   if (!IsHttpUrl(url)) return -1;
   std::string text;
+  int code = kCharsetShiftJis;  // the browser-built page comes from Shift_JIS texts
   if (settings.download_inner_html) {
     if (job.PageHead.empty()) {
       prompter_.Inform(SJ<"●">() + msg::NotNavigated());
@@ -69,15 +70,20 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
     text = BreakHtmlLines(text);
     observer_.ShowText(JobView::Inner, job.InnerDocumentText, true);
   } else {
-    text = Replace(fetcher_.FetchText(url), "\"/*", "\" /*");
+    const TextResponse page = fetcher_.FetchTextResponse(url);
+    if (!page.failure.empty()) {
+      failure_reason_ = page.failure;
+      failure_ = DownloadFailure::PageNotFetched;
+      return -1;
+    }
+    text = Replace(page.text, "\"/*", "\" /*");
     job.RawPageText = text;
-    job.PageHead = NormaliseCharsetToShiftJIS(BeforeBody(text), Unmappable::CharRef);
+    job.PageHead =
+        NormaliseCharsetToShiftJIS(BeforeBody(text), Unmappable::CharRef, page.content_type);
+    code = PageReadingCode(text, settings.main_html_charset, page.content_type);
+    job.RawPageCode = code;
   }
-
-  int code = settings.main_html_charset;
-  if (settings.download_inner_html) code = kCharsetShiftJis;  // built from Shift_JIS texts
-  if (code == 0) code = DetectDeclaredCharset(text);
-  text = RewriteQuotedCharsetToShiftJIS(AnyCodeToShiftJIS(text, code, Unmappable::CharRef));
+  text = PageToShiftJIS(text, code);
 
   const std::string base_tag = Between(text, "<base ", ">");
   if (!base_tag.empty()) {
@@ -110,6 +116,10 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     return -1;
   }
 
+  // The as-fetched copy keeps the page's lines but is Shift_JIS like every
+  // file the job writes, so it reads as the page did.
+  const std::string fetched_copy =
+      AsFetchedToShiftJIS(job.RawPageText, job.RawPageCode, Unmappable::CharRef);
   if (settings.save_this_name) {
     std::string folder = FolderOf(job.FetchedCopyFile);
     if (const std::size_t at = FindAtBoundary(folder, "@"); at != npos) {
@@ -117,10 +127,10 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     }
     const std::string name =
         WithHtmlExtension(settings.save_filename.empty() ? "index.html" : settings.save_filename);
-    SaveTextFile(job.RawPageText, folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name));
+    SaveTextFile(fetched_copy, folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name));
   } else {
     job.FetchedCopyFile = WithHtmlExtension(job.FetchedCopyFile);
-    SaveTextFile(job.RawPageText, job.FetchedCopyFile);
+    SaveTextFile(fetched_copy, job.FetchedCopyFile);
   }
 
   lists.ResourceCandidateSet.clear();

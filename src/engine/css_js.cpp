@@ -155,6 +155,13 @@ class ForwardFinder {
   std::size_t query_ = 0, result_ = npos;
 };
 
+// A stylesheet or script text in Shift_JIS: the chosen code, else its own
+// declaration, else the charset of its Content-Type.
+std::string ReadStyleText(std::string_view text, const DownloadOptions& settings,
+                          std::string_view content_type) {
+  return AnyCodeToShiftJIS(text, TextReadingCode(text, settings.css_js_charset, content_type));
+}
+
 }  // namespace
 
 void CollectDistinctBetween(std::string_view text, std::string_view open, std::string_view close,
@@ -569,7 +576,8 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   DownloadLists& l = lists;
   const bool existed = LocalFileExists(local) && !placeholder_files_.contains(local);
 
-  const std::string fetched = fetcher_.FetchText(abs_url);
+  const TextResponse response = fetcher_.FetchTextResponse(abs_url);
+  const std::string& fetched = response.text;
   const std::string lower = LowerAscii(fetched);
   const std::string* mark = nullptr;
   if (Has(lower, "404 not found")) {
@@ -589,9 +597,9 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
     return 0;
   }
 
-  std::string content =
-      Replace(RewriteQuotedCharsetToShiftJIS(AnyCodeToShiftJIS(fetched, settings.css_js_charset)),
-              "\"/*", "\" /*");
+  std::string content = Replace(
+      RewriteQuotedCharsetToShiftJIS(ReadStyleText(fetched, settings, response.content_type)),
+      "\"/*", "\" /*");
   const std::string original = PrefixedName(local, kFetchedResourcePrefix);
   const bool css = Has(local, ".css");
   const bool js = Has(local, ".js");
@@ -752,7 +760,8 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
     AddMark(l.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS, m, local);
   };
 
-  const std::string fetched = fetcher_.FetchText(f.absolute_url);
+  const TextResponse response = fetcher_.FetchTextResponse(f.absolute_url);
+  const std::string& fetched = response.text;
   if (HasImageMagic(fetched)) {
     mark(fetcher_.FetchResourceToFile(f.absolute_url, local, 0) ? MarkText(OutcomeMark::WasImage)
                                                                 : MarkText(OutcomeMark::Failed));
@@ -765,7 +774,7 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
   }
   SaveTextFile(fetched, PrefixedName(local, kFetchedImportPrefix));
   const std::string normalised = NormaliseHtml(fetched);
-  std::string text = AnyCodeToShiftJIS(normalised, settings.css_js_charset);
+  std::string text = ReadStyleText(normalised, settings, response.content_type);
   if (text.empty()) text = normalised;
   text = RewriteQuotedCharsetToShiftJIS(text);
   if (!LocalFileExists(local))
@@ -821,8 +830,12 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
       const std::string local = SafeLocal(LocalOf(abs, save_folder));
       if (LocalFileExists(local) || !IsHttpUrl(abs)) continue;
       ForceFolderForPath(FolderOf(local), "");
-      // Saved as fetched: references four levels below the page are not followed.
-      DLCSSSetListbox(MakeResourceLine(p, abs, local), local, fetcher_.FetchText(abs));
+      // Saved as read, unrewritten: references four levels below the page
+      // are not followed.
+      const TextResponse nested = fetcher_.FetchTextResponse(abs);
+      DLCSSSetListbox(MakeResourceLine(p, abs, local), local,
+                      RewriteQuotedCharsetToShiftJIS(
+                          ReadStyleText(nested.text, settings, nested.content_type)));
       DLFileDownloadInfo(local, n, index);
       if (!Running()) break;
     } else if (HasImageExtension(p)) {

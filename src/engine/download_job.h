@@ -68,6 +68,7 @@ struct DownloadJob {
   std::string TopPageFileName;
   std::string ChosenLocalFile;
   std::string RawPageText;
+  int RawPageCode = 0;  // the code RawPageText was read in
   std::string ConvertedPageText;
   std::string NavigatedPageText;
   std::string NativePageText;
@@ -87,6 +88,7 @@ struct DownloadJob {
 struct IndividualTextSheet {
   std::string file;     // BtnEditPGTab02RTab07IndividualFilename
   std::string memo;     // MemoPGTab02RTab07Individual
+  std::string failure;  // why the last address gave no text (libcurl, HTTP status)
   std::string browser;  // WebBrowserDLIndividual: the address or file shown, "" blank
   int code = 0;         // RadioGroupDLIndividualCode
   int save_code = 0;    // RadioGroupDLIndividualCodeSaveFile

@@ -35,6 +35,7 @@ enum class DownloadFailure {
   FolderNotFound,    // the save folder does not exist
   NoSaveFolder,      // no save folder, even after the dialog
   FolderNotEmptied,  // the save folder could not (or must not) be emptied
+  PageNotFetched,    // the page could not be fetched: refused, timed out, an HTTP error
   PageNotSaved,      // the stages ran but the page file is not there
 };
 
@@ -50,7 +51,9 @@ struct DownloadResult {
   std::vector<std::string> frames;   // frame entries of the page, for RunFrame
   std::vector<std::string> reports;  // report files that exist beside the page
   DownloadFailure failure_kind = DownloadFailure::None;
-  std::string failure;  // the reason as a message (Shift_JIS); empty when saved
+  // The reason as a message (Shift_JIS), with what libcurl or the server
+  // said when the page could not be fetched; empty when saved.
+  std::string failure;
 };
 
 // The message that says why (Shift_JIS); empty for None.

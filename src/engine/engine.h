@@ -160,6 +160,8 @@ class DownloadEngine {
   // Ends a job that saved nothing: the reason kept, the buttons enabled,
   // and with restore the confirmed file of the job before put back. False.
   bool Abandon(DownloadFailure kind, bool restore);
+  // Why the last job saved nothing, with the fetch's reason; empty when it did.
+  std::string FailureMessage(DownloadFailure kind) const;
   void ShowTab(JobPage page) { observer_.ShowTab(page); }
   void SaveBasePage(std::string page, const std::string& save_folder);
   // Stylesheet and script stages.
@@ -192,6 +194,7 @@ class DownloadEngine {
   std::atomic<bool> running_{false};
   bool page_saved_ = false;
   DownloadFailure failure_ = DownloadFailure::None;
+  std::string failure_reason_;  // what libcurl or the server said, for PageNotFetched
   bool frameset_page_ = false;  // the last job's page was a frameset
   // The save folder of the running stage: every path they write stays below it.
   std::string stage_folder_;

@@ -55,6 +55,7 @@ Easy MakeEasy(std::string_view url, const FetchLimits& limits, const char* agent
 struct Sink {
   std::string* text = nullptr;
   std::int64_t cap = 0;
+  char error[CURL_ERROR_SIZE] = {};
 };
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
@@ -112,7 +113,21 @@ CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string*
   curl_easy_setopt(h.get(), CURLOPT_MAXREDIRS, limits.max_redirects);
   curl_easy_setopt(h.get(), CURLOPT_WRITEFUNCTION, OnBody);
   curl_easy_setopt(h.get(), CURLOPT_WRITEDATA, sink);
+  curl_easy_setopt(h.get(), CURLOPT_ERRORBUFFER, sink->error);
   return h.release();
+}
+
+void ReadOutcome(CURL* handle, CURLcode result, Response& response) {
+  response.complete = result == CURLE_OK;
+  curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.status);
+  char* type = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
+  response.content_type = type ? type : "";
+  if (response.complete) return;
+  char* sink = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_PRIVATE, &sink);
+  const char* detail = sink ? reinterpret_cast<Sink*>(sink)->error : "";
+  response.error = *detail ? detail : curl_easy_strerror(result);
 }
 
 void FreeGetHandle(CURL* handle) {
@@ -128,18 +143,27 @@ Response CurlGet(std::string_view url, const FetchLimits& limits) {
   if (url.empty()) return r;
   CURL* h = NewGetHandle(url, limits, &r.body);
   if (!h) return r;
-  r.complete = curl_easy_perform(h) == CURLE_OK;
+  ReadOutcome(h, curl_easy_perform(h), r);
   FreeGetHandle(h);
   if (!r.complete) r.body.clear();
   return r;
 }
 
 std::string ResponseFetcher::FetchText(std::string_view url) {
+  return FetchTextResponse(url).text;
+}
+
+TextResponse ResponseFetcher::FetchTextResponse(std::string_view url) {
   const Response r = Get(url);
-  if (!r.complete) return {};
-  std::string s = Replace(r.body, "\r\n", "\n");
-  s = Replace(s, "\r", "\n");
-  return Replace(s, "\n", "\r\n");
+  TextResponse t;
+  t.content_type = r.content_type;
+  if (!r.complete) {
+    t.failure = r.error.empty() ? std::string("no answer") : r.error;
+    return t;
+  }
+  if (r.status >= 400) t.failure = "HTTP " + std::to_string(r.status);
+  t.text = NormaliseLineBreaks(r.body);
+  return t;
 }
 
 bool ResponseFetcher::FetchToFile(std::string_view url, std::string_view file_name) {

@@ -1,5 +1,6 @@
 // Retrieval: the narrow operations through which the engine reads the web.
-// No HTTP status is reported; callers judge by what came back.
+// Only FetchTextResponse tells what the server said (content type, status);
+// the other operations' callers judge by what came back.
 #pragma once
 
 #include <cstdint>
@@ -30,11 +31,25 @@ struct ProbeReport {
   std::optional<std::time_t> last_modified;
 };
 
+// A text fetch with what the response said about itself.
+struct TextResponse {
+  std::string text;          // as FetchText gives it
+  std::string content_type;  // the final response's Content-Type; empty when none
+  // Why the address gave no usable text: libcurl's reason (refused, timed
+  // out...) or the HTTP status of an error answer ("HTTP 404"); empty when
+  // it gave one.
+  std::string failure;
+};
+
 class Fetcher {
  public:
   virtual ~Fetcher() = default;
-  // The body with CR LF line ends; empty when nothing could be read.
+  // The body with CR LF line ends; empty when nothing could be read. An
+  // error answer's body (a "not found" page) comes back like any other.
   virtual std::string FetchText(std::string_view url) = 0;
+  // FetchText with the content type and the reason of a failure. A fetcher
+  // that knows neither gives only the text.
+  virtual TextResponse FetchTextResponse(std::string_view url) { return {FetchText(url), {}, {}}; }
   // Stores the body in file_name (a Shift_JIS path). True when a download
   // was attempted; its outcome shows in whether the file is there.
   virtual bool FetchToFile(std::string_view url, std::string_view file_name) = 0;
@@ -59,12 +74,16 @@ class Fetcher {
 struct Response {
   bool complete = false;
   std::string body;
+  long status = 0;           // the final HTTP status; 0 when no answer came
+  std::string content_type;  // of the final answer
+  std::string error;         // libcurl's reason when the transfer failed
 };
 
-// The three fetch operations over one way of getting a response.
+// The fetch operations over one way of getting a response.
 class ResponseFetcher : public Fetcher {
  public:
   std::string FetchText(std::string_view url) override;
+  TextResponse FetchTextResponse(std::string_view url) override;
   bool FetchToFile(std::string_view url, std::string_view file_name) override;
   bool FetchResourceToFile(std::string_view url, std::string_view file_name, int kind) override;
 

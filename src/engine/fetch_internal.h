@@ -15,5 +15,7 @@ void GlobalInit();
 // it with FreeGetHandle. Null when libcurl cannot make one.
 CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string* body);
 void FreeGetHandle(CURL* handle);
+// What a finished GET handle came to (all but the body); call before freeing it.
+void ReadOutcome(CURL* handle, CURLcode result, Response& response);
 
 }  // namespace kaplo

@@ -120,19 +120,27 @@ void DownloadEngine::sbPGTab02RTab07IndividualUrlClick() {
   form.individual_url = url;
   individual.browser.clear();
   individual.memo.clear();
+  individual.failure.clear();
   const bool web = IsHttpUrl(url);
   if (web) {
     const int screen = individual.screen;
     if (screen == 2 || (screen == 0 && ClassifyResource(url) == kImageResource)) {
       individual.browser = url;
     } else {
-      const std::string text = fetcher_.FetchText(url);
-      if (text.empty() && screen == 0) {
+      const TextResponse response = fetcher_.FetchTextResponse(url);
+      const std::string& text = response.text;
+      individual.failure = response.failure;
+      if (!response.failure.empty() || (text.empty() && screen == 0)) {
+        // An error answer is no text of the file: the memo says why instead.
         individual.memo = msg::NoData(url);
+        if (!response.failure.empty()) {
+          individual.memo += "\r\n" + msg::WithReason(msg::FileNotFetched(), response.failure);
+        }
         observer_.FormChanged();
         return;
       }
-      individual.memo = CollapseBlankLines(AnyCodeToShiftJIS(text, individual.code));
+      individual.memo = CollapseBlankLines(AnyCodeToShiftJIS(
+          text, TextReadingCode(text, individual.code, response.content_type)));
     }
   } else if (LocalFileExists(individual.file)) {
     individual.memo = AnyCodeToShiftJIS(LoadTextFile(individual.file), individual.code);

@@ -132,10 +132,17 @@ const std::string& DownloadFailureText(DownloadFailure kind) {
       return msg::NoSaveFolder();
     case DownloadFailure::FolderNotEmptied:
       return msg::FolderNotEmptied();
+    case DownloadFailure::PageNotFetched:
+      return msg::PageNotFetched();
     case DownloadFailure::PageNotSaved:
       return msg::PageNotSaved();
   }
   return none;
+}
+
+std::string DownloadEngine::FailureMessage(DownloadFailure kind) const {
+  const std::string& text = DownloadFailureText(kind);
+  return kind == DownloadFailure::PageNotFetched ? msg::WithReason(text, failure_reason_) : text;
 }
 
 void DownloadEngine::Load(const DownloadRequest& request) {
@@ -199,7 +206,7 @@ DownloadResult DownloadEngine::LastResult() const {
   if (!page_saved_ && r.failure_kind == DownloadFailure::None) {
     r.failure_kind = DownloadFailure::PageNotSaved;
   }
-  r.failure = DownloadFailureText(r.failure_kind);
+  r.failure = FailureMessage(r.failure_kind);
   return r;
 }
 
@@ -214,6 +221,10 @@ void DownloadEngine::RestoreConfirmedLocalFile() {
 bool DownloadEngine::Abandon(DownloadFailure kind, bool restore) {
   failure_ = kind;
   if (restore) RestoreConfirmedLocalFile();
+  // The label says why the job ended; never the finished message.
+  form.label_downloaded_file = FailureMessage(kind);
+  form.label_downloaded_file_count.clear();
+  observer_.FormChanged();
   DLButtonEnable();
   return false;
 }
@@ -232,10 +243,18 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   ShowTab(JobPage::WebBrowse);
   ShowTab(JobPage::WebHtml);
 
+  // The page as first fetched, read as the base page stage will read it, so
+  // a frameset page is saved in Shift_JIS like any page.
   std::string fetched;
   std::string lower;
   if (!settings.download_inner_html) {
-    fetched = fetcher_.FetchText(url);
+    const TextResponse first = fetcher_.FetchTextResponse(url);
+    if (!first.failure.empty()) {
+      failure_reason_ = first.failure;
+      return Abandon(DownloadFailure::PageNotFetched, false);
+    }
+    fetched = PageToShiftJIS(
+        first.text, PageReadingCode(first.text, settings.main_html_charset, first.content_type));
     if (!fetched.empty()) observer_.ShowText(JobView::FirstFetch, fetched, true);
     lower = LowerAscii(fetched);
     const std::string target = CheckRefresh(lower);
@@ -315,7 +334,10 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     job.FramesetSaved = true;
     frameset_page_ = true;
     page_saved_ = saved && LocalFileExists(form.local_filename);
-    if (!page_saved_) failure_ = DownloadFailure::PageNotSaved;
+    if (!page_saved_) {
+      failure_ = DownloadFailure::PageNotSaved;
+      form.label_downloaded_file = FailureMessage(failure_);
+    }
     observer_.FormChanged();
     return page_saved_;
   }
@@ -361,8 +383,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
   DLButtonEnable();
   form.label_downloaded_file_count.clear();
-  form.label_downloaded_file = msg::DownloadFinished();
-  if (!page_saved_) failure_ = DownloadFailure::PageNotSaved;
+  if (!page_saved_ && failure_ == DownloadFailure::None) failure_ = DownloadFailure::PageNotSaved;
+  form.label_downloaded_file = page_saved_ ? msg::DownloadFinished() : FailureMessage(failure_);
   observer_.FormChanged();
   return page_saved_;
 }
@@ -376,12 +398,18 @@ bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& sav
   if (mode == 0) DLClearRichEditListBox();
   if ((mode == 0 || mode == 1) && browser_) browser_->Navigate(BrowserPane::Download, url);
 
-  const std::string text = NormaliseLineBreaks(fetcher_.FetchText(url));
-  observer_.ShowText(JobView::FetchedLeft, text, true);
-  observer_.ShowText(JobView::FetchedRight, text, true);
-  observer_.ShowText(JobView::Native, text, false);
+  const TextResponse page = fetcher_.FetchTextResponse(url);
+  const std::string& text = page.text;
+  // The as-fetched views show the page's own lines, in Shift_JIS as every view.
+  const std::string shown = AsFetchedToShiftJIS(
+      text, PageReadingCode(text, settings.main_html_charset, page.content_type),
+      Unmappable::CharRef);
+  observer_.ShowText(JobView::FetchedLeft, shown, true);
+  observer_.ShowText(JobView::FetchedRight, shown, true);
+  observer_.ShowText(JobView::Native, shown, false);
 
-  job.NavigatedPageText = NormaliseHtml(NormaliseCharsetToShiftJIS(text, Unmappable::CharRef));
+  job.NavigatedPageText = NormaliseHtml(
+      NormaliseCharsetToShiftJIS(text, Unmappable::CharRef, page.content_type));
   if (const std::size_t body = FindAtBoundary(job.NavigatedPageText, "<body");
       body != std::string::npos) {
     job.PageHead = job.NavigatedPageText.substr(0, body);

@@ -182,14 +182,15 @@ void ParallelFetcher::Run() {
       if (it == running_.end()) continue;
       std::unique_ptr<Transfer> t = std::move(*it);
       running_.erase(it);
-      const bool complete = msg->data.result == CURLE_OK;
+      Response outcome;
+      ReadOutcome(t->handle, msg->data.result, outcome);
       curl_multi_remove_handle(Multi(multi_), t->handle);
       FreeGetHandle(t->handle);
       const auto e = entries_.find(t->url);
       if (e != entries_.end()) {
         e->second.state = Entry::State::Done;
-        e->second.response.complete = complete;
-        if (complete) {
+        e->second.response = std::move(outcome);
+        if (e->second.response.complete) {
           buffered_ += t->body.size();
           e->second.response.body = std::move(t->body);
         }

@@ -46,6 +46,12 @@ const std::string& IframeLoad() { return SJ<"「IFRAME」があります。読�
 
 const std::string& DownloadFinished() { return SJ<"【 ダウンロード完了 】">(); }
 const std::string& PageNotSaved() { return SJ<"ページを保存できませんでした">(); }
+const std::string& PageNotFetched() { return SJ<"ページを取得できませんでした">(); }
+const std::string& FileNotFetched() { return SJ<"ファイルを取得できませんでした">(); }
+std::string WithReason(std::string_view message, std::string_view reason) {
+  if (reason.empty()) return std::string(message);
+  return std::string(message) + SJ<"（">() + std::string(reason) + SJ<"）">();
+}
 const std::string& DownloadCancelled() { return SJ<"ダウンロードを中止しました">(); }
 const std::string& FolderNotEmptied() { return SJ<"【 フォルダー 】を空にできません">(); }
 

@@ -30,6 +30,10 @@ const std::string& IframeLoad();        // Yes/No: a page with an inline frame i
 // The end of a download job, and why one saved nothing.
 const std::string& DownloadFinished();
 const std::string& PageNotSaved();
+const std::string& PageNotFetched();
+const std::string& FileNotFetched();
+// A message with the reason put after it: "message（reason）".
+std::string WithReason(std::string_view message, std::string_view reason);
 const std::string& DownloadCancelled();
 const std::string& FolderNotEmptied();
 

@@ -35,30 +35,109 @@ std::string DropLeadingQuestion(std::string text) {
   return text;
 }
 
-std::string Utf8Route(std::string_view text, Unmappable unmappable) {
+// The line-break rule of a reading route: squashed, or left for the caller.
+std::string Lines(std::string s, bool squash) { return squash ? SquashLineBreaks(s) : s; }
+
+std::string Utf8Route(std::string_view text, Unmappable unmappable, bool squash) {
   std::string s = Utf8ToShiftJIS(text, unmappable);
   if (s.empty()) s = std::string(text);  // not UTF-8: taken to be Shift_JIS
-  return SquashLineBreaks(DropLeadingQuestion(std::move(s)));
+  return Lines(DropLeadingQuestion(std::move(s)), squash);
 }
 
-std::string HeadDetect(std::string_view text, Unmappable unmappable) {
-  const std::string lower = LowerAscii(text);
+// The code declared anywhere in a lower-cased text, quoted or not.
+int LooseDeclaredCharset(std::string_view lower) {
+  return LastMatch(lower, {
+                              {"charset=shift_jis", 3},
+                              {"charset=shift-jis", 3},
+                              {"charset=x-sjis", 3},
+                              {"charset=euc-jp", 1},
+                              {"charset=utf-8", 2},
+                              {"charset=iso-2022", 4},
+                              {"<meta charset=\"utf-8\"", 2},
+                              {"<meta charset=\"shift_jis", 3},
+                              {"<meta charset=\"euc-jp", 1},
+                              {"<meta charset=\"shift-jis\"", 3},
+                              {"<meta charset='utf-8", 2},
+                              {"<meta charset='shift_jis", 3},
+                              {"<meta charset='euc-jp", 1},
+                              {"<meta charset='shift-jis'", 3},
+                          });
+}
+
+// What the head of a text (before "</head", else "<link", else "<script")
+// declares, in the order the head detection tests it.
+enum class HeadDecl { kShiftJis, kEucJp, kUtf8, kIso2022Jp, kNone };
+
+HeadDecl HeadDeclaration(std::string_view lower) {
   std::size_t end = FindAtBoundary(lower, "</head");
   if (end == std::string::npos) end = FindAtBoundary(lower, "<link");
   if (end == std::string::npos) end = FindAtBoundary(lower, "<script");
-  const std::string_view h = std::string_view(lower).substr(0, end);
+  const std::string_view h = lower.substr(0, end);
   auto has = [&](std::string_view p) { return ContainsAtBoundary(h, p); };
-
   if (has("shift_jis\"") || has("shift-jis\"") || has("xsjis\"") || has("x-sjis")) {
-    std::string s = ReplaceEach(std::string(text),
-                                {"Shift-JIS\"", "SHIFT-JIS\"", "XJIS\"", "X-JIS\"", "xjis\"",
-                                 "x-jis\""},
-                                "Shift_JIS\"");
-    return SquashLineBreaks(s);
+    return HeadDecl::kShiftJis;
   }
-  if (has("euc-jp\"")) return SquashLineBreaks(EucToShiftJIS(text));
-  if (has("utf-8\"") || !has("iso-2022-jp\"")) return Utf8Route(text, unmappable);
-  return JisToShiftJIS(text);
+  if (has("euc-jp\"")) return HeadDecl::kEucJp;
+  if (has("utf-8\"")) return HeadDecl::kUtf8;
+  if (has("iso-2022-jp\"")) return HeadDecl::kIso2022Jp;
+  return HeadDecl::kNone;
+}
+
+// The code the Content-Type names for a text that the head detection finds
+// no declaration in; 0 when the text declares itself after all or the header
+// names no code read here. lower is the text lower-cased.
+int HeaderCode(std::string_view text, std::string lower, std::string_view content_type) {
+  if (HeadDeclaration(lower) != HeadDecl::kNone) return kCharsetAuto;
+  const int http = CharsetFromContentType(content_type);
+  if (http == kCharsetAuto) return kCharsetAuto;
+  // Before the header, a declaration in a form the detectors skip (unquoted,
+  // single quotes) in the head still speaks for the text.
+  const std::size_t body = FindAtBoundary(lower, "<body");
+  if (body != std::string::npos) lower.resize(body);
+  if (const int declared = LooseDeclaredCharset(RemoveEnclosed(lower, "<script", ">"))) {
+    return declared;
+  }
+  // UTF-8N drops the byte-order mark that the plain UTF-8 route keeps as "?".
+  if (http == kCharsetUtf8 && text.starts_with("\xEF\xBB\xBF")) return kCharsetUtf8N;
+  return http;
+}
+
+std::string HeadDetect(std::string_view text, Unmappable unmappable, bool squash) {
+  switch (HeadDeclaration(LowerAscii(text))) {
+    case HeadDecl::kShiftJis:
+      return Lines(ReplaceEach(std::string(text),
+                               {"Shift-JIS\"", "SHIFT-JIS\"", "XJIS\"", "X-JIS\"", "xjis\"",
+                                "x-jis\""},
+                               "Shift_JIS\""),
+                   squash);
+    case HeadDecl::kEucJp:
+      return Lines(EucToShiftJIS(text), squash);
+    case HeadDecl::kIso2022Jp:
+      return JisToShiftJIS(text);
+    default:  // declared UTF-8, or nothing: UTF-8 when the bytes are
+      return Utf8Route(text, unmappable, squash);
+  }
+}
+
+std::string Decode(std::string_view text, int code, Unmappable unmappable, bool squash) {
+  if (text.empty()) return {};
+  switch (code) {
+    case kCharsetAuto:
+      return HeadDetect(text, unmappable, squash);
+    case kCharsetEucJp:
+      return Lines(EucToShiftJIS(text), squash);
+    case kCharsetUtf8: {
+      std::string s = Utf8ToShiftJIS(text, unmappable);
+      if (s.empty()) s = Utf8ToShiftJISLenient(text, unmappable);
+      return Lines(std::move(s), squash);
+    }
+    case kCharsetIso2022Jp:
+      return Lines(JisToShiftJIS(text), squash);
+    case kCharsetUtf8N:
+      return Lines(DropLeadingQuestion(Utf8ToShiftJISLenient(text, unmappable)), squash);
+    default:  // Shift_JIS and out-of-range codes: unchanged
+      return std::string(text);
+  }
 }
 
 }  // namespace
@@ -105,46 +184,55 @@ int DetectDeclaredCharset(std::string_view html) {
                       });
 }
 
-std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
-  if (text.empty()) return {};
-  switch (code) {
-    case kCharsetAuto:
-      return HeadDetect(text, unmappable);
-    case kCharsetEucJp:
-      return SquashLineBreaks(EucToShiftJIS(text));
-    case kCharsetUtf8: {
-      std::string s = Utf8ToShiftJIS(text, unmappable);
-      if (s.empty()) s = Utf8ToShiftJISLenient(text, unmappable);
-      return SquashLineBreaks(s);
-    }
-    case kCharsetIso2022Jp:
-      return SquashLineBreaks(JisToShiftJIS(text));
-    case kCharsetUtf8N:
-      return SquashLineBreaks(DropLeadingQuestion(Utf8ToShiftJISLenient(text, unmappable)));
-    default:  // Shift_JIS and out-of-range codes: unchanged
-      return std::string(text);
+int CharsetFromContentType(std::string_view content_type) {
+  const std::string lower = LowerAscii(content_type);
+  std::size_t at = lower.find("charset=");
+  if (at == std::string::npos) return kCharsetAuto;
+  std::string_view v = std::string_view(lower).substr(at + 8);
+  v = v.substr(0, v.find_first_of("; \t\r\n,"));
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'')) v = v.substr(1, v.size() - 2);
+  static constexpr Rule kNames[] = {
+      {"euc-jp", 1},      {"x-euc-jp", 1},    {"eucjp", 1},         {"euc_jp", 1},
+      {"shift_jis", 3},   {"shift-jis", 3},   {"x-sjis", 3},        {"sjis", 3},
+      {"windows-31j", 3}, {"cp932", 3},       {"ms_kanji", 3},      {"csshiftjis", 3},
+      {"iso-2022-jp", 4}, {"csiso2022jp", 4}, {"utf-8", 2},         {"utf8", 2},
+  };
+  for (const Rule& r : kNames) {
+    if (v == r.pattern) return r.code;
   }
+  return kCharsetAuto;
 }
 
-std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable) {
+int PageReadingCode(std::string_view text, int chosen, std::string_view content_type) {
+  if (chosen != kCharsetAuto) return chosen;
+  if (const int declared = DetectDeclaredCharset(text)) return declared;
+  return HeaderCode(text, LowerAscii(text), content_type);
+}
+
+int TextReadingCode(std::string_view text, int chosen, std::string_view content_type) {
+  if (chosen != kCharsetAuto) return chosen;
+  return HeaderCode(text, LowerAscii(text), content_type);
+}
+
+std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
+  return Decode(text, code, unmappable, true);
+}
+
+std::string PageToShiftJIS(std::string_view text, int code) {
+  return RewriteQuotedCharsetToShiftJIS(AnyCodeToShiftJIS(text, code, Unmappable::CharRef));
+}
+
+std::string AsFetchedToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
+  return RewriteEncodingDeclToShiftJIS(
+      RewriteQuotedCharsetToShiftJIS(Decode(text, code, unmappable, false)));
+}
+
+std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable,
+                                       std::string_view content_type) {
   const std::string lower = LowerAscii(text);
   std::string s = SqueezeSpaces(text);
-  const int code = LastMatch(lower, {
-                                        {"charset=shift_jis", 3},
-                                        {"charset=shift-jis", 3},
-                                        {"charset=x-sjis", 3},
-                                        {"charset=euc-jp", 1},
-                                        {"charset=utf-8", 2},
-                                        {"charset=iso-2022", 4},
-                                        {"<meta charset=\"utf-8\"", 2},
-                                        {"<meta charset=\"shift_jis", 3},
-                                        {"<meta charset=\"euc-jp", 1},
-                                        {"<meta charset=\"shift-jis\"", 3},
-                                        {"<meta charset='utf-8", 2},
-                                        {"<meta charset='shift_jis", 3},
-                                        {"<meta charset='euc-jp", 1},
-                                        {"<meta charset='shift-jis'", 3},
-                                    });
+  int code = LooseDeclaredCharset(lower);
+  if (code == kCharsetAuto) code = HeaderCode(text, lower, content_type);
   s = AnyCodeToShiftJIS(s, code, unmappable);
   s = Replace(s, "\"/*", "\" /*");
   return ReplaceEach(std::move(s),

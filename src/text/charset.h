@@ -27,12 +27,38 @@ std::string SquashLineBreaks(std::string_view text);
 std::string NormaliseLineBreaks(std::string_view text);
 
 int DetectDeclaredCharset(std::string_view html);
+// The charset parameter of an HTTP Content-Type as a code: EUC-JP 1, UTF-8 2,
+// Shift_JIS 3 (also x-sjis, windows-31j, cp932), ISO-2022-JP 4; 0 for none
+// or any other.
+int CharsetFromContentType(std::string_view content_type);
+// The code a fetched page is read in when the user chose `chosen`: that code
+// unless it is 0 (automatic); else the code the page declares; 0 when only
+// the head detection of AnyCodeToShiftJIS recognises its declaration; else
+// the charset of the response's Content-Type; else 0 (the head detection).
+// A declaration inside the text thus always wins over the HTTP header.
+int PageReadingCode(std::string_view text, int chosen, std::string_view content_type = {});
+// The same for stylesheets, scripts and single files, which are read by the
+// head detection alone unless a code is chosen: the Content-Type decides
+// only when that detection finds no declaration.
+int TextReadingCode(std::string_view text, int chosen, std::string_view content_type = {});
 // Characters with no Shift_JIS form on the UTF-8 routes become "?" or, for
 // HTML pages that must keep every character, numeric references.
 std::string AnyCodeToShiftJIS(std::string_view text, int code,
                               Unmappable unmappable = Unmappable::Question);
+// A page read in `code` (see PageReadingCode): converted, characters with no
+// Shift_JIS form kept as references, quoted charset names made Shift_JIS.
+// The HTML normaliser comes next.
+std::string PageToShiftJIS(std::string_view text, int code);
+// The as-fetched copy of a page: read in `code` as AnyCodeToShiftJIS reads
+// it, but with its lines and blank lines kept, every line end CR LF, and its
+// charset declarations naming Shift_JIS, so the copy is valid Shift_JIS that
+// still reads as the page did.
+std::string AsFetchedToShiftJIS(std::string_view text, int code,
+                                Unmappable unmappable = Unmappable::Question);
+// A Content-Type charset reads the text when it declares nothing itself.
 std::string NormaliseCharsetToShiftJIS(std::string_view text,
-                                       Unmappable unmappable = Unmappable::Question);
+                                       Unmappable unmappable = Unmappable::Question,
+                                       std::string_view content_type = {});
 std::string RewriteCharsetDeclToShiftJIS(std::string_view text);
 std::string RewriteQuotedCharsetToShiftJIS(std::string_view text);
 std::string RewriteEncodingDeclToShiftJIS(std::string_view text);

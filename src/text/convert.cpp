@@ -124,9 +124,8 @@ std::string HalfKanaToFull(std::string_view text, bool combine) {
   while (i < n) {
     Room(out, o, end, 2);
     const u8 b = s[i];
-    if (IsSjisLeadByte(b)) {
-      o = Put(o, b);
-      if (i + 1 < n) o = Put(o, s[i + 1]);
+    if (SjisCharLength(text, i) == 2) {
+      o = Put2(o, b, s[i + 1]);
       i += 2;
     } else if (IsHalfKana(b)) {
       std::uint16_t full;
@@ -342,16 +341,16 @@ std::string ShiftJISToEuc(std::string_view text) {
     if (b < 0x80) {
       o = Put(o, b);
       ++p;
-    } else if (b <= 0xA0 || b >= 0xE0) {
-      if (p + 1 < n) {
-        const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
-        o = Put2(o, j.first | 0x80, j.second | 0x80);
-      } else {
-        o = Put(o, b);
-      }
+    } else if (SjisCharLength(text, p) == 2) {
+      const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
+      o = Put2(o, j.first | 0x80, j.second | 0x80);
       p += 2;
-    } else {
+    } else if (IsHalfKana(b)) {
       o = Put2(o, 0x8E, b);
+      ++p;
+    } else {
+      // A byte that is no character on its own; the byte after it is kept.
+      o = Put(o, '?');
       ++p;
     }
   }
@@ -376,16 +375,15 @@ std::string ShiftJISToEucKana(std::string_view text, int kanaMode) {
   while (p < n) {
     Room(out, o, end, 2);
     const u8 b = s[p];
-    if (IsSjisLeadByte(b)) {
-      if (p + 1 < n) {
-        const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
-        o = Put2(o, j.first | 0x80, j.second | 0x80);
-      } else {
-        o = Put(o, b);
-      }
+    if (SjisCharLength(text, p) == 2) {
+      const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
+      o = Put2(o, j.first | 0x80, j.second | 0x80);
       p += 2;
     } else if (IsHalfKana(b)) {
       o = Put2(o, 0x8E, b);
+      ++p;
+    } else if (IsSjisLeadByte(b)) {
+      o = Put(o, '?');  // a first byte without its second byte
       ++p;
     } else {
       o = Put(o, b);
@@ -407,7 +405,7 @@ std::string ShiftJISToJis(std::string_view text) {
   while (p < n) {
     Room(out, o, end, 8);
     const u8 b = s[p];
-    if (b >= 0x80) {
+    if (IsHalfKana(b) || SjisCharLength(text, p) == 2) {
       if (!dbl) {
         o = Put(o, kEscDoubleByte);
         dbl = true;
@@ -417,8 +415,7 @@ std::string ShiftJISToJis(std::string_view text) {
         p += WidenKana(s, p, n, true, kana, full);
         o = Put(o, ShiftJISPairToJis(static_cast<u8>(full >> 8), static_cast<u8>(full)));
       } else {
-        // A lone last first byte has no pair to write and is dropped.
-        if (p + 1 < n) o = Put(o, ShiftJISPairToJis(b, s[p + 1]));
+        o = Put(o, ShiftJISPairToJis(b, s[p + 1]));
         p += 2;
       }
     } else {
@@ -426,7 +423,9 @@ std::string ShiftJISToJis(std::string_view text) {
         o = Put(o, kEscRoman);
         dbl = false;
       }
-      o = Put(o, b);
+      // A byte from 0x80 up here is no character on its own; the byte after
+      // it is kept.
+      o = Put(o, b < 0x80 ? b : u8{'?'});
       ++p;
     }
   }

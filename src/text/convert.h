@@ -3,6 +3,9 @@
 // Pure functions: any byte sequence gives a result, an empty input an empty
 // result. The EUC-JP and ISO-2022-JP routes use JIS X 0208 row/cell
 // arithmetic; only the UTF-8 routes go through Unicode (the CP932 table).
+// From Shift_JIS, a first byte followed by a byte that cannot be a second
+// byte has no character: it becomes "?" (U+FFFD to UTF-8) and the byte after
+// it, a CR or LF say, is kept.
 #pragma once
 
 #include <string>

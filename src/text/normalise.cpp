@@ -207,14 +207,6 @@ bool IsCrLf(std::string_view s, std::size_t i) {
   return i + 1 < s.size() && s[i] == '\r' && s[i + 1] == '\n';
 }
 
-// Whether the byte at pos starts a character: the byte after one that cannot
-// be a first byte always does, and first-byte values after it pair up.
-bool AtBoundary(std::string_view s, std::size_t pos) {
-  std::size_t run = 0;
-  while (run < pos && IsSjisLeadByte(static_cast<unsigned char>(s[pos - 1 - run]))) ++run;
-  return run % 2 == 0;
-}
-
 // tail of s equals pattern (stored in lower case), ASCII letters compared
 // case-insensitively, starting on a character boundary.
 bool EndsWithAtBoundary(std::string_view s, std::string_view pattern) {
@@ -226,7 +218,7 @@ bool EndsWithAtBoundary(std::string_view s, std::string_view pattern) {
       return false;
     }
   }
-  return AtBoundary(s, start);
+  return StartsCharacterAt(s, start);
 }
 
 // ---------------------------------------------------------------------------
@@ -334,7 +326,7 @@ void LowerItems(std::string& out, std::size_t from, std::vector<std::size_t>& la
   std::size_t q = from;
   while (q < s.size()) {
     const auto c = static_cast<unsigned char>(s[q]);
-    if (IsSjisLeadByte(c)) {
+    if (SjisCharLength(s, q) == 2) {
       q += 2;
       continue;
     }
@@ -375,7 +367,7 @@ void RewriteDeclarations(std::string& out, std::size_t from) {
     for (std::string_view word : {std::string_view("charset"), std::string_view("encoding")}) {
       if (EndsWithWord(before, word)) start = before.size() - word.size();
     }
-    if (start == npos || !AtBoundary(before, start)) {
+    if (start == npos || !StartsCharacterAt(before, start)) {
       ++eq;
       continue;
     }
@@ -470,7 +462,7 @@ class LineSweep {
       const std::size_t j = std::min(next_gt, next_cr);
       if (j == npos) break;
       const bool after_gt = j == next_gt;
-      if ((!after_gt && !IsCrLf(in, j)) || !AtBoundary(in, j)) {
+      if ((!after_gt && !IsCrLf(in, j)) || !StartsCharacterAt(in, j)) {
         (after_gt ? next_gt : next_cr) = after_gt ? in.find('>', j + 1) : in.find('\r', j + 1);
         continue;
       }

@@ -15,9 +15,19 @@ std::size_t SjisBoundary::NextBoundary(std::size_t pos) {
   }
   const std::size_t n = text_.size();
   while (cursor_ < pos && cursor_ < n) {
-    cursor_ += IsSjisLeadByte(static_cast<unsigned char>(text_[cursor_])) ? 2 : 1;
+    cursor_ += SjisCharLength(text_, cursor_);
   }
   return cursor_;
+}
+
+bool StartsCharacterAt(std::string_view text, std::size_t pos) {
+  if (pos == 0 || pos >= text.size()) return true;
+  if (!IsSjisTrailByte(static_cast<unsigned char>(text[pos]))) return true;
+  // Every first byte is also a possible second byte, so within the run each
+  // first byte pairs with the next and only the run's parity counts.
+  std::size_t run = 0;
+  while (run < pos && IsSjisLeadByte(static_cast<unsigned char>(text[pos - 1 - run]))) ++run;
+  return run % 2 == 0;
 }
 
 namespace {
@@ -26,13 +36,10 @@ template <unsigned char (*Map)(unsigned char)>
 std::string MapAscii(std::string_view text) {
   std::string out(text);
   const std::size_t n = out.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto b = static_cast<unsigned char>(out[i]);
-    if (IsSjisLeadByte(b)) {
-      ++i;  // keep the second byte as it is
-    } else {
-      out[i] = static_cast<char>(Map(b));
-    }
+  for (std::size_t i = 0; i < n;) {
+    const std::size_t len = SjisCharLength(out, i);
+    if (len == 1) out[i] = static_cast<char>(Map(static_cast<unsigned char>(out[i])));
+    i += len;  // a second byte stays as it is
   }
   return out;
 }

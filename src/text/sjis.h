@@ -1,9 +1,11 @@
 // Byte-level primitives over Shift_JIS (code page 932) texts.
 //
 // Every web text inside the core is a std::string of Shift_JIS bytes. A byte
-// in 0x81-0x9F or 0xE0-0xFC starts a double-byte character and always takes
-// the next byte as its second byte; searches never match starting on such a
-// second byte, and letter case means ASCII letters only.
+// in 0x81-0x9F or 0xE0-0xFC starts a double-byte character and takes the next
+// byte as its second byte when that byte can be one (0x40-0x7E, 0x80-0xFC);
+// otherwise both are characters of their own, so a stray first byte never
+// swallows a CR, LF or quote. Searches never match starting on a second byte,
+// and letter case means ASCII letters only.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +20,18 @@ inline constexpr bool IsSjisLeadByte(unsigned char b) {
 inline constexpr bool IsSjisTrailByte(unsigned char b) {
   return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
+// Bytes taken by the character that starts at offset i (i < text.size()).
+inline std::size_t SjisCharLength(std::string_view text, std::size_t i) {
+  return IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+                 IsSjisTrailByte(static_cast<unsigned char>(text[i + 1]))
+             ? 2
+             : 1;
+}
+// Whether offset pos starts a character, looking back only over the run of
+// possible first bytes before it: the byte after any other byte, and any byte
+// that cannot be a second byte, always starts one.
+bool StartsCharacterAt(std::string_view text, std::size_t pos);
+
 inline constexpr unsigned char AsciiLower(unsigned char b) {
   return (b >= 'A' && b <= 'Z') ? static_cast<unsigned char>(b + 32) : b;
 }

@@ -53,15 +53,16 @@ std::string RemoveEnclosed(std::string_view text, std::string_view open, std::st
   out.reserve(text.size());
   std::vector<bool> boundary;  // per byte of out: starts a character
   boundary.reserve(text.size());
-  bool second = false;  // the next byte of out is a second byte
+  bool second = false;  // the next byte of out, if it can be a second byte, is one
   const std::size_t n = text.size(), k = open.size();
   const char last = open.back();
   std::size_t i = 0;
   while (i < n) {
     const auto b = static_cast<unsigned char>(text[i]);
     out.push_back(static_cast<char>(b));
-    boundary.push_back(!second);
-    second = !second && IsSjisLeadByte(b);
+    const bool starts = !second || !IsSjisTrailByte(b);
+    boundary.push_back(starts);
+    second = starts && IsSjisLeadByte(b);
     ++i;
     if (text[i - 1] != last || out.size() < k) continue;
     const std::size_t m = out.size() - k;

@@ -26,6 +26,21 @@ TEST(TextCommands, ConvertBothWays) {
   EXPECT_EQ(r.out, "");
 }
 
+TEST(TextCommands, ToSjisReadsAPageAsTheDownloadDoes) {
+  // The XML prolog names UTF-8, the meta ISO-2022-JP: the declared code wins,
+  // as when the page is downloaded; --code 0 is the head detection alone.
+  const std::string head =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<html><head><meta http-equiv=\"Content-Type\" "
+      "content=\"text/html; charset=ISO-2022-JP\">\r\n<title>";
+  const std::string page = head + ShiftJISToJis(SJ<"日本語のページ">()) + "</title></head>\r\n";
+  auto r = RunKaplo({"tosjis"}, page);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, head + SJ<"日本語のページ">() + "</title></head>\r\n");
+  EXPECT_EQ(RunKaplo({"tosjis", "--code", "0"}, page).out, page);
+  EXPECT_NE(RunKaplo({"--help"}).out.find("without --code as a download reads a page"),
+            std::string::npos);
+}
+
 TEST(TextCommands, Detect) {
   auto r = RunKaplo({"detect"}, "<META charset=\"EUC-JP\">");
   EXPECT_EQ(r.status, 0);

@@ -70,6 +70,64 @@ TEST(Charset, AutomaticDetection) {
             "</head>charset=euc-jp\" " + a_sjis);
 }
 
+TEST(Charset, HttpCharsetDecidesOnlyWhenTheTextDeclaresNothing) {
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=EUC-JP"), 1);
+  EXPECT_EQ(CharsetFromContentType("text/html;charset=\"windows-31j\""), 3);
+  EXPECT_EQ(CharsetFromContentType("text/css; Charset=x-sjis; q=1"), 3);
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=iso-2022-jp"), 4);
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=utf-8"), 2);
+  EXPECT_EQ(CharsetFromContentType("text/html; charset=iso-8859-1"), 0);
+  EXPECT_EQ(CharsetFromContentType("text/html"), 0);
+
+  const std::string euc_header = "text/html; charset=EUC-JP";
+  struct {
+    std::string text;
+    int chosen;
+    std::string content_type;
+    int code;
+  } cases[] = {
+      {"<p>x", 0, euc_header, 1},                                     // nothing declared
+      {"<p>x", 0, "", 0},                                             // nothing at all: detection
+      {"<meta charset=\"utf-8\"><p>", 0, euc_header, 2},              // the text wins
+      {"<meta charset='shift_jis'><p>", 0, euc_header, 3},            // single quotes too
+      {"<meta charset=\"x-sjis\"><p>", 0, euc_header, 0},              // head detection's form
+      {"<body>charset=utf-8 in the text", 0, euc_header, 1},          // only the head declares
+      {"<?xml encoding=\"utf-8\"?><p>", 0, "text/html; charset=iso-2022-jp", 0},
+      {"<p>x", 3, euc_header, 3},                                     // a chosen code wins
+      {"\xEF\xBB\xBF<p>", 0, "text/html; charset=UTF-8", 5},          // the mark is dropped
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PageReadingCode(c.text, c.chosen, c.content_type), c.code) << c.text;
+  }
+  EXPECT_EQ(TextReadingCode("p{}", 0, "text/css; charset=EUC-JP"), 1);
+  EXPECT_EQ(TextReadingCode("@charset \"utf-8\";", 0, "text/css; charset=EUC-JP"), 0);
+  EXPECT_EQ(TextReadingCode("p{}", 4, "text/css; charset=EUC-JP"), 4);
+  const std::string head = "<title>" + ShiftJISToEuc(SJ<"題">()) + "</title>";
+  EXPECT_EQ(NormaliseCharsetToShiftJIS(head, Unmappable::Question, euc_header),
+            "<title>" + SJ<"題">() + "</title>");
+  // The page of the header case reads as its text.
+  const std::string euc = "<p>" + ShiftJISToEuc(SJ<"日本語">());
+  EXPECT_EQ(AnyCodeToShiftJIS(euc, PageReadingCode(euc, 0, euc_header)), "<p>" + SJ<"日本語">());
+}
+
+TEST(Charset, AsFetchedCopyIsShiftJisWithItsLinesKept) {
+  const std::string title = SJ<"日本語の題">();
+  const std::string sjis_page = "<?xml version=\"1.0\" encoding=\"EUC-JP\"?>\r\n<html><head>"
+                                "<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                                "charset=euc-jp\"></head>\r\n\r\n<body>" +
+                                title + "</body>";
+  const std::string want = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<html><head>"
+                           "<meta http-equiv=\"Content-Type\" content=\"text/html; "
+                           "charset=Shift_JIS\"></head>\r\n\r\n<body>" +
+                           title + "</body>";
+  std::string euc = ShiftJISToEuc(sjis_page);
+  for (std::size_t at; (at = euc.find("\r\n")) != std::string::npos;) euc.replace(at, 2, "\n");
+  EXPECT_EQ(AsFetchedToShiftJIS(euc, 0), want);  // detected from the head
+  EXPECT_EQ(AsFetchedToShiftJIS(euc, 1), want);
+  EXPECT_EQ(AsFetchedToShiftJIS("<p>" + ShiftJISToUtf8(title) + "\n\n", 2),
+            "<p>" + title + "\r\n\r\n");
+}
+
 TEST(Charset, ByteOrderMark) {
   const std::string bom = Hex("EF BB BF");
   const std::string text = bom + "<meta charset=utf-8\">" + "あ";

@@ -63,6 +63,13 @@ TEST(Convert, WorkedExamples) {
       {"sjis to utf8 kana", ShiftJISToUtf8, "B1", "EF BD B1"},
       {"sjis to utf8 bad second byte keeps it", ShiftJISToUtf8, "82 0A", "EF BF BD 0A"},
       {"sjis to utf8 lone last lead", ShiftJISToUtf8, "61 82", "61 EF BF BD"},
+      // From Shift_JIS, a first byte without a second byte never takes the line end.
+      {"sjis to euc bad second byte keeps it", ShiftJISToEuc, "82 0D 0A 83 41", "3F 0D 0A A5 A2"},
+      {"sjis to euc kana bad second byte",
+       [](std::string_view s) { return ShiftJISToEucKana(s, 1); }, "E0 0A B6 DE", "3F 0A A5 AC"},
+      {"sjis to jis bad second byte", ShiftJISToJis, "83 41 82 0A 83 41",
+       "1B 24 42 25 22 1B 28 4A 3F 0A 1B 24 42 25 22 1B 28 4A"},
+      {"half kana bad second byte", HalfKanaToFullKana, "82 0A B1", "82 0A 83 41"},
       {"lenient replaces", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
        "61 FF E3 81 82", "61 3F 82 A0"},
       {"lenient ends at nul", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },

@@ -45,9 +45,9 @@ TEST(NormaliseHtmlTest, Cases) {
       {"Use JavaScript", "Use javascript\r\n"},
       // An attribute after a line break keeps its case.
       {"<A\r\nHREF=\"x\">", "<a\r\nHREF=\"x\">\r\n"},
-      // A "<" that is the second byte of a character starts no tag; after ソ
-      // (second byte 5C) it does.
-      {"\x82<BR>", "\x82<BR>\r\n"},
+      // "<" is never a second byte: after a stray first byte it still opens a
+      // tag, as after ソ (second byte 5C).
+      {"\x82<BR>", "\x82<br />\r\n"},
       {"\x83\x5C<BR>", "\x83\x5C<br />\r\n"},
       // Tags cut by line ends are joined back.
       {"<td\r\n>x", "<td>x\r\n"},
@@ -81,7 +81,7 @@ TEST(BreakHtmlLinesTest, Cases) {
       {"a\r\n\r\n>b", "a>b"},
       {"x\r\n/\r\n>", "x/>"},
       {"<!-- a --><!-- b -->", "<!-- a -->\r\n<!--b -->"},
-      {"\x82><p>", "\x82><p>"},
+      {"\x82><p>", "\x82>\r\n<p>"},
       {"text\tstays\r\n\r\n\r\n", "text\tstays\r\n\r\n\r\n"},
   };
   for (const Case& c : cases) {

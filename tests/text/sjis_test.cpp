@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "text/charset.h"
 #include "text/sjis_literal.h"
 #include "text/test_bytes.h"
 
@@ -42,6 +43,41 @@ TEST(Sjis, ReplaceSemantics) {
   EXPECT_EQ(ReplaceFirstExact("aAa", "a", "b"), "bAa");
   EXPECT_EQ(ReplaceFirstExact("AAa", "a", "b"), "AAb");
   EXPECT_EQ(ReplaceAllExact("aAa", "a", "b"), "bAb");
+}
+
+// A first byte followed by a byte that cannot be a second byte (CR, LF, "<",
+// a quote...) is a character of its own: the byte after it stays visible to
+// every search and replacement. UTF-8 text read as Shift_JIS is full of such
+// bytes ("。" is E3 80 82), so its line ends must survive.
+TEST(Sjis, StrayFirstByteNeverSwallowsTheNextByte) {
+  struct {
+    const char* name;
+    std::string got, expected;
+  } cases[] = {
+      {"LF after a first byte", NormaliseLineBreaks(Hex("E3 80 82 0A 61 0A")),
+       Hex("E3 80 82 0D 0A 61 0D 0A")},
+      {"CR LF after a first byte", NormaliseLineBreaks(Hex("82 0D 0A")), Hex("82 0D 0A")},
+      {"squash after a first byte", SquashLineBreaks(Hex("82 0A 0A 83 0A")),
+       Hex("82 0D 0A 83 0D 0A")},
+      {"quote after a first byte", Replace(Hex("82") + "\"x\"", "\"", "'"), Hex("82") + "'x'"},
+      {"lower-case after a first byte", LowerAscii(Hex("82 0A") + "AB" + Hex("82 41")),
+       Hex("82 0A") + "ab" + Hex("82 41")},
+      {"a real pair still hides its second byte", Replace(Hex("82 0A 83 41") + "A", "a", "-"),
+       Hex("82 0A 83 41") + "-"},
+      {"0x7F is no second byte", Replace(Hex("82 7F 7F"), Hex("7F"), "."), Hex("82") + ".."},
+      {"first byte at the very end", Replace(Hex("61 82"), "a", "b"), Hex("62 82")},
+  };
+  for (const auto& c : cases) EXPECT_EQ(test::ToHex(c.got), test::ToHex(c.expected)) << c.name;
+
+  EXPECT_EQ(FindAtBoundary(Hex("82 0A 0A"), "\n"), 1u);
+  EXPECT_EQ(FindAtBoundary(Hex("82 82 0A"), "\n"), 2u);
+  EXPECT_EQ(FindAtBoundary(Hex("82 82 82 41 41"), "A"), 4u);  // pairs 82 82 and 82 41
+  // Walking back from an offset agrees with walking forward from the start.
+  const std::string mixed = Hex("82 82 82 0A 83 41 41 E3 80 82 0D 0A 82");
+  SjisBoundary walker(mixed);
+  for (std::size_t i = 0; i <= mixed.size(); ++i) {
+    EXPECT_EQ(StartsCharacterAt(mixed, i), walker.IsBoundary(i)) << i;
+  }
 }
 
 TEST(Sjis, LiteralsAreShiftJis) {

@@ -32,6 +32,8 @@ TEST(StrUtil, CuttingAndDeleting) {
   EXPECT_EQ(RemoveEnclosed("a<x>b>c", "<x>", ">"), "ab>c");
   // A deletion can join two halves into a new open, which is removed too.
   EXPECT_EQ(RemoveEnclosed("1<scr<script>ipt 2>3", "<script", ">"), "13");
+  // A stray first byte before the open does not hide it.
+  EXPECT_EQ(RemoveEnclosed("\x82<script>x", "<script", ">"), "\x82x");
 }
 
 TEST(StrUtil, CollectBetween) {

@@ -272,7 +272,14 @@ void DownloadTab::UpdateStates() {
 
 void DownloadTab::btnDownloadAllClick() {
   if (url_box_->currentText().trimmed().isEmpty()) return;
-  StartWorker([this, request = RequestFromControls()] { last_result_ = engine_->Run(request); });
+  StartWorker([this, request = RequestFromControls()] {
+    last_result_ = engine_->Run(request);
+    // The status bar says how the job ended, as the label does: finished, or
+    // why no page was saved.
+    Post([this, text = engine_->Form().label_downloaded_file] {
+      host_->SetStatusPanel(0, QsFromSjis(text));
+    });
+  });
 }
 
 void DownloadTab::btnDownloadStopClick() {
