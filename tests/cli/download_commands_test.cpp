@@ -88,8 +88,13 @@ TEST_F(DownloadCommandTest, KeepsTheFolderUnlessAskedToEmptyIt) {
 }
 
 TEST_F(DownloadCommandTest, ExitStatus) {
-  // Nothing to save: 1. Bad arguments: 2.
-  EXPECT_EQ(RunKaplo({"download", "http://127.0.0.1:1/x.html", dir_.string()}).status, 1);
+  // Nothing to save: 1, with the window's message and libcurl's reason on
+  // one line. Bad arguments: 2.
+  const auto refused = RunKaplo({"download", "http://127.0.0.1:1/x.html", dir_.string()});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("kaplo download: ページを取得できませんでした（"), std::string::npos)
+      << refused.err;
+  EXPECT_NE(refused.err.find("127.0.0.1"), std::string::npos) << refused.err;
   EXPECT_EQ(RunKaplo({"download", "ftp://h/x.html", dir_.string()}).status, 1);
   EXPECT_EQ(RunKaplo({"download"}).status, 2);
   EXPECT_EQ(RunKaplo({"download", "http://h/", dir_.string(), "--html-code", "9"}).status, 2);

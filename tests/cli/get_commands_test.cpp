@@ -25,6 +25,10 @@ class GetCommandTest : public ::testing::Test {
     server_.server().Get("/css/s.css", [](const httplib::Request&, httplib::Response& r) {
       r.set_content("a{background:url(/img/a.gif)}\r\n\r\n\r\nb{content:\"日本\"}", "text/css");
     });
+    // EUC-JP named only by the header.
+    server_.server().Get("/euc.css", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("b{content:\"\xC6\xFC\xCB\xDC\"}", "text/css; charset=EUC-JP");
+    });
     server_.server().Get("/empty.css", [](const httplib::Request&, httplib::Response& r) {
       r.set_content("", "text/css");
     });
@@ -51,6 +55,12 @@ TEST_F(GetCommandTest, PrintsTheTextReadInTheGivenCode) {
   EXPECT_EQ(r.out, "a{background:url(/img/a.gif)}\r\nb{content:\"日本\"}");
 }
 
+TEST_F(GetCommandTest, ReadsInTheHeaderCharsetWhenNoCodeIsGiven) {
+  const auto r = RunKaplo({"get", server_.Url("/euc.css")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "b{content:\"日本\"}");
+}
+
 TEST_F(GetCommandTest, SavesInTheGivenCodeWithReferencesBelowTheFolder) {
   const fs::path file = dir_ / "css" / "s.css";
   const auto r =
@@ -75,6 +85,8 @@ TEST_F(GetCommandTest, Failures) {
     std::string err;
   } cases[] = {
       {{"get", server_.Url("/empty.css")}, 1, "データがありません"},
+      {{"get", server_.Url("/gone.css")}, 1, "ファイルを取得できませんでした（HTTP 404）"},
+      {{"get", "http://127.0.0.1:1/x.css"}, 1, "ファイルを取得できませんでした（"},
       {{"get", server_.Url("/i/none.png"), dir_.string(), "--image"}, 1, "保存に失敗しました"},
       {{"get", server_.Url("/css/s.css"), "--code", "6"}, 2, "usage"},
   };

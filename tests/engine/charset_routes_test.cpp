@@ -5,6 +5,7 @@
 #include <iconv.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,6 +16,7 @@
 #include "engine/engine.h"
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
+#include "engine/parallel_fetch.h"
 #include "shell/messages.h"
 #include "text/convert.h"
 #include "text/sjis.h"
@@ -114,6 +116,21 @@ class CharsetRoutes : public ::testing::Test {
   test::ScriptedPrompter prompter_;
   JobObserver observer_;
 };
+
+TEST_F(CharsetRoutes, BothFetchersReportContentTypeAndFailure) {
+  site_["/t.html"] = {"<p>x</p>", "text/html; charset=EUC-JP"};
+  ParallelFetcher parallel(FetchLimits{}, 4, 2);
+  for (Fetcher* f : std::initializer_list<Fetcher*>{&fetcher_, &parallel}) {
+    const TextResponse ok = f->FetchTextResponse(server_.Url("/t.html"));
+    EXPECT_EQ(ok.text, "<p>x</p>");
+    EXPECT_EQ(ok.content_type, "text/html; charset=EUC-JP");
+    EXPECT_TRUE(ok.failure.empty()) << ok.failure;
+    const TextResponse missing = f->FetchTextResponse(server_.Url("/none.html"));
+    EXPECT_EQ(missing.failure, "HTTP 404");
+    EXPECT_FALSE(missing.text.empty());  // the error page stays readable as text
+    EXPECT_FALSE(f->FetchTextResponse("http://127.0.0.1:1/").failure.empty());
+  }
+}
 
 TEST_F(CharsetRoutes, PagesInEveryCodeWithAndWithoutDeclarationsAndHeaderCharsets) {
   // Lines end right after "。" and "、", whose UTF-8 forms end in bytes that

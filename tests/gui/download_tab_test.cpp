@@ -209,6 +209,19 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_TRUE(form_->grab().save(png));
 }
 
+TEST_F(DownloadTabTest, AFailedJobSaysWhyInTheLabelAndTheStatusBar) {
+  SetUrl("http://127.0.0.1:1/x.html");  // nothing listens there
+  W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
+  const QString label = W<QLabel>("LabelDownloadedFile")->text();
+  EXPECT_TRUE(label.startsWith(U("ページを取得できませんでした（"))) << label.toStdString();
+  EXPECT_TRUE(label.contains(U("127.0.0.1"))) << label.toStdString();
+  EXPECT_TRUE(WaitFor([&] { return form_->StatusPanel(0) == label; }))
+      << form_->StatusPanel(0).toStdString();
+  EXPECT_FALSE(tab_->LastResult().page_saved);
+  EXPECT_TRUE(W<QPushButton>("btnDownloadAll")->isEnabled());
+}
+
 TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
   test::LocalServer server;
   server.server().Get("/p/index.html", [](const httplib::Request&, httplib::Response& res) {
