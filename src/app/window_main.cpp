@@ -1,0 +1,55 @@
+// kaplo-window: the window, and the headless commands that need a browser
+// (--render, --inner-html). The kaplo program starts it for those.
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "gui/about_box.h"
+#include "gui/app_texts.h"
+#include "gui/download_tab.h"
+#include "gui/form_source.h"
+#include "gui/informbox_form.h"
+#include "gui/main_form.h"
+#include "gui/web_page_port.h"
+
+namespace {
+
+int RunWindow(int& argc, char** argv) {
+  // Chromium refuses its sandbox to root.
+  if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kaplo"));
+  QApplication::setDesktopFileName(QStringLiteral("kaplo"));
+  QApplication::setWindowIcon(kaplo::gui::ProgramIcon());
+  QApplication::setFont(kaplo::gui::UiFont());
+  kaplo::gui::MainFormOptions options;
+  // For scripted runs: start without loading any page from the network.
+  if (const char* v = std::getenv("KAPLO_NO_INITIAL_LOAD"); v && *v && std::string(v) != "0") {
+    options.initial_navigation = false;
+  }
+  kaplo::gui::TAMainForm form(options);
+  // The secondary windows live as long as the program and belong to the
+  // desktop, not to the main window; closing them only hides them.
+  kaplo::gui::TInformboxForm informbox;
+  kaplo::gui::TFormSource source;
+  source.SetSettingsFile(form.SettingsFile());
+  kaplo::gui::DownloadTab::Install(&form)->SetInformationWindow(&informbox);
+  form.show();
+  return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  kaplo::cli::Services services;
+  services.make_browser = [&argc, argv] { return kaplo::gui::MakeOffscreenBrowser(argc, argv); };
+  const int status = kaplo::cli::Run(args, services);
+  if (status >= 0) return status;
+  return RunWindow(argc, argv);
+}
