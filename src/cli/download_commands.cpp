@@ -187,7 +187,7 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   const bool yes = args.Flag("--yes");
   const bool append_index = args.Flag("--append-index");
   const bool verbose = args.Flag("--verbose");
-  long long connections = 8, per_host = 4;
+  long long connections = kDefaultConnections, per_host = kDefaultConnectionsPerHost;
   args.IntValue("--connections", 1, 64, connections);
   args.IntValue("--per-host", 1, 64, per_host);
   const bool render = args.Flag("--render");
