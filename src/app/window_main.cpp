@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "gui/about_box.h"
-#include "gui/app_texts.h"
-#include "gui/download_tab.h"
-#include "gui/form_source.h"
-#include "gui/informbox_form.h"
-#include "gui/main_form.h"
-#include "gui/web_page_port.h"
+#include "gui/common/app_texts.h"
+#include "gui/widgets/about_box.h"
+#include "gui/widgets/form_source.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/widgets/web_page_port.h"
+#include "gui/window/main_form.h"
 
 namespace {
 
@@ -32,13 +31,13 @@ int RunWindow(int& argc, char** argv) {
   if (const char* v = std::getenv("KAPLO_NO_INITIAL_LOAD"); v && *v && std::string(v) != "0") {
     options.initial_navigation = false;
   }
-  kaplo::gui::TAMainForm form(options);
   // The secondary windows live as long as the program and belong to the
   // desktop, not to the main window; closing them only hides them.
   kaplo::gui::TInformboxForm informbox;
+  options.information_window = &informbox;
+  kaplo::gui::TAMainForm form(options);
   kaplo::gui::TFormSource source;
   source.SetSettingsFile(form.SettingsFile());
-  kaplo::gui::DownloadTab::Install(&form)->SetInformationWindow(&informbox);
   form.show();
   return app.exec();
 }

@@ -1,6 +1,6 @@
 // Browser panes on pages of a local server: loading and its events, the
 // document, link clicks, new windows, and the engine's port on a pane.
-#include "gui/browser_pane.h"
+#include "gui/widgets/browser_pane.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "engine/http_server_support.h"
-#include "gui/web_page_port.h"
+#include "gui/widgets/web_page_port.h"
 #include "text/sjis_literal.h"
 
 namespace kaplo::gui {

@@ -1,6 +1,6 @@
 // Colouring a view: the colours are the core's, the caret and the scroll
 // stay, stale colourings are dropped.
-#include "gui/colorize_view.h"
+#include "gui/widgets/colorize_view.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <QTest>
 #include <QThreadPool>
 
-#include "gui/view_text.h"
+#include "gui/widgets/view_text.h"
 #include "text/sjis_literal.h"
 #include "view/html_rtf.h"
 #include "view/html_tokenizer.h"

@@ -1,7 +1,7 @@
 // The download tab: a whole job from the window against a local server, the
 // questions through an injected prompter, the frame list, and the stop
 // button while the worker sits in a slow fetch.
-#include "gui/download_tab.h"
+#include "gui/tabs/download/download_tab.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -31,10 +31,11 @@
 #include <vector>
 
 #include "engine/http_server_support.h"
-#include "gui/browser_pane.h"
-#include "gui/informbox_form.h"
-#include "gui/radio_group.h"
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
+#include "gui/window/main_form.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -95,11 +96,22 @@ class DownloadTabTest : public ::testing::Test {
     options.settings_file = dir_ / "KAPLO.inf";
     options.initial_navigation = false;
     options.message_boxes = false;
+    options.prompter = prompter;
     form_ = std::make_unique<TAMainForm>(options);
-    tab_ = DownloadTab::Install(form_.get(), prompter);
+    tab_ = dynamic_cast<DownloadTab*>(form_->TabAt(TabId::Download));
+    ASSERT_NE(tab_, nullptr);
     form_->resize(1400, 900);
     form_->show();
-    form_->ShowPage(QStringLiteral("PGMainTab02Dowload"));
+    form_->ShowTab(TabId::Download);
+  }
+  // Brings a page of the download tab's tab widgets to the front.
+  void ShowPage(const char* name) {
+    form_->ShowTab(TabId::Download);
+    QWidget* page = W(name);
+    ASSERT_NE(page, nullptr) << name;
+    auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget());
+    ASSERT_NE(tabs, nullptr) << name;
+    tabs->setCurrentWidget(page);
   }
   void TearDown() override {
     form_.reset();
@@ -186,7 +198,7 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
 
   const QString png = QStringLiteral("/tmp/kaplo-download-tab.png");
-  form_->ShowPage(QStringLiteral("PGTab02RTab01Settings"), false);
+  ShowPage("PGTab02RTab01Settings");
   QCoreApplication::processEvents();
   EXPECT_TRUE(form_->grab().save(png));
 }
@@ -270,7 +282,7 @@ TEST_F(DownloadTabTest, TextSheetFetchesToAChosenFileAndShowsIt) {
     res.set_content("", "application/javascript");
   });
   server.Start();
-  form_->ShowPage(QStringLiteral("PGTab02RTab07Individual"));
+  ShowPage("PGTab02RTab07Individual");
   auto* url = W<QComboBox>("EditPGTab02RTab07IndividualUrl");
   auto* memo = W<TRichEditEx>("MemoPGTab02RTab07Individual");
 

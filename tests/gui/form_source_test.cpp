@@ -1,5 +1,5 @@
 // The floating source window: its text, colours and remembered bounds.
-#include "gui/form_source.h"
+#include "gui/widgets/form_source.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "shell/settings.h"
 #include "text/sjis_literal.h"
 #include "view_test_support.h"

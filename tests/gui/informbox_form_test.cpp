@@ -1,5 +1,5 @@
 // The information window: its label and two memos, shown modally.
-#include "gui/informbox_form.h"
+#include "gui/widgets/informbox_form.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "text/sjis_literal.h"
 #include "view_test_support.h"
 

@@ -1,6 +1,7 @@
 // The main window: tabs, menu, start-up state, caption, and the settings
 // file across a restart.
-#include "gui/main_form.h"
+#include "gui/common/sjis.h"
+#include "gui/window/main_form.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -16,15 +17,15 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QVBoxLayout>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
-#include "gui/radio_group.h"
+#include "gui/common/app_texts.h"
+#include "gui/common/require.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/radio_group.h"
 #include "shell/ini_file.h"
 
 namespace kaplo::gui {
@@ -66,26 +67,15 @@ class MainFormTest : public ::testing::Test {
   fs::path ini_;
 };
 
-// A stand-in for the download tab: controls named as the settings keys say.
-struct DownloadControls : QWidget {
-  DownloadControls() {
-    auto* layout = new QVBoxLayout(this);
-    url = new QComboBox(this);
-    url->setEditable(true);
-    url->setObjectName("ComboBoxWBUrl");
-    folder = new QLineEdit(this);
-    folder->setObjectName("BtnEditWBPageSaveFolder");
-    keep = new QCheckBox(this);
-    keep->setObjectName("CheckBoxDontEmptyFolder");
-    open_ie = new TRadioGroup("RadioGroupDLFilnalOpenIE", "", {"a", "b", "c"}, 1, this);
-    save_name = new QLineEdit(this);
-    save_name->setObjectName("EditDLSaveFilename");
-    top = new QWidget(this);
-    top->setObjectName("PanelDLPGMainTabTop");
-    for (QWidget* w : std::initializer_list<QWidget*>{url, folder, keep, open_ie, save_name, top}) {
-      layout->addWidget(w);
-    }
-  }
+// The download tab's controls that the settings file mirrors.
+struct DownloadControls {
+  explicit DownloadControls(QWidget* form)
+      : url(Require<QComboBox>(form, "ComboBoxWBUrl")),
+        folder(Require<QLineEdit>(form, "BtnEditWBPageSaveFolder")),
+        keep(Require<QCheckBox>(form, "CheckBoxDontEmptyFolder")),
+        open_ie(Require<TRadioGroup>(form, "RadioGroupDLFilnalOpenIE")),
+        save_name(Require<QLineEdit>(form, "EditDLSaveFilename")),
+        top(Require<QWidget>(form, "PanelDLPGMainTabTop")) {}
   QComboBox* url;
   QLineEdit* folder;
   QCheckBox* keep;
@@ -178,11 +168,6 @@ TEST_F(MainFormTest, TabsMenusAndStatusBarAsBuilt) {
 
 TEST_F(MainFormTest, StartsOnTheSearchTabWithEmptyPanesAndTheVersionCaption) {
   auto form = Open();
-  auto* tool = new QWidget;
-  auto* layout = new QVBoxLayout(tool);
-  layout->addWidget(form->CreateBrowserPane("WebBrowserDownload", tool));
-  layout->addWidget(form->CreateBrowserPane("WebBrowserDownloadResult", tool));
-  form->AddTool("PGMainTab02Dowload", tool);
   form->show();
 
   auto* tabs = form->findChild<QTabWidget*>("PGMain");
@@ -190,13 +175,16 @@ TEST_F(MainFormTest, StartsOnTheSearchTabWithEmptyPanesAndTheVersionCaption) {
   EXPECT_EQ(form->windowTitle(),
             U("Webページ ダウンロード・解析・検索ツール ( KAPLO ) - [ 12.10.15 ]"));
   EXPECT_FALSE(form->windowState() & Qt::WindowMaximized);
-  ASSERT_EQ(form->Browsers().size(), 2u);
+  QStringList names;
   for (BrowserPane* pane : form->Browsers()) {
+    names << pane->objectName();
     ASSERT_TRUE(QTest::qWaitFor([pane] { return pane->ReadyState() == BrowserPane::kComplete; }));
     EXPECT_EQ(pane->LocationURL(), "about:blank");
+    EXPECT_TRUE(form->Page(TabId::Download)->isAncestorOf(pane)) << pane->objectName().toStdString();
   }
-  EXPECT_EQ(form->Browser("WebBrowserDownload")->parentWidget(), tool);
-  EXPECT_NE(form->MakeDownloadBrowserPort(), nullptr);
+  names.sort();
+  EXPECT_EQ(names, QStringList({"WebBrowserDLIndividual", "WebBrowserDownload",
+                                "WebBrowserDownloadResult", "WebBrowserIndividualImage"}));
   // No file was there: the window's initial values, and a file written at closing.
   EXPECT_EQ(form->settings().dl.open_ie, 1);
   form->close();
@@ -226,9 +214,9 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
       "[Other]\r\nKept=yes\r\n");
   {
     auto form = Open();
-    auto* dl = new DownloadControls;
-    form->AddTool("PGMainTab02Dowload", dl);
     form->show();
+    const DownloadControls controls(form.get());
+    const DownloadControls* dl = &controls;
     EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(form->findChild<QAction*>("MenuViewMaximized")->isChecked());
     EXPECT_EQ(dl->url->currentText(), "http://127.0.0.1/start.html");
@@ -261,9 +249,9 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
   EXPECT_NE(saved.find("Maximized=0"), std::string::npos);
   {
     auto form = Open();
-    auto* dl = new DownloadControls;
-    form->AddTool("PGMainTab02Dowload", dl);
     form->show();
+    const DownloadControls controls(form.get());
+    const DownloadControls* dl = &controls;
     EXPECT_FALSE(form->windowState() & Qt::WindowMaximized);
     EXPECT_EQ(dl->url->currentText(), "http://127.0.0.1/c");
     EXPECT_EQ(dl->folder->text(), "/tmp/c");
@@ -288,9 +276,9 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
       "[DL]\r\nUrl=http://127.0.0.1/x\r\nBasePageLocal=keep.html\r\nDontEmptyFolder=1\r\n"
       "[GUI]\r\nUrl=http://127.0.0.1/g\r\n");
   auto form = Open();
-  auto* dl = new DownloadControls;
-  form->AddTool("PGMainTab02Dowload", dl);
   form->show();
+  const DownloadControls controls(form.get());
+  const DownloadControls* dl = &controls;
   dl->save_name->setText("mine.html");
 
   // Switching to the download tab sizes its top panel.
@@ -321,6 +309,16 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   EXPECT_NE(ReadIni().find("PageTopHeight=62"), std::string::npos);
   form->findChild<QAction*>("MenuViewStdTopHeight")->trigger();
   EXPECT_NE(ReadIni().find("PageTopHeight=140"), std::string::npos);
+}
+
+TEST_F(MainFormTest, AnAddressHandedOverLandsInTheTargetTab) {
+  auto form = Open();
+  form->show();
+  const DownloadControls controls(form.get());
+  form->HandOver(TabId::Download, U("http://127.0.0.1/handed.html"));
+  EXPECT_EQ(form->findChild<QTabWidget*>("PGMain")->currentWidget(),
+            form->Page(TabId::Download));
+  EXPECT_EQ(controls.url->currentText(), U("http://127.0.0.1/handed.html"));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The source view: gutter numbers, tab stops, Shift_JIS and RTF in and out.
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/rich_edit_ex.h"
 
 #include <gtest/gtest.h>
 

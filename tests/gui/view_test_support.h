@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/rich_edit_ex.h"
 
 namespace kaplo::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/app_texts.h"
+#include "gui/common/app_texts.h"
 
 namespace kaplo::gui {
 

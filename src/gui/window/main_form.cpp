@@ -1,13 +1,5 @@
-#include "gui/main_form.h"
+#include "gui/window/main_form.h"
 
-#include <arpa/inet.h>
-#include <ifaddrs.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -15,9 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QPlainTextEdit>
 #include <QShowEvent>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -26,37 +16,19 @@
 #include <QWebEnginePage>
 #include <algorithm>
 #include <array>
+#include <utility>
 
-#include "gui/about_box.h"
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
-#include "gui/web_page_port.h"
+#include "gui/common/app_texts.h"
+#include "gui/common/sjis.h"
+#include "gui/widgets/about_box.h"
+#include "gui/widgets/browser_pane.h"
+#include "nettools/own_address.h"
 
 namespace kaplo::gui {
 
 namespace {
 
 QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-struct TabSpec {
-  const char* name;
-  const char* caption;
-  bool hidden;
-};
-
-constexpr std::array<TabSpec, 11> kTabs{{
-    {"PGMainTab01Search", "     ネット検索     ", false},
-    {"PGMainTab10FavariteBrowse", " 「 お気に入り 」閲覧（ 【 ２ 】画面 ） ", false},
-    {"PGMainTab08UtilBrowse", " 辞書・地図【 １ 】画面  ", false},
-    {"PGMainTab08GUIBrowser", " Webﾍﾟｰｼﾞ解析  ", false},
-    {"PGMainTab02Dowload", " Ｗｅｂﾍﾟｰｼﾞのﾀﾞｳﾝﾛｰﾄﾞ ", false},
-    {"PGMainTab03BrowseLocalFile", " ﾛｰｶﾙ・ﾍﾟｰｼﾞの閲覧  ", false},
-    {"PGMainTab04FlashPlayer", " ﾛｰｶﾙFlashPlayer ", true},
-    {"PGMainTab05TreeExplorer", " ﾌｫﾙﾀﾞｰ/ﾌｧｲﾙのﾂﾘｰ表示とﾌｧｲﾙ検索  ", false},
-    {"PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false},
-    {"PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true},
-    {"PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false},
-}};
 
 struct SiteSpec {
   const char* name;
@@ -106,194 +78,6 @@ constexpr std::array<SiteSpec, 17> kReferenceSites{{
 
 constexpr std::array<int, 5> kStatusPanelWidths{150, 140, 500, 500, 500};
 
-// Controls that "初期状態に戻す" empties although the settings file keeps no
-// value for them.
-constexpr std::array<const char*, 7> kResetOnlyTexts{
-    "PGTab02RTab07IndividualUrl",
-    "PGTab02RTab07IndividualFilename",
-    "PGTab02RTab08ImageIndividualUrl",
-    "PGTab02RTab08ImageIndividualFilename",
-    "BtnEditConfirmLocalHTMLFile",
-    "BtnEditLocalFileOrgHTML",
-    "EditFrameLinkUrl",
-};
-
-// The first IPv4 address of this host. The host name usually resolves to a
-// loopback address here, so an interface's address stands in for it.
-QString LookUpOwnAddress() {
-  QString loopback;
-  char host[256] = {};
-  if (::gethostname(host, sizeof host - 1) == 0) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (::getaddrinfo(host, nullptr, &hints, &found) == 0) {
-      for (addrinfo* a = found; a; a = a->ai_next) {
-        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ai_addr);
-        char text[INET_ADDRSTRLEN] = {};
-        if (!::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) continue;
-        if ((ntohl(in->sin_addr.s_addr) >> 24) != 127) {
-          ::freeaddrinfo(found);
-          return QString::fromLatin1(text);
-        }
-        if (loopback.isEmpty()) loopback = QString::fromLatin1(text);
-      }
-      ::freeaddrinfo(found);
-    }
-  }
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) == 0) {
-    for (ifaddrs* i = list; i; i = i->ifa_next) {
-      if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET) continue;
-      const auto* in = reinterpret_cast<const sockaddr_in*>(i->ifa_addr);
-      if ((ntohl(in->sin_addr.s_addr) >> 24) == 127) continue;
-      char text[INET_ADDRSTRLEN] = {};
-      if (::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) {
-        ::freeifaddrs(list);
-        return QString::fromLatin1(text);
-      }
-    }
-    ::freeifaddrs(list);
-  }
-  return loopback;
-}
-
-// ---- values of named controls ----
-
-QString ControlText(QWidget* w) {
-  if (auto* box = qobject_cast<QComboBox*>(w)) return box->currentText();
-  if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) return edit->toPlainText();
-  return w->property("text").toString();
-}
-
-void SetControlText(QWidget* w, const QString& text) {
-  if (auto* box = qobject_cast<QComboBox*>(w)) {
-    if (box->isEditable()) {
-      box->setEditText(text);
-    } else {
-      box->setCurrentText(text);
-    }
-  } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
-    edit->setPlainText(text);
-  } else {
-    w->setProperty("text", text);
-  }
-}
-
-int PanelHeight(QWidget* w) {
-  const QVariant v = w->property("panelHeight");
-  if (v.isValid()) return v.toInt();
-  if (w->minimumHeight() == w->maximumHeight()) return w->maximumHeight();
-  return w->height();
-}
-
-void SetWidgetPanelHeight(QWidget* w, int height) {
-  if (w->property("panelHeight").isValid()) {
-    w->setProperty("panelHeight", height);
-  } else {
-    w->setFixedHeight(height);
-  }
-}
-
-// One list of every control the settings file mirrors, for loading and
-// storing alike.
-template <typename V>
-void VisitControls(Settings& s, V& v) {
-  v.Text("ComboBoxSearchKeyWord", s.ns.keyword);
-  v.Height("PanelPGSearchTabTop", s.ns.page_top_height);
-  v.Choice("RadioGroupIMEMode", s.ns.ime_mode, kImeModeChoices);
-  v.Text("ComboBoxWBUrl", s.dl.url);
-  v.Text("BtnEditWBPageSaveFolder", s.dl.save_folder);
-  v.Text("BtnEditWBLocalFilename", s.dl.local_filename);
-  v.Text("EditWBBasePageLocalFimename", s.dl.base_page_local);
-  v.Text("EditTopPageHTMLFilename", s.dl.top_page_html);
-  v.Text("EditDLTopDummyDirectory", s.dl.top_dummy_directory);
-  v.Text("EditGUIUrl", s.gui.url);
-  v.Text("BtnEditGUILocalFilename", s.gui.local_file);
-  v.Choice("RadioGroupDLFilnalOpenIE", s.dl.open_ie, kOpenIEChoices);
-  v.Text("EditIPUrl", s.ip.url);
-  v.Choice("RadioGroupInitialLoad", s.dl.initial_load, kInitialLoadChoices);
-  v.Choice("RadioGroupDLBaseLevel", s.dl.base_level, kBaseLevelChoices);
-  v.Choice("RadioGroupDLMaskUrlRoot", s.dl.remove_root, kRemoveRootChoices);
-  v.Choice("RadioGroupRemoveOtherDmain", s.dl.remove_other_domain, kRemoveOtherDomainChoices);
-  v.Choice("RadioGroupRemoveBaseHref", s.dl.remove_base_href, kRemoveBaseHrefChoices);
-  v.Check("CheckBoxDontEmptyFolder", s.dl.dont_empty_folder);
-  v.Check("CheckBoxDonttSaveImage", s.dl.dont_save_image);
-  v.Check("CheckBoxDLDontReDraw", s.dl.dont_redraw);
-  v.Check("CheckBoxDLRemoveDomain", s.dl.remove_domain);
-  v.Check("CheckBoxDLDontMakeCSSlist", s.dl.dont_make_css_list);
-  v.Check("CheckBoxDLCSSOnly", s.dl.css_only);
-  v.SavedOnly("EditDLSaveFilename", s.dl.save_filename);
-  v.SavedOnly("EditFrameLinkUrl", s.dl.indiv_image_url);
-}
-
-// Looks for the controls below root only.
-struct ControlFinder {
-  QWidget* root;
-  QWidget* Find(const char* name) const {
-    return root->findChild<QWidget*>(QString::fromLatin1(name));
-  }
-};
-
-struct ControlLoader : ControlFinder {
-  void Text(const char* name, const std::string& v) {
-    if (QWidget* w = Find(name)) SetControlText(w, QsFromSjis(v));
-  }
-  // A missing key reads as 0; a panel of no height would vanish.
-  void Height(const char* name, int v) {
-    if (QWidget* w = Find(name); w && v > 0) SetWidgetPanelHeight(w, v);
-  }
-  void Choice(const char* name, int v, int) {
-    if (QWidget* w = Find(name)) w->setProperty("itemIndex", v);
-  }
-  void Check(const char* name, bool v) {
-    if (auto* b = qobject_cast<QAbstractButton*>(Find(name))) b->setChecked(v);
-  }
-  // Never read back: the control keeps its initial text.
-  void SavedOnly(const char*, const std::string&) {}
-};
-
-struct ControlStorer : ControlFinder {
-  void Text(const char* name, std::string& v) {
-    if (QWidget* w = Find(name)) v = SjisFromQs(ControlText(w));
-  }
-  void Height(const char* name, int& v) {
-    if (QWidget* w = Find(name)) v = std::max(0, PanelHeight(w));
-  }
-  void Choice(const char* name, int& v, int choices) {
-    QWidget* w = Find(name);
-    if (!w) return;
-    const QVariant index = w->property("itemIndex");
-    if (index.isValid()) v = std::clamp(index.toInt(), -1, choices - 1);
-  }
-  void Check(const char* name, bool& v) {
-    if (auto* b = qobject_cast<QAbstractButton*>(Find(name))) v = b->isChecked();
-  }
-  void SavedOnly(const char* name, std::string& v) { Text(name, v); }
-};
-
-std::vector<std::string> ComboItems(QComboBox* box) {
-  std::vector<std::string> items;
-  if (!box) return items;
-  for (int i = 0; i < box->count(); ++i) items.push_back(SjisFromQs(box->itemText(i)));
-  return items;
-}
-
-// Replaces the drop-down items and keeps the edit text.
-void SetComboItems(QComboBox* box, const std::vector<std::string>& items) {
-  if (!box) return;
-  const QString text = box->currentText();
-  box->clear();
-  for (const std::string& item : items) box->addItem(QsFromSjis(item));
-  SetControlText(box, text);
-}
-
-QTabWidget* TabWidgetOf(QWidget* page) {
-  auto* stack = qobject_cast<QStackedWidget*>(page->parentWidget());
-  return stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
-}
-
 }  // namespace
 
 TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
@@ -306,13 +90,14 @@ TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
   BuildTabs();
   BuildMenu();
   BuildStatusBar();
+  BuildTabContents();
   about_box_ = new TAboutBox(this);
 
   start_time_ = QDateTime::currentDateTime();
   AppTitleCaption(QString(), 1);
   Initialize();
 
-  own_address_ = LookUpOwnAddress();
+  own_address_ = QString::fromStdString(LookUpOwnAddress());
   SetStatusPanel(
       1, own_address_.isEmpty() ? U(" 【 アドレス不明 】") : U(" 【 ") + own_address_ + U(" 】"));
 }
@@ -332,14 +117,15 @@ void TAMainForm::BuildTabs() {
       " background: #e4e4e4; }"
       "QTabBar::tab:selected { background: #fcfcfc; }"
       "QTabBar::tab:hover:!selected { background: #eef3fa; }"));
-  for (const TabSpec& tab : kTabs) {
+  for (const TabEntry& entry : TabRegistry()) {
     auto* page = new QWidget(pg_main_);
-    page->setObjectName(QString::fromLatin1(tab.name));
+    page->setObjectName(QString::fromLatin1(entry.object_name));
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
-    const int index = pg_main_->addTab(page, U(tab.caption));
-    if (tab.hidden) pg_main_->setTabVisible(index, false);
+    const int index = pg_main_->addTab(page, U(entry.caption));
+    if (entry.hidden) pg_main_->setTabVisible(index, false);
+    tabs_.push_back({&entry, page, entry.make()});
   }
   // One close button serves every tab: it ends the program as "終了" does.
   auto* close_button = new QToolButton(pg_main_);
@@ -350,6 +136,15 @@ void TAMainForm::BuildTabs() {
   pg_main_->setCornerWidget(close_button, Qt::TopRightCorner);
   connect(pg_main_, &QTabWidget::currentChanged, this, &TAMainForm::PGMainChange);
   setCentralWidget(pg_main_);
+  current_tab_ = pg_main_->currentIndex();
+}
+
+void TAMainForm::BuildTabContents() {
+  for (TabSlot& slot : tabs_) {
+    TabContext context{*this, slot.page, options_.prompter, options_.information_window};
+    slot.tab->Build(context);
+    slot.tab->BindSettings(bindings_, settings_);
+  }
 }
 
 void TAMainForm::BuildMenu() {
@@ -456,38 +251,45 @@ void TAMainForm::BuildStatusBar() {
 void TAMainForm::Initialize() {
   settings_.folder.default_folder.clear();
   caption_text_.clear();
-  // The controls' initial choices, for values whose control is not built.
-  settings_.dl.top_page_html = "index.html";
-  settings_.dl.open_ie = 1;
-  settings_.dl.remove_root = 1;
-  settings_.dl.remove_other_domain = 1;
 }
 
-// ---- tools ----
+// ---- tabs ----
 
 QWidget* TAMainForm::Page(const QString& tab_name) const {
-  for (int i = 0; i < pg_main_->count(); ++i) {
-    if (pg_main_->widget(i)->objectName() == tab_name) return pg_main_->widget(i);
+  for (const TabSlot& slot : tabs_) {
+    if (slot.page->objectName() == tab_name) return slot.page;
   }
   return nullptr;
 }
 
-void TAMainForm::AddTool(const QString& tab_name, QWidget* content, WindowTool* tool) {
-  QWidget* page = Page(tab_name);
-  if (!page) return;
-  if (content) page->layout()->addWidget(content);
-  if (tool) tools_.push_back({tab_name, tool});
-  if (!shown_) return;
-  // Late content: give its controls the values the others already have.
-  if (content) {
-    StoreControls();
-    LoadControls(content);
-    if (content->findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl")) ||
-        content->objectName() == QLatin1String("ComboBoxWBUrl")) {
-      FillUrlItemsFromPresets();
-    }
+QWidget* TAMainForm::Page(TabId id) const {
+  for (const TabSlot& slot : tabs_) {
+    if (slot.entry->id == id) return slot.page;
   }
-  if (tool) tool->LoadSettings(settings_);
+  return nullptr;
+}
+
+Tab* TAMainForm::TabAt(TabId id) const {
+  for (const TabSlot& slot : tabs_) {
+    if (slot.entry->id == id) return slot.tab.get();
+  }
+  return nullptr;
+}
+
+void TAMainForm::ShowTab(TabId id) {
+  QWidget* page = Page(id);
+  if (!page) return;
+  const bool was = programmatic_switch_;
+  programmatic_switch_ = true;
+  pg_main_->setCurrentWidget(page);
+  programmatic_switch_ = was;
+}
+
+void TAMainForm::HandOver(TabId target, const QString& address) {
+  Tab* tab = TabAt(target);
+  if (!tab) return;
+  ShowTab(target);
+  tab->TakeAddress(address);
 }
 
 BrowserPane* TAMainForm::CreateBrowserPane(const QString& name, QWidget* parent) {
@@ -497,52 +299,12 @@ BrowserPane* TAMainForm::CreateBrowserPane(const QString& name, QWidget* parent)
   return pane;
 }
 
-BrowserPane* TAMainForm::Browser(const QString& name) const {
-  for (const QPointer<BrowserPane>& pane : panes_) {
-    if (pane && pane->objectName() == name) return pane;
-  }
-  return nullptr;
-}
-
 std::vector<BrowserPane*> TAMainForm::Browsers() const {
   std::vector<BrowserPane*> list;
   for (const QPointer<BrowserPane>& pane : panes_) {
     if (pane) list.push_back(pane);
   }
   return list;
-}
-
-std::unique_ptr<BrowserPort> TAMainForm::MakeDownloadBrowserPort() const {
-  BrowserPane* download = Browser(QStringLiteral("WebBrowserDownload"));
-  if (!download) return nullptr;
-  BrowserPane* result = Browser(QStringLiteral("WebBrowserDownloadResult"));
-  return std::make_unique<WebPagePort>(download->page(), result ? result->page() : nullptr);
-}
-
-bool TAMainForm::ShowPage(const QString& name, bool all_levels) {
-  QWidget* page = name == pg_main_->objectName() ? nullptr : findChild<QWidget*>(name);
-  if (!page) return false;
-  const bool was = programmatic_switch_;
-  programmatic_switch_ = true;
-  bool found = false;
-  for (QWidget* w = page; w && w != this; w = w->parentWidget()) {
-    QTabWidget* tabs = TabWidgetOf(w);
-    if (!tabs) continue;
-    tabs->setCurrentWidget(w);
-    found = true;
-    if (!all_levels) break;
-  }
-  programmatic_switch_ = was;
-  return found;
-}
-
-void TAMainForm::FocusControl(const QString& name) {
-  if (QWidget* w = findChild<QWidget*>(name)) w->setFocus();
-}
-
-void TAMainForm::SetPanelHeight(const QString& name, int height) {
-  if (name == QLatin1String("PanelPGSearchTabTop")) settings_.ns.page_top_height = height;
-  if (QWidget* w = findChild<QWidget*>(name)) SetWidgetPanelHeight(w, height);
 }
 
 bool TAMainForm::ReInitializeChecked() const { return menu_reinitialize_->isChecked(); }
@@ -593,17 +355,11 @@ void TAMainForm::Inform(const QString& message) {
 
 // ---- settings and controls ----
 
-void TAMainForm::LoadControls(QWidget* root) {
-  ControlLoader loader{{root}};
-  VisitControls(settings_, loader);
-}
-
 void TAMainForm::StoreControls() {
-  ControlStorer storer{{this}};
-  VisitControls(settings_, storer);
+  bindings_.Store();
   settings_.menu.maximized = menu_maximized_->isChecked();
   settings_.menu.initialize = menu_reinitialize_->isChecked();
-  for (const Tool& t : tools_) t.tool->StoreSettings(settings_);
+  for (TabSlot& slot : tabs_) slot.tab->StoreSettings(settings_);
 }
 
 bool TAMainForm::SaveSettings() {
@@ -616,8 +372,10 @@ bool TAMainForm::SaveSettings() {
 
 void TAMainForm::FillUrlItemsFromPresets() {
   if (settings_.presets.Empty()) return;
-  SetComboItems(findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl")),
-                PresetUrls(settings_.presets));
+  for (TabSlot& slot : tabs_) {
+    if (QComboBox* box = slot.tab->PresetUrlBox())
+      SetComboItems(box, PresetUrls(settings_.presets));
+  }
 }
 
 void TAMainForm::ReleaseInitialize() {
@@ -634,20 +392,8 @@ void TAMainForm::ReleaseInitialize() {
   s.dl.dont_make_css_list = false;
   s.dl.css_only = false;
   s.ns.page_top_height = 500;
-  LoadControls(this);
-  // LoadControls keeps the saved-only texts; these are emptied all the same.
-  for (const char* name : {"EditDLSaveFilename", "EditFrameLinkUrl"}) {
-    if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name))) SetControlText(w, QString());
-  }
-  for (const char* name : kResetOnlyTexts) {
-    if (QWidget* w = findChild<QWidget*>(QString::fromLatin1(name))) SetControlText(w, QString());
-  }
-  if (auto* b = findChild<QAbstractButton*>(QStringLiteral("CheckBoxDLsaveThisname"))) {
-    b->setChecked(false);
-  }
-  SetPanelHeight(QStringLiteral("PanelPGSearchTabTop"), 500);
-  SetPanelHeight(QStringLiteral("PanelDLPGMainTabTop"), 500);
-  for (const Tool& t : tools_) t.tool->ReleaseInitialize();
+  bindings_.Load();
+  for (TabSlot& slot : tabs_) slot.tab->Reset();
 }
 
 // ---- first showing, tab switching, closing ----
@@ -663,46 +409,29 @@ void TAMainForm::FormShow() {
   settings_file_ =
       options_.settings_file.empty() ? FindSettingsFile(ProgramFolder()) : options_.settings_file;
   if (LoadIniSettings(settings_file_, settings_) == SettingsLoad::kLoaded) {
-    LoadControls(this);
+    bindings_.Load();
     menu_maximized_->setChecked(settings_.menu.maximized);
     menu_reinitialize_->setChecked(settings_.menu.initialize);
+  } else {
+    // No file: the record starts from the controls' initial choices.
+    bindings_.Store();
   }
-  for (const Tool& t : tools_) t.tool->LoadSettings(settings_);
+  for (TabSlot& slot : tabs_) slot.tab->LoadSettings(settings_);
 
   setWindowState(menu_maximized_->isChecked() ? (windowState() | Qt::WindowMaximized)
                                               : (windowState() & ~Qt::WindowMaximized));
   FillUrlItemsFromPresets();
   AppTitleCaption(QString(), -1);
-
-  for (const char* sub : {"PGTab02LTab01WB", "PGTab02RTab02HTMLSrc",
-                          "PGMainTabb08GUILeftTa01GIIEditor", "PGMainTabb08GUIRightTab01HTML"}) {
-    ShowPage(QString::fromLatin1(sub), false);
-  }
-  ShowPage(QStringLiteral("PGMainTab01Search"));
-  SetPanelHeight(QStringLiteral("PanelFavoriteBrowseTop"), 50);
-  for (const Tool& t : tools_) t.tool->FirstShown();
+  ShowTab(TabId::Search);
+  for (TabSlot& slot : tabs_) slot.tab->FirstShown();
 }
 
 void TAMainForm::PGMainChange(int index) {
-  if (programmatic_switch_ || index < 0) return;
-  const QString tab = pg_main_->widget(index)->objectName();
-  if (tab == QLatin1String("PGMainTab01Search")) {
-    ShowPage(QStringLiteral("PGTab01LTab01SearchMain"), false);
-    FocusControl(QStringLiteral("ComboBoxSearchKeyWord"));
-  } else if (tab == QLatin1String("PGMainTab02Dowload")) {
-    SetPanelHeight(QStringLiteral("PanelDLPGMainTabTop"), ReInitializeChecked() ? 500 : 240);
-    ShowPage(QStringLiteral("PGTab02LTab01WB"), false);
-    ShowPage(QStringLiteral("PGTab02RTab02HTMLSrc"), false);
-    FocusControl(QStringLiteral("ComboBoxWBUrl"));
-  } else if (tab == QLatin1String("PGMainTab05TreeExplorer")) {
-    ShowPage(QStringLiteral("PGTabb05LPGMainTreeExplorerTab01Main"), false);
-    ShowPage(QStringLiteral("PGMainTab05TreeExplorerRightTab01FileContents"), false);
-  } else if (tab == QLatin1String("PGMainTab07FileSearch")) {
-    FocusControl(QStringLiteral("ComboBoxFSFile"));
-  }
-  for (const Tool& t : tools_) {
-    if (t.tab == tab) t.tool->TabEntered();
-  }
+  if (index < 0 || index >= static_cast<int>(tabs_.size())) return;
+  const int previous = std::exchange(current_tab_, index);
+  if (programmatic_switch_) return;
+  if (previous >= 0 && previous != index) tabs_[previous].tab->Left();
+  tabs_[index].tab->Entered();
 }
 
 void TAMainForm::closeEvent(QCloseEvent* event) {
@@ -746,7 +475,8 @@ void TAMainForm::MenuViewStayOnTopClick() {
 void TAMainForm::MenuViewStdTopHeightClick() {
   ClearReInitialize();
   const int height = menu_std_top_height_->isChecked() ? 62 : 140;
-  SetPanelHeight(QStringLiteral("PanelPGSearchTabTop"), height);
+  settings_.ns.page_top_height = height;
+  bindings_.Reload(&settings_.ns.page_top_height);
   if (!settings_file_.empty() && !WriteIniInteger(settings_file_, "NS", "PageTopHeight", height)) {
     Inform(QsFromSjis(SettingsWriteError(settings_file_)));
   }
@@ -783,13 +513,20 @@ void TAMainForm::MenuDLSettingsSaveClick() {
   }
 }
 
+QComboBox* TAMainForm::PresetUrlBox() const {
+  for (const TabSlot& slot : tabs_) {
+    if (QComboBox* box = slot.tab->PresetUrlBox()) return box;
+  }
+  return nullptr;
+}
+
 void TAMainForm::MenuDLSettingsAppendClick() {
   StoreControls();
-  auto* box = findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl"));
-  std::vector<std::string> items = ComboItems(box);
+  QComboBox* box = PresetUrlBox();
+  std::vector<std::string> items = box ? ComboItems(box) : std::vector<std::string>{};
   switch (AppendPreset(settings_.presets, items, settings_.dl.url, settings_.dl.save_folder)) {
     case PresetAppend::kAdded:
-      SetComboItems(box, items);
+      if (box) SetComboItems(box, items);
       break;
     case PresetAppend::kFull:
       // The file keeps only this many; one more would be lost at the next start.
@@ -801,10 +538,9 @@ void TAMainForm::MenuDLSettingsAppendClick() {
 }
 
 void TAMainForm::MenuDLSettingsRemoveClick() {
-  auto* box = findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl"));
   std::vector<std::string> items;
   const bool written = RemovePresets(settings_file_, settings_.presets, items);
-  SetComboItems(box, items);
+  if (QComboBox* box = PresetUrlBox()) SetComboItems(box, items);
   if (!written) Inform(QsFromSjis(SettingsWriteError(settings_file_)));
 }
 

@@ -1,20 +1,6 @@
-// The main window: the tabs of PGMain, the main menu, the status bar, the
-// settings file's loading and saving, the caption.
-//
-// The tabs' tools are put into their pages after construction, by AddTool.
-// Settings reach the tools' controls by objectName: a control named as in the
-// settings table (ComboBoxWBUrl, CheckBoxDontEmptyFolder, RadioGroupIMEMode,
-// PanelPGSearchTabTop ...) is loaded at first showing and read back at
-// closing, whichever tab built it:
-//   text      QComboBox (its edit text), QPlainTextEdit, or any widget with a
-//             "text" property (QLineEdit, QLabel ...);
-//   choice    a widget with an int "itemIndex" property (TRadioGroup);
-//   check     a checkable QAbstractButton;
-//   height    any widget: its fixed height (a "panelHeight" property wins).
-// The favourites tab's top panel, which has no settings key, is
-// PanelFavoriteBrowseTop.
-// Values whose control does not exist yet stay in the settings record and are
-// written back as they were read.
+// The main window: the frame around the tabs of PGMain (one per registry
+// line), the main menu, the status bar, the settings file's loading and
+// saving, the caption. Tabs are reached only through the Tab interface.
 #pragma once
 
 #include <QDateTime>
@@ -26,9 +12,13 @@
 #include <vector>
 
 #include "engine/ports.h"
+#include "gui/common/settings_bindings.h"
+#include "gui/common/tab.h"
+#include "gui/window/tab_registry.h"
 #include "shell/settings.h"
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QMenu;
 class QTabWidget;
@@ -37,24 +27,7 @@ namespace kaplo::gui {
 
 class BrowserPane;
 class TAboutBox;
-
-// What a tab's content may do at the window's moments; every hook has a
-// do-nothing default. Controls named after settings keys need no hook.
-class WindowTool {
- public:
-  virtual ~WindowTool() = default;
-  // First showing, after the settings file was read and bound to the controls.
-  virtual void LoadSettings(const Settings&) {}
-  // Before the settings file is written, after the bound controls were read.
-  virtual void StoreSettings(Settings&) {}
-  // "初期状態に戻す", after the remembered controls were emptied.
-  virtual void ReleaseInitialize() {}
-  // End of first showing: the initial tab is chosen. Initial page loads go
-  // here, and only when the window's options allow them.
-  virtual void FirstShown() {}
-  // The user switched to this tool's tab.
-  virtual void TabEntered() {}
-};
+class TInformboxForm;
 
 struct MainFormOptions {
   // The settings file; empty: the program folder's KAPLO*.inf, else
@@ -65,39 +38,35 @@ struct MainFormOptions {
   bool initial_navigation = true;
   // Messages in message boxes; off, they are only kept for LastMessage().
   bool message_boxes = true;
+  // The tabs' questions and dialogs; null: message boxes and file dialogs.
+  Prompter* prompter = nullptr;
+  // The program's information window; null: each tab makes its own.
+  TInformboxForm* information_window = nullptr;
 };
 
-class TAMainForm : public QMainWindow {
+class TAMainForm : public QMainWindow, public TabHost {
   Q_OBJECT
 
  public:
   explicit TAMainForm(MainFormOptions options = {}, QWidget* parent = nullptr);
   ~TAMainForm() override;
 
-  // ---- putting tools into the window ----
+  // ---- tabs ----
 
   // The page of PGMain with that objectName ("PGMainTab02Dowload"), or null.
   QWidget* Page(const QString& tab_name) const;
-  // Adds content to the tab's page (below what is there) and registers tool
-  // (not owned; may be null). After first showing, the content's bound
-  // controls are loaded at once.
-  void AddTool(const QString& tab_name, QWidget* content, WindowTool* tool = nullptr);
-  // A browser pane of that objectName, child of parent, emptied at once and
-  // found later by Browser().
-  BrowserPane* CreateBrowserPane(const QString& name, QWidget* parent);
-  BrowserPane* Browser(const QString& name) const;
+  QWidget* Page(TabId id) const;
+  Tab* TabAt(TabId id) const;
+  // TabHost
+  void ShowTab(TabId id) override;
+  void HandOver(TabId target, const QString& address) override;
+  BrowserPane* CreateBrowserPane(const QString& name, QWidget* parent) override;
+  void SetCaption(const QString& caption) override { setWindowTitle(caption); }
+  bool InitialNavigation() const override { return options_.initial_navigation; }
+  bool ReInitializeChecked() const override;
+
+  // Every browser pane the tabs made.
   std::vector<BrowserPane*> Browsers() const;
-  // The engine's browser port on WebBrowserDownload and
-  // WebBrowserDownloadResult; null while there is no download pane.
-  std::unique_ptr<BrowserPort> MakeDownloadBrowserPort() const;
-  // Brings the tab page of that objectName to the front of its tab widget,
-  // and with all_levels the pages holding it too (up to PGMain). False when
-  // there is no such page. Tab hooks do not run.
-  bool ShowPage(const QString& name, bool all_levels = true);
-  // Focuses the control of that objectName, if there is one.
-  void FocusControl(const QString& name);
-  // A panel's height (the settings and menus set some by name).
-  void SetPanelHeight(const QString& name, int height);
 
   QMenu* FavoritesMenu() const { return menu_favorites_; }
 
@@ -109,13 +78,12 @@ class TAMainForm : public QMainWindow {
   const MainFormOptions& options() const { return options_; }
   QDateTime StartTime() const { return start_time_; }
   QString OwnAddress() const { return own_address_; }
-  // "初期状態に戻す" is checked; a tab's top panel collapsing clears it.
-  bool ReInitializeChecked() const;
+  // A tab's top panel collapsing clears "初期状態に戻す".
   void ClearReInitialize();
 
   // ---- status bar StatusBarDLBaseBrowser: panels 0 to 4 ----
 
-  void SetStatusPanel(int index, const QString& text);
+  void SetStatusPanel(int index, const QString& text) override;
   QString StatusPanel(int index) const;
 
   // ---- caption ----
@@ -155,12 +123,14 @@ class TAMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  struct Tool {
-    QString tab;
-    WindowTool* tool;
+  struct TabSlot {
+    const TabEntry* entry;
+    QWidget* page;
+    std::unique_ptr<Tab> tab;
   };
 
   void BuildTabs();
+  void BuildTabContents();
   void BuildMenu();
   void BuildStatusBar();
   void Initialize();
@@ -168,11 +138,11 @@ class TAMainForm : public QMainWindow {
   void PGMainChange(int index);
   void EditAction(const char* method);
   // Settings <-> controls.
-  void LoadControls(QWidget* root);
   void StoreControls();
   void ReleaseInitialize();
   bool SaveSettings();
   void FillUrlItemsFromPresets();
+  QComboBox* PresetUrlBox() const;
 
   MainFormOptions options_;
   Settings settings_;
@@ -183,6 +153,7 @@ class TAMainForm : public QMainWindow {
   QString last_message_;
   bool shown_ = false;
   bool programmatic_switch_ = false;
+  int current_tab_ = -1;
 
   QTabWidget* pg_main_ = nullptr;
   std::vector<QLabel*> status_panels_;
@@ -192,8 +163,10 @@ class TAMainForm : public QMainWindow {
   QAction* menu_std_top_height_ = nullptr;
   QAction* menu_reinitialize_ = nullptr;
   TAboutBox* about_box_ = nullptr;
-  std::vector<Tool> tools_;
   std::vector<QPointer<BrowserPane>> panes_;
+  SettingsBindings bindings_;
+  // Last: the tabs go before the window's widgets do.
+  std::vector<TabSlot> tabs_;
 };
 
 }  // namespace kaplo::gui

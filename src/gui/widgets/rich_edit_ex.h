@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "gui/view_text.h"
+#include "gui/widgets/view_text.h"
 
 namespace kaplo::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/view_text.h"
+#include "gui/widgets/view_text.h"
 
 #include <algorithm>
 

@@ -13,7 +13,7 @@
 #include <QString>
 #include <string_view>
 
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/rich_edit_ex.h"
 
 namespace kaplo::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/informbox_form.h"
+#include "gui/widgets/informbox_form.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -6,9 +6,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "gui/colorize_view.h"
-#include "gui/rich_edit_ex.h"
-#include "gui/view_text.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/view_text.h"
 
 namespace kaplo::gui {
 

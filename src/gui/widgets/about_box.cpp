@@ -1,4 +1,4 @@
-#include "gui/about_box.h"
+#include "gui/widgets/about_box.h"
 
 #include <QDialogButtonBox>
 #include <QIcon>
@@ -8,7 +8,7 @@
 #include <QPixmap>
 #include <QVBoxLayout>
 
-#include "gui/app_texts.h"
+#include "gui/common/app_texts.h"
 
 namespace kaplo::gui {
 

@@ -1,4 +1,4 @@
-#include "gui/radio_group.h"
+#include "gui/widgets/radio_group.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

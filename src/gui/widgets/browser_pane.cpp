@@ -1,4 +1,4 @@
-#include "gui/browser_pane.h"
+#include "gui/widgets/browser_pane.h"
 
 #include <QDesktopServices>
 #include <QDir>

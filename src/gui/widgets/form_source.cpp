@@ -1,4 +1,4 @@
-#include "gui/form_source.h"
+#include "gui/widgets/form_source.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,8 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "gui/colorize_view.h"
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "shell/settings.h"
 
 namespace kaplo::gui {

@@ -1,4 +1,4 @@
-#include "gui/web_page_port.h"
+#include "gui/widgets/web_page_port.h"
 
 #include <unistd.h>
 
@@ -12,8 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
+#include "gui/common/sjis.h"
+#include "gui/common/app_texts.h"
+#include "gui/widgets/browser_pane.h"
 
 namespace kaplo::gui {
 namespace {

@@ -1,4 +1,4 @@
-#include "gui/colorize_view.h"
+#include "gui/widgets/colorize_view.h"
 
 #include <QFutureWatcher>
 #include <QPointer>

@@ -13,13 +13,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "gui/app_texts.h"
-#include "gui/browser_pane.h"
-#include "gui/colorize_view.h"
-#include "gui/download_tab.h"
-#include "gui/informbox_form.h"
-#include "gui/radio_group.h"
-#include "gui/rich_edit_ex.h"
+#include "gui/common/sjis.h"
+#include "gui/tabs/download/download_tab.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -38,7 +37,8 @@ struct SheetButton {
   void (DownloadTab::*slot)();
 };
 
-QHBoxLayout* ButtonRow(DownloadTab* tab, QWidget* parent, std::initializer_list<SheetButton> buttons) {
+QHBoxLayout* ButtonRow(DownloadTab* tab, QWidget* parent,
+                       std::initializer_list<SheetButton> buttons) {
   auto* row = new QHBoxLayout;
   for (const SheetButton& b : buttons) {
     auto* button = new QToolButton(parent);
@@ -83,33 +83,35 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
   auto* choose = new QToolButton(top);
   choose->setObjectName(QStringLiteral("BtnEditPGTab02RTab07IndividualFilenameButton"));
   choose->setText(QStringLiteral("…"));
-  connect(choose, &QToolButton::clicked, this, &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick);
+  connect(choose, &QToolButton::clicked, this,
+          &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick);
   file_row->addWidget(new QLabel(Text("ﾌｧｲﾙ"), top));
   file_row->addWidget(indiv_file_, 1);
   file_row->addWidget(choose);
   grid->addLayout(file_row);
 
-  grid->addLayout(ButtonRow(
-      this, top,
-      {{"sbPGTab02RTab07IndividualUrl", "表示", "ﾅﾋﾞｹﾞｰﾄ", &DownloadTab::sbPGTab02RTab07IndividualUrlClick},
-       {"sbPGTab02RTab07IndividualDownload", "ﾀﾞｳﾝﾛｰﾄﾞ", "直接ﾀﾞｳﾝﾛｰﾄﾞ",
-        &DownloadTab::sbPGTab02RTab07IndividualDownloadClick},
-       {"sbsbPGTab02RTab07IndividualSaveFile", "保存", "保存",
-        &DownloadTab::sbsbPGTab02RTab07IndividualSaveFileClick},
-       {"sbsbPGTab02RTab07IndividualOpenFile", "開く", "ﾛｰｶﾙ･ﾌｧｲﾙを開く",
-        &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick},
-       {"sbsbPGTab02RTab07IndividualOpenFileGo", "ﾌｧｲﾙを読む", "ﾌｧｲﾙ欄のﾌｧｲﾙを開く",
-        &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileGoClick},
-       {"sbsbPGTab02RTab07IndividualMemoClear", "ｸﾘｱ", "ｸﾘｱ",
-        &DownloadTab::sbsbPGTab02RTab07IndividualMemoClearClick},
-       {"sbsbPGTab02RTab07IndividualCOPY", "ｺﾋﾟｰ", "ｺﾋﾟｰ",
-        &DownloadTab::sbsbPGTab02RTab07IndividualCOPYClick},
-       {"sbPGTab02RTab07IndividualUrlPaste", "貼付", "貼り付け",
-        &DownloadTab::sbPGTab02RTab07IndividualUrlPasteClick}}));
+  grid->addLayout(
+      ButtonRow(this, top,
+                {{"sbPGTab02RTab07IndividualUrl", "表示", "ﾅﾋﾞｹﾞｰﾄ",
+                  &DownloadTab::sbPGTab02RTab07IndividualUrlClick},
+                 {"sbPGTab02RTab07IndividualDownload", "ﾀﾞｳﾝﾛｰﾄﾞ", "直接ﾀﾞｳﾝﾛｰﾄﾞ",
+                  &DownloadTab::sbPGTab02RTab07IndividualDownloadClick},
+                 {"sbsbPGTab02RTab07IndividualSaveFile", "保存", "保存",
+                  &DownloadTab::sbsbPGTab02RTab07IndividualSaveFileClick},
+                 {"sbsbPGTab02RTab07IndividualOpenFile", "開く", "ﾛｰｶﾙ･ﾌｧｲﾙを開く",
+                  &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick},
+                 {"sbsbPGTab02RTab07IndividualOpenFileGo", "ﾌｧｲﾙを読む", "ﾌｧｲﾙ欄のﾌｧｲﾙを開く",
+                  &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileGoClick},
+                 {"sbsbPGTab02RTab07IndividualMemoClear", "ｸﾘｱ", "ｸﾘｱ",
+                  &DownloadTab::sbsbPGTab02RTab07IndividualMemoClearClick},
+                 {"sbsbPGTab02RTab07IndividualCOPY", "ｺﾋﾟｰ", "ｺﾋﾟｰ",
+                  &DownloadTab::sbsbPGTab02RTab07IndividualCOPYClick},
+                 {"sbPGTab02RTab07IndividualUrlPaste", "貼付", "貼り付け",
+                  &DownloadTab::sbPGTab02RTab07IndividualUrlPasteClick}}));
 
   auto* radios = new QHBoxLayout;
-  radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCode"), Text(" 文字ｺｰﾄﾞ "),
-                                    kCodes, 3, top));
+  radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCode"),
+                                    Text(" 文字ｺｰﾄﾞ "), kCodes, 3, top));
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCodeSaveFile"),
                                     Text(" 保存する文字ｺｰﾄﾞ "), kCodes, 3, top));
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualScreen"),
@@ -121,7 +123,7 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
   split->setObjectName(QStringLiteral("SplitterDLIndividual"));
   indiv_memo_ = AddView(split, "MemoPGTab02RTab07Individual");
   split->addWidget(indiv_memo_);
-  indiv_browser_ = form_->CreateBrowserPane(QStringLiteral("WebBrowserDLIndividual"), split);
+  indiv_browser_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserDLIndividual"), split);
   split->addWidget(indiv_browser_);
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
@@ -147,29 +149,22 @@ void DownloadTab::BuildImageSheet(QWidget* page) {
   file_row->addWidget(new QLabel(Text("ﾌｧｲﾙ"), top));
   file_row->addWidget(image_file_, 1);
   grid->addLayout(file_row);
-  grid->addLayout(ButtonRow(
-      this, top,
-      {{"sbPGTab02RTab08ImageIndividualGo", "表示", "ﾅﾋﾞｹﾞｰﾄ",
-        &DownloadTab::sbPGTab02RTab08ImageIndividualGoClick},
-       {"sbPGTab02RTab08ImageIndividualDownload", "ﾀﾞｳﾝﾛｰﾄﾞ", "Webから直接ﾀﾞｳﾝﾛｰﾄﾞ",
-        &DownloadTab::sbPGTab02RTab08ImageIndividualDownloadClick},
-       {"sbPGTab02RTab08ImageIndividualOpenFile", "開く", "ﾛｰｶﾙ･ﾌｧｲﾙを開く",
-        &DownloadTab::sbPGTab02RTab08ImageIndividualOpenFileClick},
-       {"sbPGTab02RTab08ImageIndividualClear", "ｸﾘｱ", "ｸﾘｱ",
-        &DownloadTab::sbPGTab02RTab08ImageIndividualClearClick},
-       {"sbPGTab02RTab08ImageIndividualPaste", "貼付", "貼り付け",
-        &DownloadTab::sbPGTab02RTab08ImageIndividualPasteClick}}));
-  image_browser_ = form_->CreateBrowserPane(QStringLiteral("WebBrowserIndividualImage"), page);
+  grid->addLayout(
+      ButtonRow(this, top,
+                {{"sbPGTab02RTab08ImageIndividualGo", "表示", "ﾅﾋﾞｹﾞｰﾄ",
+                  &DownloadTab::sbPGTab02RTab08ImageIndividualGoClick},
+                 {"sbPGTab02RTab08ImageIndividualDownload", "ﾀﾞｳﾝﾛｰﾄﾞ", "Webから直接ﾀﾞｳﾝﾛｰﾄﾞ",
+                  &DownloadTab::sbPGTab02RTab08ImageIndividualDownloadClick},
+                 {"sbPGTab02RTab08ImageIndividualOpenFile", "開く", "ﾛｰｶﾙ･ﾌｧｲﾙを開く",
+                  &DownloadTab::sbPGTab02RTab08ImageIndividualOpenFileClick},
+                 {"sbPGTab02RTab08ImageIndividualClear", "ｸﾘｱ", "ｸﾘｱ",
+                  &DownloadTab::sbPGTab02RTab08ImageIndividualClearClick},
+                 {"sbPGTab02RTab08ImageIndividualPaste", "貼付", "貼り付け",
+                  &DownloadTab::sbPGTab02RTab08ImageIndividualPasteClick}}));
+  image_browser_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserIndividualImage"), page);
   auto* layout = static_cast<QVBoxLayout*>(page->layout());
   layout->addWidget(top);
   layout->addWidget(image_browser_, 1);
-}
-
-void DownloadTab::SetInformationWindow(TInformboxForm* box) { informbox_ = box; }
-
-TInformboxForm* DownloadTab::InformationWindow() {
-  if (!informbox_) informbox_ = new TInformboxForm(this);
-  return informbox_;
 }
 
 void DownloadTab::SheetsToEngine() {
@@ -182,12 +177,9 @@ void DownloadTab::SheetsToEngine() {
   IndividualTextSheet& t = engine_->individual;
   t.file = SjisFromQs(indiv_file_->text());
   t.memo = indiv_memo_->SjisText();
-  auto index = [this](const char* name) {
-    return findChild<TRadioGroup*>(QString::fromLatin1(name))->ItemIndex();
-  };
-  t.code = index("RadioGroupDLIndividualCode");
-  t.save_code = index("RadioGroupDLIndividualCodeSaveFile");
-  t.screen = index("RadioGroupDLIndividualScreen");
+  t.code = radio_.indiv_code->ItemIndex();
+  t.save_code = radio_.indiv_save_code->ItemIndex();
+  t.screen = radio_.indiv_screen->ItemIndex();
   t.css_js_win_filename = SjisFromQs(css_js_win_file_->text());
   engine_->individual_image.url = SjisFromQs(image_url_->text());
   engine_->individual_image.file = SjisFromQs(image_file_->text());
@@ -311,15 +303,15 @@ void DownloadTab::sbPGTab02RTab08ImageIndividualPasteClick() {
 
 void DownloadTab::DownloadListClick(const std::string& list, const std::string& line) {
   if (line.empty() || Busy()) return;
-  if (list == "ListBoxPGTab02LTab02PageWebCSS" || list == "ListBoxPGTab02LTab04DLCSSFileImportCSS" ||
+  if (list == "ListBoxPGTab02LTab02PageWebCSS" ||
+      list == "ListBoxPGTab02LTab04DLCSSFileImportCSS" ||
       list == "ListBoxPGTab02LTab06DLImportCSSImage") {
     RunSheetAction([this, line] { engine_->ListBoxDlLIndividual(line); });
   } else if (list == "ListBoxPGTab02LTab03PageImage") {
     RunSheetAction([this, line] { engine_->ListBoxDLIndividualImage(line); });
   } else if (list == "ListBoxPGTab02LTab02PageFileDownloaedCSSJS") {
     // The stylesheets' files are read in the code they were saved in.
-    const int code =
-        findChild<TRadioGroup*>(QStringLiteral("RadioGroupDLCSSJSCharSet"))->ItemIndex();
+    const int code = radio_.css_js_charset->ItemIndex();
     RunSheetAction([this, line, code] {
       if (!engine_->ListBoxDLIndividualOutcome(line, code)) {
         Post([this] { css_js_memo_->clear(); });
@@ -328,7 +320,7 @@ void DownloadTab::DownloadListClick(const std::string& list, const std::string& 
   } else if (list == "ListBoxPGTab02LTab03PageImageDownloaedImage") {
     RunSheetAction([this, line] {
       if (engine_->ListBoxDLIndividualImageOutcome(line)) {
-        Post([this] { ShowTabByCaption(Text(" Imageﾀﾞｳﾝﾛｰﾄﾞ ")); });
+        Post([this] { ShowPage(DownloadPage::ImageIndividual); });
       }
     });
   }

@@ -1,4 +1,4 @@
-#include "gui/rich_edit_ex.h"
+#include "gui/widgets/rich_edit_ex.h"
 
 #include <QEvent>
 #include <QFontMetrics>

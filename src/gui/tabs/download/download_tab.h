@@ -1,28 +1,33 @@
 // The download tab: URL, folders, options, the working lists and source views
 // of a download, and the frame list. Jobs run on a worker thread; the window
 // only ever shows copies of the engine's state that the worker hands over.
+//
+// The tab's files: download_tab.cpp (the tab, its worker and engine),
+// download_top_panel.cpp (URL, folders, buttons, frame list),
+// download_settings_sheet.cpp (the options), download_lists.cpp (the pages
+// with the working lists and source views), download_individual.cpp (the
+// single file sheets).
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <string_view>
 
 #include "engine/engine.h"
-#include "gui/main_form.h"
+#include "gui/common/tab.h"
+#include "gui/tabs/download/download_pages.h"
 
+class QAbstractButton;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
-class QPushButton;
 class QTabWidget;
+class QPushButton;
 
 namespace kaplo::gui {
 
@@ -30,21 +35,18 @@ class BrowserPane;
 class TInformboxForm;
 class TRadioGroup;
 class TRichEditEx;
+class WindowPorts;
+class WorkerHost;
 
-class DownloadTab : public QWidget, public WindowTool {
+class DownloadTab : public QWidget, public Tab {
   Q_OBJECT
 
  public:
-  // prompter answers the questions and dialogs on the window thread; null:
-  // message boxes and file dialogs.
-  explicit DownloadTab(TAMainForm* form, Prompter* prompter = nullptr);
+  DownloadTab();
   ~DownloadTab() override;
 
-  // Builds the tab into the window's download page.
-  static DownloadTab* Install(TAMainForm* form, Prompter* prompter = nullptr);
-
   // A job (or a navigation) is running on the worker.
-  bool Busy() const { return worker_.joinable(); }
+  bool Busy() const;
   // The engine as the last finished job left it; only while not Busy().
   const DownloadEngine& Engine() const { return *engine_; }
 
@@ -84,10 +86,15 @@ class DownloadTab : public QWidget, public WindowTool {
   void SetInformationWindow(TInformboxForm* box);
   TInformboxForm* InformationWindow();
 
-  // WindowTool
-  void ReleaseInitialize() override;
+  // Tab
+  void Build(TabContext& context) override;
+  void BindSettings(SettingsBindings& bindings, Settings& settings) override;
+  void Reset() override;
   void FirstShown() override;
-  void TabEntered() override;
+  void Entered() override;
+  QComboBox* PresetUrlBox() override { return url_box_; }
+  // A page another tab hands over goes into the URL box, ready to download.
+  void TakeAddress(const QString& address) override;
 
  signals:
   // The worker finished and the controls show the engine's final state.
@@ -95,33 +102,31 @@ class DownloadTab : public QWidget, public WindowTool {
 
  private:
   class Observer;
-  class WindowPorts;
   friend class Observer;
-  friend class WindowPorts;
 
-  void Build();
   QWidget* BuildTopPanel();
   QWidget* BuildFrameGroup();
   QWidget* BuildSettingsSheet();
-  static QWidget* AddTabPage(QTabWidget* tabs, const char* name, const char* caption);
+  QWidget* AddPage(DownloadPage page);
   QTabWidget* BuildLeftTabs();
   QTabWidget* BuildRightTabs();
   QListWidget* AddList(QWidget* parent, const char* name);
   TRichEditEx* AddView(QWidget* parent, const char* name);
   void BuildIndividualSheet(QWidget* page);
   void BuildImageSheet(QWidget* page);
+  // Finds the named controls the handlers use, once, after building.
+  void ResolveControls();
   void ResetChoices();
 
   // Runs work on the worker thread; false when one is already running.
   bool StartWorker(std::function<void()> work);
   void WorkerDone();
-  // Runs fn on the window thread and waits for it (directly when already there).
-  void OnWindow(const std::function<void()>& fn);
   // Runs fn on the window thread without waiting.
   void Post(std::function<void()> fn);
 
   // Controls <-> engine, on the window thread while no job runs.
   void ControlsToEngine();
+  void SettingsToEngine();
   void EngineToControls();
   void ShowForm(const DownloadForm& form);
   void ShowSheets(const DownloadForm& form, const IndividualTextSheet& text,
@@ -133,47 +138,80 @@ class DownloadTab : public QWidget, public WindowTool {
   // Runs a sheet action on the worker; its panes load afresh afterwards.
   void RunSheetAction(std::function<void()> work);
   void ShowLists(const DownloadLists& lists);
-  void ShowTabByCaption(const QString& caption);
+  void ShowPage(DownloadPage page);
+  // A page the engine names by its caption (Shift_JIS).
+  void ShowPageOfCaption(std::string_view caption);
   void SetRunning(bool running);
   void UpdateStates();
 
-  TAMainForm* form_;
+  TabHost* host_ = nullptr;
   std::unique_ptr<Prompter> own_prompter_;
-  Prompter* prompter_;
+  Prompter* prompter_ = nullptr;
   std::unique_ptr<Fetcher> fetcher_;
   std::unique_ptr<BrowserPort> browser_;
+  std::unique_ptr<WorkerHost> worker_;
   std::unique_ptr<WindowPorts> ports_;
   std::unique_ptr<Observer> observer_;
   std::unique_ptr<DownloadEngine> engine_;
-  QPointer<QObject> bridge_;  // context of calls handed to the window thread
-
-  std::thread worker_;
-  std::atomic<bool> stop_pending_{false};
-  std::atomic<bool> closing_{false};
-  std::atomic<bool> worker_done_{false};
   bool running_ = false;
 
+  QWidget* top_panel_ = nullptr;
   QComboBox* url_box_ = nullptr;
   QLineEdit* save_folder_ = nullptr;
   QLineEdit* local_file_ = nullptr;
   QLineEdit* confirm_file_ = nullptr;
   QLineEdit* org_file_ = nullptr;
   QLineEdit* frame_link_ = nullptr;
+  QLineEdit* save_name_ = nullptr;
+  QLineEdit* top_page_ = nullptr;
+  QLineEdit* dummy_dir_ = nullptr;
   QLabel* label_file_ = nullptr;
   QLabel* label_count_ = nullptr;
   QLabel* label_web_url_ = nullptr;
   QLabel* label_local_url_ = nullptr;
   QPushButton* btn_all_ = nullptr;
   QPushButton* btn_stop_ = nullptr;
+  // Buttons that act only while no job runs.
+  std::vector<QWidget*> idle_only_;
   QListWidget* frame_list_ = nullptr;
   QTabWidget* left_tabs_ = nullptr;
   QTabWidget* right_tabs_ = nullptr;
-  QWidget* left_side_ = nullptr;
-  QWidget* right_side_ = nullptr;
-  std::map<std::string, QListWidget*> lists_;       // by list box name
+  std::map<DownloadPage, QWidget*> pages_;
+  std::map<std::string, QListWidget*> lists_;  // by list box name
   std::map<JobView, TRichEditEx*> views_;
   TRichEditEx* css_js_memo_ = nullptr;
   QLabel* css_js_win_file_ = nullptr;
+
+  // The options sheet.
+  struct Choices {
+    TRadioGroup* final_open;
+    TRadioGroup* remove_base_href;
+    TRadioGroup* html_dq_slash;
+    TRadioGroup* remove_other_domain;
+    TRadioGroup* url_web_decode;
+    TRadioGroup* main_html_charset;
+    TRadioGroup* css_js_charset;
+    TRadioGroup* frame_download;
+    TRadioGroup* mask_url_root;
+    TRadioGroup* base_level;
+    TRadioGroup* initial_load;
+    TRadioGroup* indiv_code;
+    TRadioGroup* indiv_save_code;
+    TRadioGroup* indiv_screen;
+  } radio_{};
+  struct Checks {
+    QAbstractButton* dont_empty_folder;
+    QAbstractButton* dont_save_image;
+    QAbstractButton* dont_make_css_list;
+    QAbstractButton* css_only;
+    QAbstractButton* download_inner_html;
+    QAbstractButton* dont_web_list_clear;
+    QAbstractButton* save_this_name;
+    QAbstractButton* top_directory_for_unknown;
+    QAbstractButton* local_dont_load;
+    QAbstractButton* dont_redraw;
+    QAbstractButton* remove_domain;
+  } check_{};
 
   QComboBox* indiv_url_ = nullptr;
   QLineEdit* indiv_file_ = nullptr;

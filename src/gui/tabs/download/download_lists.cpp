@@ -1,0 +1,204 @@
+// The download tab's pages: the working lists on the left, the source views,
+// the result pane and the sheets on the right, and how the engine's lists
+// and page requests reach them.
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <array>
+#include <vector>
+
+#include "gui/tabs/download/download_tab.h"
+#include "gui/tabs/download/download_util.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/rich_edit_ex.h"
+
+namespace kaplo::gui {
+
+using download::U;
+
+namespace {
+
+using ListMember = std::vector<std::string> DownloadLists::*;
+
+struct ListSpec {
+  const char* name;
+  ListMember member;
+};
+
+constexpr std::array<ListSpec, 18> kLists{{
+    {"ListBoxPGTab02LTab02PageWebCSS", &DownloadLists::ListBoxPGTab02LTab02PageWebCSS},
+    {"ListBoxPGTab02LTab02PageFileDownloaedCSSJS",
+     &DownloadLists::ListBoxPGTab02LTab02PageFileDownloaedCSSJS},
+    {"ListBoxPGTab02LTab03PageImage", &DownloadLists::ListBoxPGTab02LTab03PageImage},
+    {"ListBoxPGTab02LTab03PageImageDownloaedImage",
+     &DownloadLists::ListBoxPGTab02LTab03PageImageDownloaedImage},
+    {"ListBoxPGTab02LTab04DLCSSFileImportCSS",
+     &DownloadLists::ListBoxPGTab02LTab04DLCSSFileImportCSS},
+    {"ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS",
+     &DownloadLists::ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS},
+    {"ListBoxPGTab02LTab04ImportHTMLSWF", &DownloadLists::ListBoxPGTab02LTab04ImportHTMLSWF},
+    {"ListBoxPGTab02LTab04ImportHTMLCSSForBase",
+     &DownloadLists::ListBoxPGTab02LTab04ImportHTMLCSSForBase},
+    {"ListBoxPGTab02LTab05UseRoot", &DownloadLists::ListBoxPGTab02LTab05UseRoot},
+    {"ListBoxPGTab02LTab06DLImportCSSImage", &DownloadLists::ListBoxPGTab02LTab06DLImportCSSImage},
+    {"ListBoxPGTab02LTab06DLImageNotFound", &DownloadLists::ListBoxPGTab02LTab06DLImageNotFound},
+    {"ListBoxPGTab02LTab07DLAllCSSFileImportCSS",
+     &DownloadLists::ListBoxPGTab02LTab07DLAllCSSFileImportCSS},
+    {"ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS",
+     &DownloadLists::ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS},
+    {"ListBoxPGTab02LTab08UnkownImage", &DownloadLists::ListBoxPGTab02LTab08UnkownImage},
+    {"ListBoxPGTab02LTab09LHref", &DownloadLists::ListBoxPGTab02LTab09LHref},
+    {"ListBoxIEImage", &DownloadLists::ListBoxIEImage},
+    {"ListBoxWBInFrameFileList", &DownloadLists::ListBoxWBInFrameFileList},
+    {"ListBoxGUICSS", &DownloadLists::ListBoxGUICSS},
+}};
+
+}  // namespace
+
+QListWidget* DownloadTab::AddList(QWidget* parent, const char* name) {
+  auto* list = new QListWidget(parent);
+  list->setObjectName(QString::fromLatin1(name));
+  list->setUniformItemSizes(true);
+  lists_[name] = list;
+  connect(list, &QListWidget::itemClicked, this, [this, list](QListWidgetItem* item) {
+    if (item) DownloadListClick(list->objectName().toStdString(), SjisFromQs(item->text()));
+  });
+  return list;
+}
+
+TRichEditEx* DownloadTab::AddView(QWidget* parent, const char* name) {
+  auto* view = new TRichEditEx(parent);
+  view->setObjectName(QString::fromLatin1(name));
+  view->SetLineNumbers(true);
+  view->setLineWrapMode(QPlainTextEdit::NoWrap);
+  view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  return view;
+}
+
+// A page of the table with a vertical layout, added to its side's tabs.
+QWidget* DownloadTab::AddPage(DownloadPage id) {
+  const DownloadPageSpec& spec = SpecOf(id);
+  auto* w = new QWidget;
+  w->setObjectName(QString::fromLatin1(spec.object_name));
+  auto* l = new QVBoxLayout(w);
+  l->setContentsMargins(1, 1, 1, 1);
+  (spec.right ? right_tabs_ : left_tabs_)->addTab(w, U(spec.caption));
+  pages_[id] = w;
+  return w;
+}
+
+QTabWidget* DownloadTab::BuildLeftTabs() {
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName(QStringLiteral("PGTab02L"));
+  left_tabs_ = tabs;
+  const auto page = [this](DownloadPage id) { return AddPage(id); };
+  QWidget* web = page(DownloadPage::WebBrowse);
+  web->layout()->addWidget(host_->CreateBrowserPane(QStringLiteral("WebBrowserDownload"), web));
+  struct Lists {
+    DownloadPage page;
+    std::vector<const char*> boxes;
+  };
+  for (const Lists& p : std::vector<Lists>{
+           {DownloadPage::PageCssJs,
+            {"ListBoxPGTab02LTab02PageWebCSS", "ListBoxPGTab02LTab02PageFileDownloaedCSSJS"}},
+           {DownloadPage::PageImage,
+            {"ListBoxPGTab02LTab03PageImage", "ListBoxPGTab02LTab03PageImageDownloaedImage"}},
+           {DownloadPage::ImportCss,
+            {"ListBoxPGTab02LTab04DLCSSFileImportCSS",
+             "ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS", "ListBoxPGTab02LTab04ImportHTMLSWF",
+             "ListBoxPGTab02LTab04ImportHTMLCSSForBase"}},
+           {DownloadPage::Root, {"ListBoxPGTab02LTab05UseRoot"}},
+           {DownloadPage::CssImage,
+            {"ListBoxPGTab02LTab06DLImportCSSImage", "ListBoxPGTab02LTab06DLImageNotFound"}},
+           {DownloadPage::AllCssJs,
+            {"ListBoxPGTab02LTab07DLAllCSSFileImportCSS",
+             "ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS"}},
+           {DownloadPage::UnknownImage, {"ListBoxPGTab02LTab08UnkownImage"}},
+           {DownloadPage::HrefIeImage, {"ListBoxPGTab02LTab09LHref", "ListBoxIEImage"}},
+       }) {
+    QWidget* w = page(p.page);
+    auto* split = new QSplitter(Qt::Vertical, w);
+    for (const char* box : p.boxes) split->addWidget(AddList(split, box));
+    w->layout()->addWidget(split);
+  }
+  // Kept for the page analysis tab; not shown.
+  AddList(this, "ListBoxGUICSS")->hide();
+  QWidget* local = page(DownloadPage::LocalHtml);
+  local->layout()->addWidget(views_[JobView::Local] =
+                                 AddView(local, "PanelPGTab02LTab09LocalFileHTMLBody"));
+  QWidget* inner = page(DownloadPage::InnerHtml);
+  inner->layout()->addWidget(views_[JobView::Inner] =
+                                 AddView(inner, "PanelPGTab02LTab11InnerHTMLBody"));
+  QWidget* org = page(DownloadPage::OrgHtmlLeft);
+  org->layout()->addWidget(views_[JobView::FetchedLeft] =
+                               AddView(org, "PanelPGTab02LTab12OrgHTMLBody"));
+  return tabs;
+}
+
+QTabWidget* DownloadTab::BuildRightTabs() {
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName(QStringLiteral("PGTab02R"));
+  right_tabs_ = tabs;
+  const auto page = [this](DownloadPage id) { return AddPage(id); };
+  QWidget* settings = page(DownloadPage::Settings);
+  settings->layout()->addWidget(BuildSettingsSheet());
+  QWidget* src = page(DownloadPage::WebHtml);
+  src->layout()->addWidget(views_[JobView::WebSource] =
+                               AddView(src, "PanelPGTab02RTab02HTMLSrcBody"));
+  QWidget* org = page(DownloadPage::OrgHtmlRight);
+  org->layout()->addWidget(views_[JobView::FetchedRight] =
+                               AddView(org, "PanelPGTab02RTab03HTMLOrgBody"));
+  QWidget* native = page(DownloadPage::Native);
+  native->layout()->addWidget(views_[JobView::Native] =
+                                  AddView(native, "PanelPGTab02RTab04PDownloadBody"));
+  QWidget* result = page(DownloadPage::LocalBrowse);
+  result->layout()->addWidget(
+      host_->CreateBrowserPane(QStringLiteral("WebBrowserDownloadResult"), result));
+  QWidget* css = page(DownloadPage::CssJs);
+  css_js_win_file_ = new QLabel(css);
+  css_js_win_file_->setObjectName(QStringLiteral("LabelDLCSSJSWinFilename"));
+  css_js_win_file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  css->layout()->addWidget(css_js_win_file_);
+  css->layout()->addWidget(css_js_memo_ = AddView(css, "MemoPGTab02RTab06CSSJS"));
+  BuildIndividualSheet(page(DownloadPage::Individual));
+  BuildImageSheet(page(DownloadPage::ImageIndividual));
+  QWidget* first = page(DownloadPage::FirstFetch);
+  first->layout()->addWidget(views_[JobView::FirstFetch] =
+                                 AddView(first, "RichEditWebPageDownloadHTMLFirst"));
+  return tabs;
+}
+
+// The choices a fresh window starts with.
+
+void DownloadTab::ShowLists(const DownloadLists& l) {
+  for (const ListSpec& spec : kLists) {
+    QListWidget* box = lists_[spec.name];
+    if (!box) continue;
+    const std::vector<std::string>& lines = l.*spec.member;
+    bool same = box->count() == static_cast<int>(lines.size());
+    for (int i = 0; same && i < box->count(); ++i) {
+      same = box->item(i)->text() == QsFromSjis(lines[i]);
+    }
+    if (same) continue;
+    QStringList texts;
+    texts.reserve(static_cast<int>(lines.size()));
+    for (const std::string& line : lines) texts << QsFromSjis(line);
+    box->clear();
+    box->addItems(texts);
+  }
+}
+
+void DownloadTab::ShowPage(DownloadPage page) {
+  QWidget* w = pages_.at(page);
+  (SpecOf(page).right ? right_tabs_ : left_tabs_)->setCurrentWidget(w);
+}
+
+void DownloadTab::ShowPageOfCaption(std::string_view caption) {
+  if (const auto page = PageForCaption(ShiftJISToUtf8(caption))) ShowPage(*page);
+}
+
+}  // namespace kaplo::gui

@@ -1,0 +1,87 @@
+// The whole window built from the registry: every tab is made, its named
+// controls are found while it builds, and a wrong name fails loudly.
+#include "gui/window/tab_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QTabWidget>
+#include <set>
+
+#include "gui/common/require.h"
+#include "gui/tabs/download/download_pages.h"
+#include "gui/tabs/download/download_tab.h"
+#include "gui/window/main_form.h"
+#include "text/convert.h"
+
+namespace kaplo::gui {
+namespace {
+
+TEST(TabRegistry, EveryTabIsBuiltOnItsOwnPageInRegistryOrder) {
+  MainFormOptions options;
+  options.initial_navigation = false;
+  options.message_boxes = false;
+  // Building runs every tab's checked lookups: a missing control throws here.
+  TAMainForm form(options);
+  form.show();
+  auto* tabs = form.findChild<QTabWidget*>("PGMain");
+  ASSERT_NE(tabs, nullptr);
+  ASSERT_EQ(tabs->count(), static_cast<int>(TabRegistry().size()));
+  std::set<TabId> ids;
+  int i = 0;
+  for (const TabEntry& entry : TabRegistry()) {
+    SCOPED_TRACE(entry.object_name);
+    EXPECT_TRUE(ids.insert(entry.id).second);
+    EXPECT_EQ(tabs->widget(i)->objectName(), entry.object_name);
+    EXPECT_EQ(tabs->tabText(i), QString::fromUtf8(entry.caption));
+    EXPECT_EQ(form.Page(entry.id), tabs->widget(i));
+    EXPECT_NE(form.TabAt(entry.id), nullptr);
+    ++i;
+  }
+  EXPECT_NE(dynamic_cast<DownloadTab*>(form.TabAt(TabId::Download)), nullptr);
+  // Switching by id runs no hooks and touches no other tab.
+  form.ShowTab(TabId::IpAddress);
+  EXPECT_EQ(tabs->currentWidget(), form.Page(TabId::IpAddress));
+}
+
+TEST(TabRegistry, RequireNamesTheMissingControl) {
+  QWidget root;
+  auto* edit = new QLineEdit(&root);
+  edit->setObjectName("EditThere");
+  EXPECT_EQ(Require<QLineEdit>(&root, "EditThere"), edit);
+  try {
+    Require<QLineEdit>(&root, "EditNotThere");
+    FAIL() << "no exception";
+  } catch (const MissingControl& e) {
+    EXPECT_NE(std::string(e.what()).find("EditNotThere"), std::string::npos) << e.what();
+  }
+  // The right name but the wrong kind of control is missing too.
+  EXPECT_THROW(Require<QTabWidget>(&root, "EditThere"), MissingControl);
+}
+
+TEST(DownloadPages, EngineCaptionsFindTheirPage) {
+  // The engine's captions are Shift_JIS and may differ in the blanks around them.
+  struct Case {
+    const char* caption;
+    std::optional<DownloadPage> page;
+  };
+  for (const Case& c :
+       {Case{" Webﾍﾟｰｼﾞの閲覧 ", DownloadPage::WebBrowse},
+        Case{"Webﾍﾟｰｼﾞの閲覧", DownloadPage::WebBrowse}, Case{"　WebHTML ", DownloadPage::WebHtml},
+        Case{" Imageﾀﾞｳﾝﾛｰﾄﾞ ", DownloadPage::ImageIndividual},
+        Case{" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ", DownloadPage::LocalBrowse},
+        Case{"WebHTMLｵﾘｼﾞﾅﾙ", DownloadPage::OrgHtmlLeft},
+        Case{" PageCSS/JS", DownloadPage::PageCssJs}, Case{"no such page", std::nullopt},
+        Case{"", std::nullopt}}) {
+    EXPECT_EQ(PageForCaption(ShiftJISToUtf8(Utf8ToShiftJIS(c.caption))), c.page) << c.caption;
+  }
+  for (const DownloadPageSpec& spec : DownloadPages()) {
+    EXPECT_EQ(&SpecOf(spec.page), &spec);
+    if (spec.page != DownloadPage::OrgHtmlRight) {
+      EXPECT_EQ(PageForCaption(spec.caption), spec.page) << spec.caption;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kaplo::gui
