@@ -1,5 +1,5 @@
 // kaplo-window: the window, and the headless commands that need a browser
-// (--render, --inner-html). The kaplo program starts it for those.
+// (--render, --inner-html, --check). The kaplo program starts it for those.
 #include <unistd.h>
 
 #include <QApplication>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/page_check.h"
 #include "cli/cli.h"
 #include "gui/common/app_texts.h"
 #include "gui/widgets/about_box.h"
@@ -48,6 +49,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   kaplo::cli::Services services;
   services.make_browser = [&argc, argv] { return kaplo::gui::MakeOffscreenBrowser(argc, argv); };
+  services.make_checker = [&argc, argv] {
+    return std::make_unique<kaplo::app::QtPageChecker>(argc, argv);
+  };
   const int status = kaplo::cli::Run(args, services);
   if (status >= 0) return status;
   return RunWindow(argc, argv);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -155,6 +156,31 @@ void PrintFramesAndReports(const DownloadEngine& engine) {
   }
 }
 
+// Opens the saved page from its folder and says what it still fetches, what
+// it misses and how it differs from the live page; 3 when it is not whole.
+int ReportCheck(PageChecker& checker, const DownloadEngine& engine) {
+  const PageCheck c =
+      checker.Check(FsPath(engine.form.local_filename).string(), ToTerminal(engine.form.url));
+  std::cout << "[確認] 保存したページをそのフォルダーから開きました\n";
+  std::cout << "ネットワークへの要求 (保存されなかったもの): " << c.network_requests.size()
+            << "\n";
+  for (const std::string& url : c.network_requests) std::cout << "  " << url << "\n";
+  std::cout << "見つからないファイル: " << c.missing_files.size() << "\n";
+  for (const std::string& file : c.missing_files) std::cout << "  " << file << "\n";
+  if (c.differing_pixels_percent >= 0) {
+    std::cout << "ライブのページとの画素の違い (" << c.width << "x" << c.height
+              << "): " << std::fixed << std::setprecision(2) << c.differing_pixels_percent
+              << "%\n";
+  } else {
+    std::cout << "ライブのページとの画素の違い: 比べられませんでした\n";
+  }
+  if (!c.error.empty()) {
+    std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
+    return 1;
+  }
+  return c.network_requests.empty() && c.missing_files.empty() ? 0 : 3;
+}
+
 }  // namespace
 
 int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_ref,
@@ -191,6 +217,7 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   args.IntValue("--connections", 1, 64, connections);
   args.IntValue("--per-host", 1, 64, per_host);
   const bool render = args.Flag("--render");
+  const bool check = args.Flag("--check");
   const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
 
   std::string folder;
@@ -215,6 +242,14 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
       return 1;
     }
     browser = CurrentServices().make_browser();
+  }
+  std::unique_ptr<PageChecker> checker;
+  if (check && !frame_ref) {
+    if (!CurrentServices().make_checker) {
+      std::cerr << "kaplo download: --check needs the program built with Qt WebEngine\n";
+      return 1;
+    }
+    checker = CurrentServices().make_checker();
   }
   // One connection is the plain one-request-at-a-time order.
   std::unique_ptr<Fetcher> fetcher;
@@ -247,6 +282,7 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     std::cerr << "保存したページ: " << ToTerminal(engine.form.local_filename) << "\n";
     if (!engine.job.FramesetSaved) PrintOutcomes(engine.lists, verbose);
     PrintFramesAndReports(engine);
+    if (checker) return ReportCheck(*checker, engine);
   }
   if (!frame_ref) return 0;
 
@@ -298,7 +334,7 @@ constexpr Command kCommands[] = {
      "URL [FOLDER] [--empty] [--yes] [--append-index] [--html-code N] [--cssjs-code N] "
      "[--url-decode N] [--base N] [--other-domain N] [--quote-slash N] [--no-images] "
      "[--no-reports] [--css-only] [--top-page NAME] [--dummy-folder PATH] [--save-as NAME] "
-     "[--inner-html] [--render] [--connections N] [--per-host N] [--verbose]",
+     "[--inner-html] [--render] [--check] [--connections N] [--per-host N] [--verbose]",
      "save one web page and what it needs into FOLDER (kept unless --empty)", Download},
 };
 
