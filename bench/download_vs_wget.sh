@@ -74,3 +74,12 @@ else
   diff -r "$work/serial" "$work/kaplo" | head -n 20
 fi
 grep -E "^(CSS/JS|画像):" "$work/kaplo.out" || true
+
+# The check of the saved copy (offscreen browser), timed on its own.
+if [ -x "$(dirname "$KAPLO")/kaplo-window" ]; then
+  t3=$(now)
+  "$KAPLO" download "$url" "$work/kaplo" --yes "$@" --check >"$work/check.out" 2>&1 || true
+  t4=$(now)
+  printf 'check  %6.2f s  (download into the same folder, then --check)\n' "$(calc "$t4 - $t3")"
+  grep -A1 -E "^(ネットワークへの要求|見つからないファイル|ライブのページ)" "$work/check.out" | grep -v '^--' || true
+fi
