@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "gui/colorize_view.h"
-#include "gui/rich_edit_ex.h"
-#include "gui/view_text.h"
+#include "gui/widgets/colorize_view.h"
+#include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/view_text.h"
 #include "text/sjis_literal.h"
 
 namespace {

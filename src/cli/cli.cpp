@@ -5,6 +5,7 @@
 #include <iostream>
 
 namespace kaplo::cli {
+std::span<const Command> NetCommands();  // net_commands.cpp
 namespace {
 
 // Every group of commands, in the order --help lists them.
@@ -16,6 +17,7 @@ std::vector<std::span<const Command>> Groups() {
       TextCommands(),
       WebCommands(),
       ViewCommands(),
+      NetCommands(),
   };
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,7 +16,9 @@
 #include "engine/engine.h"
 #include "engine/fetch.h"
 #include "engine/frames.h"
+#include "engine/outcome_marks.h"
 #include "engine/parallel_fetch.h"
+#include "shell/messages.h"
 #include "text/convert.h"
 #include "text/fsname.h"
 
@@ -95,27 +98,22 @@ class ProgressLine : public JobObserver {
   bool verbose_, tty_, shown_ = false;
 };
 
-// One group of outcome marks: its heading, its list and the marks it can hold
-// with what each means.
-struct OutcomeGroup {
-  std::string_view heading;
-  const std::vector<std::string>* lines;
-  std::vector<std::pair<std::string_view, std::string_view>> marks;  // UTF-8
-};
-
 // Every outcome line with --verbose, then the count of each mark.
-void PrintOutcomes(const DownloadLists& l, bool verbose) {
-  const OutcomeGroup groups[] = {
-      {"CSS/JS", &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
-       {{"◎", "保存"}, {"□", "既存"}, {"○", "仮作成"}, {"■", "404"}, {"◆", "見つからない"},
-        {"▼", "HTMLが返った"}, {"◇", "画像だった"}, {"●", "失敗"}}},
-      {"画像", &l.ListBoxPGTab02LTab03PageImageDownloaedImage,
-       {{"◎", "保存"}, {"○", "既存"}, {"●", "失敗"}}},
+void PrintOutcomes(const DownloadResult& result, const DownloadLists& l, bool verbose) {
+  struct Group {
+    std::string_view heading;
+    OutcomeList list;
+    const std::vector<std::string>& lines;
+    const std::map<OutcomeMark, int>& counts;
   };
+  const Group groups[] = {{"CSS/JS", OutcomeList::StylesheetsAndScripts,
+                           l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, result.stylesheet_counts},
+                          {"画像", OutcomeList::Images,
+                           l.ListBoxPGTab02LTab03PageImageDownloaedImage, result.image_counts}};
   if (verbose) {
-    for (const OutcomeGroup& g : groups) {
+    for (const Group& g : groups) {
       std::cout << "[" << g.heading << "]\n";
-      for (const std::string& line : *g.lines) std::cout << ToTerminal(line) << "\n";
+      for (const std::string& line : g.lines) std::cout << ToTerminal(line) << "\n";
     }
     if (!l.ListBoxPGTab02LTab06DLImageNotFound.empty()) {
       std::cout << "[取得できなかった画像]\n";
@@ -124,43 +122,34 @@ void PrintOutcomes(const DownloadLists& l, bool verbose) {
       }
     }
   }
-  for (const OutcomeGroup& g : groups) {
+  for (const Group& g : groups) {
     std::cout << g.heading << ":";
-    for (const auto& [mark, meaning] : g.marks) {
-      const std::string sjis = FromTerminal(std::string(mark));
-      const auto count = std::count_if(g.lines->begin(), g.lines->end(), [&](const auto& line) {
-        return line.starts_with(sjis);
-      });
-      std::cout << "  " << mark << " " << count << " " << meaning;
+    for (const OutcomeMarkInfo& m : OutcomeMarks()) {
+      const std::string_view meaning = MarkMeaning(m.mark, g.list);
+      if (meaning.empty()) continue;
+      std::cout << "  " << m.glyph << " " << g.counts.at(m.mark) << " " << meaning;
     }
     std::cout << "\n";
   }
 }
 
 // The frame entries of the last container, then the report files written.
-void PrintFramesAndReports(const DownloadEngine& engine) {
-  const std::vector<std::string>& frames = engine.lists.ListBoxWBInFrameFileList;
-  if (!frames.empty()) {
+void PrintFramesAndReports(const DownloadResult& result) {
+  if (!result.frames.empty()) {
     std::cout << "[フレーム]\n";
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-      std::cout << (i + 1) << "\t" << ToTerminal(frames[i]) << "\n";
+    for (std::size_t i = 0; i < result.frames.size(); ++i) {
+      std::cout << (i + 1) << "\t" << ToTerminal(result.frames[i]) << "\n";
     }
   }
-  for (const std::string* report : {&engine.form.local_file_css_js_list,
-                                    &engine.form.local_file_total_css_js,
-                                    &engine.form.local_file_image_list}) {
-    std::error_code ec;
-    if (!report->empty() && std::filesystem::exists(FsPath(*report), ec)) {
-      std::cerr << "レポート: " << ToTerminal(*report) << "\n";
-    }
+  for (const std::string& report : result.reports) {
+    std::cerr << "レポート: " << ToTerminal(report) << "\n";
   }
 }
 
 // Opens the saved page from its folder and says what it still fetches, what
 // it misses and how it differs from the live page; 3 when it is not whole.
-int ReportCheck(PageChecker& checker, const DownloadEngine& engine) {
-  const PageCheck c =
-      checker.Check(FsPath(engine.form.local_filename).string(), ToTerminal(engine.form.url));
+int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url) {
+  const PageCheck c = checker.Check(FsPath(saved_page).string(), ToTerminal(url));
   std::cout << "[確認] 保存したページをそのフォルダーから開きました\n";
   std::cout << "ネットワークへの要求 (保存されなかったもの): " << c.network_requests.size()
             << "\n";
@@ -186,7 +175,7 @@ int ReportCheck(PageChecker& checker, const DownloadEngine& engine) {
 int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_ref,
                    int frame_choice) {
   Args args(argv);
-  DownloadSettings s;
+  DownloadOptions s;
   long long v = 0;
   if (args.IntValue("--html-code", 0, 5, v)) s.main_html_charset = static_cast<int>(v);
   if (args.IntValue("--cssjs-code", 0, 5, v)) s.css_js_charset = static_cast<int>(v);
@@ -262,33 +251,33 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   TerminalPrompter prompter(yes, append_index);
   ProgressLine progress(verbose);
   DownloadEngine engine(*fetcher, prompter, browser.get(), progress);
-  engine.settings = s;
   // The frame command may run without a container: no URL then.
   const bool container = !pos.empty() && !pos[0].empty();
-  engine.form.url = container ? FromTerminal(pos[0]) : std::string();
-  engine.form.save_folder = folder;
-  if (s.download_inner_html) {
-    // What the navigate button does in the window: the head as the server
-    // sends it, the body as the browser builds it.
-    engine.WBDLNavigate(engine.form.url, folder, 0);
-  }
+  DownloadRequest request{
+      .url = container ? FromTerminal(pos[0]) : std::string(), .save_folder = folder, .options = s};
+  // What the navigate button does in the window: the head as the server
+  // sends it, the body as the browser builds it.
+  request.navigate_first = s.download_inner_html;
+  const std::string not_saved = ShiftJISToUtf8(msg::PageNotSaved());
   if (container) {
-    engine.btnDownloadAllClick();
+    const DownloadResult result = engine.Run(request);
     progress.EndLine();
-    if (!engine.PageSaved()) {
-      std::cerr << "kaplo download: ページを保存できませんでした: " << pos[0] << "\n";
+    if (!result.page_saved) {
+      std::cerr << "kaplo download: " << not_saved << ": " << pos[0] << "\n";
       return 1;
     }
-    std::cerr << "保存したページ: " << ToTerminal(engine.form.local_filename) << "\n";
-    if (!engine.job.FramesetSaved) PrintOutcomes(engine.lists, verbose);
-    PrintFramesAndReports(engine);
-    if (checker) return ReportCheck(*checker, engine);
+    std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
+    if (!result.frameset) PrintOutcomes(result, engine.Lists(), verbose);
+    PrintFramesAndReports(result);
+    if (checker) return ReportCheck(*checker, result.saved_page, request.url);
+  } else {
+    engine.Load(request);
   }
   if (!frame_ref) return 0;
 
   // A number picks the container's entry at that place; other text is the
   // entry itself, or without a container an absolute address.
-  const std::vector<std::string>& frames = engine.lists.ListBoxWBInFrameFileList;
+  const std::vector<std::string>& frames = engine.Lists().ListBoxWBInFrameFileList;
   std::string ref = FromTerminal(*frame_ref);
   bool known = std::find(frames.begin(), frames.end(), ref) != frames.end();
   long long index = 0;
@@ -302,7 +291,7 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     std::cerr << "kaplo frame: " << *frame_ref << " is not a frame of " << pos[0] << "\n";
     return 1;
   }
-  const std::string target = FrameTarget(engine.form.url, ref);
+  const std::string target = FrameTarget(engine.Form().url, ref);
   if (target.empty()) {
     std::cerr << "kaplo frame: " << *frame_ref << " leads to no http or https address\n";
     return 1;
@@ -312,16 +301,15 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     std::cout << ToTerminal(target) << "\n";
     return 0;
   }
-  engine.settings.frame_download = 0;
-  const bool saved = engine.DLInFrameFileGo(engine.form.url, folder, ref);
+  const DownloadResult result = engine.RunFrame(ref);
   progress.EndLine();
-  if (!saved) {
-    std::cerr << "kaplo frame: ページを保存できませんでした: " << ToTerminal(target) << "\n";
+  if (!result.page_saved) {
+    std::cerr << "kaplo frame: " << not_saved << ": " << ToTerminal(target) << "\n";
     return 1;
   }
-  std::cerr << "保存したページ: " << ToTerminal(engine.form.local_filename) << "\n";
-  PrintOutcomes(engine.lists, verbose);
-  PrintFramesAndReports(engine);
+  std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
+  PrintOutcomes(result, engine.Lists(), verbose);
+  PrintFramesAndReports(result);
   return 0;
 }
 

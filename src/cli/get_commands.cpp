@@ -9,6 +9,7 @@
 #include "engine/engine.h"
 #include "engine/fetch.h"
 #include "engine/individual.h"
+#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/convert.h"
 
@@ -82,7 +83,7 @@ int Get(std::span<const std::string> argv) {
   engine.individual.screen = 1;  // always as text: there is no pane for an image
   engine.sbPGTab02RTab07IndividualUrlClick();
   if (engine.individual.memo.empty()) {
-    std::cerr << "kaplo get: " << ShiftJISToUtf8(indivmsg::NoData(url)) << "\n";
+    std::cerr << "kaplo get: " << ShiftJISToUtf8(msg::NoData(url)) << "\n";
     return 1;
   }
   if (pos.size() == 1) {

@@ -4,10 +4,12 @@
 
 #include "engine/css_js.h"
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/frames.h"
 #include "engine/local_path.h"
 #include "engine/page_rewrite.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/fsname.h"
 #include "text/normalise.h"
@@ -39,13 +41,6 @@ std::string WithHtmlExtension(std::string name) {
   return name;
 }
 
-// The base tag as a comment: the page keeps it only for the record.
-std::string CommentOutBaseTag(std::string page) {
-  const std::string inner = Between(page, "<base ", ">");
-  return ReplaceFirstExact(page, "<base " + inner + ">",
-                           SJ<"<!-- ●● <base ">() + inner + SJ<"> ●●-->">());
-}
-
 }  // namespace
 
 std::string DownloadEngine::DLInnerMakeHTML() {
@@ -67,7 +62,7 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
   std::string text;
   if (settings.download_inner_html) {
     if (job.PageHead.empty()) {
-      prompter_.Inform(SJ<"●">() + dlmsg::NavigateFirst());
+      prompter_.Inform(SJ<"●">() + msg::NotNavigated());
       return -1;
     }
     text = DLInnerMakeHTML();
@@ -123,7 +118,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     }
     const std::string name =
         WithHtmlExtension(settings.save_filename.empty() ? "index.html" : settings.save_filename);
-    SaveTextFile(job.RawPageText, folder + "ZXOrg_" + UrlToSafePath(name));
+    SaveTextFile(job.RawPageText, folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name));
   } else {
     job.FetchedCopyFile = WithHtmlExtension(job.FetchedCopyFile);
     SaveTextFile(job.RawPageText, job.FetchedCopyFile);
@@ -135,32 +130,19 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   lists.ListedImageSet.clear();
   lists.WrittenFileSet.clear();
   lists.StylesheetHostSet.clear();
-  ShowTab(SJ<" PageCSS/JS">());
+  ShowTab(msg::TabPageCssJs());
 
   {
     // The scanning copy: escaped quotes inside scripts must not end a value.
-    const std::string scan = ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", "@%@");
+    const std::string scan =
+        ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", kEscapedQuote);
     if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
   }
   DLMakeIframe();
   // Everything discovery listed can be on its way while the stages below
   // handle their items one by one; stylesheets first, as they come first.
-  {
-    auto ahead = [](const std::vector<std::string>& box, std::vector<std::string>& urls) {
-      std::error_code ec;
-      for (const std::string& line : box) {
-        const ResourceFields f = SplitResourceLine(line);
-        if (IsHttpUrl(f.absolute_url) &&
-            !(f.local_path.empty() ? false : std::filesystem::exists(FsPath(f.local_path), ec))) {
-          urls.push_back(f.absolute_url);
-        }
-      }
-    };
-    std::vector<std::string> urls;
-    ahead(lists.ListBoxPGTab02LTab02PageWebCSS, urls);
-    if (!settings.dont_save_image) ahead(lists.ListBoxPGTab02LTab03PageImage, urls);
-    fetcher_.Prefetch(urls);
-  }
+  PrefetchAhead(lists.ListBoxPGTab02LTab02PageWebCSS, SplitResourceLine, true,
+                settings.dont_save_image ? nullptr : &lists.ListBoxPGTab02LTab03PageImage);
   lists.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS.clear();
   lists.ListBoxPGTab02LTab04DLCSSFileImportCSS.clear();
   DLDownloadCSSJS(save_folder, lists.ListBoxPGTab02LTab02PageWebCSS);
@@ -168,90 +150,23 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
                       lists.ListBoxPGTab02LTab04DLCSSFileImportCSS,
                       lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, save_folder);
   if (!settings.dont_save_image) {
-    ShowTab(SJ<"PageImage">());
+    ShowTab(msg::TabPageImage());
     DLDownloadImage(save_folder, lists.ListBoxPGTab02LTab03PageImage);
   }
 
-  {
-    const std::size_t head = FindAtBoundary(job.ConvertedPageText, "<head");
-    job.HeadPreamble =
-        (head == npos || head == 0) ? std::string() : job.ConvertedPageText.substr(0, head);
+  job.HeadPreamble = HeadPreambleOf(job.ConvertedPageText);
+  if (!job.BaseHrefDir.empty() && settings.remove_base_href >= 0 &&
+      settings.remove_base_href <= 2) {
+    job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
   }
-  std::string page = job.ConvertedPageText;
-
-  if (!job.BaseHrefDir.empty()) {
-    switch (settings.remove_base_href) {
-      case 0:
-      case 1: {
-        job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
-        const std::string folder =
-            ReplaceFirstExact(ReplaceAllExact(save_folder, "\\", "/"), ":", "@~@");
-        page = ReplaceFirstExact(page, job.BaseHrefDir, folder + job.BaseHrefDirPath + "/");
-        break;
-      }
-      case 2:
-        page = CommentOutBaseTag(std::move(page));
-        job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
-        page = ChangeHTMLSrcCSSname(std::move(page), job.BaseHrefDir, job.BaseHrefDirPath,
-                                    lists.ListBoxPGTab02LTab04ImportHTMLCSSForBase);
-        break;
-      case 3:
-        page = CommentOutBaseTag(std::move(page));
-        break;
-      default:
-        break;
-    }
-  }
-
-  {
-    std::string root = UrlRoot(url);
-    if (!root.empty() && root.back() == '/') root.pop_back();
-    page = Replace(page, root, "");
-  }
-  std::string dummy;
-  if (settings.html_dq_slash == 1) {
-    if (settings.top_directory_for_unknown && !settings.top_dummy_directory.empty()) {
-      dummy = settings.top_dummy_directory;
-    }
-    page = RemoveUrlRoot(url, std::move(page), dummy);
-  }
-  if (settings.remove_other_domain == 1) {
-    page = RemoveDomainFromHTMLFile(std::move(page), lists.ListBoxPGTab02LTab09LHref);
-  }
-  page = Replace(page, ".css/\"", ".css\"");
-  page = Replace(page, ".js/\"", ".js\"");
-  page = ChangeFrameUrlname(std::move(page), lists.ListBoxWBInFrameFileList);
-  page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab02PageWebCSS);
-  page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab03PageImage);
-  if (settings.remove_other_domain == 1) {
-    page = RemoveHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab09LHref);
-  }
-
-  std::string prefix;
-  if (job.BaseHrefDir.empty() || settings.remove_base_href == 2) {
-    prefix = UrlDepthPrefix(url, dummy);
-    bool rooted = false;
-    for (std::string_view p : {"\"/", "'/", "(\"/", "('/", "(/"}) rooted |= ContainsAtBoundary(page, p);
-    if (rooted) page = PrefixRootReferences(std::move(page), prefix);
-  }
-  {
-    const std::string top =
-        settings.top_page_filename.empty() ? std::string("index.html") : settings.top_page_filename;
-    page = Replace(page, " href=\"/\"", " href=\"" + prefix + top + "\"");
-    page = Replace(page, " href='/'", " href='" + prefix + top + "'");
-  }
-
-  if (!job.HeadPreamble.empty()) {
-    const std::size_t head = FindAtBoundary(page, "<head");
-    if (head != npos && head > 0) page = job.HeadPreamble + page.substr(head);
-  }
-  page = ClleanupSaveHTMLFile(page, job.PageUrl);
-  page = DLReplaceIframehtml(std::move(page), lists.ListBoxWBInFrameFileList, save_folder,
-                             settings.url_web_decode);
-
-  if (settings.top_page_filename.empty()) settings.top_page_filename = "index.html";
+  if (settings.top_page_filename.empty()) settings.top_page_filename = kIndexPage;
   job.TopPageFileName = settings.top_page_filename;
-  page = RewriteDepthLinks(job.TopPageFileName, std::move(page));
+  const std::string page = RewritePage(job.ConvertedPageText, {.page_url = url,
+                                                               .saved_from = job.PageUrl,
+                                                               .save_folder = save_folder,
+                                                               .base_href_dir = job.BaseHrefDir,
+                                                               .lists = lists,
+                                                               .options = settings});
 
   std::string written;
   if (settings.save_this_name) {
@@ -267,8 +182,7 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   }
   SaveTextFile(page, written);
   if (settings.download_inner_html) {
-    SaveTextFile(page, FinalPageName(FolderOf(job.LocalPageFile) + "WInner_@" +
-                                     FileNameOf(job.LocalPageFile)));
+    SaveTextFile(page, FinalPageName(PrefixedName(job.LocalPageFile, kInnerPagePrefix)));
   }
   observer_.ShowText(JobView::Local, page, true);
   if (!ContainsAtBoundary(job.LocalPageFile, ".htm")) SaveTextFile(page, job.LocalPageFile + ".html");

@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
+#include "engine/outcome_marks.h"
+#include "engine/page_rewrite.h"
 #include "engine/url.h"
 #include "text/charset.h"
 #include "text/fsname.h"
@@ -72,11 +75,6 @@ bool HasImageExtension(std::string_view text) {
 
 bool HasImageMagic(std::string_view text) {
   return HasAny(text, {"GIF89a", "JFIF", "IHDR", "Exif"});
-}
-
-
-bool HasRootReference(std::string_view text) {
-  return HasAny(text, {"\"/", "'/", "(\"/", "('/", "(/"});
 }
 
 // Absolute addresses into the hosts named in text become root-relative:
@@ -207,15 +205,18 @@ std::string SafeLocalPath(std::string_view path, std::string_view save_folder) {
 
 bool IsJunkResourceLine(std::string_view line) { return StartsWithAny(line, {";", "=", " ", "%"}); }
 
-bool LocalFileExists(std::string_view path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
-}
-
 ResourceFields ResourceLineFields(const std::string& line) {
   if (line.find('\t') == std::string::npos) return {line, line, line};
   return SplitResourceLine(line);
 }
+
+namespace {
+// A page line whose reference holds a quote is a piece of script: not fetched.
+ResourceFields UnquotedLineFields(const std::string& line) {
+  ResourceFields f = ResourceLineFields(line);
+  return HasAny(f.reference, {"\"", "'"}) ? ResourceFields{} : f;
+}
+}  // namespace
 
 std::string DownloadEngine::SafeLocal(std::string_view path) const {
   return SafeLocalPath(path, stage_folder_);
@@ -461,7 +462,7 @@ void DownloadEngine::ClassifyBodyCandidates(const std::string& url, const std::s
     if (c.empty()) continue;
 
     if (Has(c, "+") || Has(c, " ") || !Has(low, ".js")) {
-      if (HasAny(low, {"=http", ".htm", "\\", "}", ")", "utf-8"}) || Has(c, search)) continue;
+      if (IsNoImageReference(low)) continue;
       std::string abs;
       if (c.starts_with("//")) {
         c = "http:" + c;
@@ -506,11 +507,11 @@ void DownloadEngine::DLCSSSetListbox(std::string line, const std::string& local_
   if (!lists.WrittenFileSet.contains(path)) {
     SaveTextFile(text, path);
     if (LocalFileExists(path)) {
-      AddMark(outcome, SJ<"◎">(), path);
+      AddMark(outcome, MarkText(OutcomeMark::Saved), path);
       lists.WrittenFileSet.insert(path);
     }
   }
-  if (first) AddMark(outcome, SJ<"○">(), path);
+  if (first) AddMark(outcome, MarkText(OutcomeMark::Present), path);
 }
 
 // ---------------------------------------------------------------------------
@@ -528,14 +529,7 @@ int DownloadEngine::DLDownloadCSSJS(const std::string& save_folder,
   StringSet done;
   auto run = [&](const std::vector<std::string>& lines, std::vector<std::string>& import_box,
                  bool quote_test) {
-    std::vector<std::string> ahead;
-    for (const std::string& line : lines) {
-      const ResourceFields f = ResourceLineFields(line);
-      if (IsHttpUrl(f.absolute_url) && !(quote_test && HasAny(f.reference, {"\"", "'"}))) {
-        ahead.push_back(f.absolute_url);
-      }
-    }
-    fetcher_.Prefetch(ahead);
+    PrefetchAhead(lines, quote_test ? UnquotedLineFields : ResourceLineFields, false);
     const int n = static_cast<int>(lines.size());
     for (int i = 0; i < n; ++i) {
       const ResourceFields f = ResourceLineFields(lines[static_cast<std::size_t>(i)]);
@@ -579,11 +573,11 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   const std::string lower = LowerAscii(fetched);
   const std::string* mark = nullptr;
   if (Has(lower, "404 not found")) {
-    mark = &SJ<"■">();
+    mark = &MarkText(OutcomeMark::NotFound404);
   } else if (Has(fetched, SJ<"見つかり">())) {
-    mark = &SJ<"◆">();
+    mark = &MarkText(OutcomeMark::NotFoundPage);
   } else if (Has(LowerAscii(local), ".css") && Has(lower, "<body")) {
-    mark = &SJ<"▼">();
+    mark = &MarkText(OutcomeMark::HtmlAnswer);
   }
   if (mark) {
     AddMark(outcome_box, *mark, local);
@@ -598,7 +592,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   std::string content =
       Replace(RewriteQuotedCharsetToShiftJIS(AnyCodeToShiftJIS(fetched, settings.css_js_charset)),
               "\"/*", "\" /*");
-  const std::string original = FolderOf(local) + "ZYOrg_" + FileNameOf(local);
+  const std::string original = PrefixedName(local, kFetchedResourcePrefix);
   const bool css = Has(local, ".css");
   const bool js = Has(local, ".js");
   bool written = false;
@@ -620,15 +614,14 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   if (Has(content, "http://")) {
     const std::string up = ReplaceFirstExact(prefix, "../", "");
     const std::string root = UrlRoot(abs_url);
-    for (std::string_view opener : {"\"", "'", "(\"", "('", "("}) {
+    for (std::string_view opener : kReferenceOpeners) {
       content = Replace(content, std::string(opener) + root, std::string(opener) + up);
     }
   }
   ForceFolderForPath(FolderOf(local), "");
-  content = Replace(content, ".css/\"", ".css\"");
-  content = Replace(content, ".js/\"", ".js\"");
+  content = DropSlashAfterCssJsNames(std::move(content));
   if (existed) {
-    AddMark(outcome_box, SJ<"□">(), local);
+    AddMark(outcome_box, MarkText(OutcomeMark::Existed), local);
   } else {
     if (css) {
       SaveTextFile(content, local);
@@ -637,7 +630,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
     }
     // A file whose fetch gave nothing is not reported as written.
     if (written) {
-      AddMark(outcome_box, SJ<"◎">(), local);
+      AddMark(outcome_box, MarkText(OutcomeMark::Saved), local);
       l.WrittenFileSet.insert(local);
       placeholder_files_.erase(local);
     }
@@ -668,7 +661,6 @@ void DownloadEngine::ListNestedReferences(const std::string& abs_url, const std:
                 {"('", "')"}},
                l.NestedCandidateSet);
   }
-  const std::string& search = SJ<"検索">();
   const std::string root = UrlRoot(abs_url);
   for (const std::string& raw : l.NestedCandidateSet) {
     std::string p(Trim(raw));
@@ -694,10 +686,7 @@ void DownloadEngine::ListNestedReferences(const std::string& abs_url, const std:
 
     if (!IsTextResourceName(LowerAscii(p))) {
       if (!HasImageExtension(p)) continue;
-      if (HasAny(p, {"=http", ".htm", "\\", ";", "}", ")", "utf-8"}) || Has(p, search) ||
-          (Has(p, "google") && Has(p, "%"))) {
-        continue;
-      }
+      if (IsNoImageReference(p) || Has(p, ";") || (Has(p, "google") && Has(p, "%"))) continue;
       const std::string abs = CombineUrl(abs_url, p);
       if (LocalFileExists(SafeLocal(LocalOf(abs, save_folder)))) continue;
       EnterImage(p, abs, save_folder, image_box);
@@ -732,14 +721,7 @@ int DownloadEngine::DLRecursiveGetCSSJS(const std::string& /*url*/,
   std::vector<std::string>& next = lists.ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS;
   for (int pass = 0; !work_list.empty() && pass < kMaxImportPasses; ++pass) {
     const std::vector<std::string> lines = work_list;
-    std::vector<std::string> ahead;
-    for (const std::string& line : lines) {
-      const ResourceFields f = ResourceLineFields(line);
-      if (IsHttpUrl(f.absolute_url) && !LocalFileExists(SafeLocal(f.local_path))) {
-        ahead.push_back(f.absolute_url);
-      }
-    }
-    fetcher_.Prefetch(ahead);
+    PrefetchAhead(lines, ResourceLineFields, true);
     const int n = static_cast<int>(lines.size());
     bool stopped = false;
     for (int i = 0; i < n && !stopped; ++i) {
@@ -772,15 +754,16 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
 
   const std::string fetched = fetcher_.FetchText(f.absolute_url);
   if (HasImageMagic(fetched)) {
-    mark(fetcher_.FetchResourceToFile(f.absolute_url, local, 0) ? SJ<"◇">() : SJ<"●">());
+    mark(fetcher_.FetchResourceToFile(f.absolute_url, local, 0) ? MarkText(OutcomeMark::WasImage)
+                                                                : MarkText(OutcomeMark::Failed));
     return;
   }
   const std::string lower = LowerAscii(fetched);
   if (Has(lower, "<html") && Has(lower, "404 not found")) {
-    mark(SJ<"◆">());
+    mark(MarkText(OutcomeMark::NotFoundPage));
     return;
   }
-  SaveTextFile(fetched, FolderOf(local) + "ZXOrg_" + FileNameOf(local));
+  SaveTextFile(fetched, PrefixedName(local, kFetchedImportPrefix));
   const std::string normalised = NormaliseHtml(fetched);
   std::string text = AnyCodeToShiftJIS(normalised, settings.css_js_charset);
   if (text.empty()) text = normalised;
@@ -799,7 +782,7 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
   DLCSSSetListbox(line, local, fetched);
   work_list.push_back(line);
   l.ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS.push_back(line);
-  AddMark(l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, SJ<"◎">(), local);
+  AddMark(l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, MarkText(OutcomeMark::Saved), local);
 }
 
 std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
@@ -813,7 +796,6 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
   StringSet pieces;
   CollectAll(copy, {{"(\"", "\")"}, {"url(", ")"}, {" \"", "\""}, {"src=\"", "\""}, {"src='", "'"}},
              pieces);
-  const std::string& search = SJ<"検索">();
   const int n = static_cast<int>(pieces.size());
   int i = 0;
   for (const std::string& raw : pieces) {
@@ -844,9 +826,7 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
       DLFileDownloadInfo(local, n, index);
       if (!Running()) break;
     } else if (HasImageExtension(p)) {
-      if (HasAny(p, {"=http", ".htm", "\\", ";", "}", ")", "utf-8", "google"}) || Has(p, search)) {
-        continue;
-      }
+      if (IsNoImageReference(p) || HasAny(p, {";", "google"})) continue;
       const std::string abs = CombineUrl(abs_url, p);
       const std::string local = LocalOf(abs, save_folder);
       ForceFolderForPath(FolderOf(SafeLocal(local)), "");
@@ -858,13 +838,45 @@ std::string DownloadEngine::ResolveCSSJS(const std::string& abs_url,
   return result;
 }
 
+bool HasRootReference(std::string_view text) {
+  return std::any_of(std::begin(kReferenceOpeners), std::end(kReferenceOpeners),
+                     [&](std::string_view o) { return Has(text, std::string(o) + "/"); });
+}
+
 std::string PrefixRootReferences(std::string text, std::string_view prefix) {
-  const std::string p(prefix);
-  text = Replace(text, "\"/", "\"" + p);
-  text = Replace(text, "'/", "'" + p);
-  text = Replace(text, "(\"/", "(\"" + p);
-  text = Replace(text, "('/", "('" + p);
-  return Replace(text, "(/", "(" + p);
+  for (std::string_view opener : kReferenceOpeners) {
+    text = Replace(text, std::string(opener) + "/", std::string(opener) + std::string(prefix));
+  }
+  return text;
+}
+
+ResourceFields ImageLineFields(const std::string& raw) {
+  const std::string line = Replace(Trim(raw), kEscapedQuote, "");
+  if (line.empty() || IsJunkResourceLine(line)) return {};
+  if (line.find('\t') == std::string::npos) return {line, line, UrlToSafePath(line)};
+  return SplitResourceLine(line);
+}
+
+bool IsNoImageReference(std::string_view reference) {
+  return HasAny(reference, {"=http", ".htm", "\\", "}", ")", "utf-8"}) ||
+         Has(reference, SJ<"検索">());
+}
+
+void DownloadEngine::PrefetchAhead(const std::vector<std::string>& lines,
+                                   ResourceFields (*fields_of)(const std::string&),
+                                   bool skip_existing, const std::vector<std::string>* more) {
+  std::vector<std::string> urls;
+  for (const auto* box : {&lines, more}) {
+    if (!box) continue;
+    for (const std::string& line : *box) {
+      const ResourceFields f = fields_of(line);
+      if (IsHttpUrl(f.absolute_url) &&
+          !(skip_existing && LocalFileExists(SafeLocal(f.local_path)))) {
+        urls.push_back(f.absolute_url);
+      }
+    }
+  }
+  fetcher_.Prefetch(urls);
 }
 
 }  // namespace kaplo

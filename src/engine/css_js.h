@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/download_job.h"
+#include "engine/local_path.h"
 
 namespace kaplo {
 
@@ -27,11 +28,22 @@ ResourceFields ResourceLineFields(const std::string& line);
 
 // Lines that begin with ";", "=", a blank or "%" are leftovers of script code.
 bool IsJunkResourceLine(std::string_view line);
-// A regular file (Shift_JIS path) is there.
-bool LocalFileExists(std::string_view path);
 
+// What opens a reference in a page or stylesheet text: a reference opened
+// by one of these and then "/" is root-relative.
+inline constexpr std::string_view kReferenceOpeners[] = {"\"", "'", "(\"", "('", "("};
+bool HasRootReference(std::string_view text);
 // Root-relative references ("/, '/, ("/, ('/, (/) get prefix (a run of
 // "../") so they lead up to the save folder; in this order.
 std::string PrefixRootReferences(std::string text, std::string_view prefix);
+
+// The fields of a line of the image list: trimmed, the escaped-quote
+// stand-in dropped; a line without TAB is its own address and path. Empty
+// fields for a blank or junk line.
+ResourceFields ImageLineFields(const std::string& line);
+// What a reference that looked like an image shows when it is none: a
+// query with an address, a page, a path with "\", script or style code, a
+// charset, a search.
+bool IsNoImageReference(std::string_view reference);
 
 }  // namespace kaplo

@@ -11,7 +11,7 @@ namespace kaplo {
 
 // The download tab's options, read when a job starts. Radio groups by item
 // index; the control each field mirrors is named beside it.
-struct DownloadSettings {
+struct DownloadOptions {
   int final_open = 0;               // RadioGroupDLFilnalOpenIE
   int remove_base_href = 0;         // RadioGroupRemoveBaseHref
   int html_dq_slash = 0;            // RadioGroupDLHTMLDQSlash
@@ -32,6 +32,7 @@ struct DownloadSettings {
   bool top_directory_for_unknown = false;  // CheckBoxTopDirectoryForUnkwon
   std::string top_dummy_directory;         // EditDLTopDummyDirectory
 };
+using DownloadSettings = DownloadOptions;
 
 // The text boxes of the download tab that a job reads and writes.
 struct DownloadForm {

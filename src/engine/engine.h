@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/download_job.h"
+#include "engine/download_request.h"
 #include "engine/fetch.h"
 #include "engine/ports.h"
 
@@ -18,7 +19,33 @@ class DownloadEngine {
   DownloadEngine(Fetcher& fetcher, Prompter& prompter, BrowserPort* browser,
                  JobObserver& observer, SystemBrowser* system_browser = nullptr);
 
-  DownloadSettings settings;
+  // The front door. Run saves the request's page as the download button
+  // does (questions through the prompter, progress through the observer)
+  // and says what became of it; the lists stay readable through Lists().
+  DownloadResult Run(const DownloadRequest& request);
+  // Takes the request's address, folder and options without starting a job.
+  void Load(const DownloadRequest& request);
+  // Saves a frame entry (as listed, or an absolute address) of the page last
+  // run or loaded as a job of its own into the same folder.
+  DownloadResult RunFrame(const std::string& reference);
+  // What the last job (started here or by btnDownloadAllClick) came to.
+  DownloadResult LastResult() const;
+  // The stop button: the running loops end after their current item.
+  void Stop() { btnDownloadStopClick(); }
+  // A new address typed: the last page's lists and frame entries go.
+  void StartOver();
+  // The window's reset: StartOver and a blank job record.
+  void Reset();
+  // A page file saved by hand (the window's save dialog) becomes the one
+  // the next job confirms.
+  void ConfirmLocalFile(const std::string& file);
+  const DownloadOptions& Options() const { return settings; }
+  const DownloadForm& Form() const { return form; }
+  const DownloadJob& Job() const { return job; }
+  const DownloadLists& Lists() const { return lists; }
+
+  // The tab's working state, which the window still edits directly.
+  DownloadOptions settings;
   DownloadForm form;
   DownloadJob job;
   DownloadLists lists;
@@ -128,6 +155,11 @@ class DownloadEngine {
 
  private:
   void RestoreConfirmedLocalFile();
+  // "KAPLO 【 URL 】  - [ saved page ]"
+  std::string SavedPageCaption() const;
+  // Ends a job that saved nothing: the reason kept, the buttons enabled,
+  // and with restore the confirmed file of the job before put back. False.
+  bool Abandon(DownloadFailure kind, bool restore);
   void ShowTab(std::string_view caption) { observer_.ShowTab(caption); }
   void SaveBasePage(std::string page, const std::string& save_folder);
   // Stylesheet and script stages.
@@ -143,6 +175,12 @@ class DownloadEngine {
                    const std::string& save_folder);
   void EnterImage(const std::string& reference, const std::string& abs_url,
                   const std::string& save_folder, std::vector<std::string>& image_box);
+  // Hands the fetcher, before a stage takes them one by one, the http
+  // addresses of lines (then of more), without those whose file is there
+  // when skip_existing.
+  void PrefetchAhead(const std::vector<std::string>& lines,
+                     ResourceFields (*fields_of)(const std::string&), bool skip_existing,
+                     const std::vector<std::string>* more = nullptr);
   std::string LocalOf(const std::string& abs_url, const std::string& save_folder) const;
   std::string SafeLocal(std::string_view path) const;
 
@@ -153,6 +191,8 @@ class DownloadEngine {
   SystemBrowser* system_browser_;
   std::atomic<bool> running_{false};
   bool page_saved_ = false;
+  DownloadFailure failure_ = DownloadFailure::None;
+  bool frameset_page_ = false;  // the last job's page was a frameset
   // The save folder of the running stage: every path they write stays below it.
   std::string stage_folder_;
   // Scripts whose file discovery filled with the page text until they are fetched.
@@ -169,18 +209,5 @@ std::string CheckRefresh(std::string_view lower_case_html);
 bool EmptyFolder(std::string_view folder);
 // "【  3  /  12 】" for item index 2 of 12.
 std::string DownloadCountLabel(int total, int index);
-
-// The fixed message texts of the download tab, Shift_JIS.
-namespace dlmsg {
-const std::string& NoFolder();
-const std::string& Folder();
-const std::string& NavigateFirst();
-const std::string& Refresh();
-const std::string& Frameset();
-const std::string& PageQuestion();
-const std::string& BaseQuestion();
-const std::string& ContinueQuestion();
-const std::string& Finished();
-}  // namespace dlmsg
 
 }  // namespace kaplo

@@ -8,6 +8,7 @@
 #include "engine/local_path.h"
 #include "engine/page_rewrite.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/fsname.h"
 #include "text/normalise.h"
 #include "text/sjis.h"
@@ -126,13 +127,8 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& url, const std::string& l
                                     const std::string& /*save_folder*/) {
   const std::string prefix = UrlDepthPrefix(url, "");
   std::string page = ChangeFrameUrlname(NormaliseHtml(page_text), lists.ListBoxWBInFrameFileList);
-  if (ContainsAtBoundary(page, "<base ")) {
-    const std::string inner = Between(page, "<base ", ">");
-    page = ReplaceFirstExact(page, "<base " + inner + ">",
-                             SJ<"<!-- ●● <base ">() + inner + SJ<"> ●●-->">());
-  }
-  page = Replace(page, ".css/\"", ".css\"");
-  page = Replace(page, ".js/\"", ".js\"");
+  if (ContainsAtBoundary(page, "<base ")) page = CommentOutBaseTag(std::move(page));
+  page = DropSlashAfterCssJsNames(std::move(page));
   page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab02PageWebCSS);
   page = ChangeHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab03PageImage);
   page = RemoveHTMLSrcUrlname(std::move(page), lists.ListBoxPGTab02LTab09LHref);
@@ -150,7 +146,7 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& url, const std::string& l
   }
   observer_.ShowText(JobView::WebSource, page, true);
   form.local_filename = local_file;
-  form.caption = SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
+  form.caption = SavedPageCaption();
   observer_.FormChanged();
 }
 
@@ -189,7 +185,7 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
       form.label_downloaded_file.clear();
       form.label_downloaded_file_count.clear();
       const bool saved = DLDownloadAll(target);
-      ShowTab(SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">());
+      ShowTab(msg::TabLocalBrowse());
       return saved;
     }
     case 1:
@@ -198,7 +194,7 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
     case 2:
       if (browser_) browser_->Navigate(BrowserPane::DownloadResult, target);
       form.label_local_browser_url = target;
-      ShowTab(SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">());
+      ShowTab(msg::TabLocalBrowse());
       return true;
     default:
       return false;

@@ -2,7 +2,9 @@
 // one retry against the page's base address.
 #include "engine/css_js.h"
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
+#include "engine/outcome_marks.h"
 #include "engine/url.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
@@ -10,16 +12,6 @@
 #include "text/urlcode.h"
 
 namespace kaplo {
-namespace {
-
-// The fields of an image line; a line without TAB is its own address and path.
-ResourceFields ImageLineFields(const std::string& line) {
-  if (line.find('\t') == std::string::npos) return {line, line, UrlToSafePath(line)};
-  return SplitResourceLine(line);
-}
-
-}  // namespace
-
 void DownloadEngine::DLSetListbox(std::string line, std::vector<std::string>& image_box,
                                   StringSet& set, std::vector<std::string>& display_box) {
   const std::string lower = LowerAscii(line);
@@ -38,20 +30,12 @@ int DownloadEngine::DLDownloadImage(const std::string& save_folder,
   stage_folder_ = save_folder;
   auto& outcome = lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
 
-  std::vector<std::string> ahead;
-  for (const std::string& raw : image_box) {
-    const std::string line = Replace(Trim(raw), "@%@", "");
-    if (line.empty() || IsJunkResourceLine(line)) continue;
-    const ResourceFields f = ImageLineFields(line);
-    if (IsHttpUrl(f.absolute_url) && !LocalFileExists(SafeLocal(f.local_path))) {
-      ahead.push_back(f.absolute_url);
-    }
-  }
-  fetcher_.Prefetch(ahead);
+  PrefetchAhead(image_box, ImageLineFields, true);
 
   const int n = static_cast<int>(image_box.size());
   for (int i = 0; i < n; ++i) {
-    const std::string line = Replace(Trim(image_box[static_cast<std::size_t>(i)]), "@%@", "");
+    const std::string line =
+        Replace(Trim(image_box[static_cast<std::size_t>(i)]), kEscapedQuote, "");
     std::string shown = line;
     if (!line.empty() && !IsJunkResourceLine(line)) {
       const ResourceFields f = ImageLineFields(line);
@@ -74,21 +58,21 @@ int DownloadEngine::DLDownloadedImage(const std::string& abs_url, const std::str
   // The newest outcome comes first.
   auto mark = [&](const std::string& m) { outcome_box.insert(outcome_box.begin(), m + local); };
   if (LocalFileExists(local)) {
-    mark(SJ<"○">());
+    mark(MarkText(OutcomeMark::Present));
     return 0;
   }
   if (fetcher_.FetchResourceToFile(abs_url, local, 0)) {
-    mark(SJ<"◎">());
+    mark(MarkText(OutcomeMark::Saved));
     return 0;
   }
-  mark(SJ<"●">());
+  mark(MarkText(OutcomeMark::Failed));
   auto& failed = lists.ListBoxPGTab02LTab06DLImageNotFound;
-  failed.push_back(abs_url + "\t" + SJ<"●">() + local);
+  failed.push_back(abs_url + "\t" + MarkText(OutcomeMark::Failed) + local);
   if (!job.BaseHrefValue.empty()) {
     const std::string retry = ReplaceUrlRoot(abs_url, job.BaseHrefValue);
     if (fetcher_.FetchResourceToFile(retry, local, 0)) {
-      mark(SJ<"◎">());
-      failed.push_back(retry + "\t" + SJ<"◎">() + local);
+      mark(MarkText(OutcomeMark::Saved));
+      failed.push_back(retry + "\t" + MarkText(OutcomeMark::Saved) + local);
     }
   }
   return LocalFileExists(local) ? 0 : -1;

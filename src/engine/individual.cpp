@@ -7,13 +7,14 @@
 
 #include "engine/css_js.h"
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/reports.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
-#include "text/sjis_literal.h"
 #include "text/strutil.h"
 #include "text/urlcode.h"
 
@@ -21,8 +22,6 @@ namespace kaplo {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string& TextTabCaption() { return SJ<" CSS/JSﾀﾞｳﾝﾛｰﾄﾞ ">(); }
 
 // The name a URL without a file name is stored under.
 std::string FileNameOr(std::string_view url, std::string_view fallback) {
@@ -65,21 +64,6 @@ std::string IndividualSuggestedName(std::string_view url) {
   return FileNameOf(UrlToSafePath(url));
 }
 
-namespace indivmsg {
-std::string TextSaved(std::string_view file) {
-  return SJ<"ファイル【 ">() + std::string(file) + SJ<" 】が保存されました">();
-}
-std::string FetchedAndSaved(std::string_view url, std::string_view file) {
-  return SJ<"Webﾌｧｲﾙ【 ">() + std::string(url) + SJ<" 】が">() + "\r\n\r\n" +
-         SJ<"Windowsﾌｧｲﾙ【 ">() + std::string(file) + SJ<" 】として保存されました">();
-}
-const std::string& SaveFailed() { return SJ<"ファイルとしての保存に失敗しました">(); }
-const std::string& FileMissing() { return SJ<"【 ファイル 】が見つかりません">(); }
-std::string NoData(std::string_view url) {
-  return "\r\n\r\nUrl ==>>" + std::string(url) + "<==\r\n\r\n" + SJ<"●　「データがありません　」●">();
-}
-}  // namespace indivmsg
-
 namespace {
 
 // A list line fills both URL boxes and one sheet's file box.
@@ -96,13 +80,13 @@ void FillFromLine(const std::string& line, std::string& text_url, std::string& i
 void DownloadEngine::ListBoxDlLIndividual(const std::string& line) {
   FillFromLine(line, form.individual_url, individual_image.url, individual.file);
   sbPGTab02RTab07IndividualUrlClick();
-  ShowTab(TextTabCaption());
+  ShowTab(msg::TabTextSheet());
 }
 
 void DownloadEngine::ListBoxDLIndividualImage(const std::string& line) {
   FillFromLine(line, form.individual_url, individual_image.url, individual_image.file);
   sbPGTab02RTab08ImageIndividualGoClick();
-  ShowTab(SJ<" Imageﾀﾞｳﾝﾛｰﾄﾞ ">());
+  ShowTab(msg::TabImageSheet());
 }
 
 bool DownloadEngine::ListBoxDLIndividualOutcome(const std::string& line, int code) {
@@ -110,20 +94,20 @@ bool DownloadEngine::ListBoxDLIndividualOutcome(const std::string& line, int cod
   if (!LocalFileExists(path)) {
     individual.css_js_win_filename = path;
     observer_.FormChanged();
-    prompter_.Inform(indivmsg::FileMissing());
+    prompter_.Inform(msg::FileNotFound());
     return false;
   }
   individual.memo = AnyCodeToShiftJIS(LoadTextFile(path), code);
   individual.file = path;
   observer_.FormChanged();
-  ShowTab(TextTabCaption());
+  ShowTab(msg::TabTextSheet());
   return true;
 }
 
 bool DownloadEngine::ListBoxDLIndividualImageOutcome(const std::string& line) {
   const std::string path = RemoveDownloadMark(line);
   if (!LocalFileExists(path)) {
-    prompter_.Inform(indivmsg::FileMissing());
+    prompter_.Inform(msg::FileNotFound());
     return false;
   }
   individual_image.browser = path;
@@ -144,7 +128,7 @@ void DownloadEngine::sbPGTab02RTab07IndividualUrlClick() {
     } else {
       const std::string text = fetcher_.FetchText(url);
       if (text.empty() && screen == 0) {
-        individual.memo = indivmsg::NoData(url);
+        individual.memo = msg::NoData(url);
         observer_.FormChanged();
         return;
       }
@@ -185,16 +169,17 @@ bool DownloadEngine::sbPGTab02RTab07IndividualDownloadClick() {
     observer_.FormChanged();
   }
   const std::string local = UrlToSafePath(folder, below + "/" + name);
-  const std::string copy = UrlToSafePath(folder, below + "/ZZOrg_" + name);
+  const std::string copy =
+      UrlToSafePath(folder, below + "/" + std::string(kFetchedPagePrefix) + name);
   ForceFolderForPath(FolderOf(local), "");
   const bool fetched = fetcher_.FetchToFile(url, local);
   fetcher_.FetchToFile(url, copy);
   // A download that left no file is a failure, whatever was attempted.
   if (!fetched || !LocalFileExists(local)) {
-    prompter_.Inform(indivmsg::SaveFailed());
+    prompter_.Inform(msg::FileSaveFailed());
     return false;
   }
-  prompter_.Inform(indivmsg::FetchedAndSaved(url, local));
+  prompter_.Inform(msg::FetchedAndSaved(url, local));
   individual.file = local;
   IndividualOpenFile(local);
   return true;
@@ -218,10 +203,10 @@ bool DownloadEngine::sbsbPGTab02RTab07IndividualSaveFileClick() {
       ConvertShiftJISForSave(PrefixRootReferencesFor(individual.memo, url), individual.save_code);
   SaveTextFile(text, individual.file);
   if (!LocalFileExists(individual.file)) {
-    prompter_.Inform(indivmsg::SaveFailed());
+    prompter_.Inform(msg::FileSaveFailed());
     return false;
   }
-  prompter_.Inform(indivmsg::TextSaved(individual.file));
+  prompter_.Inform(msg::TextSaved(individual.file));
   return true;
 }
 
@@ -282,13 +267,13 @@ bool DownloadEngine::sbPGTab02RTab08ImageIndividualDownloadClick() {
   if (!stored) {
     individual_image.file.clear();
     observer_.FormChanged();
-    prompter_.Inform(indivmsg::SaveFailed());
+    prompter_.Inform(msg::FileSaveFailed());
     return false;
   }
   individual_image.file = local;
   if (LocalFileExists(local)) individual_image.browser = local;
   observer_.FormChanged();
-  prompter_.Inform(indivmsg::FetchedAndSaved(url, local));
+  prompter_.Inform(msg::FetchedAndSaved(url, local));
   return true;
 }
 

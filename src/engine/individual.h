@@ -21,13 +21,4 @@ std::string PrefixRootReferencesFor(std::string_view text, std::string_view url)
 // The name the save dialog suggests for the memo of url.
 std::string IndividualSuggestedName(std::string_view url);
 
-namespace indivmsg {
-std::string TextSaved(std::string_view file);
-std::string FetchedAndSaved(std::string_view url, std::string_view file);
-const std::string& SaveFailed();
-const std::string& FileMissing();
-// What the memo shows when a fetch gave nothing.
-std::string NoData(std::string_view url);
-}  // namespace indivmsg
-
 }  // namespace kaplo

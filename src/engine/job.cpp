@@ -2,8 +2,11 @@
 #include <filesystem>
 
 #include "engine/engine.h"
+#include "engine/folder_names.h"
+#include "engine/frames.h"
 #include "engine/local_path.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/fsname.h"
 #include "text/normalise.h"
@@ -14,54 +17,9 @@
 
 namespace kaplo {
 
-namespace dlmsg {
-const std::string& NoFolder() { return SJ<"【 保存すべきフォルダー 】が設定されていません">(); }
-const std::string& Folder() { return SJ<"【 フォルダー 】が見つかりません">(); }
-const std::string& NavigateFirst() {
-  return SJ<"まだナビゲートされていません\r\n\r\n１度ナビゲートしてください">();
-}
-const std::string& Refresh() {
-  return SJ<"【 http-equiv=\"refresh\" 】で、リダイレクトされています">();
-}
-const std::string& Frameset() {
-  return SJ<"【 Ｆｒａｍｅｓｅｔ 】ファイルです。　各フレームは\r\n\r\n"
-            "ファイル一覧から、個別にﾀﾞｳﾝﾛｰﾄﾞしてください">();
-}
-const std::string& PageQuestion() {
-  return SJ<"HTMLﾌｧｲﾙの指定がありません、【 そのまま続行 ＝ はい（ Y ） 】／"
-            "【 ”/index.html ”を付加して、続行 ＝ いいえ（N ） 】／【 中止 = ｷｬﾝｾﾙ 】">();
-}
-const std::string& BaseQuestion() {
-  return SJ<"<base href=\"http://・・ >\"が含まれています。\r\n\r\n"
-            "【 このままの設定（ WindowsのPath( 例：「 F:/・・」）=はい（Ｙ）】／"
-            "【 ﾀﾞｳﾝﾛｰﾄﾞ設定で、指定 ＝ いいえ（Ｎ）】">();
-}
-const std::string& ContinueQuestion() {
-  return SJ<"そのまま続けますか【 そのまま続行 ＝ はい（ Y ） 】／【 中止 = いいえ 】">();
-}
-const std::string& Finished() { return SJ<"【 ダウンロード完了 】">(); }
-}  // namespace dlmsg
-
 namespace {
 
-// Tab captions the job brings to the front.
-const std::string& TabWebBrowse() { return SJ<" Webﾍﾟｰｼﾞの閲覧 ">(); }
-const std::string& TabWebHtml() { return SJ<"　WebHTML ">(); }
-const std::string& TabLocalBrowse() { return SJ<" ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 ">(); }
-const std::string& TabFirstFetch() { return SJ<" Redirect前のWebHTML  ">(); }
-const std::string& TabNative() { return SJ<" WebHTMLNative">(); }
-
 constexpr std::string_view kBlank = "about:blank";
-
-bool FolderExists(std::string_view folder) {
-  std::error_code ec;
-  return std::filesystem::is_directory(FsPath(folder), ec);
-}
-
-bool FileExists(std::string_view file) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(FsPath(file), ec);
-}
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
@@ -98,8 +56,13 @@ DownloadEngine::DownloadEngine(Fetcher& fetcher, Prompter& prompter, BrowserPort
 
 void DownloadEngine::btnDownloadAllClick() {
   page_saved_ = false;
+  frameset_page_ = false;
+  failure_ = DownloadFailure::None;
   std::string url(Trim(form.url));
-  if (url.empty()) return;
+  if (url.empty()) {
+    failure_ = DownloadFailure::NoAddress;
+    return;
+  }
   if (const std::size_t hash = FindAtBoundary(url, "#"); hash != std::string::npos) {
     url.resize(hash);
     form.url = url;
@@ -110,8 +73,9 @@ void DownloadEngine::btnDownloadAllClick() {
   }
   observer_.FormChanged();
   if (!IsPageUrl(url)) {
-    switch (prompter_.Ask(dlmsg::PageQuestion(), Prompter::Buttons::YesNoCancel)) {
+    switch (prompter_.Ask(msg::NoHtmlFile(), Prompter::Buttons::YesNoCancel)) {
       case Prompter::Answer::Cancel:
+        failure_ = DownloadFailure::Cancelled;
         return;
       case Prompter::Answer::No:
         form.url += "/index.html";
@@ -123,7 +87,8 @@ void DownloadEngine::btnDownloadAllClick() {
     }
   }
   if (settings.download_inner_html && job.PageHead.empty()) {
-    prompter_.Inform(dlmsg::NavigateFirst());
+    prompter_.Inform(msg::NotNavigated());
+    failure_ = DownloadFailure::NotNavigated;
     return;
   }
   lists.FrameTagSet.clear();
@@ -140,31 +105,132 @@ void DownloadEngine::btnDownloadAllClick() {
   job.PreviousConfirmedLocalFile = job.ConfirmedLocalFile;
   job.ConfirmedLocalFile = form.local_filename;
   form.confirm_local_html_file = job.ConfirmedLocalFile;
-  form.local_file_org_html =
-      FolderOf(job.ConfirmedLocalFile) + "ZZOrg_" + FileNameOf(job.ConfirmedLocalFile);
+  form.local_file_org_html = PrefixedName(job.ConfirmedLocalFile, kFetchedPagePrefix);
   form.local_dont_load = false;
   bool known = false;
   for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
   if (!known) form.url_history.push_back(form.url);
   observer_.FormChanged();
-  if (job.FramesetSaved) ShowTab(TabNative());
+  if (job.FramesetSaved) ShowTab(msg::TabNative());
+}
+
+const std::string& DownloadFailureText(DownloadFailure kind) {
+  static const std::string none;
+  switch (kind) {
+    case DownloadFailure::None:
+      return none;
+    case DownloadFailure::NoAddress:
+    case DownloadFailure::NotWebAddress:
+      return msg::NotWebAddress();
+    case DownloadFailure::Cancelled:
+      return msg::DownloadCancelled();
+    case DownloadFailure::NotNavigated:
+      return msg::NotNavigated();
+    case DownloadFailure::FolderNotFound:
+      return msg::FolderNotFound();
+    case DownloadFailure::NoSaveFolder:
+      return msg::NoSaveFolder();
+    case DownloadFailure::FolderNotEmptied:
+      return msg::FolderNotEmptied();
+    case DownloadFailure::PageNotSaved:
+      return msg::PageNotSaved();
+  }
+  return none;
+}
+
+void DownloadEngine::Load(const DownloadRequest& request) {
+  settings = request.options;
+  form.url = request.url;
+  form.save_folder = request.save_folder;
+}
+
+DownloadResult DownloadEngine::Run(const DownloadRequest& request) {
+  Load(request);
+  if (request.navigate_first) WBDLNavigate(form.url, form.save_folder, 0);
+  btnDownloadAllClick();
+  return LastResult();
+}
+
+DownloadResult DownloadEngine::RunFrame(const std::string& reference) {
+  settings.frame_download = 0;
+  page_saved_ = false;
+  frameset_page_ = false;
+  failure_ = DownloadFailure::None;
+  if (FrameTarget(form.url, reference).empty()) {
+    failure_ = DownloadFailure::NotWebAddress;
+  } else if (!DLInFrameFileGo(form.url, form.save_folder, reference) &&
+             failure_ == DownloadFailure::None) {
+    failure_ = DownloadFailure::PageNotSaved;
+  }
+  return LastResult();
+}
+
+void DownloadEngine::StartOver() {
+  lists.ListBoxWBInFrameFileList.clear();
+  DLClearListBox(false);
+}
+
+void DownloadEngine::Reset() {
+  job = DownloadJob{};
+  StartOver();
+}
+
+void DownloadEngine::ConfirmLocalFile(const std::string& file) {
+  form.local_filename = file;
+  job.ConfirmedLocalFile = file;
+}
+
+DownloadResult DownloadEngine::LastResult() const {
+  DownloadResult r;
+  r.page_saved = page_saved_;
+  if (page_saved_) r.saved_page = form.local_filename;
+  r.url = form.url;
+  r.frameset = frameset_page_;
+  r.stylesheet_counts = CountMarks(lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
+                                   OutcomeList::StylesheetsAndScripts);
+  r.image_counts =
+      CountMarks(lists.ListBoxPGTab02LTab03PageImageDownloaedImage, OutcomeList::Images);
+  r.frames = lists.ListBoxWBInFrameFileList;
+  for (const std::string* report :
+       {&form.local_file_css_js_list, &form.local_file_total_css_js, &form.local_file_image_list}) {
+    if (!report->empty() && LocalFileExists(*report)) r.reports.push_back(*report);
+  }
+  r.failure_kind = page_saved_ ? DownloadFailure::None : failure_;
+  if (!page_saved_ && r.failure_kind == DownloadFailure::None) {
+    r.failure_kind = DownloadFailure::PageNotSaved;
+  }
+  r.failure = DownloadFailureText(r.failure_kind);
+  return r;
+}
+
+std::string DownloadEngine::SavedPageCaption() const {
+  return SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
 }
 
 void DownloadEngine::RestoreConfirmedLocalFile() {
   job.ConfirmedLocalFile = job.PreviousConfirmedLocalFile;
 }
 
+bool DownloadEngine::Abandon(DownloadFailure kind, bool restore) {
+  failure_ = kind;
+  if (restore) RestoreConfirmedLocalFile();
+  DLButtonEnable();
+  return false;
+}
+
 bool DownloadEngine::DLDownloadAll(const std::string& url) {
   page_saved_ = false;
+  frameset_page_ = false;
+  failure_ = DownloadFailure::None;
   fetcher_.StartJob();
   job.PageUrl = url;
   job.SuppressUrlChange = false;
   std::string folder(Trim(form.save_folder));
-  if (!IsHttpUrl(url)) return false;
+  if (!IsHttpUrl(url)) return Abandon(DownloadFailure::NotWebAddress, false);
 
   DLClearListBox(false);
-  ShowTab(TabWebBrowse());
-  ShowTab(TabWebHtml());
+  ShowTab(msg::TabWebBrowse());
+  ShowTab(msg::TabWebHtml());
 
   std::string fetched;
   std::string lower;
@@ -174,22 +240,19 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     lower = LowerAscii(fetched);
     const std::string target = CheckRefresh(lower);
     if (!target.empty()) {
-      prompter_.ShowInformation(dlmsg::Refresh(), fetched);
-      ShowTab(TabFirstFetch());
+      prompter_.ShowInformation(msg::RefreshRedirect(), fetched);
+      ShowTab(msg::TabFirstFetch());
       if (IsHttpUrl(target) && target.starts_with("http:")) {
         form.url = target;  // offered for the next job; this one goes on with its URL
         observer_.FormChanged();
       }
-      if (prompter_.Ask(dlmsg::ContinueQuestion(), Prompter::Buttons::YesNo) !=
-          Prompter::Answer::Yes) {
-        DLButtonEnable();
-        return false;
+      if (prompter_.Ask(msg::GoOn(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
+        return Abandon(DownloadFailure::Cancelled, false);
       }
     }
     if (ContainsAtBoundary(lower, "<base") && settings.remove_base_href == 0 &&
-        prompter_.Ask(dlmsg::BaseQuestion(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
-      DLButtonEnable();
-      return false;
+        prompter_.Ask(msg::BaseHref(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
+      return Abandon(DownloadFailure::Cancelled, false);
     }
   }
 
@@ -208,49 +271,39 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     }
     name = UrlToSafePath(name);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(name, "");
-    if (!chosen) {
-      RestoreConfirmedLocalFile();
-      DLButtonEnable();
-      return false;
-    }
+    if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
     form.local_filename = *chosen;
     form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
-  } else if (!FolderExists(folder)) {
-    prompter_.Inform(dlmsg::Folder());
-    RestoreConfirmedLocalFile();
-    DLButtonEnable();
-    return false;
+  } else if (!LocalFolderExists(folder)) {
+    prompter_.Inform(msg::FolderNotFound());
+    return Abandon(DownloadFailure::FolderNotFound, true);
   }
 
   folder = std::string(Trim(form.save_folder));
   if (folder.empty()) {
-    prompter_.Inform(dlmsg::NoFolder());
-    return false;
+    prompter_.Inform(msg::NoSaveFolder());
+    return Abandon(DownloadFailure::NoSaveFolder, false);
   }
   if (!settings.dont_empty_folder && !EmptyFolder(folder)) {
-    prompter_.Inform(dlmsg::Folder());
-    return false;
+    prompter_.Inform(msg::FolderNotFound());
+    return Abandon(DownloadFailure::FolderNotEmptied, false);
   }
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
 
   if (ContainsAtBoundary(lower, "<frameset ")) {
     // Frame pages are saved one by one from the frame list.
     observer_.ShowText(JobView::Native, fetched, true);
-    prompter_.ShowInformation(dlmsg::Frameset(), fetched);
+    prompter_.ShowInformation(msg::FramesetPage(), fetched);
     form.local_filename.clear();
     const std::string file_name = UrlFileName(url);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(
-        file_name.empty() ? std::string("index.html") : UrlToSafePath(file_name), folder);
-    if (!chosen) {
-      RestoreConfirmedLocalFile();
-      DLButtonEnable();
-      return false;
-    }
+        file_name.empty() ? std::string(kIndexPage) : UrlToSafePath(file_name), folder);
+    if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
     form.save_folder = FolderOf(*chosen);
     observer_.FormChanged();
     job.PageUrl = url;
-    if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job.PageUrl += "@#@";
+    if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job.PageUrl += kFolderAddressMark;
     const std::string chosen_file =
         FileNameOf(*chosen).empty() ? *chosen + "index.html" : *chosen;
     const bool saved =
@@ -258,21 +311,22 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     settings.dont_empty_folder = true;
     settings.dont_make_css_list = true;
     if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
-    ShowTab(TabWebHtml());
+    ShowTab(msg::TabWebHtml());
     job.FramesetSaved = true;
-    page_saved_ = saved && FileExists(form.local_filename);
+    frameset_page_ = true;
+    page_saved_ = saved && LocalFileExists(form.local_filename);
+    if (!page_saved_) failure_ = DownloadFailure::PageNotSaved;
     observer_.FormChanged();
     return page_saved_;
   }
 
   DLButtonDisable();
   if (!WBDLNavigate(url, std::string(Trim(form.save_folder)), 0)) {
-    DLButtonEnable();
-    return false;
+    return Abandon(DownloadFailure::NotWebAddress, false);
   }
   DownLoadMain(url, folder);
 
-  form.caption = SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
+  form.caption = SavedPageCaption();
   form.label_local_browser_url = form.local_filename;
   form.label_web_browser_url = form.url;
 
@@ -285,7 +339,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
       form.label_local_browser_url = url;
       break;
     case 1:
-      if (FileExists(display)) {
+      if (LocalFileExists(display)) {
         if (browser_) browser_->Navigate(BrowserPane::DownloadResult, "file://" + display);
         form.label_local_browser_url = display;
       } else {
@@ -293,7 +347,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
       }
       break;
     case 2:
-      if (!form.local_filename.empty() && FileExists(display)) {
+      if (!form.local_filename.empty() && LocalFileExists(display)) {
         if (system_browser_) system_browser_->OpenInSystemBrowser(display);
         form.label_local_browser_url = display;
       }
@@ -301,13 +355,14 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     default:
       break;
   }
-  ShowTab(TabLocalBrowse());
-  ShowTab(TabWebBrowse());
+  ShowTab(msg::TabLocalBrowse());
+  ShowTab(msg::TabWebBrowse());
   if (!settings.dont_make_css_list) DLPostProcess(folder);
   if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
   DLButtonEnable();
   form.label_downloaded_file_count.clear();
-  form.label_downloaded_file = dlmsg::Finished();
+  form.label_downloaded_file = msg::DownloadFinished();
+  if (!page_saved_) failure_ = DownloadFailure::PageNotSaved;
   observer_.FormChanged();
   return page_saved_;
 }

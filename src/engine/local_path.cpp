@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/folder_names.h"
 #include "engine/url.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
@@ -59,7 +60,7 @@ std::string UrlToLocalPath(std::string_view url, std::string_view folder, int mo
   std::string path = UrlToSafePath(folder, rest);
   if (fetched_copy == 1) {
     const std::string name = FileNameOf(path);
-    path = FolderOf(path) + (name.empty() ? std::string("ZZOrg_index.html") : "ZZOrg_" + name);
+    path = PrefixedName(name.empty() ? path + std::string(kIndexPage) : path, kFetchedPagePrefix);
   }
   return path;
 }
@@ -124,7 +125,7 @@ BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_fold
     while (Has(moved, "//")) moved = ReplaceAllExact(moved, "//", "/");
     local = moved;
   }
-  n.inner_copy = FolderOf(local) + "ZAInner_" + FileNameOf(local);
+  n.inner_copy = PrefixedName(local, kInnerCopyPrefix);
   n.local_file = std::move(local);
   n.fetched_copy = std::move(fetched);
   return n;
@@ -135,6 +136,20 @@ std::string FinalPageName(std::string_view local_file) {
   // Kept when the first ".htm" starts at or after the sixth byte from the end.
   if (htm != npos && htm + 6 >= local_file.size()) return std::string(local_file);
   return std::string(local_file) + ".html";
+}
+
+std::string PrefixedName(std::string_view path, std::string_view prefix) {
+  return FolderOf(path) + std::string(prefix) + FileNameOf(path);
+}
+
+bool LocalFileExists(std::string_view path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::is_regular_file(FsPath(path), ec);
+}
+
+bool LocalFolderExists(std::string_view folder) {
+  std::error_code ec;
+  return !folder.empty() && std::filesystem::is_directory(FsPath(folder), ec);
 }
 
 }  // namespace kaplo

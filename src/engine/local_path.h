@@ -30,11 +30,17 @@ BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_fold
 // in ".htm" or ".html" (its first ".htm" starts within the last six bytes).
 std::string FinalPageName(std::string_view local_file);
 
+// A regular file, a folder (Shift_JIS paths) is there.
+bool LocalFileExists(std::string_view path);
+bool LocalFolderExists(std::string_view folder);
+
 // The folder part of a path, with its trailing "/" ("" when there is none).
 std::string FolderOf(std::string_view path);
 // The extension as a file name's: from the last "." after the last "/" or
 // "\"; empty when there is none.
 std::string_view FileExtension(std::string_view path);
 std::string FileNameOf(std::string_view path);
+// path with prefix put before its file name: "/a/b.css" -> "/a/ZYOrg_b.css".
+std::string PrefixedName(std::string_view path, std::string_view prefix);
 
 }  // namespace kaplo

@@ -2,12 +2,15 @@
 
 #include <set>
 
+#include "engine/css_js.h"
 #include "engine/download_job.h"
+#include "engine/folder_names.h"
+#include "engine/frames.h"
+#include "engine/url.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
 #include "text/strutil.h"
 #include "text/urlcode.h"
-#include "engine/url.h"
 
 namespace kaplo {
 namespace {
@@ -46,6 +49,92 @@ ResourceFields SplitResourceLine(const std::string& line) {
 std::string MakeResourceLine(const std::string& reference, const std::string& absolute_url,
                              const std::string& local_path) {
   return reference + "\t" + absolute_url + "\t" + local_path;
+}
+
+std::string HeadPreambleOf(std::string_view page) {
+  const std::size_t head = FindAtBoundary(page, "<head");
+  return (head == npos || head == 0) ? std::string() : std::string(page.substr(0, head));
+}
+
+std::string CommentOutBaseTag(std::string page) {
+  const std::string inner = Between(page, "<base ", ">");
+  return ReplaceFirstExact(page, "<base " + inner + ">",
+                           SJ<"<!-- ●● <base ">() + inner + SJ<"> ●●-->">());
+}
+
+std::string RewritePage(std::string page, const PageRewriteInput& in) {
+  const DownloadOptions& o = in.options;
+  const DownloadLists& l = in.lists;
+  const std::string preamble = HeadPreambleOf(page);
+  const std::string top =
+      o.top_page_filename.empty() ? std::string(kIndexPage) : o.top_page_filename;
+
+  if (!in.base_href_dir.empty()) {
+    const std::string dir_path = UrlDirPath(in.base_href_dir);
+    switch (o.remove_base_href) {
+      case 0:
+      case 1: {
+        const std::string folder =
+            ReplaceFirstExact(ReplaceAllExact(in.save_folder, "\\", "/"), ":", kFolderColon);
+        page = ReplaceFirstExact(page, in.base_href_dir, folder + dir_path + "/");
+        break;
+      }
+      case 2:
+        page = CommentOutBaseTag(std::move(page));
+        page = ChangeHTMLSrcCSSname(std::move(page), in.base_href_dir, dir_path,
+                                    l.ListBoxPGTab02LTab04ImportHTMLCSSForBase);
+        break;
+      case 3:
+        page = CommentOutBaseTag(std::move(page));
+        break;
+      default:
+        break;
+    }
+  }
+
+  {
+    std::string root = UrlRoot(in.page_url);
+    if (!root.empty() && root.back() == '/') root.pop_back();
+    page = Replace(page, root, "");
+  }
+  std::string dummy;
+  if (o.html_dq_slash == 1) {
+    if (o.top_directory_for_unknown && !o.top_dummy_directory.empty()) {
+      dummy = o.top_dummy_directory;
+    }
+    page = RemoveUrlRoot(in.page_url, std::move(page), dummy);
+  }
+  if (o.remove_other_domain == 1) {
+    page = RemoveDomainFromHTMLFile(std::move(page), l.ListBoxPGTab02LTab09LHref);
+  }
+  page = DropSlashAfterCssJsNames(std::move(page));
+  page = ChangeFrameUrlname(std::move(page), l.ListBoxWBInFrameFileList);
+  page = ChangeHTMLSrcUrlname(std::move(page), l.ListBoxPGTab02LTab02PageWebCSS);
+  page = ChangeHTMLSrcUrlname(std::move(page), l.ListBoxPGTab02LTab03PageImage);
+  if (o.remove_other_domain == 1) {
+    page = RemoveHTMLSrcUrlname(std::move(page), l.ListBoxPGTab02LTab09LHref);
+  }
+
+  std::string prefix;
+  if (in.base_href_dir.empty() || o.remove_base_href == 2) {
+    prefix = UrlDepthPrefix(in.page_url, dummy);
+    if (HasRootReference(page)) page = PrefixRootReferences(std::move(page), prefix);
+  }
+  page = Replace(page, " href=\"/\"", " href=\"" + prefix + top + "\"");
+  page = Replace(page, " href='/'", " href='" + prefix + top + "'");
+
+  if (!preamble.empty()) {
+    const std::size_t head = FindAtBoundary(page, "<head");
+    if (head != npos && head > 0) page = preamble + page.substr(head);
+  }
+  page = ClleanupSaveHTMLFile(page, in.saved_from);
+  page = DLReplaceIframehtml(std::move(page), l.ListBoxWBInFrameFileList, in.save_folder,
+                             o.url_web_decode);
+  return RewriteDepthLinks(top, std::move(page));
+}
+
+std::string DropSlashAfterCssJsNames(std::string text) {
+  return Replace(Replace(text, ".css/\"", ".css\""), ".js/\"", ".js\"");
 }
 
 std::string SavedFromComment(std::string_view page_url) {
@@ -147,7 +236,7 @@ std::string RewriteDepthLinks(std::string_view top_name, std::string page) {
   page = Replace(page, "http://", "http||");
   page = Replace(page, "https://", "https||");
   page = Replace(page, ":/", ";/");
-  page = ReplaceFirstExact(page, "@~@", ":");
+  page = ReplaceFirstExact(page, kFolderColon, ":");
   const std::string top = top_name.empty() ? std::string("index.html") : std::string(top_name);
 
   for (int n = 10; n >= 1; --n) {
@@ -196,7 +285,7 @@ std::string RewriteDepthLinks(std::string_view top_name, std::string page) {
   }
   body = Replace(body, "/\" ", "/index.html\" ");
   body = Replace(body, "/\">", "/index.html\">");
-  body = Remove(body, "@#@");
+  body = Remove(body, kFolderAddressMark);
   page.resize(body_at);
   return page + body;
 }

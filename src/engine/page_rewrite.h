@@ -6,7 +6,31 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/download_job.h"
+
 namespace kaplo {
+
+// What the page rewrite reads besides the page.
+struct PageRewriteInput {
+  std::string_view page_url;    // the address the page came from
+  std::string_view saved_from;  // the address the saved-from comment names
+  std::string_view save_folder;
+  std::string_view base_href_dir;  // the folder of the page's base tag; empty without one
+  const DownloadLists& lists;      // what the collection stages listed
+  const DownloadOptions& options;
+};
+// The saved form of a page (converted to Shift_JIS and normalised): its
+// links pointed at the local files, step by step in a fixed order. Pure: no
+// file is read or written.
+std::string RewritePage(std::string page, const PageRewriteInput& in);
+// What stands before the first "<head"; empty when the page starts with it
+// or has none.
+std::string HeadPreambleOf(std::string_view page);
+// The first base tag kept only as a comment, for the record.
+std::string CommentOutBaseTag(std::string page);
+
+// ".css/"" and ".js/"" lose the slash: a stylesheet or script is a file.
+std::string DropSlashAfterCssJsNames(std::string text);
 
 // "<!-- saved from "URL" by NOLDA-KAPLO -->"
 std::string SavedFromComment(std::string_view page_url);

@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "engine/engine.h"
+#include "engine/folder_names.h"
 #include "engine/local_path.h"
+#include "engine/outcome_marks.h"
 #include "engine/url.h"
 #include "text/charset.h"
 #include "text/fsname.h"
@@ -19,11 +21,6 @@ namespace {
 constexpr auto npos = std::string::npos;
 constexpr int kCssListWidth = 40;
 constexpr int kImageListWidth = 80;
-
-bool FileExists(std::string_view path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(FsPath(path), ec);
-}
 
 void AddLines(std::string& out, std::string_view text) {
   std::size_t start = 0;
@@ -43,11 +40,7 @@ void AddLines(std::string& out, std::string_view text) {
 
 std::string RemoveDownloadMark(std::string_view line) {
   std::string out(line);
-  for (const std::string* mark : {&SJ<"●">(), &SJ<"■">(), &SJ<"▼">(), &SJ<"▲">(), &SJ<"★">(),
-                                  &SJ<"◆">(), &SJ<"〓">(), &SJ<"◎">(), &SJ<"○">(), &SJ<"△">(),
-                                  &SJ<"▽">(), &SJ<"□">(), &SJ<"◇">()}) {
-    out = Replace(out, *mark, "");
-  }
+  for (const OutcomeMarkInfo& m : OutcomeMarks()) out = Replace(out, MarkText(m.mark), "");
   return out;
 }
 
@@ -55,7 +48,7 @@ ReportFileNames MakeReportFileNames(std::string_view local_file) {
   const std::string folder = FolderOf(local_file);
   std::string base = FileNameOf(local_file);
   if (const std::size_t dot = base.rfind('.'); dot != npos) base.resize(dot);
-  const std::string stem = folder + "ZU_" + base;
+  const std::string stem = folder + std::string(kReportPrefix) + base;
   return {stem + SJ<"_CSS_JS_一覧.txt">(), stem + SJ<"_CSS_JS_統合.txt">(),
           stem + SJ<"_Image_一覧.txt">()};
 }
@@ -64,7 +57,10 @@ std::string ReportListLine(std::string_view entry, std::string_view save_folder,
   const std::string path = RemoveDownloadMark(entry);
   std::string below = save_folder.empty() ? path : ReplaceFirstExact(path, save_folder, "");
   below = "/" + ReplaceAllExact(below, "\\", "/");
-  const std::string& status = ContainsAtBoundary(entry, SJ<"●">()) ? SJ<"●  ">() : SJ<"◎  ">();
+  const OutcomeMark mark = ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed))
+                               ? OutcomeMark::Failed
+                               : OutcomeMark::Saved;
+  const std::string status = MarkText(mark) + "  ";
   return AlignTab(FileNameOf(path) + "\t" + status + below, width);
 }
 
@@ -88,7 +84,7 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
       lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
 
   std::string merged;
-  if (!FileExists(names.css_js_list) && !css_outcomes.empty()) {
+  if (!LocalFileExists(names.css_js_list) && !css_outcomes.empty()) {
     std::string last_taken;
     const int n = static_cast<int>(css_outcomes.size());
     for (int i = 0; i < n; ++i) {
@@ -104,7 +100,7 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
           SJ<"【 ">() + std::to_string(i + 1) + " / " + std::to_string(n) + SJ<" 】">();
       form.label_downloaded_file = SJ<"【 ">() + path + SJ<" 】">();
       observer_.Progress(form.label_downloaded_file_count, form.label_downloaded_file);
-      if (!FileExists(path)) {
+      if (!LocalFileExists(path)) {
         last_taken = path;
         continue;
       }
@@ -116,16 +112,16 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
       merged += "\r\n\r\n" + SJ<"△△△【 ">() + path + SJ<" 】▲▲▲">() + "\r\n";
       last_taken = path;
     }
-    if (!FileExists(names.css_js_list)) {
+    if (!LocalFileExists(names.css_js_list)) {
       SaveTextFile(ReportList(css_outcomes, save_folder, kCssListWidth), names.css_js_list);
       form.local_file_css_js_list = names.css_js_list;
     }
   }
-  if (!FileExists(names.css_js_merged)) {
+  if (!LocalFileExists(names.css_js_merged)) {
     SaveTextFile(merged, names.css_js_merged);
     form.local_file_total_css_js = names.css_js_merged;
   }
-  if (!image_outcomes.empty() && !FileExists(names.image_list)) {
+  if (!image_outcomes.empty() && !LocalFileExists(names.image_list)) {
     SaveTextFile(ReportList(image_outcomes, save_folder, kImageListWidth), names.image_list);
     form.local_file_image_list = names.image_list;
   }

@@ -1,6 +1,9 @@
 // Test doubles of the engine's ports.
 #pragma once
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +35,23 @@ class ScriptedPrompter : public Prompter {
     ++save_dialogs;
     return save_path;
   }
+};
+
+// A fresh folder below the temporary folder with a "save" folder in it,
+// removed again at the end.
+struct TempSaveFolder {
+  explicit TempSaveFolder(const std::string& tag)
+      : root(std::filesystem::temp_directory_path() /
+             ("kaplo-" + tag + "-" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(root);
+    std::filesystem::create_directories(root / "save");
+  }
+  ~TempSaveFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+  }
+  std::filesystem::path root;
+  std::string save = (root / "save").string() + "/";
 };
 
 }  // namespace kaplo::test

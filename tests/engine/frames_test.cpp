@@ -15,6 +15,7 @@
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
 #include "engine/page_rewrite.h"
+#include "shell/messages.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
 
@@ -122,7 +123,7 @@ TEST_F(Frames, FramesetPageIsSavedWithLocalFrameNames) {
 
   EXPECT_EQ(FrameList(), (std::vector<std::string>{"main.php?id=1", "menu.html"}));
   EXPECT_TRUE(engine_.job.FramesetSaved);
-  EXPECT_EQ(prompter_.information_labels, std::vector<std::string>{dlmsg::Frameset()});
+  EXPECT_EQ(prompter_.information_labels, std::vector<std::string>{msg::FramesetPage()});
   // Saved under the page's own name; the chosen name only confirms the folder.
   EXPECT_EQ(engine_.form.local_filename, Local("d/top.html"));
   EXPECT_FALSE(fs::exists(Local("chosen.html")));

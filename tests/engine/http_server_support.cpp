@@ -23,4 +23,22 @@ std::string LocalServer::Url(const std::string& path) const {
   return "http://127.0.0.1:" + std::to_string(port_) + path;
 }
 
+void ServeSite(httplib::Server& server, const std::map<std::string, std::string>& site,
+               std::string not_found, std::function<std::string(const std::string&)> edit) {
+  server.Get(".*", [&site, not_found, edit](const httplib::Request& req, httplib::Response& res) {
+    const auto it = site.find(req.path);
+    if (it == site.end()) {
+      res.status = 404;
+      res.set_content(not_found, "text/html");
+      return;
+    }
+    std::string type = "text/html";
+    if (req.path.ends_with(".css")) type = "text/css";
+    if (req.path.ends_with(".js")) type = "application/javascript";
+    if (req.path.ends_with(".png")) type = "image/png";
+    if (req.path.ends_with(".gif")) type = "image/gif";
+    res.set_content(edit ? edit(it->second) : it->second, type);
+  });
+}
+
 }  // namespace kaplo::test

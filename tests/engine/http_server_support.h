@@ -4,6 +4,8 @@
 
 #include <httplib.h>
 
+#include <functional>
+#include <map>
 #include <string>
 #include <thread>
 
@@ -26,5 +28,12 @@ class LocalServer {
   std::thread thread_;
   int port_ = 0;
 };
+
+// Serves site (path -> body) with a content type by the path's extension;
+// any other path is a 404 with not_found. edit, when given, changes each
+// body as it is sent. site must outlive the server.
+void ServeSite(httplib::Server& server, const std::map<std::string, std::string>& site,
+               std::string not_found,
+               std::function<std::string(const std::string&)> edit = nullptr);
 
 }  // namespace kaplo::test

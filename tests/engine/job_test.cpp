@@ -12,6 +12,7 @@
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
 #include "engine/url.h"
+#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/convert.h"
 #include "text/sjis.h"
@@ -126,7 +127,7 @@ TEST_F(JobTest, PageQuestionAndRefreshRedirect) {
   prompter_.answers = {Prompter::Answer::No};  // append "/index.html"
   Run(Url(""));
   ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0], dlmsg::PageQuestion());
+  EXPECT_EQ(prompter_.asked[0], msg::NoHtmlFile());
   EXPECT_EQ(engine_.form.url, Url("/index.html"));
   EXPECT_TRUE(fs::exists(folder_ + "index.html"));
 
@@ -142,8 +143,8 @@ TEST_F(JobTest, PageQuestionAndRefreshRedirect) {
   prompter_.asked.clear();
   prompter_.answers = {Prompter::Answer::Yes};
   Run(Url("/r.html"));
-  EXPECT_EQ(prompter_.information_labels.back(), dlmsg::Refresh());
-  EXPECT_EQ(prompter_.asked, std::vector<std::string>{dlmsg::ContinueQuestion()});
+  EXPECT_EQ(prompter_.information_labels.back(), msg::RefreshRedirect());
+  EXPECT_EQ(prompter_.asked, std::vector<std::string>{msg::GoOn()});
   EXPECT_EQ(engine_.form.url, "http://x/y") << "the target is offered in the URL box";
   EXPECT_TRUE(engine_.PageSaved()) << "the job goes on with the URL it started with";
   EXPECT_TRUE(fs::exists(folder_ + "r.html"));
@@ -160,7 +161,7 @@ TEST_F(JobTest, BaseTagOptions) {
       "<body><a href=\"/q.html\">q</a></body></html>";
   prompter_.answers = {Prompter::Answer::No};
   Run(Url("/p/base.html"));
-  EXPECT_EQ(prompter_.asked, std::vector<std::string>{dlmsg::BaseQuestion()});
+  EXPECT_EQ(prompter_.asked, std::vector<std::string>{msg::BaseHref()});
   EXPECT_FALSE(engine_.PageSaved());
 
   // Switched off: kept only as a comment.
@@ -179,13 +180,13 @@ TEST_F(JobTest, FoldersAreCheckedBeforeAnythingIsDeleted) {
   engine_.form.url = Url("/f.html");
   engine_.form.save_folder = (root_ / "missing").string() + "/";
   engine_.btnDownloadAllClick();
-  EXPECT_EQ(prompter_.informed.back(), dlmsg::Folder());
+  EXPECT_EQ(prompter_.informed.back(), msg::FolderNotFound());
 
   // The window's default empties the folder; a refused folder stops the job.
   engine_.settings.dont_empty_folder = false;
   engine_.form.save_folder = "/";
   engine_.btnDownloadAllClick();
-  EXPECT_EQ(prompter_.informed.back(), dlmsg::Folder());
+  EXPECT_EQ(prompter_.informed.back(), msg::FolderNotFound());
   EXPECT_FALSE(engine_.PageSaved());
   EXPECT_TRUE(engine_.settings.dont_empty_folder) << "after any job the folder is kept next time";
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/download_job.h"
 #include "text/sjis_literal.h"
 
@@ -69,6 +71,128 @@ TEST(PageRewrite, OtherSitesAndRoots) {
                                  {"./s.css", "/r.css", "./s.css"}),
             "<link href=\"d/s.css\"><link href=\"/r.css\">");
   EXPECT_EQ(ChangeHTMLSrcCSSname("<link href=\"s.css\">", "", "d", {"s.css"}), "<link href=\"s.css\">");
+}
+
+// Each step of the whole rewrite, seen on a small page: what it must leave
+// in the saved page and what must be gone.
+TEST(PageRewrite, EachStepOfTheWholeRewrite) {
+  struct Case {
+    const char* step;
+    std::function<void(DownloadOptions&, DownloadLists&, std::string& base_dir)> setup;
+    std::string page;
+    std::vector<std::string> present, absent;
+  };
+  const std::string page_url = "http://h/a/page.html";
+  const Case cases[] = {
+      {"the site's own root goes",
+       nullptr,
+       "<body><a href=\"http://h/x/y.html\">",
+       {"href=\"../x/y.html\""},
+       {"http://h"}},
+      {"root-relative references climb to the save folder",
+       nullptr,
+       "<body><img src=\"/i/a.gif\"><div style=\"background:url(/i/b.gif)\">",
+       {"src=\"../i/a.gif\"", "url(../i/b.gif)"},
+       {"\"/i/"}},
+      {"the top link leads to the top page",
+       nullptr,
+       "<body><a href=\"/\">",
+       {"href=\"../index.html\""},
+       {}},
+      {"the top page name is an option",
+       [](DownloadOptions& o, DownloadLists&, std::string&) { o.top_page_filename = "top.html"; },
+       "<body><a href=\"/\"><a href=\"d/\">",
+       {"href=\"../top.html\"", "href=\"d/top.html\""},
+       {}},
+      {"a slash after a stylesheet or script name goes",
+       nullptr,
+       "<link href=\"s.css/\"><script src=\"j.js/\">",
+       {"href=\"s.css\"", "src=\"j.js\""},
+       {".css/", ".js/"}},
+      {"frame references get their stored names",
+       [](DownloadOptions&, DownloadLists& l, std::string&) {
+         l.ListBoxWBInFrameFileList = {"f.php?id=1"};
+       },
+       "<frameset><frame src=\"f.php?id=1\"></frameset>",
+       {"src=\"f.php@id=1.html\""},
+       {"f.php?"}},
+      {"resources with a query get their stored names",
+       [](DownloadOptions&, DownloadLists& l, std::string&) {
+         l.ListBoxPGTab02LTab03PageImage = {
+             MakeResourceLine("pic.php?id=3", "http://h/a/pic.php?id=3", "/dl/a/pic.php@id=3")};
+       },
+       "<body><img src=\"pic.php?id=3\">",
+       {"src=\"pic.php@id=3\""},
+       {"pic.php?"}},
+      {"other sites stay absolute by default",
+       [](DownloadOptions&, DownloadLists& l, std::string&) {
+         l.ListBoxPGTab02LTab09LHref = {"cdn.example"};
+       },
+       "<body><a href=\"http://cdn.example/x.html\">",
+       {"http://cdn.example/x.html"},
+       {}},
+      {"other sites become local with the option",
+       [](DownloadOptions& o, DownloadLists& l, std::string&) {
+         o.remove_other_domain = 1;
+         l.ListBoxPGTab02LTab09LHref = {"cdn.example"};
+       },
+       "<body><a href=\"http://cdn.example/x.html\">",
+       {"href=\"../x.html\""},
+       {"cdn.example"}},
+      {"base tag kept, pointing into the save folder",
+       [](DownloadOptions&, DownloadLists&, std::string& base) { base = "http://b/d/"; },
+       "<head><base href=\"http://b/d/\"></head><body><img src=\"/i.gif\">",
+       {"<base href=\"/dl/d/index.html\">", "src=\"/i.gif\""},
+       {"http://b"}},
+      {"base tag off, head links moved below its folder",
+       [](DownloadOptions& o, DownloadLists& l, std::string& base) {
+         o.remove_base_href = 2;
+         base = "http://b/d/";
+         l.ListBoxPGTab02LTab04ImportHTMLCSSForBase = {"s.css"};
+       },
+       "<head><base href=\"http://b/d/\"><link href=\"s.css\"></head><body><img src=\"/i.gif\">",
+       {"<!-- " + SJ<"●●">() + " <base href=\"http://b/d/", "href=\"d/s.css\"", "src=\"../i.gif\""},
+       {"<head><base"}},
+      {"base tag only as a comment",
+       [](DownloadOptions& o, DownloadLists&, std::string& base) {
+         o.remove_base_href = 3;
+         base = "http://b/d/";
+       },
+       "<head><base href=\"http://b/d/\"><link href=\"s.css\"></head>",
+       {"<!-- " + SJ<"●●">() + " <base href=\"http://b/d/", "href=\"s.css\""},
+       {"<head><base"}},
+      {"what stands before the head stays, the saved-from comment follows",
+       nullptr,
+       "<!DOCTYPE html>\r\n<html>\r\n<head><title>t</title></head><body>b</body>",
+       {"<!DOCTYPE html>\r\n<html>\r\n" + SavedFromComment("http://h/a/page.html@#@") +
+        "\r\n<head>"},
+       {}},
+      {"extension-less inline frames gain .html",
+       [](DownloadOptions&, DownloadLists& l, std::string&) {
+         l.ListBoxWBInFrameFileList = {"/c/frame"};
+       },
+       "<body><iframe src=\"/c/frame\"></iframe>",
+       {"src=\"../c/frame.html\""},
+       {}},
+  };
+  for (const Case& c : cases) {
+    DownloadOptions options;
+    DownloadLists lists;
+    std::string base;
+    if (c.setup) c.setup(options, lists, base);
+    const std::string out = RewritePage(c.page, {.page_url = page_url,
+                                                 .saved_from = "http://h/a/page.html@#@",
+                                                 .save_folder = "/dl/",
+                                                 .base_href_dir = base,
+                                                 .lists = lists,
+                                                 .options = options});
+    for (const std::string& p : c.present) {
+      EXPECT_NE(out.find(p), std::string::npos) << c.step << "\n" << out;
+    }
+    for (const std::string& a : c.absent) {
+      EXPECT_EQ(out.find(a), std::string::npos) << c.step << "\n" << out;
+    }
+  }
 }
 
 TEST(PageRewrite, ResourceLines) {

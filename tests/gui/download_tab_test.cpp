@@ -182,6 +182,10 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_TRUE(Lines("ListBoxPGTab02LTab03PageImage").join('\n').contains("a.png"));
   EXPECT_EQ(W<QLabel>("LabelDownloadedFile")->text(), U("【 ダウンロード完了 】"));
   EXPECT_EQ(W<QLineEdit>("BtnEditConfirmLocalHTMLFile")->text(), local);
+  const DownloadResult& result = tab_->LastResult();
+  EXPECT_TRUE(result.page_saved);
+  EXPECT_EQ(QString::fromStdString(ShiftJISToUtf8(result.saved_page)), local);
+  EXPECT_EQ(result.stylesheet_counts.at(OutcomeMark::Saved), 1);
   // A second job neither empties the folder nor writes the reports again.
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDontEmptyFolder")->isChecked());
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDLDontMakeCSSlist")->isChecked());

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "gui/tabs/download/download_tab.h"
+#include "gui/tabs/ip_address/ip_address_tab.h"
 
 namespace kaplo::gui {
 
@@ -29,7 +30,7 @@ const std::array<TabEntry, 11> kTabs{{
     {TabId::WebDecode, "PGMainTab06WebDecode", " Webｺｰﾄﾞ変換 ", false, MakeTab<EmptyTab>},
     {TabId::FileSearch, "PGMainTab07FileSearch", " ﾌｧｲﾙ検索 ", true, MakeTab<EmptyTab>},
     {TabId::IpAddress, "PGMainTabb09IPAddress", "\u3000ＩＰアドレス取得 ", false,
-     MakeTab<EmptyTab>},
+     MakeTab<IpAddressTab>},
 }};
 
 }  // namespace

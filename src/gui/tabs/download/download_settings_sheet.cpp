@@ -159,8 +159,8 @@ void DownloadTab::ResetChoices() {
   top_page_->setText(QStringLiteral("index.html"));
 }
 
-void DownloadTab::SettingsToEngine() {
-  DownloadSettings& s = engine_->settings;
+DownloadOptions DownloadTab::OptionsFromControls() const {
+  DownloadOptions s;
   s.final_open = radio_.final_open->ItemIndex();
   s.remove_base_href = radio_.remove_base_href->ItemIndex();
   s.html_dq_slash = radio_.html_dq_slash->ItemIndex();
@@ -180,6 +180,7 @@ void DownloadTab::SettingsToEngine() {
   s.top_page_filename = Trimmed(top_page_->text());
   s.top_directory_for_unknown = check_.top_directory_for_unknown->isChecked();
   s.top_dummy_directory = Trimmed(dummy_dir_->text());
+  return s;
 }
 
 }  // namespace kaplo::gui

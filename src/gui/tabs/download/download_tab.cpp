@@ -43,7 +43,7 @@ class DownloadTab::Observer : public JobObserver {
   explicit Observer(DownloadTab& tab) : tab_(tab) {}
 
   void FormChanged() override {
-    DownloadForm copy = tab_.engine_->form;
+    DownloadForm copy = tab_.engine_->Form();
     IndividualTextSheet text = tab_.engine_->individual;
     IndividualImageSheet image = tab_.engine_->individual_image;
     tab_.Post(
@@ -103,7 +103,7 @@ class DownloadTab::Observer : public JobObserver {
     if (!force && now - last_copy_ < std::chrono::milliseconds(250)) return;
     lists_dirty_ = false;
     last_copy_ = now;
-    DownloadLists copy = tab_.engine_->lists;
+    DownloadLists copy = tab_.engine_->Lists();
     tab_.Post([t = &tab_, copy = std::move(copy)] { t->ShowLists(copy); });
   }
 
@@ -197,14 +197,21 @@ void DownloadTab::WorkerDone() {
 
 // ---- controls <-> engine ----
 
+DownloadRequest DownloadTab::RequestFromControls() const {
+  DownloadRequest request;
+  request.url = SjisFromQs(url_box_->currentText());
+  request.save_folder = SjisFromQs(save_folder_->text());
+  request.options = OptionsFromControls();
+  return request;
+}
+
 void DownloadTab::ControlsToEngine() {
-  SettingsToEngine();
+  engine_->Load(RequestFromControls());
+  // The boxes a job reads besides its request: the tab keeps them editable.
   DownloadForm& f = engine_->form;
-  f.url = SjisFromQs(url_box_->currentText());
   f.url_history.clear();
   for (int i = 0; i < url_box_->count(); ++i)
     f.url_history.push_back(SjisFromQs(url_box_->itemText(i)));
-  f.save_folder = SjisFromQs(save_folder_->text());
   f.local_filename = SjisFromQs(local_file_->text());
   f.confirm_local_html_file = SjisFromQs(confirm_file_->text());
   f.local_file_org_html = SjisFromQs(org_file_->text());
@@ -216,10 +223,11 @@ void DownloadTab::ControlsToEngine() {
 }
 
 void DownloadTab::EngineToControls() {
-  ShowForm(engine_->form);
-  ShowSheets(engine_->form, engine_->individual, engine_->individual_image);
-  ShowLists(engine_->lists);
-  const DownloadSettings& s = engine_->settings;
+  ShowForm(engine_->Form());
+  ShowSheets(engine_->Form(), engine_->individual, engine_->individual_image);
+  ShowLists(engine_->Lists());
+  // A job turns some options off for the next one; the boxes follow.
+  const DownloadOptions& s = engine_->Options();
   check_.dont_empty_folder->setChecked(s.dont_empty_folder);
   check_.dont_make_css_list->setChecked(s.dont_make_css_list);
   check_.save_this_name->setChecked(s.save_this_name);
@@ -263,7 +271,7 @@ void DownloadTab::UpdateStates() {
 
 void DownloadTab::btnDownloadAllClick() {
   if (url_box_->currentText().trimmed().isEmpty()) return;
-  StartWorker([this] { engine_->btnDownloadAllClick(); });
+  StartWorker([this, request = RequestFromControls()] { last_result_ = engine_->Run(request); });
 }
 
 void DownloadTab::btnDownloadStopClick() {
@@ -271,7 +279,7 @@ void DownloadTab::btnDownloadStopClick() {
   // local file name and the views) is done by the worker where its loop
   // next lets the window act, so the engine's state has one writer.
   if (!Busy()) {
-    engine_->btnDownloadStopClick();
+    engine_->Stop();
     return;
   }
   worker_->RequestStop();
@@ -346,10 +354,8 @@ void DownloadTab::Reset() {
   SetPanelHeight(top_panel_, 500);
   if (Busy()) return;
   ResetChoices();
-  engine_->job = DownloadJob{};
-  engine_->DLClearListBox(false);
-  engine_->lists.ListBoxWBInFrameFileList.clear();
-  ShowLists(engine_->lists);
+  engine_->Reset();
+  ShowLists(engine_->Lists());
   for (auto& [view, edit] : views_) {
     ResetViewColors(edit);
     edit->clear();

@@ -49,6 +49,8 @@ class DownloadTab : public QWidget, public Tab {
   bool Busy() const;
   // The engine as the last finished job left it; only while not Busy().
   const DownloadEngine& Engine() const { return *engine_; }
+  // What the last download job came to; only while not Busy().
+  const DownloadResult& LastResult() const { return last_result_; }
 
   // The user's actions.
   void btnDownloadAllClick();
@@ -126,7 +128,9 @@ class DownloadTab : public QWidget, public Tab {
 
   // Controls <-> engine, on the window thread while no job runs.
   void ControlsToEngine();
-  void SettingsToEngine();
+  // The download tab's options and the job it asks for, as the controls say.
+  DownloadOptions OptionsFromControls() const;
+  DownloadRequest RequestFromControls() const;
   void EngineToControls();
   void ShowForm(const DownloadForm& form);
   void ShowSheets(const DownloadForm& form, const IndividualTextSheet& text,
@@ -156,6 +160,7 @@ class DownloadTab : public QWidget, public Tab {
   bool running_ = false;
 
   QWidget* top_panel_ = nullptr;
+  DownloadResult last_result_;
   QComboBox* url_box_ = nullptr;
   QLineEdit* save_folder_ = nullptr;
   QLineEdit* local_file_ = nullptr;

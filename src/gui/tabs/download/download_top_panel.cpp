@@ -173,7 +173,8 @@ QWidget* DownloadTab::BuildTopPanel() {
   });
   connect(open_ie, &QToolButton::clicked, this, [this] {
     if (Busy()) return;
-    if (IsFile(engine_->job.ConfirmedLocalFile)) OpenExternally(engine_->job.ConfirmedLocalFile);
+    const std::string& file = engine_->Job().ConfirmedLocalFile;
+    if (IsFile(file)) OpenExternally(file);
   });
   connect(dual, &QToolButton::clicked, this, [this] {
     left_tabs_->show();
@@ -183,10 +184,9 @@ QWidget* DownloadTab::BuildTopPanel() {
   // Typing a new address starts over: the last page's lists and names no
   // longer belong to it.
   connect(url_box_->lineEdit(), &QLineEdit::textEdited, this, [this] {
-    if (Busy() || engine_->job.SuppressUrlChange) return;
-    engine_->DLClearListBox(false);
-    engine_->lists.ListBoxWBInFrameFileList.clear();
-    ShowLists(engine_->lists);
+    if (Busy() || engine_->Job().SuppressUrlChange) return;
+    engine_->StartOver();
+    ShowLists(engine_->Lists());
     save_folder_->clear();
     local_file_->clear();
     label_file_->clear();
@@ -242,9 +242,9 @@ QWidget* DownloadTab::BuildFrameGroup() {
 
 void DownloadTab::btnDLOpenFramesetClick() {
   if (Busy()) return;
-  const std::string file = engine_->job.ConfirmedLocalFile;
+  const std::string file = engine_->Job().ConfirmedLocalFile;
   if (!IsFile(file)) return;
-  if (engine_->job.FramesetSaved) {
+  if (engine_->Job().FramesetSaved) {
     const std::string text = LoadTextFile(file);
     QApplication::clipboard()->setText(QsFromSjis(text));
     views_[JobView::Native]->SetSjisText(text);
@@ -271,8 +271,7 @@ void DownloadTab::btnDLSaveHTMLOnlyClick() {
   SaveTextFile(text, *chosen);
   local_file_->setText(QsFromSjis(*chosen));
   label_local_url_->setText(QsFromSjis(*chosen));
-  engine_->form.local_filename = *chosen;
-  engine_->job.ConfirmedLocalFile = *chosen;
+  engine_->ConfirmLocalFile(*chosen);
 }
 
 void DownloadTab::ListBoxWBInFrameFileListClick() {

@@ -1,0 +1,1 @@
+<html><body>no such file</body></html>

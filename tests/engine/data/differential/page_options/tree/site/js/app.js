@@ -1,0 +1,2 @@
+var pic = "img/js.png";
+document.write('<img src="img/jsw.png">');
