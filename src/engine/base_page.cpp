@@ -23,13 +23,6 @@ namespace {
 
 constexpr auto npos = std::string::npos;
 
-// The text before the first "<BODY", else before the first "<body", else all.
-std::string BeforeBody(std::string_view text) {
-  std::size_t at = FindAtBoundary(text, "<BODY");
-  if (at == npos) at = FindAtBoundary(text, "<body");
-  return std::string(text.substr(0, at == npos ? text.size() : at));
-}
-
 std::string FromBody(std::string_view text) {
   std::size_t at = FindAtBoundary(text, "<BODY");
   if (at == npos) at = FindAtBoundary(text, "<body");
@@ -42,6 +35,12 @@ std::string WithHtmlExtension(std::string name) {
 }
 
 }  // namespace
+
+std::string BeforeBody(std::string_view text) {
+  std::size_t at = FindAtBoundary(text, "<BODY");
+  if (at == npos) at = FindAtBoundary(text, "<body");
+  return std::string(text.substr(0, at == npos ? text.size() : at));
+}
 
 std::string DownloadEngine::DLInnerMakeHTML() {
   const std::string document = browser_ ? browser_->OuterHtml() : std::string();

@@ -26,6 +26,9 @@ std::string RewritePage(std::string page, const PageRewriteInput& in);
 // What stands before the first "<head"; empty when the page starts with it
 // or has none.
 std::string HeadPreambleOf(std::string_view page);
+// The page's head: the text before the first "<BODY" (else "<body") that
+// starts on a character, or the whole text.
+std::string BeforeBody(std::string_view text);
 // The first base tag kept only as a comment, for the record.
 std::string CommentOutBaseTag(std::string page);
 

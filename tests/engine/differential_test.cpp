@@ -201,7 +201,7 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
   const std::map<std::string, std::string> got = Outcome(engine);
 
   const fs::path expected_dir =
-      fs::path(KAPLO_TEST_DATA) / ".." / "engine" / "data" / "differential" / c.name;
+      fs::path(KAPLO_TEST_DATA).parent_path() / "engine" / "data" / "differential" / c.name;
   if (const char* record = std::getenv("KAPLO_RECORD"); record && std::string(record) == "1") {
     fs::remove_all(expected_dir);
     for (const auto& [rel, bytes] : got) Write(expected_dir / rel, bytes);

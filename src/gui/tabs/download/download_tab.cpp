@@ -15,6 +15,7 @@
 #include <chrono>
 #include <utility>
 
+#include "engine/page_rewrite.h"
 #include "engine/parallel_fetch.h"
 #include "engine/url.h"
 #include "gui/common/message_prompter.h"
@@ -336,9 +337,7 @@ void DownloadTab::sbDLNavigateClick() {
     e.form.individual_url = url;
     auto& hist = e.form.individual_url_history;
     if (std::find(hist.begin(), hist.end(), e.form.url) == hist.end()) hist.push_back(e.form.url);
-    std::size_t body = text.find("<BODY");
-    if (body == std::string::npos) body = text.find("<body");
-    e.job.PageHead = text.substr(0, body);
+    e.job.PageHead = BeforeBody(text);
     observer_->FormChanged();
     observer_->ShowTab(Sj(" Webﾍﾟｰｼﾞの閲覧 "));
     observer_->ShowTab(Sj("　WebHTML "));
