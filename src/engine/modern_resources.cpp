@@ -22,7 +22,8 @@ const std::vector<ModernPattern> kModernPagePatterns = {
     {"video", "poster", Value::kAddress, {}, ModernKind::kImage},
     {"link", "href", Value::kAddress, "icon apple-touch-icon apple-touch-icon-precomposed",
      ModernKind::kImage},
-    // A preload is a font, an image or another file by its "as".
+    // A preload is a font, an image or another file by its "as" (a
+    // stylesheet or script preload is left to the stylesheet stages).
     {"link", "href", Value::kAddress, "preload", ModernKind::kFile},
     {"link", "href", Value::kAddress, "manifest", ModernKind::kFile},
     {"*", "style", Value::kCss, {}, ModernKind::kImage},
@@ -131,6 +132,10 @@ void ScanCss(std::string_view text, std::size_t from, std::size_t to,
   };
   const std::size_t first = out.size();
   for (std::size_t at = from; (at = FindNoCase(text, "url(", at)) < to;) {
+    // An imported stylesheet is the stylesheet stages' own.
+    std::size_t back = at;
+    while (back > from && IsBlank(text[back - 1])) --back;
+    const bool import = back >= from + 7 && StartsWithNoCase(text, back - 7, "@import");
     std::size_t p = at + 4;
     while (p < to && IsBlank(text[p])) ++p;
     std::size_t begin, end, after;
@@ -139,7 +144,7 @@ void ScanCss(std::string_view text, std::size_t from, std::size_t to,
       end = text.find(')', p);
       if (end == npos || end > to) break;
     }
-    Add(text, begin, end, ModernKind::kImage, out);
+    if (!import) Add(text, begin, end, ModernKind::kImage, out);
     at = end;
   }
   // image-set("a.png" 1x, "b.png" 2x): its strings are addresses too.
@@ -268,6 +273,8 @@ std::vector<ModernReference> FindModernPageReferences(std::string_view page) {
         if (!row.rel.empty()) {
           if (!HasKeyword(value("rel"), row.rel)) continue;
           const std::string as = LowerCopy(value("as"));
+          // Preloaded stylesheets and scripts are the stylesheet stages' own.
+          if (as == "style" || as == "script") continue;
           if (as == "font") kind = ModernKind::kFont;
           if (as == "image") kind = ModernKind::kImage;
         }

@@ -53,17 +53,20 @@ TEST(ModernResources, KindsDecideWhereTheFileGoes) {
   const auto refs = FindModernPageReferences(
       "<link rel=preload href=/f.woff2 as=font crossorigin><link rel=preload href=/a.js as=script>"
       "<link rel=icon href=/i.png><style>@font-face{src:url(/x.svg#f)}</style>");
-  ASSERT_EQ(refs.size(), 4u);
+  EXPECT_EQ(Addresses(refs), (List{"/f.woff2", "/i.png", "/x.svg#f"}));
+  ASSERT_EQ(refs.size(), 3u);
   EXPECT_EQ(refs[0].kind, ModernKind::kFont);
-  EXPECT_EQ(refs[1].kind, ModernKind::kFile);
-  EXPECT_EQ(refs[2].kind, ModernKind::kImage);
-  EXPECT_EQ(refs[3].kind, ModernKind::kFont);
+  EXPECT_EQ(refs[1].kind, ModernKind::kImage);
+  EXPECT_EQ(refs[2].kind, ModernKind::kFont);
+  EXPECT_EQ(FindModernPageReferences("<link rel=preload href=/d.json as=fetch>")[0].kind,
+            ModernKind::kFile);
   const auto css = FindStylesheetReferences(
       "@import url(x.css);\n.a{background:url(\"i.webp\")}\n@font-face{src:url(../f/a.eot?#iefix)"
       " format('embedded-opentype'), url(../f/a.woff) format('woff')}");
-  EXPECT_EQ(Addresses(css), (List{"x.css", "i.webp", "../f/a.eot?#iefix", "../f/a.woff"}));
-  EXPECT_EQ(css[1].kind, ModernKind::kImage);
-  EXPECT_EQ(css[2].kind, ModernKind::kFont);
+  // Imports are the stylesheet stages' own.
+  EXPECT_EQ(Addresses(css), (List{"i.webp", "../f/a.eot?#iefix", "../f/a.woff"}));
+  EXPECT_EQ(css[0].kind, ModernKind::kImage);
+  EXPECT_EQ(css[1].kind, ModernKind::kFont);
 }
 
 TEST(ModernResources, RewritesEachReferenceInPlace) {
