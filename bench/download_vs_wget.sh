@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Times `kaplo download` and `wget -p -k -E -nH` on the same local site: one
 # page, 40 stylesheets and scripts, 160 images, every response delayed 20 ms.
-# Prints both wall times, their ratio, and any file wget saved that kaplo did not.
-# The server is bench/slow_site_server.cpp, built beside kaplo.
+# Prints both wall times, their ratio, any file wget saved that kaplo did not,
+# and whether the folder is byte for byte the one `--connections 1` (one
+# request at a time) leaves. The server is bench/slow_site_server.cpp, built
+# beside kaplo.
 # Usage: bench/download_vs_wget.sh [path/to/kaplo] [extra kaplo flags...]
 set -euo pipefail
 KAPLO=${1:-build/bin/kaplo}
@@ -42,6 +44,10 @@ server=$!
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 url="http://127.0.0.1:$(cat "$work/port")/a/index.html"
 
+# One request at a time first, into the same folder name: reports name it.
+"$KAPLO" download "$url" "$work/kaplo" --yes --connections 1 >/dev/null 2>&1 || true
+mv "$work/kaplo" "$work/serial"
+
 now() { date +%s.%N; }
 t0=$(now)
 wget -q -p -k -E -nH -P "$work/wget" "$url" || true
@@ -61,4 +67,19 @@ while IFS= read -r f; do
   [ -e "$work/kaplo/$rel" ] || { echo "missing in kaplo's folder: $rel"; missing=$((missing + 1)); }
 done < <(find "$work/wget" -type f)
 echo "files wget saved that kaplo did not: $missing"
+if diff -r "$work/serial" "$work/kaplo" >/dev/null; then
+  echo "same folder as --connections 1: yes"
+else
+  echo "same folder as --connections 1: NO"
+  diff -r "$work/serial" "$work/kaplo" | head -n 20
+fi
 grep -E "^(CSS/JS|画像):" "$work/kaplo.out" || true
+
+# The check of the saved copy (offscreen browser), timed on its own.
+if [ -x "$(dirname "$KAPLO")/kaplo-window" ]; then
+  t3=$(now)
+  "$KAPLO" download "$url" "$work/kaplo" --yes "$@" --check >"$work/check.out" 2>&1 || true
+  t4=$(now)
+  printf 'check  %6.2f s  (download into the same folder, then --check)\n' "$(calc "$t4 - $t3")"
+  grep -A1 -E "^(ネットワークへの要求|見つからないファイル|ライブのページ)" "$work/check.out" | grep -v '^--' || true
+fi

@@ -1,43 +1,39 @@
+// The kaplo program: headless commands with the core and libcurl only. The
+// window and the commands that need a browser run in kaplo-window, which this
+// program starts in its own place (exec) when they are asked for, so a pipe of
+// `kaplo tosjis` never maps Qt.
 #include <unistd.h>
 
-#include <QApplication>
-#include <cstdlib>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
-#include "gui/common/app_texts.h"
-#include "gui/widgets/about_box.h"
-#include "gui/widgets/form_source.h"
-#include "gui/widgets/informbox_form.h"
-#include "gui/widgets/web_page_port.h"
-#include "gui/window/main_form.h"
 
 namespace {
 
-int RunWindow(int& argc, char** argv) {
-  // Chromium refuses its sandbox to root.
-  if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("kaplo"));
-  QApplication::setDesktopFileName(QStringLiteral("kaplo"));
-  QApplication::setWindowIcon(kaplo::gui::ProgramIcon());
-  QApplication::setFont(kaplo::gui::UiFont());
-  kaplo::gui::MainFormOptions options;
-  // For scripted runs: start without loading any page from the network.
-  if (const char* v = std::getenv("KAPLO_NO_INITIAL_LOAD"); v && *v && std::string(v) != "0") {
-    options.initial_navigation = false;
-  }
-  // The secondary windows live as long as the program and belong to the
-  // desktop, not to the main window; closing them only hides them.
-  kaplo::gui::TInformboxForm informbox;
-  options.information_window = &informbox;
-  kaplo::gui::TAMainForm form(options);
-  kaplo::gui::TFormSource source;
-  source.SetSettingsFile(form.SettingsFile());
-  form.show();
-  return app.exec();
+// kaplo-window from the folder this program was started from.
+std::string WindowProgram() {
+  char self[4096];
+  const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n <= 0) return "kaplo-window";
+  std::string path(self, static_cast<std::size_t>(n));
+  return path.substr(0, path.rfind('/') + 1) + "kaplo-window";
+}
+
+// Hands the whole command line to kaplo-window; returns only on failure.
+[[noreturn]] void ExecWindow(char** argv) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const std::string program = WindowProgram();
+  std::vector<char*> args{const_cast<char*>(program.c_str())};
+  for (char** a = argv + 1; *a; ++a) args.push_back(*a);
+  args.push_back(nullptr);
+  execv(program.c_str(), args.data());
+  std::fprintf(stderr, "kaplo: cannot start %s: %s\n", program.c_str(), std::strerror(errno));
+  _exit(127);
 }
 
 }  // namespace
@@ -45,8 +41,13 @@ int RunWindow(int& argc, char** argv) {
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   kaplo::cli::Services services;
-  services.make_browser = [&argc, argv] { return kaplo::gui::MakeOffscreenBrowser(argc, argv); };
+  // A command asks for a browser only when its options need one, before it
+  // has done any work: the same command line then runs again in kaplo-window.
+  services.make_browser = [argv]() -> std::unique_ptr<kaplo::BrowserPort> { ExecWindow(argv); };
+  services.make_checker = [argv]() -> std::unique_ptr<kaplo::cli::PageChecker> {
+    ExecWindow(argv);
+  };
   const int status = kaplo::cli::Run(args, services);
   if (status >= 0) return status;
-  return RunWindow(argc, argv);
+  ExecWindow(argv);
 }

@@ -38,10 +38,26 @@ std::span<const Command> FindCommands();
 std::span<const Command> AnalyseCommands();
 std::span<const Command> DiffCommands();
 
+// What a saved page does when it is opened from its folder (UTF-8 texts).
+struct PageCheck {
+  std::vector<std::string> network_requests;  // each one a resource that was not saved
+  std::vector<std::string> missing_files;     // local files it asks for that are not there
+  double differing_pixels_percent = -1;       // live page against saved copy; -1: not rendered
+  int width = 0, height = 0;                  // the size both were rendered at
+  std::string error;                          // why the check could not run
+};
+class PageChecker {
+ public:
+  virtual ~PageChecker() = default;
+  virtual PageCheck Check(const std::string& saved_file, const std::string& live_url) = 0;
+};
+
 // What the program offers commands beyond the core: a rendering browser page
-// for --render, which needs Qt and so comes from the program itself.
+// for --render and the saved page check of --check, which need Qt and so come
+// from the program itself. Commands ask for them before they do any work.
 struct Services {
   std::function<std::unique_ptr<BrowserPort>()> make_browser;
+  std::function<std::unique_ptr<PageChecker>()> make_checker;
 };
 const Services& CurrentServices();
 

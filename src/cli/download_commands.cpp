@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <iomanip>
 #include <iostream>
 #include <map>
 #include <string>
@@ -144,6 +145,30 @@ void PrintFramesAndReports(const DownloadResult& result) {
   }
 }
 
+// Opens the saved page from its folder and says what it still fetches, what
+// it misses and how it differs from the live page; 3 when it is not whole.
+int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url) {
+  const PageCheck c = checker.Check(FsPath(saved_page).string(), ToTerminal(url));
+  std::cout << "[確認] 保存したページをそのフォルダーから開きました\n";
+  std::cout << "ネットワークへの要求 (保存されなかったもの): " << c.network_requests.size()
+            << "\n";
+  for (const std::string& url : c.network_requests) std::cout << "  " << url << "\n";
+  std::cout << "見つからないファイル: " << c.missing_files.size() << "\n";
+  for (const std::string& file : c.missing_files) std::cout << "  " << file << "\n";
+  if (c.differing_pixels_percent >= 0) {
+    std::cout << "ライブのページとの画素の違い (" << c.width << "x" << c.height
+              << "): " << std::fixed << std::setprecision(2) << c.differing_pixels_percent
+              << "%\n";
+  } else {
+    std::cout << "ライブのページとの画素の違い: 比べられませんでした\n";
+  }
+  if (!c.error.empty()) {
+    std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
+    return 1;
+  }
+  return c.network_requests.empty() && c.missing_files.empty() ? 0 : 3;
+}
+
 }  // namespace
 
 int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_ref,
@@ -176,10 +201,11 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   const bool yes = args.Flag("--yes");
   const bool append_index = args.Flag("--append-index");
   const bool verbose = args.Flag("--verbose");
-  long long connections = 8, per_host = 4;
+  long long connections = kDefaultConnections, per_host = kDefaultConnectionsPerHost;
   args.IntValue("--connections", 1, 64, connections);
   args.IntValue("--per-host", 1, 64, per_host);
   const bool render = args.Flag("--render");
+  const bool check = args.Flag("--check");
   const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
 
   std::string folder;
@@ -204,6 +230,14 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
       return 1;
     }
     browser = CurrentServices().make_browser();
+  }
+  std::unique_ptr<PageChecker> checker;
+  if (check && !frame_ref) {
+    if (!CurrentServices().make_checker) {
+      std::cerr << "kaplo download: --check needs the program built with Qt WebEngine\n";
+      return 1;
+    }
+    checker = CurrentServices().make_checker();
   }
   // One connection is the plain one-request-at-a-time order.
   std::unique_ptr<Fetcher> fetcher;
@@ -233,6 +267,7 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
     if (!result.frameset) PrintOutcomes(result, engine.Lists(), verbose);
     PrintFramesAndReports(result);
+    if (checker) return ReportCheck(*checker, result.saved_page, request.url);
   } else {
     engine.Load(request);
   }
@@ -286,7 +321,7 @@ constexpr Command kCommands[] = {
      "URL [FOLDER] [--empty] [--yes] [--append-index] [--html-code N] [--cssjs-code N] "
      "[--url-decode N] [--base N] [--other-domain N] [--quote-slash N] [--no-images] "
      "[--no-reports] [--css-only] [--top-page NAME] [--dummy-folder PATH] [--save-as NAME] "
-     "[--inner-html] [--render] [--connections N] [--per-host N] [--verbose]",
+     "[--inner-html] [--render] [--check] [--connections N] [--per-host N] [--verbose]",
      "save one web page and what it needs into FOLDER (kept unless --empty)", Download},
 };
 

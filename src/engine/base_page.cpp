@@ -148,6 +148,8 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
     if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
   }
   DLMakeIframe();
+  // Modern pages' further addresses: a discovery step of its own.
+  DLMakeModernResources(url, save_folder, job.ConvertedPageText);
   // Everything discovery listed can be on its way while the stages below
   // handle their items one by one; stylesheets first, as they come first.
   PrefetchAhead(lists.ListBoxPGTab02LTab02PageWebCSS, SplitResourceLine, true,
@@ -170,7 +172,8 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   }
   if (settings.top_page_filename.empty()) settings.top_page_filename = kIndexPage;
   job.TopPageFileName = settings.top_page_filename;
-  const std::string page = RewritePage(job.ConvertedPageText, {.page_url = url,
+  const std::string page = RewritePage(PointModernReferences(url, save_folder, job.ConvertedPageText),
+                                       {.page_url = url,
                                                                .saved_from = job.PageUrl,
                                                                .save_folder = save_folder,
                                                                .base_href_dir = job.BaseHrefDir,

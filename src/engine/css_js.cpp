@@ -628,6 +628,7 @@ int DownloadEngine::DLDownloadedResultCSSJS(const std::string& abs_url,
   }
   ForceFolderForPath(FolderOf(local), "");
   content = DropSlashAfterCssJsNames(std::move(content));
+  if (css) content = ModernStylesheet(abs_url, local, content, image_box, save_folder);
   if (existed) {
     AddMark(outcome_box, MarkText(OutcomeMark::Existed), local);
   } else {
@@ -784,6 +785,7 @@ void DownloadEngine::FetchImport(const std::string& line, std::vector<std::strin
     text = PrefixRootReferences(std::move(text), UrlDepthPrefix(f.absolute_url, ""));
   }
   if (text.empty() || LocalFileExists(local)) return;
+  if (Has(local, ".css")) text = ModernStylesheet(f.absolute_url, local, text, image_box, save_folder);
   SaveTextFile(text, local);
   // Only a written file goes on to the next pass, where it ends: one that
   // could not be written would be fetched again pass after pass.

@@ -177,6 +177,17 @@ class DownloadEngine {
                    const std::string& save_folder);
   void EnterImage(const std::string& reference, const std::string& abs_url,
                   const std::string& save_folder, std::vector<std::string>& image_box);
+  // Modern pages' further addresses (modern_resources.h): the page's join the
+  // image list; before the ordered replacements, those they would miss are
+  // pointed at the saved files; a stylesheet's fonts and other images join the
+  // image list and its absolute addresses of them become relative.
+  void DLMakeModernResources(const std::string& url, const std::string& save_folder,
+                             std::string_view page);
+  std::string PointModernReferences(const std::string& url, const std::string& save_folder,
+                                    std::string_view page) const;
+  std::string ModernStylesheet(const std::string& abs_url, const std::string& local,
+                               std::string_view css, std::vector<std::string>& image_box,
+                               const std::string& save_folder);
   // Hands the fetcher, before a stage takes them one by one, the http
   // addresses of lines (then of more), without those whose file is there
   // when skip_existing.

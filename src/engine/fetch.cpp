@@ -49,6 +49,9 @@ Easy MakeEasy(std::string_view url, const FetchLimits& limits, const char* agent
   curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // HTTP/2 where a TLS server offers it (libcurl's default, said here).
+  curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_2TLS));
+  if (!limits.ca_file.empty()) curl_easy_setopt(c, CURLOPT_CAINFO, limits.ca_file.c_str());
   return h;
 }
 

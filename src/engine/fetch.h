@@ -19,6 +19,8 @@ struct FetchLimits {
   long low_speed_time_s = 30;
   std::int64_t max_body_bytes = 256ll << 20;
   long max_redirects = 15;
+  // Certificates to trust instead of the system's (a test server's own).
+  std::string ca_file;
 };
 
 // What a HEAD probe saw of an address.

@@ -13,23 +13,38 @@ namespace {
 // engine then fetches each when it gets to it.
 constexpr std::size_t kMaxBufferedBytes = 512u << 20;
 
+// Requests in flight to a host that multiplexes: well below the hundred
+// streams servers allow, so libcurl never opens a second connection for room.
+constexpr int kStreamsPerHost = 32;
+
 CURLM* Multi(void* m) { return static_cast<CURLM*>(m); }
+
+// "scheme://host:port" as the address writes it. Spellings that differ only
+// in case count apart here; libcurl's own per-host bound still holds for them.
+std::string_view HostOf(std::string_view url) {
+  const std::size_t scheme = url.find("://");
+  if (scheme == std::string_view::npos) return {};
+  return url.substr(0, url.find_first_of("/?#", scheme + 3));
+}
 
 }  // namespace
 
 struct ParallelFetcher::Transfer {
   std::string url;
+  std::string host;
   std::string body;
   CURL* handle = nullptr;
 };
 
 ParallelFetcher::ParallelFetcher(FetchLimits limits, int connections, int per_host)
-    : limits_(limits), connections_(std::max(1, connections)) {
+    : limits_(limits),
+      connections_(std::max(1, connections)),
+      per_host_(std::clamp(per_host, 1, connections_)) {
   GlobalInit();
   multi_ = curl_multi_init();
   curl_multi_setopt(Multi(multi_), CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(connections_));
-  curl_multi_setopt(Multi(multi_), CURLMOPT_MAX_HOST_CONNECTIONS,
-                    static_cast<long>(std::max(1, per_host)));
+  curl_multi_setopt(Multi(multi_), CURLMOPT_MAX_HOST_CONNECTIONS, static_cast<long>(per_host_));
+  curl_multi_setopt(Multi(multi_), CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
   worker_ = std::thread([this] { Run(); });
 }
 
@@ -40,10 +55,7 @@ ParallelFetcher::~ParallelFetcher() {
   }
   Wake();
   worker_.join();
-  for (auto& t : running_) {
-    curl_multi_remove_handle(Multi(multi_), t->handle);
-    FreeGetHandle(t->handle);
-  }
+  for (auto& t : running_) Remove(*t);
   curl_multi_cleanup(Multi(multi_));
 }
 
@@ -101,6 +113,11 @@ int ParallelFetcher::RequestsSent() const {
   return sent_;
 }
 
+int ParallelFetcher::ConnectionsOpened() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return connects_;
+}
+
 Response ParallelFetcher::Get(std::string_view url_view) {
   const std::string url(url_view);
   if (url.empty()) return {};
@@ -130,13 +147,35 @@ Response ParallelFetcher::Get(std::string_view url_view) {
 }
 
 void ParallelFetcher::StartTransfers() {
-  while (static_cast<int>(running_.size()) < connections_ && !queue_.empty()) {
-    const std::string& next = queue_.front();
+  // Over HTTP/1.1 a request needs a connection of its own: no more in flight
+  // than connections, so that what the engine waits for is never queued
+  // inside libcurl behind what is only fetched ahead.
+  int single = 0;
+  bool any_multiplexes = false;
+  for (const auto& [name, h] : hosts_) {
+    if (h.multiplexes) any_multiplexes = true;
+    else single += h.running;
+  }
+  for (auto it = queue_.begin(); it != queue_.end();) {
+    if (single >= connections_ && !any_multiplexes) break;
     // Past the memory bound only what the engine waits for is fetched.
-    if (buffered_ > kMaxBufferedBytes && next != waited_for_) break;
+    if (buffered_ > kMaxBufferedBytes && *it != waited_for_) {
+      ++it;
+      continue;
+    }
+    const std::string_view host = HostOf(*it);
+    auto found = hosts_.find(host);
+    if (found == hosts_.end()) found = hosts_.emplace(std::string(host), Host{}).first;
+    Host& h = found->second;
+    if (h.running >= (h.multiplexes ? kStreamsPerHost : per_host_) ||
+        (!h.multiplexes && single >= connections_)) {
+      ++it;  // its host is busy: a later address may go to another
+      continue;
+    }
     auto t = std::make_unique<Transfer>();
-    t->url = next;
-    queue_.pop_front();
+    t->url = *it;
+    t->host = host;
+    it = queue_.erase(it);
     t->handle = NewGetHandle(t->url, limits_, &t->body);
     auto& entry = entries_[t->url];
     if (!t->handle) {
@@ -144,11 +183,23 @@ void ParallelFetcher::StartTransfers() {
       done_.notify_all();
       continue;
     }
+    // Over TLS the server may offer HTTP/2: the next requests wait for the
+    // first connection to say so rather than open connections of their own.
+    if (t->host.starts_with("https:")) curl_easy_setopt(t->handle, CURLOPT_PIPEWAIT, 1L);
     entry.state = Entry::State::Running;
     curl_multi_add_handle(Multi(multi_), t->handle);
     ++sent_;
+    ++h.running;
+    if (!h.multiplexes) ++single;
     running_.push_back(std::move(t));
   }
+}
+
+void ParallelFetcher::Remove(Transfer& t) {
+  curl_multi_remove_handle(Multi(multi_), t.handle);
+  FreeGetHandle(t.handle);
+  t.handle = nullptr;
+  --hosts_[t.host].running;
 }
 
 void ParallelFetcher::Run() {
@@ -160,8 +211,7 @@ void ParallelFetcher::Run() {
         const auto it = std::find_if(running_.begin(), running_.end(),
                                      [&](const auto& t) { return t->url == url; });
         if (it == running_.end()) continue;
-        curl_multi_remove_handle(Multi(multi_), (*it)->handle);
-        FreeGetHandle((*it)->handle);
+        Remove(**it);
         running_.erase(it);
         entries_.erase(url);
       }
@@ -184,8 +234,12 @@ void ParallelFetcher::Run() {
       running_.erase(it);
       Response outcome;
       ReadOutcome(t->handle, msg->data.result, outcome);
-      curl_multi_remove_handle(Multi(multi_), t->handle);
-      FreeGetHandle(t->handle);
+      long connects = 0, version = 0;
+      curl_easy_getinfo(t->handle, CURLINFO_NUM_CONNECTS, &connects);
+      curl_easy_getinfo(t->handle, CURLINFO_HTTP_VERSION, &version);
+      connects_ += static_cast<int>(connects);
+      if (version >= CURL_HTTP_VERSION_2_0) hosts_[t->host].multiplexes = true;
+      Remove(*t);
       const auto e = entries_.find(t->url);
       if (e != entries_.end()) {
         e->second.state = Entry::State::Done;

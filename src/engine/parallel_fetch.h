@@ -1,7 +1,8 @@
 // A fetcher that works ahead: addresses the engine announces are fetched in
-// parallel (libcurl multi: keep-alive, HTTP/2 where offered) while the engine
-// still handles each one in its own order, and every address is fetched at
-// most once per job.
+// parallel (libcurl multi: keep-alive, and HTTP/2 multiplexing where the
+// server offers it, so one connection carries a host's whole job) while the
+// engine still handles each one in its own order, and every address is fetched
+// at most once per job.
 #pragma once
 
 #include <condition_variable>
@@ -17,10 +18,17 @@
 
 namespace kaplo {
 
+// Six connections to a host is what browsers open over HTTP/1.1.
+inline constexpr int kDefaultConnections = 16;
+inline constexpr int kDefaultConnectionsPerHost = 6;
+
 class ParallelFetcher : public ResponseFetcher {
  public:
-  // connections: requests in flight at most; per_host: of those, to one host.
-  ParallelFetcher(FetchLimits limits = {}, int connections = 8, int per_host = 4);
+  // connections: open connections at most; per_host: of those, to one host.
+  // Over HTTP/1.1 that many requests are in flight; a host that multiplexes
+  // takes more at once over one connection.
+  ParallelFetcher(FetchLimits limits = {}, int connections = kDefaultConnections,
+                  int per_host = kDefaultConnectionsPerHost);
   ~ParallelFetcher() override;
   ParallelFetcher(const ParallelFetcher&) = delete;
   ParallelFetcher& operator=(const ParallelFetcher&) = delete;
@@ -30,8 +38,10 @@ class ParallelFetcher : public ResponseFetcher {
   void CancelPrefetch() override;
   void StartJob() override;
 
-  // How many requests were sent since the fetcher was made (for tests).
+  // How many requests were sent, and how many connections they opened,
+  // since the fetcher was made (for tests).
   int RequestsSent() const;
+  int ConnectionsOpened() const;
 
  protected:
   Response Get(std::string_view url) override;
@@ -42,15 +52,21 @@ class ParallelFetcher : public ResponseFetcher {
     enum class State { Queued, Running, Done } state = State::Queued;
     Response response;
   };
+  struct Host {
+    int running = 0;
+    bool multiplexes = false;  // a response came over HTTP/2 or later
+  };
 
   void Run();                 // the worker thread
   void StartTransfers();      // under mu_
+  void Remove(Transfer& t);   // under mu_: takes a running transfer off libcurl
   // Under mu_: every queued or running transfer, the awaited one only if waited_too.
   void CancelUnwanted(bool waited_too);
   void Wake();
 
   FetchLimits limits_;
   int connections_;
+  int per_host_;
   void* multi_;  // CURLM*
   mutable std::mutex mu_;
   std::condition_variable done_;
@@ -58,9 +74,11 @@ class ParallelFetcher : public ResponseFetcher {
   std::deque<std::string> queue_;           // addresses waiting for a connection
   std::vector<std::unique_ptr<Transfer>> running_;
   std::vector<std::string> cancel_;         // running transfers to drop
+  std::map<std::string, Host, std::less<>> hosts_;  // by scheme, host and port
   std::string waited_for_;                  // what Get waits for now
   std::size_t buffered_ = 0;                // bytes of finished responses held
   int sent_ = 0;
+  int connects_ = 0;
   bool quit_ = false;
   std::thread worker_;
 };

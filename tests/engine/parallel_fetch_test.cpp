@@ -4,9 +4,12 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "engine/http_server_support.h"
+#include "engine/parallel_h2_support.h"
 
 namespace kaplo {
 namespace {
@@ -86,6 +89,27 @@ TEST(ParallelFetch, StopCutsTheFetchUnderWay) {
   // the wait at once, as a failure.
   EXPECT_EQ(f.FetchText(server.Url(1)), "");
   stopper.join();
+}
+
+// Forty addresses announced at once, before any connection exists: the
+// requests wait for the first connection to offer HTTP/2 and share it.
+TEST(ParallelFetch, Http2FromAColdStartSharesOneConnection) {
+  namespace fs = std::filesystem;
+  const fs::path site = fs::temp_directory_path() / ("kaplo-h2f-" + std::to_string(::getpid()));
+  fs::create_directories(site);
+  for (int i = 0; i < 40; ++i) std::ofstream(site / std::to_string(i)) << "body " << i;
+  test::Http2Server server(site);
+  if (!server.error().empty()) GTEST_SKIP() << server.error();
+  FetchLimits limits;
+  limits.ca_file = server.CaFile();
+  ParallelFetcher f(limits);
+  std::vector<std::string> urls;
+  for (int i = 0; i < 40; ++i) urls.push_back(server.Url("/" + std::to_string(i)));
+  f.Prefetch(urls);
+  for (int i = 0; i < 40; ++i) EXPECT_EQ(f.FetchText(urls[i]), "body " + std::to_string(i));
+  EXPECT_EQ(f.RequestsSent(), 40);
+  EXPECT_EQ(f.ConnectionsOpened(), 1);
+  fs::remove_all(site);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
 #include "engine/parallel_fetch.h"
+#include "engine/parallel_h2_support.h"
 #include "text/sjis.h"
 
 namespace kaplo {
@@ -95,6 +96,17 @@ Result RunJob(Fetcher& fetcher, const std::string& url, const fs::path& dir) {
   return r;
 }
 
+void ExpectSame(const Result& one, const Result& many) {
+  EXPECT_GT(one.files.size(), 30u);
+  std::vector<std::string> names_one, names_many;
+  for (const auto& f : one.files) names_one.push_back(f.first);
+  for (const auto& f : many.files) names_many.push_back(f.first);
+  ASSERT_EQ(names_one, names_many);
+  for (const auto& [name, bytes] : one.files) EXPECT_TRUE(bytes == many.files.at(name)) << name;
+  ASSERT_EQ(one.lists.size(), many.lists.size());
+  for (std::size_t i = 0; i < one.lists.size(); ++i) EXPECT_EQ(one.lists[i], many.lists[i]) << i;
+}
+
 TEST(ParallelJob, SameFilesAndListsAsOneRequestAtATime) {
   const auto site = MakeSite();
   test::LocalServer server;
@@ -126,16 +138,32 @@ TEST(ParallelJob, SameFilesAndListsAsOneRequestAtATime) {
   ParallelFetcher parallel({}, 8, 4);
   const Result many = RunJob(parallel, server.Url("/a/page.html"), root / "parallel");
 
-  EXPECT_GT(one.files.size(), 30u);
-  std::vector<std::string> names_one, names_many;
-  for (const auto& f : one.files) names_one.push_back(f.first);
-  for (const auto& f : many.files) names_many.push_back(f.first);
-  ASSERT_EQ(names_one, names_many);
-  for (const auto& [name, bytes] : one.files) EXPECT_TRUE(bytes == many.files.at(name)) << name;
-  ASSERT_EQ(one.lists.size(), many.lists.size());
-  for (std::size_t i = 0; i < one.lists.size(); ++i) EXPECT_EQ(one.lists[i], many.lists[i]) << i;
+  ExpectSame(one, many);
   std::lock_guard<std::mutex> lock(mu);
   for (const auto& [path, n] : hits) EXPECT_EQ(n, 1) << path << " fetched more than once";
+  fs::remove_all(root);
+}
+
+// A server that offers HTTP/2 gets the whole job over one connection, with
+// the same files and lists as one request at a time.
+TEST(ParallelJob, OneHttp2ConnectionCarriesTheJob) {
+  const fs::path root = fs::temp_directory_path() / ("kaplo-h2job-" + std::to_string(::getpid()));
+  for (const auto& [path, bytes] : MakeSite()) {
+    fs::create_directories((root / "site" / path.substr(1)).parent_path());
+    std::ofstream(root / "site" / path.substr(1), std::ios::binary) << bytes;
+  }
+  test::Http2Server server(root / "site");
+  if (!server.error().empty()) GTEST_SKIP() << server.error();
+  FetchLimits limits;
+  limits.ca_file = server.CaFile();
+
+  CurlFetcher serial(limits);
+  const Result one = RunJob(serial, server.Url("/a/page.html"), root / "serial");
+  ParallelFetcher parallel(limits);
+  const Result many = RunJob(parallel, server.Url("/a/page.html"), root / "parallel");
+  ExpectSame(one, many);
+  EXPECT_GT(parallel.RequestsSent(), 30);
+  EXPECT_EQ(parallel.ConnectionsOpened(), 1);
   fs::remove_all(root);
 }
 

@@ -11,6 +11,8 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 
 namespace kaplo::gui {
 
@@ -23,6 +25,45 @@ BrowserPane::SystemOpener& Opener() {
   static BrowserPane::SystemOpener opener = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   return opener;
 }
+
+// A page shown from disk is untrusted. Its scripts cannot reach the network
+// (LocalContentCanAccessRemoteUrls is off) and here they cannot read files:
+// a local page's requests for local files are kept to what displays it.
+// Turning LocalContentCanAccessFileUrls off would say the same more bluntly,
+// but Qt then refuses a saved page its own images, stylesheets and scripts.
+class LocalPageGuard : public QWebEngineUrlRequestInterceptor {
+ public:
+  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    const QUrl top = info.firstPartyUrl();
+    const QUrl url = info.requestUrl();
+    if (!top.isLocalFile() || !url.isLocalFile()) return;
+    switch (info.resourceType()) {
+      case QWebEngineUrlRequestInfo::ResourceTypeMainFrame:
+      case QWebEngineUrlRequestInfo::ResourceTypeStylesheet:
+      case QWebEngineUrlRequestInfo::ResourceTypeScript:
+      case QWebEngineUrlRequestInfo::ResourceTypeImage:
+      case QWebEngineUrlRequestInfo::ResourceTypeFontResource:
+      case QWebEngineUrlRequestInfo::ResourceTypeMedia:
+      case QWebEngineUrlRequestInfo::ResourceTypeFavicon:
+        return;
+      // A frame's document is open to the page's scripts: only the page's
+      // own folder and those below it.
+      case QWebEngineUrlRequestInfo::ResourceTypeSubFrame:
+      case QWebEngineUrlRequestInfo::ResourceTypeObject: {
+        const QString folder = QFileInfo(top.toLocalFile()).absolutePath() + QLatin1Char('/');
+        const QString path = QDir::cleanPath(url.toLocalFile());
+        if (!path.startsWith(folder)) info.block(true);
+        return;
+      }
+      // XMLHttpRequest, fetch, workers and the rest read what they load.
+      default:
+        info.block(true);
+        return;
+    }
+  }
+};
 
 }  // namespace
 
@@ -83,6 +124,8 @@ BrowserPane::BrowserPane(const QString& name, QWidget* parent)
   setObjectName(name);
   // Japanese pages that do not declare their code are most often Shift_JIS.
   page_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
+  page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+  page_->setUrlRequestInterceptor(new LocalPageGuard(page_));
   setPage(page_);
   connect(page_, &QWebEnginePage::loadStarted, this, &BrowserPane::OnLoadStarted);
   connect(page_, &QWebEnginePage::urlChanged, this, &BrowserPane::OnUrlChanged);

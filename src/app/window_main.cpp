@@ -1,0 +1,58 @@
+// kaplo-window: the window, and the headless commands that need a browser
+// (--render, --inner-html, --check). The kaplo program starts it for those.
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/page_check.h"
+#include "cli/cli.h"
+#include "gui/common/app_texts.h"
+#include "gui/widgets/about_box.h"
+#include "gui/widgets/form_source.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/widgets/web_page_port.h"
+#include "gui/window/main_form.h"
+
+namespace {
+
+int RunWindow(int& argc, char** argv) {
+  // Chromium refuses its sandbox to root.
+  if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kaplo"));
+  QApplication::setDesktopFileName(QStringLiteral("kaplo"));
+  QApplication::setWindowIcon(kaplo::gui::ProgramIcon());
+  QApplication::setFont(kaplo::gui::UiFont());
+  kaplo::gui::MainFormOptions options;
+  // For scripted runs: start without loading any page from the network.
+  if (const char* v = std::getenv("KAPLO_NO_INITIAL_LOAD"); v && *v && std::string(v) != "0") {
+    options.initial_navigation = false;
+  }
+  // The secondary windows live as long as the program and belong to the
+  // desktop, not to the main window; closing them only hides them.
+  kaplo::gui::TInformboxForm informbox;
+  options.information_window = &informbox;
+  kaplo::gui::TAMainForm form(options);
+  kaplo::gui::TFormSource source;
+  source.SetSettingsFile(form.SettingsFile());
+  form.show();
+  return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  kaplo::cli::Services services;
+  services.make_browser = [&argc, argv] { return kaplo::gui::MakeOffscreenBrowser(argc, argv); };
+  services.make_checker = [&argc, argv] {
+    return std::make_unique<kaplo::app::QtPageChecker>(argc, argv);
+  };
+  const int status = kaplo::cli::Run(args, services);
+  if (status >= 0) return status;
+  return RunWindow(argc, argv);
+}
