@@ -155,7 +155,7 @@ void DownloadTab::Build(TabContext& context) {
   browser_ =
       std::make_unique<WebPagePort>(Require<BrowserPane>(this, "WebBrowserDownload")->page(),
                                     Require<BrowserPane>(this, "WebBrowserDownloadResult")->page());
-  fetcher_ = std::make_unique<ParallelFetcher>(FetchLimits{}, 8, 4);
+  fetcher_ = std::make_unique<ParallelFetcher>();
   ports_ = std::make_unique<WindowPorts>(*worker_, *prompter_, browser_.get());
   observer_ = std::make_unique<Observer>(*this);
   engine_ =
