@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -149,6 +150,10 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   EXPECT_TRUE(
       W<TRichEditEx>("RichEditGUITab02Normal")->toPlainText().contains(QString::fromUtf8("本文")));
   EXPECT_TRUE(W<QLineEdit>("BtnEditGUILocalFilename")->text().isEmpty());
+  // Each source view has its keyword bar: the combined stylesheet's lists its hit.
+  W<QComboBox>("EditGUICSSSearchKeyword")->setEditText("color");
+  W<QPushButton>("sbGUICSSSearch")->click();
+  EXPECT_FALSE(Lines("ListBoxGUICSSSearch").isEmpty());
 
   // Browse mode first; the page's own scripts see nothing of the host.
   ASSERT_TRUE(WaitMode("off"));

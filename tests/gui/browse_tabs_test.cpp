@@ -283,7 +283,7 @@ TEST_F(BrowseTabsTest, SearchesSendTheKeywordsAsTypedAndPageByAHundred) {
   EXPECT_EQ(google_->LastTarget(), google_query);
   EXPECT_EQ(google_->LastParam("as_q"), "C# AT&T 100%");
   EXPECT_EQ(W<QLineEdit>("edNSUrl")->text().toStdString(), G(google_query));
-  EXPECT_EQ(W<QLineEdit>("edSearchAndHighlight")->text(), U("C#　AT&T 100%"));
+  EXPECT_EQ(W<QComboBox>("edSearchAndHighlight")->currentText(), U("C#　AT&T 100%"));
   EXPECT_EQ(W<QSpinBox>("SpinEditNSSearch")->value(), 1);
   auto* keyword = W<QComboBox>("ComboBoxSearchKeyWord");
   EXPECT_EQ(keyword->findText("C# AT&T 100%"), 0);

@@ -48,7 +48,7 @@ TEST(DownloadBrowserBars, OpenLocalPageAndCopyTheAddress) {
   EXPECT_EQ(url_label->text(), page);
   EXPECT_EQ(src_label->text(), page);
   EXPECT_TRUE(QTest::qWaitFor(
-      [&] { return result->LocationURL().endsWith(QStringLiteral("page.html")); }, 20000));
+      [&] { return result->LocationURL().endsWith(QStringLiteral("page.html")); }, 60000));
   // A name that is no file and has no ".html" sibling changes nothing.
   answer = QString::fromStdString((dir / "none").string());
   static_cast<QPushButton*>(w("sbDLNavigateLocalOpenFile"))->click();

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <map>
 #include <tuple>
 #include <utility>
 
@@ -18,6 +19,7 @@
 #include "gui/tabs/analysis/html_edit_host.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "workspace/page_analysis.h"
@@ -173,8 +175,6 @@ TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, con
   auto* v = new QVBoxLayout(page);
   v->setContentsMargins(0, 0, 0, 0);
   auto* bar = new QHBoxLayout;
-  // KEYWORD BAR: the shared keyword search bar of the source views goes
-  // into this row (one per view) once that component exists.
   auto* recolor = Push(QStringLiteral("btnGUIColor") + name, QStringLiteral("色付け"), page);
   bar->addStretch(1);
   bar->addWidget(recolor);
@@ -182,7 +182,24 @@ TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, con
   auto* view = new TRichEditEx(page);
   view->setObjectName(QStringLiteral("RichEditGUI") + name);
   view->SetLineNumbers(true);
-  v->addWidget(view, 1);
+  // The keyword bar of each source view, by the view's page.
+  static const std::map<QString, const char*> kKeywordBars{
+      {QStringLiteral("Tab01HTML"), "EditGUIRigthSearchKeyWord"},
+      {QStringLiteral("Tab02Normal"), "EditGUILeftTa02HTMLSearckKeyword"},
+      {QStringLiteral("Tab04Element"), "EditGUIRigthSelectedSearchKeyWord"},
+      {QStringLiteral("Tab05CSS"), "EditGUICSSSearchKeyword"},
+      {QStringLiteral("Tab06CSSFile"), "EditGUIIndivCSSSearchKeyWord"},
+      {QStringLiteral("Tab07JS"), "EditGUIJSSearchKeyword"},
+      {QStringLiteral("Tab08JSFile"), "EditGUIIndivJSSearchKeyWord"},
+      {QStringLiteral("Tab09Document"), "EditsbGUILeftTa02InnerHTMLSerachKeyword"},
+  };
+  if (const auto it = kKeywordBars.find(name); it != kKeywordBars.end()) {
+    KeywordBar* keywords = AddPaneWithBar(page, view, it->second);
+    keywords->SetStatusSink([this](const QString& text) { host_->SetStatusPanel(2, text); });
+    v->setStretchFactor(keywords->parentWidget(), 1);
+  } else {
+    v->addWidget(view, 1);
+  }
   tabs->addTab(page, caption);
   connect(recolor, &QPushButton::clicked, view,
           [view] { ColorizeView(view, ColorizeMode::kKeepCaret); });

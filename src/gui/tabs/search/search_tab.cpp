@@ -26,6 +26,7 @@
 #include "gui/common/worker_host.h"
 #include "gui/tabs/search/browse_helpers.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/keyword_bar.h"
 #include "text/urlcode.h"
 #include "gui/widgets/radio_group.h"
 
@@ -170,11 +171,10 @@ QTabWidget* SearchTab::BuildLeftTabs() {
   auto* main = Named(new QWidget(left_), "PGTab01LTab01SearchMain");
   auto* v = new QVBoxLayout(main);
   v->setContentsMargins(0, 0, 0, 0);
-  // The keyword bar of widgets/ (highlighting in the pane) belongs here; until
-  // it exists the box only shows the searched keyword.
-  highlight_result_ = Named(new QLineEdit(main), "edSearchAndHighlight");
-  v->addWidget(highlight_result_);
   result_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSBase"), main);
+  // The searched keywords, ready to be highlighted in the result page.
+  highlight_result_ = new BrowserKeywordBar(BrowserBarRowOf("edSearchAndHighlight"), result_, main);
+  v->addWidget(highlight_result_);
   result_->SetSilent(true);
   result_->SetClickCallback([this](const QUrl& url) {
     ResultPaneClick(QString::fromStdString(LinkBytes(url)));
@@ -251,10 +251,10 @@ QTabWidget* SearchTab::BuildRightTabs() {
   add("sbNSHTTPGet", "ＨＴＴＰｇｅｔ", &SearchTab::sbNSHTTPGetClick);
   v->addLayout(row);
 
-  // The keyword bar of widgets/ belongs here too (see the result pane).
-  highlight_target_ = Named(new QLineEdit(page), "edDLTargetSearchAndHighlight");
-  v->addWidget(highlight_target_);
   target_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSTarget"), page);
+  highlight_target_ =
+      new BrowserKeywordBar(BrowserBarRowOf("edDLTargetSearchAndHighlight"), target_, page);
+  v->addWidget(highlight_target_);
   target_->SetSilent(true);
   target_->SetClickCallback([this](const QUrl& url) {
     TargetPaneClick(QString::fromStdString(LinkBytes(url)));
@@ -303,8 +303,8 @@ void SearchTab::Search(SearchEngine engine) {
   offset_box_->setValue(state_.offset);
   query_url_->setText(QsFromSjis(r.url));
   memo_keyword_->setPlainText(QsFromSjis(r.url));
-  highlight_result_->setText(QsFromSjis(r.highlight));
-  highlight_target_->setText(QsFromSjis(r.highlight));
+  highlight_result_->Input()->setEditText(QsFromSjis(r.highlight));
+  highlight_target_->Input()->setEditText(QsFromSjis(r.highlight));
   result_->Navigate(QsFromSjis(r.url));
   target_->Navigate(QStringLiteral("about:blank"));
   ShowLeft(kMain);

@@ -26,6 +26,7 @@ class QCheckBox;
 
 namespace kaplo::gui {
 
+class BrowserKeywordBar;
 class BrowserPane;
 class TRadioGroup;
 class WorkerHost;
@@ -118,8 +119,8 @@ class SearchTab : public QWidget, public Tab {
   QPlainTextEdit* memo_keyword_ = nullptr;
   QPlainTextEdit* memo_url_ = nullptr;
   QPlainTextEdit* memo_yahoo_url_ = nullptr;
-  QLineEdit* highlight_result_ = nullptr;
-  QLineEdit* highlight_target_ = nullptr;
+  BrowserKeywordBar* highlight_result_ = nullptr;
+  BrowserKeywordBar* highlight_target_ = nullptr;
   QComboBox* target_url_ = nullptr;
   QLineEdit* new_window_url_ = nullptr;
   QLineEdit* auxiliary_url_ = nullptr;
