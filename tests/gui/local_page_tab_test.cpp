@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -324,6 +325,35 @@ TEST_F(LocalPageTabTest, ClicksFollowTheClickedLinkOnlyWhenAskedAndInnerHtmlKeep
   EXPECT_FALSE(tab_->LocalDocOnClick(b));
   EXPECT_EQ(path->text(), Q(dir_ / "b.html"));
   EXPECT_TRUE(WaitFor([&] { return browser->LocationURL().endsWith(QStringLiteral("b.html")); }));
+}
+
+TEST_F(LocalPageTabTest, ComparisonMarksTheDifferingLinesAndStepsThroughThem) {
+  W<TRichEditEx>("RichEditPGMainTab03LocalRightTab01HTML")->SetSjisText("a\r\nb\r\nc\r\nd\r\ne\r\n");
+  auto* ref = W<TRichEditEx>("RichEditPGMainTab03LocalRightTab04Ref");
+  // Line ends differ everywhere; b changed, d removed, f added.
+  ref->SetSjisText("a\nB\nc\ne\nf\n");
+  W<QPushButton>("sbLocalRefCompare")->click();
+  const auto marked = [&] {
+    std::vector<int> lines;
+    for (const QTextEdit::ExtraSelection& s : ref->extraSelections()) {
+      lines.push_back(s.cursor.blockNumber());
+    }
+    return lines;
+  };
+  EXPECT_EQ(marked(), (std::vector<int>{1, 3, 4}));
+  EXPECT_EQ(form_->StatusPanel(2), QString::fromUtf8(" 差分 3 箇所"));
+  W<QPushButton>("sbLocalRefNextDiff")->click();
+  EXPECT_EQ(ref->textCursor().blockNumber(), 1);
+  W<QPushButton>("sbLocalRefNextDiff")->click();
+  EXPECT_EQ(ref->textCursor().blockNumber(), 3);
+  W<QPushButton>("sbLocalRefPrevDiff")->click();
+  W<QPushButton>("sbLocalRefPrevDiff")->click();
+  EXPECT_EQ(ref->textCursor().blockNumber(), 4);  // round to the last
+
+  ref->SetSjisText("a\r\nb\r\nc\r\nd\r\ne\r\n");
+  W<QPushButton>("sbLocalRefCompare")->click();
+  EXPECT_TRUE(marked().empty());
+  EXPECT_EQ(form_->StatusPanel(2), QString::fromUtf8(" 差分はありません"));
 }
 
 }  // namespace

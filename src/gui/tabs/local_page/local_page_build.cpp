@@ -194,6 +194,14 @@ QWidget* LocalPageTab::BuildFilePage(FilePane pane, QWidget* page) {
     row->addWidget(AddButton(page, "sbLocaIndivlCSSSave", "保存", &LocalPageTab::sbLocaIndivlCSSSaveClick));
   } else if (pane == FilePane::IndivJs) {
     row->addWidget(AddButton(page, "sbLocaIndivJSSave", "保存", &LocalPageTab::sbLocaIndivJSSaveClick));
+  } else if (pane == FilePane::Ref) {
+    auto* compare = AddButton(page, "sbLocalRefCompare", "HTMLｿｰｽと比較", nullptr);
+    auto* previous = AddButton(page, "sbLocalRefPrevDiff", "前の差分", nullptr);
+    auto* next = AddButton(page, "sbLocalRefNextDiff", "次の差分", nullptr);
+    connect(compare, &QPushButton::clicked, this, [this] { CompareWithHtmlSource(); });
+    connect(previous, &QPushButton::clicked, this, [this] { StepDifference(-1); });
+    connect(next, &QPushButton::clicked, this, [this] { StepDifference(1); });
+    for (QPushButton* button : {compare, previous, next}) row->addWidget(button);
   }
   static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
 

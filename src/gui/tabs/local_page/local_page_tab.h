@@ -85,6 +85,10 @@ class LocalPageTab : public QWidget, public Tab {
   void GoFileClick(FilePane pane);
   void sbLocaIndivlCSSSaveClick();
   void sbLocaIndivJSSaveClick();
+  // The comparison pane: marks its lines that differ from the "HTMLｿｰｽ" pane
+  // (how many places differ) and steps through them, first to last and round.
+  int CompareWithHtmlSource();
+  void StepDifference(int direction);
 
   // The browser pane's events.
   void StatusTextChanged(const QString& text);
@@ -180,6 +184,8 @@ class LocalPageTab : public QWidget, public Tab {
   ColourListPanel* indiv_colours_ = nullptr;
   TRichEditEx* list_right_ = nullptr;  // the second copy of the stylesheet and script list
   QWidget* hidden_lists_[2] = {nullptr, nullptr};
+  std::vector<int> difference_lines_;  // first line of each differing place
+  int difference_ = -1;                 // the place stepped to
 };
 
 }  // namespace kaplo::gui
