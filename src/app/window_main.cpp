@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/page_check.h"
+#include "gui/widgets/page_check.h"
 #include "cli/cli.h"
 #include "gui/common/app_texts.h"
 #include "gui/widgets/about_box.h"
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   kaplo::cli::Services services;
   services.make_browser = [&argc, argv] { return kaplo::gui::MakeOffscreenBrowser(argc, argv); };
   services.make_checker = [&argc, argv] {
-    return std::make_unique<kaplo::app::QtPageChecker>(argc, argv);
+    return std::make_unique<kaplo::gui::QtPageChecker>(argc, argv);
   };
   const int status = kaplo::cli::Run(args, services);
   if (status >= 0) return status;

@@ -46,6 +46,9 @@ struct PageCheck {
   int width = 0, height = 0;                  // the size both were rendered at
   std::string error;                          // why the check could not run
 };
+// What --check prints (UTF-8): the requests, the missing files, the pixels.
+std::string PageCheckReport(const PageCheck& check);
+
 class PageChecker {
  public:
   virtual ~PageChecker() = default;

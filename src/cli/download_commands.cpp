@@ -8,6 +8,7 @@
 #include <iomanip>
 #include <iostream>
 #include <map>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,23 @@
 #include "text/fsname.h"
 
 namespace kaplo::cli {
+
+std::string PageCheckReport(const PageCheck& c) {
+  std::ostringstream out;
+  out << "[確認] 保存したページをそのフォルダーから開きました\n";
+  out << "ネットワークへの要求 (保存されなかったもの): " << c.network_requests.size() << "\n";
+  for (const std::string& url : c.network_requests) out << "  " << url << "\n";
+  out << "見つからないファイル: " << c.missing_files.size() << "\n";
+  for (const std::string& file : c.missing_files) out << "  " << file << "\n";
+  if (c.differing_pixels_percent >= 0) {
+    out << "ライブのページとの画素の違い (" << c.width << "x" << c.height << "): " << std::fixed
+        << std::setprecision(2) << c.differing_pixels_percent << "%\n";
+  } else {
+    out << "ライブのページとの画素の違い: 比べられませんでした\n";
+  }
+  return out.str();
+}
+
 namespace {
 
 std::string ToTerminal(std::string_view sjis) { return ShiftJISToUtf8(sjis); }
@@ -149,19 +167,7 @@ void PrintFramesAndReports(const DownloadResult& result) {
 // it misses and how it differs from the live page; 3 when it is not whole.
 int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url) {
   const PageCheck c = checker.Check(FsPath(saved_page).string(), ToTerminal(url));
-  std::cout << "[確認] 保存したページをそのフォルダーから開きました\n";
-  std::cout << "ネットワークへの要求 (保存されなかったもの): " << c.network_requests.size()
-            << "\n";
-  for (const std::string& url : c.network_requests) std::cout << "  " << url << "\n";
-  std::cout << "見つからないファイル: " << c.missing_files.size() << "\n";
-  for (const std::string& file : c.missing_files) std::cout << "  " << file << "\n";
-  if (c.differing_pixels_percent >= 0) {
-    std::cout << "ライブのページとの画素の違い (" << c.width << "x" << c.height
-              << "): " << std::fixed << std::setprecision(2) << c.differing_pixels_percent
-              << "%\n";
-  } else {
-    std::cout << "ライブのページとの画素の違い: 比べられませんでした\n";
-  }
+  std::cout << PageCheckReport(c);
   if (!c.error.empty()) {
     std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
     return 1;

@@ -46,6 +46,8 @@ const std::string& IframeLoad() { return SJ<"「IFRAME」があります。読�
 
 const std::string& DownloadFinished() { return SJ<"【 ダウンロード完了 】">(); }
 const std::string& PageNotSaved() { return SJ<"ページを保存できませんでした">(); }
+const std::string& SavedPageWhole() { return SJ<"保存ページはそのフォルダーだけで表示できます">(); }
+const std::string& SavedPageIncomplete() { return SJ<"保存ページに足りないものがあります">(); }
 const std::string& PageNotFetched() { return SJ<"ページを取得できませんでした">(); }
 const std::string& FileNotFetched() { return SJ<"ファイルを取得できませんでした">(); }
 std::string WithReason(std::string_view message, std::string_view reason) {

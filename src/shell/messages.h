@@ -32,6 +32,9 @@ const std::string& DownloadFinished();
 const std::string& PageNotSaved();
 const std::string& PageNotFetched();
 const std::string& FileNotFetched();
+// The check of a saved page opened from its folder.
+const std::string& SavedPageWhole();
+const std::string& SavedPageIncomplete();
 // A message with the reason put after it: "message（reason）".
 std::string WithReason(std::string_view message, std::string_view reason);
 const std::string& DownloadCancelled();

@@ -188,6 +188,10 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_TRUE(result.page_saved);
   EXPECT_EQ(QString::fromStdString(ShiftJISToUtf8(result.saved_page)), local);
   EXPECT_EQ(result.stylesheet_counts.at(OutcomeMark::Saved), 1);
+  // The saved copy opened from its folder asks the network for nothing.
+  W<QPushButton>("btnDLCheckSaved")->click();
+  ASSERT_EQ(prompter_.information.size(), 1u);
+  EXPECT_EQ(ShiftJISToUtf8(prompter_.information[0]), "保存ページはそのフォルダーだけで表示できます");
   // A second job neither empties the folder nor writes the reports again.
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDontEmptyFolder")->isChecked());
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDLDontMakeCSSlist")->isChecked());

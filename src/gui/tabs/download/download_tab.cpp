@@ -27,9 +27,13 @@
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
 #include "gui/widgets/informbox_form.h"
+#include "gui/widgets/page_check.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/widgets/web_page_port.h"
+#include "shell/messages.h"
+#include "text/convert.h"
+#include "text/fsname.h"
 
 namespace kaplo::gui {
 
@@ -280,6 +284,24 @@ void DownloadTab::btnDownloadAllClick() {
       host_->SetStatusPanel(0, QsFromSjis(text));
     });
   });
+}
+
+void DownloadTab::btnDLCheckSavedClick() {
+  if (Busy()) return;
+  const std::string& page = engine_->Job().ConfirmedLocalFile;
+  if (page.empty() || !download::IsFile(page)) {
+    prompter_->Inform(msg::FileNotFound());
+    return;
+  }
+  QtPageChecker checker;
+  const cli::PageCheck check =
+      checker.Check(FsPath(page).string(), ShiftJISToUtf8(engine_->Form().url));
+  std::string report = cli::PageCheckReport(check);
+  if (!check.error.empty()) report += check.error + "\n";
+  const bool whole = check.error.empty() && check.network_requests.empty() &&
+                     check.missing_files.empty();
+  prompter_->ShowInformation(whole ? msg::SavedPageWhole() : msg::SavedPageIncomplete(),
+                             Utf8ToShiftJISLenient(report));
 }
 
 void DownloadTab::btnDownloadStopClick() {

@@ -55,6 +55,10 @@ class DownloadTab : public QWidget, public Tab {
   // The user's actions.
   void btnDownloadAllClick();
   void btnDownloadStopClick();
+  // Opens the saved page from its folder offscreen and shows in the
+  // information window what it still asks the network for, which files it
+  // misses and how far it looks unlike the live page.
+  void btnDLCheckSavedClick();
   void sbDLNavigateClick();
   void btnDLOpenFramesetClick();
   void btnDLSaveHTMLOnlyClick();

@@ -79,6 +79,9 @@ QWidget* DownloadTab::BuildTopPanel() {
   btn_all_->setObjectName(QStringLiteral("btnDownloadAll"));
   btn_stop_ = new QPushButton(U("ﾀﾞｳﾝﾛｰﾄﾞ中止"), left);
   btn_stop_->setObjectName(QStringLiteral("btnDownloadStop"));
+  auto* check = new QPushButton(U("保存ﾍﾟｰｼﾞの確認"), left);
+  check->setObjectName(QStringLiteral("btnDLCheckSaved"));
+  check->setToolTip(U("保存したﾍﾟｰｼﾞをﾌｫﾙﾀﾞｰから開き、ﾈｯﾄﾜｰｸへの要求と見つからないﾌｧｲﾙを調べる"));
   auto* open_page = new QPushButton(U("保存ﾍﾟｰｼﾞを開く"), left);
   open_page->setObjectName(QStringLiteral("btnDLOpenFrameset"));
   auto* open_ie = new QToolButton(left);
@@ -93,8 +96,8 @@ QWidget* DownloadTab::BuildTopPanel() {
   single->setText(U("１画面"));
   auto* save_only = new QPushButton(U("HTMLのみ再生成・保存する "), left);
   save_only->setObjectName(QStringLiteral("btnDLSaveHTMLOnly"));
-  for (QWidget* w : std::initializer_list<QWidget*>{btn_all_, btn_stop_, open_page, open_ie, dual,
-                                                    single, save_only}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{btn_all_, check, btn_stop_, open_page, open_ie,
+                                                    dual, single, save_only}) {
     buttons->addWidget(w);
   }
   buttons->addStretch(1);
@@ -162,6 +165,7 @@ QWidget* DownloadTab::BuildTopPanel() {
 
   connect(navigate, &QPushButton::clicked, this, &DownloadTab::sbDLNavigateClick);
   connect(btn_all_, &QPushButton::clicked, this, &DownloadTab::btnDownloadAllClick);
+  connect(check, &QPushButton::clicked, this, &DownloadTab::btnDLCheckSavedClick);
   connect(btn_stop_, &QPushButton::clicked, this, &DownloadTab::btnDownloadStopClick);
   connect(open_page, &QPushButton::clicked, this, &DownloadTab::btnDLOpenFramesetClick);
   connect(save_only, &QPushButton::clicked, this, &DownloadTab::btnDLSaveHTMLOnlyClick);

@@ -1,16 +1,18 @@
-// The check of a saved page, in kaplo-window: the saved copy is opened from
+// The check of a saved page: the saved copy is opened from
 // its folder in an offscreen Qt WebEngine page whose requests are recorded
 // (and those to the network refused), and it is rendered beside the live page.
 #pragma once
 
 #include "cli/cli.h"
 
-namespace kaplo::app {
+namespace kaplo::gui {
 
 class QtPageChecker : public cli::PageChecker {
  public:
   // Starts the offscreen application when there is none yet.
   QtPageChecker(int& argc, char** argv);
+  // In the window: the application is there.
+  QtPageChecker() = default;
 
   cli::PageCheck Check(const std::string& saved_file, const std::string& live_url) override;
 
@@ -20,4 +22,4 @@ class QtPageChecker : public cli::PageChecker {
   int load_timeout_ms = 20000;
 };
 
-}  // namespace kaplo::app
+}  // namespace kaplo::gui

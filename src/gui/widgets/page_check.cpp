@@ -1,4 +1,4 @@
-#include "app/page_check.h"
+#include "gui/widgets/page_check.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -18,7 +18,7 @@
 
 #include "gui/widgets/web_page_port.h"
 
-namespace kaplo::app {
+namespace kaplo::gui {
 namespace {
 
 // Every address a page asks for. On the saved copy's side, a request that
@@ -120,7 +120,7 @@ double DifferingPercent(const QImage& a, const QImage& b) {
 
 QtPageChecker::QtPageChecker(int& argc, char** argv) {
   // The offscreen browser of --render sets the application up the same way.
-  if (!QApplication::instance()) gui::MakeOffscreenBrowser(argc, argv);
+  if (!QApplication::instance()) MakeOffscreenBrowser(argc, argv);
 }
 
 cli::PageCheck QtPageChecker::Check(const std::string& saved_file, const std::string& live_url) {
@@ -154,4 +154,4 @@ cli::PageCheck QtPageChecker::Check(const std::string& saved_file, const std::st
   return result;
 }
 
-}  // namespace kaplo::app
+}  // namespace kaplo::gui
