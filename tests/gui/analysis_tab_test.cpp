@@ -32,7 +32,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kWait = 30000;
+// The first page a test process loads waits for the whole window's panes.
+constexpr int kWait = 90000;
 
 class ScriptedPrompter : public Prompter {
  public:
@@ -71,7 +72,7 @@ class AnalysisTabTest : public ::testing::Test {
                   "<a id=\"link\" href=\"q.html\">q</a></body></html>",
               "text/html; charset=Shift_JIS"));
     server_->server().Get("/a/q.html", serve("<html><body><p>Q</p></body></html>", "text/html"));
-    server_->server().Get("/a/s.css", serve("@import url(i.css);\nbody{color:red}\n", "text/css"));
+    server_->server().Get("/a/s.css", serve("@import url(i.css);\nbody{color:red}\na{color:#c00}\n", "text/css"));
     server_->server().Get("/a/i.css", serve("i{}", "text/css"));
     server_->server().Get("/a/s.js", serve("var s = 1;", "text/javascript"));
     server_->Start();
@@ -154,6 +155,9 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   W<QComboBox>("EditGUICSSSearchKeyword")->setEditText("color");
   W<QPushButton>("sbGUICSSSearch")->click();
   EXPECT_FALSE(Lines("ListBoxGUICSSSearch").isEmpty());
+  // ... and its colour list.
+  W<QPushButton>("sbGUICSSGetColorList")->click();
+  EXPECT_FALSE(Lines("ListBoxGUICSSColor").isEmpty());
 
   // Browse mode first; the page's own scripts see nothing of the host.
   ASSERT_TRUE(WaitMode("off"));

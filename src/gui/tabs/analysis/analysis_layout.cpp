@@ -19,6 +19,7 @@
 #include "gui/tabs/analysis/html_edit_host.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/colour_list.h"
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
@@ -193,10 +194,25 @@ TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, con
       {QStringLiteral("Tab08JSFile"), "EditGUIIndivJSSearchKeyWord"},
       {QStringLiteral("Tab09Document"), "EditsbGUILeftTa02InnerHTMLSerachKeyword"},
   };
+  // The stylesheet views have their colour list at the right.
+  static const std::map<QString, const char*> kColourLists{
+      {QStringLiteral("Tab05CSS"), "ListBoxGUICSSColor"},
+      {QStringLiteral("Tab06CSSFile"), "ListBoxGUIIndivCSSColor"},
+  };
   if (const auto it = kKeywordBars.find(name); it != kKeywordBars.end()) {
-    KeywordBar* keywords = AddPaneWithBar(page, view, it->second);
+    auto* body = new QWidget(page);
+    auto* across = new QHBoxLayout(body);
+    across->setContentsMargins(0, 0, 0, 0);
+    auto* holder = new QWidget(body);
+    holder->setLayout(new QVBoxLayout);
+    holder->layout()->setContentsMargins(0, 0, 0, 0);
+    across->addWidget(holder, 1);
+    KeywordBar* keywords = AddPaneWithBar(holder, view, it->second);
     keywords->SetStatusSink([this](const QString& text) { host_->SetStatusPanel(2, text); });
-    v->setStretchFactor(keywords->parentWidget(), 1);
+    if (const auto colours = kColourLists.find(name); colours != kColourLists.end()) {
+      across->addWidget(new ColourListPanel(ColourListRowOf(colours->second), keywords, body));
+    }
+    v->addWidget(body, 1);
   } else {
     v->addWidget(view, 1);
   }
