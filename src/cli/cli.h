@@ -42,6 +42,8 @@ std::span<const Command> DiffCommands();
 struct PageCheck {
   std::vector<std::string> network_requests;  // each one a resource that was not saved
   std::vector<std::string> missing_files;     // local files it asks for that are not there
+  // Of those, the ones the server did not deliver either (the live page misses them too).
+  std::vector<std::string> missing_on_server;
   double differing_pixels_percent = -1;       // live page against saved copy; -1: not rendered
   int width = 0, height = 0;                  // the size both were rendered at
   std::string error;                          // why the check could not run

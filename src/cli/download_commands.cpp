@@ -8,6 +8,7 @@
 #include <iomanip>
 #include <iostream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -31,6 +32,11 @@ std::string PageCheckReport(const PageCheck& c) {
   for (const std::string& url : c.network_requests) out << "  " << url << "\n";
   out << "見つからないファイル: " << c.missing_files.size() << "\n";
   for (const std::string& file : c.missing_files) out << "  " << file << "\n";
+  if (!c.missing_on_server.empty()) {
+    out << "ライブのページにもないファイル (サーバーが返さなかったもの): "
+        << c.missing_on_server.size() << "\n";
+    for (const std::string& file : c.missing_on_server) out << "  " << file << "\n";
+  }
   if (c.differing_pixels_percent >= 0) {
     out << "ライブのページとの画素の違い (" << c.width << "x" << c.height << "): " << std::fixed
         << std::setprecision(2) << c.differing_pixels_percent << "%\n";
@@ -163,10 +169,24 @@ void PrintFramesAndReports(const DownloadResult& result) {
   }
 }
 
+// Missing files whose resources the server itself failed to deliver: the
+// live page misses them too, so they do not make the copy incomplete.
+void SetAsideServerFailures(PageCheck& c, const std::vector<FailedResource>& failed) {
+  std::set<std::string> undelivered;
+  for (const FailedResource& f : failed) undelivered.insert(FsPath(f.local_path).string());
+  std::erase_if(c.missing_files, [&](const std::string& file) {
+    if (!undelivered.contains(file)) return false;
+    c.missing_on_server.push_back(file);
+    return true;
+  });
+}
+
 // Opens the saved page from its folder and says what it still fetches, what
 // it misses and how it differs from the live page; 3 when it is not whole.
-int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url) {
-  const PageCheck c = checker.Check(FsPath(saved_page).string(), ToTerminal(url));
+int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url,
+                const std::vector<FailedResource>& failed) {
+  PageCheck c = checker.Check(FsPath(saved_page).string(), ToTerminal(url));
+  SetAsideServerFailures(c, failed);
   std::cout << PageCheckReport(c);
   if (!c.error.empty()) {
     std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
@@ -273,7 +293,7 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
     if (!result.frameset) PrintOutcomes(result, engine.Lists(), verbose);
     PrintFramesAndReports(result);
-    if (checker) return ReportCheck(*checker, result.saved_page, request.url);
+    if (checker) return ReportCheck(*checker, result.saved_page, request.url, result.failed);
   } else {
     engine.Load(request);
   }

@@ -1,17 +1,15 @@
-// The base page stage: acquire the page, name its local files, save the
-// as-fetched copy, run the collection stages, rewrite the links and save.
-#include <filesystem>
-
-#include "engine/css_js.h"
+// The base page stage: acquire the page, name its local files, keep the copy
+// as fetched, fetch what it names into the resource map, point its
+// references at the saved files and save it.
 #include "engine/engine.h"
 #include "engine/folder_names.h"
-#include "engine/frames.h"
 #include "engine/local_path.h"
-#include "engine/page_rewrite.h"
+#include "engine/resource_stage.h"
+#include "engine/safe_write.h"
+#include "engine/saved_page.h"
 #include "engine/url.h"
 #include "shell/messages.h"
 #include "text/charset.h"
-#include "text/fsname.h"
 #include "text/normalise.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
@@ -42,6 +40,14 @@ std::string BeforeBody(std::string_view text) {
   return std::string(text.substr(0, at == npos ? text.size() : at));
 }
 
+const TextResponse& DownloadEngine::PageResponse(const std::string& url) {
+  if (!page_response_ || page_response_url_ != url) {
+    page_response_ = fetcher_.FetchTextResponse(WireUrl(url).empty() ? url : WireUrl(url));
+    page_response_url_ = url;
+  }
+  return *page_response_;
+}
+
 std::string DownloadEngine::DLInnerMakeHTML() {
   const std::string document = browser_ ? browser_->OuterHtml() : std::string();
   job.InnerDocumentText = document;
@@ -59,7 +65,8 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
                                   int /*mode*/) {
   if (!IsHttpUrl(url)) return -1;
   std::string text;
-  int code = kCharsetShiftJis;  // the browser-built page comes from Shift_JIS texts
+  page_base_ = WireUrl(url);
+  page_query_code_ = kCharsetShiftJis;  // the browser-built page comes from Shift_JIS texts
   if (settings.download_inner_html) {
     if (job.PageHead.empty()) {
       prompter_.Inform(SJ<"●">() + msg::NotNavigated());
@@ -70,37 +77,37 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
     text = BreakHtmlLines(text);
     observer_.ShowText(JobView::Inner, job.InnerDocumentText, true);
   } else {
-    const TextResponse page = fetcher_.FetchTextResponse(url);
+    const TextResponse& page = PageResponse(url);
     if (!page.failure.empty()) {
       failure_reason_ = page.failure;
       failure_ = DownloadFailure::PageNotFetched;
       return -1;
     }
-    text = Replace(page.text, "\"/*", "\" /*");
-    job.RawPageText = text;
+    // The copy as fetched keeps the server's bytes and code.
+    job.RawPageText = Replace(page.text, "\"/*", "\" /*");
     job.PageHead =
-        NormaliseCharsetToShiftJIS(BeforeBody(text), Unmappable::CharRef, page.content_type);
-    code = PageReadingCode(text, settings.main_html_charset, page.content_type);
-    job.RawPageCode = code;
+        NormaliseCharsetToShiftJIS(BeforeBody(page.text), Unmappable::CharRef, page.content_type);
+    const ReadText read = ReadSavedText(page.text, settings.main_html_charset, page.content_type,
+                                        true);
+    text = read.text;
+    page_query_code_ = read.code;
+    job.RawPageCode = read.code;
+    if (!page.final_url.empty()) page_base_ = page.final_url;
   }
-  text = PageToShiftJIS(text, code);
 
-  const std::string base_tag = Between(text, "<base ", ">");
-  if (!base_tag.empty()) {
-    job.BaseHrefValue = Between(base_tag, "=\"", "\"");
+  page_scan_ = ScanPage(text);
+  if (page_scan_.has_base) {
+    job.BaseHrefValue = page_scan_.base_href;
     job.BaseHrefDir = UrlDirectory(job.BaseHrefValue);
     form.status_base_href =
         SJ<" 【 ">() + job.BaseHrefDir + SJ<" 】  [ ">() + job.BaseHrefValue + " ]";
     if (job.BaseHrefDir == url) job.BaseHrefDir = "/";
   }
 
-  text = ReplaceAllExact(NormaliseHtml(text), "?<", "<");
-
   const bool dummy = settings.top_directory_for_unknown && !settings.top_dummy_directory.empty();
   const BasePageNames names = MakeBasePageNames(url, save_folder, settings.url_web_decode,
                                                 dummy ? settings.top_dummy_directory : "");
-  const std::string folder = FolderOf(names.local_file);
-  if (!folder.empty() && ForceFolderForPath(folder, "").empty()) return -1;
+  if (!MakeFoldersBelow(save_folder, names.local_file)) return -1;
   job.LocalPageFile = names.local_file;
   form.local_filename = names.local_file;
   job.FetchedCopyFile = names.fetched_copy;
@@ -110,100 +117,115 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
   return 0;
 }
 
+std::string DownloadEngine::SaveWithResources(const std::string& text,
+                                              const std::string& page_file,
+                                              const std::string& save_folder,
+                                              const PageScan& scan) {
+  ResourceMap map(save_folder, settings.url_web_decode);
+  ResourceStage stage(fetcher_, map, lists, settings,
+                      {.running = [this] { return Running(); },
+                       .progress =
+                           [this](std::string_view local, int total, int index) {
+                             DLFileDownloadInfo(local, total, index);
+                           },
+                       .lists_changed = [this] { observer_.ListsChanged(); }});
+  std::string base = page_base_;
+  if (scan.has_base) {
+    if (std::string resolved = RequestUrl(page_base_, scan.base_href, page_query_code_);
+        !resolved.empty()) {
+      base = std::move(resolved);
+    }
+  }
+  stage.EnterPage(scan, base, page_query_code_);
+  if (!lists.ListBoxIEImage.empty()) stage.EnterBrowserImages(lists.ListBoxIEImage);
+  stage.Run();
+  last_resources_.assign(map.Entries().begin(), map.Entries().end());
+  return RewriteSavedPage({.page = text,
+                           .scan = scan,
+                           .page_url = page_base_,
+                           .base = base,
+                           .query_code = page_query_code_,
+                           .page_file = page_file,
+                           .saved_from = job.PageUrl,
+                           .map = map,
+                           .options = settings});
+}
+
 int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& save_folder) {
   if (DLMakeWinPage(url, save_folder, 0) != 0 || job.LocalPageFile.empty() ||
       job.FetchedCopyFile.empty()) {
     return -1;
   }
 
-  // The as-fetched copy keeps the page's lines but is Shift_JIS like every
-  // file the job writes, so it reads as the page did.
-  const std::string fetched_copy =
-      AsFetchedToShiftJIS(job.RawPageText, job.RawPageCode, Unmappable::CharRef);
-  if (settings.save_this_name) {
-    std::string folder = FolderOf(job.FetchedCopyFile);
-    if (const std::size_t at = FindAtBoundary(folder, "@"); at != npos) {
-      folder = FolderOf(folder.substr(0, at));
+  if (!job.RawPageText.empty()) {
+    if (settings.save_this_name) {
+      std::string folder = FolderOf(job.FetchedCopyFile);
+      if (const std::size_t at = FindAtBoundary(folder, "@"); at != npos) {
+        folder = FolderOf(folder.substr(0, at));
+      }
+      const std::string name = WithHtmlExtension(
+          settings.save_filename.empty() ? "index.html" : settings.save_filename);
+      WriteFileBelow(save_folder,
+                     folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name),
+                     job.RawPageText);
+    } else {
+      job.FetchedCopyFile = WithHtmlExtension(job.FetchedCopyFile);
+      WriteFileBelow(save_folder, job.FetchedCopyFile, job.RawPageText);
     }
-    const std::string name =
-        WithHtmlExtension(settings.save_filename.empty() ? "index.html" : settings.save_filename);
-    SaveTextFile(fetched_copy, folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name));
-  } else {
-    job.FetchedCopyFile = WithHtmlExtension(job.FetchedCopyFile);
-    SaveTextFile(fetched_copy, job.FetchedCopyFile);
   }
 
-  lists.ResourceCandidateSet.clear();
-  lists.NestedCandidateSet.clear();
   lists.ListedScriptSet.clear();
   lists.ListedImageSet.clear();
-  lists.WrittenFileSet.clear();
-  lists.StylesheetHostSet.clear();
   ShowTab(JobPage::PageCssJs);
-
-  {
-    // The scanning copy: escaped quotes inside scripts must not end a value.
-    const std::string scan =
-        ReplaceAllExact(NormaliseHtml(job.ConvertedPageText), "\\\"", kEscapedQuote);
-    if (DLMakePageCSSJS(url, save_folder, scan) != 0) return -1;
-  }
-  DLMakeIframe();
-  // Modern pages' further addresses: a discovery step of its own.
-  DLMakeModernResources(url, save_folder, job.ConvertedPageText);
-  // Everything discovery listed can be on its way while the stages below
-  // handle their items one by one; stylesheets first, as they come first.
-  PrefetchAhead(lists.ListBoxPGTab02LTab02PageWebCSS, SplitResourceLine, true,
-                settings.dont_save_image ? nullptr : &lists.ListBoxPGTab02LTab03PageImage);
-  lists.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS.clear();
-  lists.ListBoxPGTab02LTab04DLCSSFileImportCSS.clear();
-  DLDownloadCSSJS(save_folder, lists.ListBoxPGTab02LTab02PageWebCSS);
-  DLRecursiveGetCSSJS(url, job.LocalPageFile, 0, lists.ListBoxPGTab02LTab03PageImage,
-                      lists.ListBoxPGTab02LTab04DLCSSFileImportCSS,
-                      lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, save_folder);
-  if (!settings.dont_save_image) {
-    ShowTab(JobPage::PageImage);
-    DLDownloadImage(save_folder, lists.ListBoxPGTab02LTab03PageImage);
-  }
-
   job.HeadPreamble = HeadPreambleOf(job.ConvertedPageText);
-  if (!job.BaseHrefDir.empty() && settings.remove_base_href >= 0 &&
-      settings.remove_base_href <= 2) {
-    job.BaseHrefDirPath = UrlDirPath(job.BaseHrefDir);
-  }
   if (settings.top_page_filename.empty()) settings.top_page_filename = kIndexPage;
   job.TopPageFileName = settings.top_page_filename;
-  const std::string page = RewritePage(PointModernReferences(url, save_folder, job.ConvertedPageText),
-                                       {.page_url = url,
-                                                               .saved_from = job.PageUrl,
-                                                               .save_folder = save_folder,
-                                                               .base_href_dir = job.BaseHrefDir,
-                                                               .lists = lists,
-                                                               .options = settings});
 
   std::string written;
   if (settings.save_this_name) {
     std::string name(Trim(settings.save_filename));
     name = WithHtmlExtension(name.empty() ? "index.html" : name);
     job.ChosenLocalFile = FolderOf(job.LocalPageFile) + UrlToSafePath(name);
-    form.local_filename = job.ChosenLocalFile;
-    form.label_downloaded_file = SJ<"【 ">() + job.ChosenLocalFile + SJ<" 】">();
     written = job.ChosenLocalFile;
   } else {
-    form.label_downloaded_file = SJ<"【 ">() + job.LocalPageFile + SJ<" 】">();
     written = FinalPageName(job.LocalPageFile);
   }
-  SaveTextFile(page, written);
+  const std::string page =
+      SaveWithResources(job.ConvertedPageText, written, save_folder, page_scan_);
+  if (!settings.dont_save_image) ShowTab(JobPage::PageImage);
+  // Inline frames are saved by jobs of their own into this folder; the
+  // reports wait for them.
+  for (const FoundReference& ref : page_scan_.references) {
+    if (ref.role != RefRole::kFrame) continue;
+    settings.dont_empty_folder = true;
+    settings.dont_make_css_list = true;
+    break;
+  }
+
+  if (settings.save_this_name) form.local_filename = job.ChosenLocalFile;
+  form.label_downloaded_file =
+      SJ<"【 ">() + (settings.save_this_name ? job.ChosenLocalFile : job.LocalPageFile) + SJ<" 】">();
+  std::string why;
+  const bool saved = WriteFileBelow(save_folder, written, page, &why);
+  if (!saved) failure_reason_ = why;
   if (settings.download_inner_html) {
-    SaveTextFile(page, FinalPageName(PrefixedName(job.LocalPageFile, kInnerPagePrefix)));
+    WriteFileBelow(save_folder, FinalPageName(PrefixedName(job.LocalPageFile, kInnerPagePrefix)),
+                   page);
   }
   observer_.ShowText(JobView::Local, page, true);
-  if (!ContainsAtBoundary(job.LocalPageFile, ".htm")) SaveTextFile(page, job.LocalPageFile + ".html");
+  if (!ContainsAtBoundary(job.LocalPageFile, ".htm") && job.LocalPageFile + ".html" != written) {
+    WriteFileBelow(save_folder, job.LocalPageFile + ".html", page);
+  }
   if (!job.InnerPageText.empty() && !job.InnerCopyFile.empty()) {
-    SaveTextFile(job.InnerPageText, job.InnerCopyFile);
+    WriteFileBelow(save_folder, job.InnerCopyFile, job.InnerPageText);
   }
   observer_.FormChanged();
-  std::error_code ec;
-  return std::filesystem::is_regular_file(FsPath(written), ec) ? 0 : -1;
+  return saved && LocalFileExists(written) ? 0 : -1;
+}
+
+std::string HeadPreambleOf(std::string_view page) {
+  const std::size_t head = FindAtBoundary(page, "<head");
+  return (head == npos || head == 0) ? std::string() : std::string(page.substr(0, head));
 }
 
 }  // namespace kaplo

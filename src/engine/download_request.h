@@ -39,6 +39,14 @@ enum class DownloadFailure {
   PageNotSaved,      // the stages ran but the page file is not there
 };
 
+// A resource of the job that the server did not deliver.
+struct FailedResource {
+  std::string url;         // as it was asked for
+  std::string local_path;  // where it would have been saved (Shift_JIS)
+  OutcomeMark mark = OutcomeMark::Failed;
+  std::string reason;      // what the server or libcurl said (UTF-8)
+};
+
 struct DownloadResult {
   bool page_saved = false;
   std::string saved_page;  // the page file written; empty when none
@@ -50,6 +58,7 @@ struct DownloadResult {
   std::map<OutcomeMark, int> stylesheet_counts, image_counts;
   std::vector<std::string> frames;   // frame entries of the page, for RunFrame
   std::vector<std::string> reports;  // report files that exist beside the page
+  std::vector<FailedResource> failed;  // stylesheets, scripts, images... not delivered
   DownloadFailure failure_kind = DownloadFailure::None;
   // The reason as a message (Shift_JIS), with what libcurl or the server
   // said when the page could not be fetched; empty when saved.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "engine/download_request.h"
 #include "engine/fetch.h"
 #include "engine/ports.h"
+#include "engine/references.h"
+#include "engine/resource_map.h"
 
 namespace kaplo {
 
@@ -65,45 +68,12 @@ class DownloadEngine {
   int DLMakeWinPage(const std::string& url, const std::string& save_folder, int mode);
   std::string DLInnerMakeHTML();
 
-  // Stylesheets and scripts. Discovery on the scanning copy of the page; 0 / -1.
-  int DLMakePageCSSJS(const std::string& url, const std::string& save_folder,
-                      const std::string& scan_text);
-  void GetHrefLInkList(std::string_view text);
-  void GetHTMLCSSList(std::string_view text);
-  void GetHTMLSWFList(std::string_view text);
-  // Enters a stylesheet or script line once; creates its file from text when missing.
-  void DLCSSSetListbox(std::string line, const std::string& local_path, std::string_view text);
-  // Fetches every line of list_box, then the stylesheets they import once; -1 when empty.
-  int DLDownloadCSSJS(const std::string& save_folder, std::vector<std::string>& list_box);
-  int DLDownloadedResultCSSJS(const std::string& abs_url, const std::string& local_path, int mode,
-                              std::vector<std::string>& image_box,
-                              std::vector<std::string>& import_box,
-                              std::vector<std::string>& outcome_box,
-                              const std::string& save_folder);
-  // The work list of imported stylesheets (import_box), pass after pass.
-  int DLRecursiveGetCSSJS(const std::string& url, const std::string& local_page_file, int mode,
-                          std::vector<std::string>& image_box, std::vector<std::string>& import_box,
-                          std::vector<std::string>& outcome_box, const std::string& save_folder);
-  // Lists and fetches the references of a work-list stylesheet; its text converted.
-  std::string ResolveCSSJS(const std::string& abs_url, const std::string& local_path,
-                           std::vector<std::string>& image_box, std::string_view text,
-                           const std::string& save_folder);
-
-  // Images.
-  void DLSetListbox(std::string line, std::vector<std::string>& image_box, StringSet& set,
-                    std::vector<std::string>& display_box);
-  int DLDownloadImage(const std::string& save_folder, std::vector<std::string>& image_box);
-  // 0 when the file is there afterwards, -1 otherwise.
-  int DLDownloadedImage(const std::string& abs_url, const std::string& local_path,
-                        std::vector<std::string>& outcome_box, std::vector<std::string>& image_box);
-
   // Frames. A frameset page is listed and saved with local frame names (0 /
   // -1); inline frames found by discovery are listed (how many were found).
   int DLMakeFrameSetFile(const std::string& url, const std::string& chosen_file,
                          const std::string& page_text, const std::string& save_folder);
   void DLSaveMakeHTML(const std::string& url, const std::string& local_file,
                       const std::string& page_text, const std::string& save_folder);
-  int DLMakeIframe();
   // The action on a frame entry chosen by settings.frame_download: a whole
   // job, the system browser, or the result pane. False when the reference
   // leads to no http address or the job saved nothing.
@@ -163,39 +133,12 @@ class DownloadEngine {
   // Why the last job saved nothing, with the fetch's reason; empty when it did.
   std::string FailureMessage(DownloadFailure kind) const;
   void ShowTab(JobPage page) { observer_.ShowTab(page); }
-  void SaveBasePage(std::string page, const std::string& save_folder);
-  // Stylesheet and script stages.
-  void ClassifyPageCandidates(const std::string& url, const std::string& save_folder);
-  void ClassifyBodyCandidates(const std::string& url, const std::string& save_folder,
-                              const std::string& scan_text);
-  void ListNestedReferences(const std::string& abs_url, const std::string& local_path,
-                            const std::string& fetched, const std::string& scan,
-                            std::vector<std::string>& image_box,
-                            std::vector<std::string>& import_box, const std::string& save_folder);
-  void FetchImport(const std::string& line, std::vector<std::string>& image_box,
-                   std::vector<std::string>& work_list, std::vector<std::string>& outcome_box,
-                   const std::string& save_folder);
-  void EnterImage(const std::string& reference, const std::string& abs_url,
-                  const std::string& save_folder, std::vector<std::string>& image_box);
-  // Modern pages' further addresses (modern_resources.h): the page's join the
-  // image list; before the ordered replacements, those they would miss are
-  // pointed at the saved files; a stylesheet's fonts and other images join the
-  // image list and its absolute addresses of them become relative.
-  void DLMakeModernResources(const std::string& url, const std::string& save_folder,
-                             std::string_view page);
-  std::string PointModernReferences(const std::string& url, const std::string& save_folder,
-                                    std::string_view page) const;
-  std::string ModernStylesheet(const std::string& abs_url, const std::string& local,
-                               std::string_view css, std::vector<std::string>& image_box,
-                               const std::string& save_folder);
-  // Hands the fetcher, before a stage takes them one by one, the http
-  // addresses of lines (then of more), without those whose file is there
-  // when skip_existing.
-  void PrefetchAhead(const std::vector<std::string>& lines,
-                     ResourceFields (*fields_of)(const std::string&), bool skip_existing,
-                     const std::vector<std::string>* more = nullptr);
-  std::string LocalOf(const std::string& abs_url, const std::string& save_folder) const;
-  std::string SafeLocal(std::string_view path) const;
+  // The page's response, fetched once per job and handed from stage to stage.
+  const TextResponse& PageResponse(const std::string& url);
+  // Fetches what the page (scanned as scan) names into the save folder and
+  // gives the page as saved under page_file.
+  std::string SaveWithResources(const std::string& text, const std::string& page_file,
+                                const std::string& save_folder, const PageScan& scan);
 
   Fetcher& fetcher_;
   Prompter& prompter_;
@@ -207,11 +150,14 @@ class DownloadEngine {
   DownloadFailure failure_ = DownloadFailure::None;
   std::string failure_reason_;  // what libcurl or the server said, for PageNotFetched
   bool frameset_page_ = false;  // the last job's page was a frameset
-  // The save folder of the running stage: every path they write stays below it.
-  std::string stage_folder_;
-  // Scripts whose file discovery filled with the page text until they are fetched.
-  StringSet placeholder_files_;
-  std::size_t placeholder_bytes_ = 0;
+  std::optional<TextResponse> page_response_;
+  std::string page_response_url_;
+  bool reuse_page_response_ = false;  // the navigate step of Run fetched it
+  PageScan page_scan_;                // the page being saved
+  std::string page_base_;             // its address as sent, after redirects
+  int page_query_code_ = 0;           // the code its queries are sent in
+  // What the last job's resources came to.
+  std::vector<MappedResource> last_resources_;
 };
 
 // Pure steps of a job, usable on their own.

@@ -126,6 +126,9 @@ void ReadOutcome(CURL* handle, CURLcode result, Response& response) {
   char* type = nullptr;
   curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &type);
   response.content_type = type ? type : "";
+  char* final_url = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &final_url);
+  response.final_url = final_url ? final_url : "";
   if (response.complete) return;
   char* sink = nullptr;
   curl_easy_getinfo(handle, CURLINFO_PRIVATE, &sink);
@@ -160,6 +163,7 @@ TextResponse ResponseFetcher::FetchTextResponse(std::string_view url) {
   const Response r = Get(url);
   TextResponse t;
   t.content_type = r.content_type;
+  t.final_url = r.final_url;
   if (!r.complete) {
     t.failure = r.error.empty() ? std::string("no answer") : r.error;
     return t;

@@ -41,6 +41,17 @@ struct TextResponse {
   // out...) or the HTTP status of an error answer ("HTTP 404"); empty when
   // it gave one.
   std::string failure;
+  std::string final_url;  // after redirects; empty when unknown
+};
+
+// A whole response: complete is false when the transfer failed or was cut.
+struct Response {
+  bool complete = false;
+  std::string body;
+  long status = 0;           // the final HTTP status; 0 when no answer came
+  std::string content_type;  // of the final answer
+  std::string error;         // libcurl's reason when the transfer failed
+  std::string final_url;     // the address that answered, after redirects
 };
 
 class Fetcher {
@@ -51,7 +62,12 @@ class Fetcher {
   virtual std::string FetchText(std::string_view url) = 0;
   // FetchText with the content type and the reason of a failure. A fetcher
   // that knows neither gives only the text.
-  virtual TextResponse FetchTextResponse(std::string_view url) { return {FetchText(url), {}, {}}; }
+  virtual TextResponse FetchTextResponse(std::string_view url) {
+    return {FetchText(url), {}, {}, {}};
+  }
+  // The response as it came: status, type, body bytes, the final address.
+  // A fetcher that worked ahead hands its copy over and forgets it.
+  virtual Response FetchResponse(std::string_view url) = 0;
   // Stores the body in file_name (a Shift_JIS path). True when a download
   // was attempted; its outcome shows in whether the file is there.
   virtual bool FetchToFile(std::string_view url, std::string_view file_name) = 0;
@@ -72,15 +88,6 @@ class Fetcher {
   virtual void StartJob() {}
 };
 
-// A whole response: complete is false when the transfer failed or was cut.
-struct Response {
-  bool complete = false;
-  std::string body;
-  long status = 0;           // the final HTTP status; 0 when no answer came
-  std::string content_type;  // of the final answer
-  std::string error;         // libcurl's reason when the transfer failed
-};
-
 // The fetch operations over one way of getting a response.
 class ResponseFetcher : public Fetcher {
  public:
@@ -88,6 +95,7 @@ class ResponseFetcher : public Fetcher {
   TextResponse FetchTextResponse(std::string_view url) override;
   bool FetchToFile(std::string_view url, std::string_view file_name) override;
   bool FetchResourceToFile(std::string_view url, std::string_view file_name, int kind) override;
+  Response FetchResponse(std::string_view url) override { return Get(url); }
 
  protected:
   virtual Response Get(std::string_view url) = 0;

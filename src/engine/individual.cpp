@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "engine/css_js.h"
+#include "engine/local_path.h"
 #include "engine/engine.h"
 #include "engine/folder_names.h"
 #include "engine/local_path.h"
@@ -50,6 +50,19 @@ std::string CollapseBlankLines(std::string_view text) {
 std::string CleanIndividualUrl(std::string_view url) {
   return ReplaceAllExact(Trim(url), "\\", "");
 }
+
+namespace {
+
+// Root-relative references ("/, '/, ("/, ('/, (/) get prefix (a run of
+// "../") so they lead up to the save folder; in this order.
+std::string PrefixRootReferences(std::string text, std::string_view prefix) {
+  for (std::string_view opener : {"\"", "'", "(\"", "('", "("}) {
+    text = Replace(text, std::string(opener) + "/", std::string(opener) + std::string(prefix));
+  }
+  return text;
+}
+
+}  // namespace
 
 std::string PrefixRootReferencesFor(std::string_view text, std::string_view url) {
   // Without an address there is no depth to climb: an arbitrary text

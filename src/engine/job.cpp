@@ -5,6 +5,7 @@
 #include "engine/folder_names.h"
 #include "engine/frames.h"
 #include "engine/local_path.h"
+#include "engine/resource_stage.h"
 #include "engine/url.h"
 #include "shell/messages.h"
 #include "text/charset.h"
@@ -153,8 +154,13 @@ void DownloadEngine::Load(const DownloadRequest& request) {
 
 DownloadResult DownloadEngine::Run(const DownloadRequest& request) {
   Load(request);
-  if (request.navigate_first) WBDLNavigate(form.url, form.save_folder, 0);
+  page_response_.reset();
+  if (request.navigate_first) {
+    WBDLNavigate(form.url, form.save_folder, 0);
+    reuse_page_response_ = true;
+  }
   btnDownloadAllClick();
+  reuse_page_response_ = false;
   return LastResult();
 }
 
@@ -198,6 +204,9 @@ DownloadResult DownloadEngine::LastResult() const {
   r.image_counts =
       CountMarks(lists.ListBoxPGTab02LTab03PageImageDownloaedImage, OutcomeList::Images);
   r.frames = lists.ListBoxWBInFrameFileList;
+  for (const MappedResource& m : last_resources_) {
+    if (m.handled && IsFailure(m.mark)) r.failed.push_back({m.url, m.local, m.mark, m.reason});
+  }
   for (const std::string* report :
        {&form.local_file_css_js_list, &form.local_file_total_css_js, &form.local_file_image_list}) {
     if (!report->empty() && LocalFileExists(*report)) r.reports.push_back(*report);
@@ -234,6 +243,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   frameset_page_ = false;
   failure_ = DownloadFailure::None;
   fetcher_.StartJob();
+  if (!reuse_page_response_) page_response_.reset();
+  last_resources_.clear();
   job.PageUrl = url;
   job.SuppressUrlChange = false;
   std::string folder(Trim(form.save_folder));
@@ -248,13 +259,16 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   std::string fetched;
   std::string lower;
   if (!settings.download_inner_html) {
-    const TextResponse first = fetcher_.FetchTextResponse(url);
+    const TextResponse& first = PageResponse(url);
     if (!first.failure.empty()) {
       failure_reason_ = first.failure;
       return Abandon(DownloadFailure::PageNotFetched, false);
     }
-    fetched = PageToShiftJIS(
-        first.text, PageReadingCode(first.text, settings.main_html_charset, first.content_type));
+    const ReadText read =
+        ReadSavedText(first.text, settings.main_html_charset, first.content_type, true);
+    fetched = read.text;
+    page_query_code_ = read.code;
+    page_base_ = first.final_url.empty() ? WireUrl(url) : first.final_url;
     if (!fetched.empty()) observer_.ShowText(JobView::FirstFetch, fetched, true);
     lower = LowerAscii(fetched);
     const std::string target = CheckRefresh(lower);
@@ -398,7 +412,7 @@ bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& sav
   if (mode == 0) DLClearRichEditListBox();
   if ((mode == 0 || mode == 1) && browser_) browser_->Navigate(BrowserPane::Download, url);
 
-  const TextResponse page = fetcher_.FetchTextResponse(url);
+  const TextResponse& page = PageResponse(url);
   const std::string& text = page.text;
   // The as-fetched views show the page's own lines, in Shift_JIS as every view.
   const std::string shown = AsFetchedToShiftJIS(

@@ -1,11 +1,13 @@
 #include "engine/local_path.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "engine/folder_names.h"
 #include "engine/url.h"
+#include "text/convert.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
 #include "text/strutil.h"
@@ -27,7 +29,60 @@ std::string_view CutAtCharacter(std::string_view text, std::size_t max) {
   return text.substr(0, cut);
 }
 
+int Hex(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The address with its path's percent escapes read, as the file name a
+// browser looks for: "%E7%94%BB.png" is "画.png". Escapes that would make a
+// separator or a control character stay, and so does a path that is not
+// UTF-8 or names a character Shift_JIS lacks. The query stays as sent.
+std::string ReadPathEscapes(std::string_view url) {
+  const std::size_t scheme = url.find("://");
+  if (scheme == npos) return std::string(url);
+  const std::size_t path = url.find('/', scheme + 3);
+  if (path == npos) return std::string(url);
+  const std::size_t end = std::min(url.find('?', path), url.size());
+  const std::string_view escaped = url.substr(path, end - path);
+  if (escaped.find('%') == npos) return std::string(url);
+  std::string bytes;
+  bool wide = false;
+  for (std::size_t i = 0; i < escaped.size(); ++i) {
+    if (escaped[i] == '%' && i + 2 < escaped.size() && Hex(escaped[i + 1]) >= 0 &&
+        Hex(escaped[i + 2]) >= 0) {
+      const int b = Hex(escaped[i + 1]) * 16 + Hex(escaped[i + 2]);
+      if (b >= 0x20 && b != 0x7F && b != '/' && b != '\\') {
+        bytes += static_cast<char>(b);
+        wide |= b >= 0x80;
+        i += 2;
+        continue;
+      }
+    }
+    bytes += escaped[i];
+  }
+  std::string name = bytes;
+  if (wide) {
+    name = Utf8ToShiftJIS(bytes);
+    const auto questions = [](std::string_view s) { return std::count(s.begin(), s.end(), '?'); };
+    if (name.empty() || questions(name) != questions(bytes)) return std::string(url);
+  }
+  return std::string(url.substr(0, path)) + name + std::string(url.substr(end));
+}
+
 }  // namespace
+
+std::string SafeLocalPath(std::string_view path, std::string_view save_folder) {
+  if (save_folder.empty()) return UrlToSafePath(path);
+  std::string folder(save_folder);
+  if (folder.back() != '/') folder += '/';
+  if (path.starts_with(folder)) return UrlToSafePath(folder, path.substr(folder.size()));
+  // Not made below this folder (a line without fields, a path typed elsewhere):
+  // it goes below the folder all the same.
+  return UrlToSafePath(folder, path);
+}
 
 std::string FolderOf(std::string_view path) {
   const std::size_t slash = path.rfind('/');
@@ -49,7 +104,8 @@ std::string FileNameOf(std::string_view path) {
 std::string UrlToLocalPath(std::string_view url, std::string_view folder, int mode,
                            int fetched_copy) {
   if (!Has(url, "//")) return std::string(url);
-  const std::string decoded = DecodeUrlForPath(url, mode);
+  const std::string decoded =
+      mode == kUrlDecodeNone ? ReadPathEscapes(url) : DecodeUrlForPath(url, mode);
   const std::string t = ReplaceFirstExact(StripSchemeAndWww(decoded), "//", "|");
   const std::size_t slash = FindAtBoundary(t, "/");
   std::string rest = slash == npos ? t : t.substr(slash + 1);

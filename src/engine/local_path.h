@@ -12,6 +12,10 @@ namespace kaplo {
 std::string UrlToLocalPath(std::string_view url, std::string_view folder, int mode,
                            int fetched_copy);
 
+// path made file-name safe and kept below save_folder: a path already below
+// it keeps that folder as written; any other path is put below it.
+std::string SafeLocalPath(std::string_view path, std::string_view save_folder);
+
 // Writes text to file_name (Shift_JIS path), creating its folders. Writes
 // nothing for an empty text or a refused name; failures are silent and the
 // caller looks for the file afterwards.

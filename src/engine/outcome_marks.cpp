@@ -10,8 +10,8 @@ namespace {
 constexpr OutcomeMarkInfo kMarks[] = {
     {OutcomeMark::Saved, "◎", "保存", "保存"},
     {OutcomeMark::Existed, "□", "既存", ""},
-    {OutcomeMark::Present, "○", "仮作成", "既存"},
-    {OutcomeMark::NotFound404, "■", "404", ""},
+    {OutcomeMark::Present, "○", "", "既存"},
+    {OutcomeMark::NotFound404, "■", "404", "404"},
     {OutcomeMark::NotFoundPage, "◆", "見つからない", ""},
     {OutcomeMark::HtmlAnswer, "▼", "HTMLが返った", ""},
     {OutcomeMark::WasImage, "◇", "画像だった", ""},
@@ -61,6 +61,11 @@ std::optional<OutcomeMark> MarkOfLine(std::string_view line) {
     if (line.starts_with(ShiftJisGlyphs()[i])) return kMarks[i].mark;
   }
   return std::nullopt;
+}
+
+bool IsFailure(OutcomeMark mark) {
+  return mark == OutcomeMark::NotFound404 || mark == OutcomeMark::NotFoundPage ||
+         mark == OutcomeMark::HtmlAnswer || mark == OutcomeMark::Failed;
 }
 
 std::map<OutcomeMark, int> CountMarks(const std::vector<std::string>& lines, OutcomeList list) {

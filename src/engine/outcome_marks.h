@@ -15,7 +15,7 @@ namespace kaplo {
 enum class OutcomeMark {
   Saved,         // ◎ written or downloaded now
   Existed,       // □ the stylesheet's file was there already
-  Present,       // ○ images: the file was there; scripts: entered before their file existed
+  Present,       // ○ images: the file was there
   NotFound404,   // ■ the answer held "404 not found"
   NotFoundPage,  // ◆ the answer held "見つかり", or was an HTML page with "404 not found"
   HtmlAnswer,    // ▼ a stylesheet was answered with an HTML page
@@ -47,6 +47,8 @@ const std::string& MarkText(OutcomeMark mark);
 std::string_view MarkMeaning(OutcomeMark mark, OutcomeList list);
 // The mark that opens line (Shift_JIS), if any.
 std::optional<OutcomeMark> MarkOfLine(std::string_view line);
+// The marks of a resource that was not delivered: ■ ◆ ▼ ●.
+bool IsFailure(OutcomeMark mark);
 // How many lines open with each mark that the list can hold (zeros included).
 std::map<OutcomeMark, int> CountMarks(const std::vector<std::string>& lines, OutcomeList list);
 

@@ -118,7 +118,11 @@ int ParallelFetcher::ConnectionsOpened() const {
   return connects_;
 }
 
-Response ParallelFetcher::Get(std::string_view url_view) {
+Response ParallelFetcher::Get(std::string_view url) { return Await(url, false); }
+
+Response ParallelFetcher::FetchResponse(std::string_view url) { return Await(url, true); }
+
+Response ParallelFetcher::Await(std::string_view url_view, bool take) {
   const std::string url(url_view);
   if (url.empty()) return {};
   std::unique_lock<std::mutex> lock(mu_);
@@ -143,7 +147,11 @@ Response ParallelFetcher::Get(std::string_view url_view) {
   waited_for_.clear();
   const auto e = entries_.find(url);
   if (e == entries_.end()) return {};
-  return e->second.response;  // kept: a job asks for its page more than once
+  if (!take) return e->second.response;  // kept: a job asks for its page more than once
+  Response r = std::move(e->second.response);
+  buffered_ -= std::min(buffered_, r.body.size());
+  entries_.erase(e);
+  return r;
 }
 
 void ParallelFetcher::StartTransfers() {

@@ -37,6 +37,8 @@ class ParallelFetcher : public ResponseFetcher {
   void Prefetch(const std::vector<std::string>& urls) override;
   void CancelPrefetch() override;
   void StartJob() override;
+  // Hands the response over and forgets it, so its memory goes with it.
+  Response FetchResponse(std::string_view url) override;
 
   // How many requests were sent, and how many connections they opened,
   // since the fetcher was made (for tests).
@@ -57,6 +59,8 @@ class ParallelFetcher : public ResponseFetcher {
     bool multiplexes = false;  // a response came over HTTP/2 or later
   };
 
+  // Waits for url's response; take: hand it over and forget it.
+  Response Await(std::string_view url, bool take);
   void Run();                 // the worker thread
   void StartTransfers();      // under mu_
   void Remove(Transfer& t);   // under mu_: takes a running transfer off libcurl

@@ -57,7 +57,10 @@ std::string ReportListLine(std::string_view entry, std::string_view save_folder,
   const std::string path = RemoveDownloadMark(entry);
   std::string below = save_folder.empty() ? path : ReplaceFirstExact(path, save_folder, "");
   below = "/" + ReplaceAllExact(below, "\\", "/");
-  const OutcomeMark mark = ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed))
+  // Every way of not being delivered is a failure in the list.
+  const std::optional<OutcomeMark> of_line = MarkOfLine(entry);
+  const OutcomeMark mark = (of_line && IsFailure(*of_line)) ||
+                                   ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed))
                                ? OutcomeMark::Failed
                                : OutcomeMark::Saved;
   const std::string status = MarkText(mark) + "  ";

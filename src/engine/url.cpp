@@ -2,11 +2,13 @@
 
 #include <curl/curl.h>
 
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <memory>
 
 #include "engine/local_path.h"
+#include "text/charset.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
 #include "text/strutil.h"
@@ -80,7 +82,144 @@ std::string CurlResolve(const std::string& base, const std::string& ref) {
   return result;
 }
 
+// Bytes a request address never carries as they are.
+bool NeedsEscape(unsigned char c) {
+  return c <= 0x20 || c >= 0x7F || c == '"' || c == '<' || c == '>' || c == '`' || c == '{' ||
+         c == '}';
+}
+
+std::string PercentEncode(std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size());
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (NeedsEscape(c)) {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+void AppendUtf8(unsigned long code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// Numeric character references ("&#x1F600;") read into UTF-8: characters
+// Shift_JIS lacks reach an address this way.
+std::string ReadCharRefsUtf8(std::string_view text) {
+  if (text.find("&#") == npos) return std::string(text);
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "&#") == 0) {
+      const bool hex = i + 2 < text.size() && (text[i + 2] == 'x' || text[i + 2] == 'X');
+      std::size_t j = i + (hex ? 3 : 2);
+      unsigned long code = 0;
+      const std::size_t first = j;
+      while (j < text.size() && code <= 0x10FFFF &&
+             (hex ? std::isxdigit(static_cast<unsigned char>(text[j]))
+                  : std::isdigit(static_cast<unsigned char>(text[j])))) {
+        const char d = text[j];
+        code = code * (hex ? 16 : 10) +
+               static_cast<unsigned long>(d <= '9' ? d - '0' : (d | 0x20) - 'a' + 10);
+        ++j;
+      }
+      if (j > first && j < text.size() && text[j] == ';' && code > 0 && code <= 0x10FFFF &&
+          (code < 0xD800 || code > 0xDFFF)) {
+        AppendUtf8(code, out);
+        i = j;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+// The query's characters in the code of the text that wrote them.
+std::string QueryBytes(std::string_view sjis, int code) {
+  switch (code) {
+    case kCharsetShiftJis: return std::string(sjis);
+    case kCharsetEucJp: return ShiftJISToEuc(sjis);
+    case kCharsetIso2022Jp: return ShiftJISToJis(sjis);
+    default: return ReadCharRefsUtf8(ShiftJISToUtf8(sjis));
+  }
+}
+
+std::string CurlPart(std::string_view url, CURLUPart part) {
+  std::unique_ptr<CURLU, CurlUrlDeleter> u(curl_url());
+  if (!u) return {};
+  const unsigned flags = CURLU_NON_SUPPORT_SCHEME | CURLU_ALLOW_SPACE;
+  if (curl_url_set(u.get(), CURLUPART_URL, std::string(url).c_str(), flags) != CURLUE_OK) return {};
+  char* out = nullptr;
+  if (curl_url_get(u.get(), part, &out, 0) != CURLUE_OK || !out) return {};
+  std::string result(out);
+  curl_free(out);
+  return result;
+}
+
 }  // namespace
+
+std::string ResolveUrl(std::string_view base, std::string_view ref) {
+  return CurlResolve(std::string(base), std::string(ref));
+}
+
+std::string_view FragmentOf(std::string_view reference) {
+  const std::size_t hash = FindAtBoundary(reference, "#");
+  return hash == npos ? std::string_view() : reference.substr(hash);
+}
+
+std::string RequestUrl(std::string_view base, std::string_view reference, int query_code) {
+  std::string ref;
+  for (const char c : Trim(reference)) {
+    if (c != '\t' && c != '\r' && c != '\n') ref += c;
+  }
+  if (const std::size_t hash = FindAtBoundary(ref, "#"); hash != npos) ref.resize(hash);
+  const std::size_t question = FindAtBoundary(ref, "?");
+  std::string path = ReadCharRefsUtf8(ShiftJISToUtf8(std::string_view(ref).substr(0, question)));
+  // Browsers read a backslash of a web address as a slash.
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  std::string wire = PercentEncode(path);
+  if (question != npos && question + 1 < ref.size()) {
+    wire += '?';
+    wire += PercentEncode(QueryBytes(std::string_view(ref).substr(question + 1), query_code));
+  }
+  std::string result = wire.empty() ? std::string(base) : ResolveUrl(base, wire);
+  if (const std::size_t hash = result.find('#'); hash != npos) result.resize(hash);
+  if (result.ends_with('?')) result.pop_back();
+  if (!IsHttpUrl(result) || result.find_first_of(" \t\r\n") != npos) return {};
+  return result;
+}
+
+std::string WireUrl(std::string_view url) { return RequestUrl({}, url, kCharsetUtf8); }
+
+std::string HostPortOf(std::string_view url) {
+  std::string host = LowerAscii(CurlPart(url, CURLUPART_HOST));
+  if (host.empty()) return {};
+  std::string port = CurlPart(url, CURLUPART_PORT);
+  if (port.empty()) port = LowerAscii(url).starts_with("https:") ? "443" : "80";
+  return host + ":" + port;
+}
 
 std::string StripSchemeAndWww(std::string_view url) {
   std::string s(url);

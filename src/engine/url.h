@@ -22,6 +22,21 @@ std::string ReplaceUrlRoot(std::string_view url, std::string_view prefix);
 // The absolute address of ref seen from base (RFC 3986, browser mode).
 std::string CombineUrl(std::string_view base, std::string_view ref);
 
+// ref resolved against base by RFC 3986 alone, as a browser resolves it.
+std::string ResolveUrl(std::string_view base, std::string_view ref);
+// The address a browser asks for when a text read in the code `query_code`
+// names `reference` (Shift_JIS, entities read), seen from `base` (an address
+// as sent): the path percent-encoded from UTF-8, the query in the text's
+// code, "\" taken as "/", the fragment and an empty query dropped. Empty
+// when it leads to no http or https address.
+std::string RequestUrl(std::string_view base, std::string_view reference, int query_code);
+// An address as a user types it (Shift_JIS) made one that can be sent.
+std::string WireUrl(std::string_view url);
+// The fragment of a reference as written, "#" included; empty without one.
+std::string_view FragmentOf(std::string_view reference);
+// "host:port" of an address, lower case; empty when it has none.
+std::string HostPortOf(std::string_view url);
+
 bool IsHttpUrl(std::string_view text);
 bool IsPageUrl(std::string_view url);
 

@@ -227,6 +227,10 @@ std::string AsFetchedToShiftJIS(std::string_view text, int code, Unmappable unma
       RewriteQuotedCharsetToShiftJIS(Decode(text, code, unmappable, false)));
 }
 
+std::string ToShiftJISKeepingText(std::string_view text, int code, Unmappable unmappable) {
+  return NormaliseLineBreaks(Decode(text, code, unmappable, false));
+}
+
 std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable,
                                        std::string_view content_type) {
   const std::string lower = LowerAscii(text);

@@ -55,6 +55,11 @@ std::string PageToShiftJIS(std::string_view text, int code);
 // still reads as the page did.
 std::string AsFetchedToShiftJIS(std::string_view text, int code,
                                 Unmappable unmappable = Unmappable::Question);
+// A text read in `code` as AnyCodeToShiftJIS reads it, but with every line,
+// blank lines included, kept (each ending CR LF) and nothing else changed:
+// the text of a page, stylesheet or script that is saved.
+std::string ToShiftJISKeepingText(std::string_view text, int code,
+                                  Unmappable unmappable = Unmappable::Question);
 // A Content-Type charset reads the text when it declares nothing itself.
 std::string NormaliseCharsetToShiftJIS(std::string_view text,
                                        Unmappable unmappable = Unmappable::Question,

@@ -1,6 +1,6 @@
 #include "workspace/page_analysis.h"
 
-#include "engine/css_js.h"
+#include "engine/local_path.h"
 #include "engine/url.h"
 #include "text/charset.h"
 #include "text/convert.h"

@@ -14,7 +14,7 @@
 #include "engine/engine.h"
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
-#include "engine/page_rewrite.h"
+#include "engine/saved_page.h"
 #include "shell/messages.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
@@ -121,7 +121,7 @@ TEST_F(Frames, FramesetPageIsSavedWithLocalFrameNames) {
   prompter_.save_path = folder_ + "chosen.html";
   ASSERT_TRUE(Run("/d/top.html"));
 
-  EXPECT_EQ(FrameList(), (std::vector<std::string>{"main.php?id=1", "menu.html"}));
+  EXPECT_EQ(FrameList(), (std::vector<std::string>{"menu.html", "main.php?id=1"}));
   EXPECT_TRUE(engine_.job.FramesetSaved);
   EXPECT_EQ(prompter_.information_labels, std::vector<std::string>{msg::FramesetPage()});
   // Saved under the page's own name; the chosen name only confirms the folder.
@@ -131,11 +131,14 @@ TEST_F(Frames, FramesetPageIsSavedWithLocalFrameNames) {
   EXPECT_TRUE(Has(saved, "<frame src=\"menu.html\" name=\"m\">")) << saved;
   EXPECT_TRUE(Has(saved, "src=\"main.php@id=1.html\"")) << saved;
   EXPECT_TRUE(Has(saved, "href=\"../s/site.css\"")) << saved;
-  EXPECT_TRUE(Has(saved, "href=\"../top/\"")) << saved;
+  EXPECT_TRUE(Has(saved, "href=\"../top/index.html\"")) << saved;
   EXPECT_TRUE(Has(saved, "href=\"http://example.com/a.html\"")) << saved;
   EXPECT_TRUE(Has(saved, SavedFromComment(Url("/d/top.html")))) << saved;
-  // No stage of an ordinary page ran; the next jobs keep the folder and skip reports.
-  EXPECT_EQ(Hits("/s/site.css"), 0);
+  // What the container itself shows is saved with it; the frames wait for
+  // jobs of their own, the next jobs keep the folder and skip reports.
+  EXPECT_EQ(Hits("/s/site.css"), 1);
+  EXPECT_EQ(Read(Local("s/site.css")), "body{}");
+  EXPECT_EQ(Hits("/d/menu.html"), 0);
   EXPECT_FALSE(AnyReport());
   EXPECT_TRUE(engine_.settings.dont_empty_folder);
   EXPECT_TRUE(engine_.settings.dont_make_css_list);
@@ -148,7 +151,7 @@ TEST_F(Frames, FramesetAtAFolderAddress) {
   ASSERT_TRUE(Run("/f/"));
   EXPECT_EQ(engine_.job.PageUrl, Url("/f/") + "@#@");
   const std::string saved = Read(Local("f/index.html"));
-  EXPECT_TRUE(Has(saved, "<frame src=\"body.cgi.html\">")) << saved;
+  EXPECT_TRUE(Has(saved, "<FRAME SRC=\"body.cgi.html\">")) << saved;
 }
 
 TEST_F(Frames, FramesetThatSavesNothing) {
@@ -179,7 +182,7 @@ TEST_F(Frames, InlineFramesAreListedAndTurnTheReportsOff) {
   site_["/p/p.css"] = "p{}";
   engine_.settings.dont_make_css_list = false;
   ASSERT_TRUE(Run("/p/index.html"));
-  EXPECT_EQ(FrameList(), (std::vector<std::string>{"/x/frame", "ad.html"}));
+  EXPECT_EQ(FrameList(), (std::vector<std::string>{"ad.html", "/x/frame"}));
   EXPECT_TRUE(engine_.settings.dont_make_css_list);
   EXPECT_FALSE(AnyReport());
   const std::string saved = Read(Local("p/index.html"));
@@ -187,30 +190,6 @@ TEST_F(Frames, InlineFramesAreListedAndTurnTheReportsOff) {
   EXPECT_TRUE(Has(saved, "<iframe src=\"../x/frame.html\"></iframe>")) << saved;
   EXPECT_TRUE(Has(saved, "<p>frame text</p>")) << saved;
   EXPECT_EQ(Hits("/p/ad.html"), 0) << "frame pages wait for jobs of their own";
-}
-
-TEST(FrameNames, ContainerReferencesBecomeLocalNames) {
-  struct Case {
-    std::string entry, page, expected;
-  } cases[] = {
-      {"http://h/x/f.php?a=1", "<frame src=\"http://h/x/f.php?a=1\">",
-       "<frame src=\"http://h/x/f.php@a=1.html\">"},
-      {"http://h/x/f.html", "<frame src=\"http://h/x/f.html\">",
-       "<frame src=\"http://h/x/f.html\">"},
-      {"m.cgi?a=1&amp;b=2", "src=\"M.CGI?a=1&amp;b=2\"", "src=\"m.cgi@a=1&b=2.html\""},
-      {"go?u=http%3A%2F%2Fh%2Fa", "src=\"go?u=http%3A%2F%2Fh%2Fa\"", "src=\"go@u=http;~~h~a.html\""},
-      {"http://h", "<frame src=\"http://h\">", "<frame src=\"http://h\">"},
-      {"", "<frame src=\"\">", "<frame src=\"\">"},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ChangeFrameUrlname(c.page, {c.entry}), c.expected) << c.entry;
-  }
-  // Extension-less frame names gain ".html" only where they end a reference.
-  EXPECT_EQ(DLReplaceIframehtml("<iframe src=\"/c/frame\"> frame <a href='frame'> x.html.html.html"
-                                " <a href=\"/?q\">",
-                                {"/c/frame"}, "/save/", 0),
-            "<iframe src=\"/c/frame.html\"> frame <a href='frame.html'> x.html <a href=\"/@q\">");
-  EXPECT_EQ(DLReplaceIframehtml("x.html.html /?", {}, "/save/", 0), "x.html.html /?");
 }
 
 TEST_F(Frames, FrameEntryActions) {
@@ -239,7 +218,7 @@ TEST_F(Frames, FrameEntryActions) {
   EXPECT_TRUE(engine_.PageSaved());
   EXPECT_TRUE(fs::exists(Local("d/menu.html")));
   EXPECT_TRUE(fs::exists(Local("d/top.html")));
-  EXPECT_EQ(FrameList(), (std::vector<std::string>{"main.php?id=1", "menu.html", "in.html"}));
+  EXPECT_EQ(FrameList(), (std::vector<std::string>{"menu.html", "main.php?id=1", "in.html"}));
   EXPECT_EQ(engine_.form.url_history.back(), "menu.html");
 }
 

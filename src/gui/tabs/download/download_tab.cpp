@@ -15,7 +15,7 @@
 #include <chrono>
 #include <utility>
 
-#include "engine/page_rewrite.h"
+#include "engine/saved_page.h"
 #include "engine/parallel_fetch.h"
 #include "engine/url.h"
 #include "gui/common/message_prompter.h"

@@ -1,0 +1,134 @@
+#include "engine/resource_map.h"
+
+#include <algorithm>
+
+#include "engine/folder_names.h"
+#include "engine/download_job.h"
+#include "engine/local_path.h"
+#include "text/sjis.h"
+
+namespace kaplo {
+
+ResourceMap::ResourceMap(std::string save_folder, int decode_mode)
+    : save_folder_(std::move(save_folder)), decode_mode_(decode_mode) {
+  if (!save_folder_.empty() && save_folder_.back() != '/') save_folder_ += '/';
+}
+
+std::string ResourceMap::LocalFileOf(std::string_view url) const {
+  std::string local =
+      SafeLocalPath(UrlToLocalPath(url, save_folder_, decode_mode_, 0), save_folder_);
+  // An address that names a folder: its file is the folder's index.
+  if (local.empty() || local.back() == '/') local += kIndexPage;
+  return local;
+}
+
+std::string ResourceMap::PageFileOf(std::string_view url, std::string_view top_name) const {
+  const std::string local = UrlToLocalPath(url, save_folder_, decode_mode_, 0);
+  if (local.empty() || local.back() == '/') {
+    return SafeLocalPath(local, save_folder_) +
+           std::string(top_name.empty() ? kIndexPage : top_name);
+  }
+  // The name a job gives the page when it saves it.
+  return FinalPageName(MakeBasePageNames(url, save_folder_, decode_mode_, "").local_file);
+}
+
+MappedResource& ResourceMap::Enter(const std::string& url, RefRole role,
+                                   std::string_view reference, int depth) {
+  if (const auto it = index_.find(url); it != index_.end()) {
+    MappedResource& known = entries_[it->second];
+    if (role == RefRole::kStylesheet && !known.handled) known.role = role;
+    return known;
+  }
+  index_.emplace(url, entries_.size());
+  MappedResource& r = entries_.emplace_back();
+  r.url = url;
+  r.local = LocalFileOf(url);
+  r.role = role;
+  r.reference = std::string(reference);
+  r.depth = depth;
+  return r;
+}
+
+MappedResource* ResourceMap::Find(std::string_view url) {
+  const auto it = index_.find(url);
+  return it == index_.end() ? nullptr : &entries_[it->second];
+}
+
+const MappedResource* ResourceMap::Find(std::string_view url) const {
+  const auto it = index_.find(url);
+  return it == index_.end() ? nullptr : &entries_[it->second];
+}
+
+ResourceFields SplitResourceLine(const std::string& line) {
+  ResourceFields f;
+  const std::size_t t1 = line.find('\t');
+  if (t1 == std::string::npos) {
+    f.reference = line;
+    return f;
+  }
+  f.reference = line.substr(0, t1);
+  const std::size_t t2 = line.find('\t', t1 + 1);
+  f.absolute_url = line.substr(t1 + 1, t2 == std::string::npos ? std::string::npos : t2 - t1 - 1);
+  if (t2 != std::string::npos) f.local_path = line.substr(t2 + 1);
+  return f;
+}
+
+std::string MakeResourceLine(const std::string& reference, const std::string& absolute_url,
+                             const std::string& local_path) {
+  return reference + "\t" + absolute_url + "\t" + local_path;
+}
+
+std::string RelativePath(std::string_view from_folder, std::string_view file) {
+  auto split = [](std::string_view s) {
+    std::vector<std::string_view> parts;
+    for (std::size_t at = 0; at <= s.size();) {
+      const std::size_t end = std::min(s.find('/', at), s.size());
+      if (end > at) parts.push_back(s.substr(at, end - at));
+      at = end + 1;
+    }
+    return parts;
+  };
+  const auto from = split(from_folder), to = split(file);
+  std::size_t common = 0;
+  while (common < from.size() && common + 1 < to.size() && from[common] == to[common]) ++common;
+  std::string out;
+  for (std::size_t i = common; i < from.size(); ++i) out += "../";
+  for (std::size_t i = common; i < to.size(); ++i) {
+    out += to[i];
+    if (i + 1 < to.size()) out += '/';
+  }
+  return out;
+}
+
+std::string EscapeReference(std::string_view path, bool html_attribute) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(path.size() + 8);
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (SjisCharLength(path, i) == 2) {
+      out += path[i];
+      out += path[++i];
+      continue;
+    }
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (c < 0x20 || c == 0x7F || c == ' ' || c == '%' || c == '#' || c == '?' || c == '"' ||
+        c == '\'' || c == '(' || c == ')' || c == '<' || c == '>' || c == '\\') {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else if (c == '&' && html_attribute) {
+      out += "&amp;";
+    } else {
+      out += path[i];
+    }
+  }
+  return out;
+}
+
+std::string ReferenceTo(std::string_view from_folder, std::string_view local,
+                        std::string_view fragment, bool html_attribute) {
+  return EscapeReference(RelativePath(from_folder, local), html_attribute) +
+         std::string(fragment);
+}
+
+}  // namespace kaplo

@@ -1,0 +1,78 @@
+// One map per job from the address of each resource (fragment removed) to
+// the file it is saved under. Every writer saves where the map says, and
+// every rewriter writes a reference as the path from the referring file's
+// folder to that file, so a name and the references to it cannot disagree.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/outcome_marks.h"
+#include "engine/references.h"
+
+namespace kaplo {
+
+struct MappedResource {
+  std::string url;        // the address as sent
+  std::string local;      // the file below the save folder (Shift_JIS)
+  RefRole role = RefRole::kImage;
+  std::string reference;  // as first written (Shift_JIS)
+  int depth = 0;          // 0: named by the page; 1: by one of its stylesheets...
+  // What became of it; a resource not yet handled has no outcome.
+  bool handled = false;
+  OutcomeMark mark = OutcomeMark::Failed;
+  std::string reason;     // why it failed (UTF-8)
+  bool Saved() const {
+    return handled && (mark == OutcomeMark::Saved || mark == OutcomeMark::Existed ||
+                       mark == OutcomeMark::Present || mark == OutcomeMark::WasImage);
+  }
+};
+
+class ResourceMap {
+ public:
+  ResourceMap(std::string save_folder, int decode_mode);
+
+  // The entry of url, made with its local file the first time. A resource
+  // first met as something else and then named by @import or
+  // <link rel=stylesheet> becomes a stylesheet while it is not yet handled.
+  MappedResource& Enter(const std::string& url, RefRole role, std::string_view reference,
+                        int depth);
+  MappedResource* Find(std::string_view url);
+  const MappedResource* Find(std::string_view url) const;
+  std::size_t size() const { return entries_.size(); }
+  // Every entry, in the order they were entered.
+  const std::deque<MappedResource>& Entries() const { return entries_; }
+  std::deque<MappedResource>& Entries() { return entries_; }
+
+  const std::string& SaveFolder() const { return save_folder_; }
+  // The file an address is saved under (the naming rules of a resource).
+  std::string LocalFileOf(std::string_view url) const;
+  // The file a linked page is saved under when a job saves it: the naming
+  // rules of a page (".html" for dynamic pages, top_name for a folder).
+  std::string PageFileOf(std::string_view url, std::string_view top_name) const;
+
+ private:
+  std::string save_folder_;
+  int decode_mode_;
+  std::deque<MappedResource> entries_;
+  std::map<std::string, std::size_t, std::less<>> index_;
+};
+
+// The path of file as seen from the folder from_folder (both absolute, "/"
+// separated): "../img/a.png".
+std::string RelativePath(std::string_view from_folder, std::string_view file);
+
+// A relative path written into a reference so that a browser opening the
+// referring file from disk finds the file: "%", "#", "?", blanks, quotes,
+// parentheses and control bytes escaped; in an HTML attribute "&" as "&amp;".
+std::string EscapeReference(std::string_view path, bool html_attribute);
+
+// The reference to write in a file of from_folder for local, fragment (as
+// written, "#" included) put back.
+std::string ReferenceTo(std::string_view from_folder, std::string_view local,
+                        std::string_view fragment, bool html_attribute);
+
+}  // namespace kaplo

@@ -1,0 +1,81 @@
+// The resources of a page: entered into the job's resource map from the
+// page's references, fetched (stylesheets first, what they import and show
+// followed), saved where the map says, each marked in the job's lists.
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/download_job.h"
+#include "engine/fetch.h"
+#include "engine/references.h"
+#include "engine/resource_map.h"
+
+namespace kaplo {
+
+// A text's edit: bytes [begin, end) become text.
+struct TextEdit {
+  std::size_t begin = 0, end = 0;
+  std::string text;
+};
+// The text with its edits made; an edit overlapping an earlier one is dropped.
+std::string ApplyEdits(std::string_view text, std::vector<TextEdit> edits);
+
+// How a text that is saved is read: the chosen code, else a byte-order mark,
+// else its own declaration, the HTTP charset, the bytes. The text comes back
+// without its byte-order mark.
+struct ReadText {
+  std::string text;  // Shift_JIS, every line kept
+  int code = 0;      // the code it was read in
+};
+ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view content_type,
+                       bool page);
+
+class ResourceStage {
+ public:
+  struct Hooks {
+    std::function<bool()> running;  // false once the job was stopped
+    std::function<void(std::string_view local, int total, int index)> progress;
+    std::function<void()> lists_changed;
+  };
+  ResourceStage(Fetcher& fetcher, ResourceMap& map, DownloadLists& lists,
+                const DownloadOptions& options, Hooks hooks);
+
+  // Enters every address the page names (as read from base, its query in
+  // query_code) and fills the job's lists of the page: stylesheets and
+  // scripts, images, frames, link hosts.
+  void EnterPage(const PageScan& scan, const std::string& base, int query_code);
+  // The addresses of the images the browser showed for the page.
+  void EnterBrowserImages(const std::vector<std::string>& urls);
+  // Fetches and saves every entered resource, and what stylesheets name.
+  void Run();
+
+  // The address a page reference asks for (empty when none).
+  static std::string UrlOf(const FoundReference& ref, const std::string& base, int query_code);
+
+ private:
+  void Prefetch(std::size_t from);
+  void Stylesheet(MappedResource& r, const Response& response, const ReadText& read);
+  void HandleText(MappedResource& r);
+  void HandleBinary(MappedResource& r);
+  bool Skip(const MappedResource& r) const;
+  bool Existing(MappedResource& r);
+  // Enters a resource named by a stylesheet and lists it.
+  MappedResource* EnterNested(const FoundReference& ref, const std::string& base, int depth);
+  void ListImage(const std::string& reference, const MappedResource& r);
+  void Mark(MappedResource& r, OutcomeMark mark, std::string reason = {});
+  bool Write(MappedResource& r, std::string_view bytes);
+
+  Fetcher& fetcher_;
+  ResourceMap& map_;
+  DownloadLists& lists_;
+  const DownloadOptions& options_;
+  Hooks hooks_;
+  std::set<std::string> written_;  // files this job wrote
+  std::size_t prefetched_ = 0;     // entries handed to the fetcher so far
+};
+
+}  // namespace kaplo

@@ -1,0 +1,116 @@
+#include "engine/saved_page.h"
+
+#include "engine/local_path.h"
+#include "engine/resource_stage.h"
+#include "engine/url.h"
+#include "text/sjis.h"
+#include "text/sjis_literal.h"
+
+namespace kaplo {
+namespace {
+
+constexpr auto npos = std::string_view::npos;
+
+bool IsAbsolute(std::string_view value) {
+  return IsHttpUrl(value) || value.starts_with("//") ||
+         LowerAscii(value.substr(0, 8)).starts_with("https:") ||
+         LowerAscii(value.substr(0, 8)).starts_with("http:");
+}
+
+// An address written into an attribute as it is sent.
+std::string AbsoluteReference(std::string_view url, std::string_view fragment, bool html) {
+  std::string out;
+  for (const char c : url) {
+    if (c == '&' && html) out += "&amp;";
+    else out += c;
+  }
+  return out + std::string(fragment);
+}
+
+bool HasWideBytes(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  }
+  return false;
+}
+
+// The encoding name of an XML declaration that opens the page.
+void XmlDeclaration(std::string_view page, std::vector<TextEdit>& edits) {
+  std::size_t at = 0;
+  while (at < page.size() && (page[at] == ' ' || page[at] == '\r' || page[at] == '\n')) ++at;
+  if (page.compare(at, 5, "<?xml") != 0) return;
+  const std::size_t close = page.find("?>", at);
+  const std::size_t enc = page.find("encoding=", at);
+  if (close == npos || enc == npos || enc > close) return;
+  const std::size_t q = enc + 9;
+  if (q >= close || (page[q] != '"' && page[q] != '\'')) return;
+  const std::size_t end = page.find(page[q], q + 1);
+  if (end == npos || end > close) return;
+  edits.push_back({q + 1, end, "Shift_JIS"});
+}
+
+}  // namespace
+
+std::string SavedFromComment(std::string_view page_url) {
+  return "<!-- saved from \"" + std::string(page_url) + "\" by NOLDA-KAPLO -->";
+}
+
+std::string RewriteSavedPage(const SavedPageInput& in) {
+  const std::string_view page = in.page;
+  const std::string folder = FolderOf(in.page_file);
+  const std::string page_host = HostPortOf(in.page_url);
+  const std::string& top = in.options.top_page_filename;
+  std::vector<TextEdit> edits;
+
+  for (const FoundReference& ref : in.scan.references) {
+    const std::string url = ResourceStage::UrlOf(ref, std::string(in.base), in.query_code);
+    if (url.empty()) continue;
+    const std::string_view raw = page.substr(ref.begin, ref.end - ref.begin);
+    const std::string_view fragment = FragmentOf(raw);
+    const bool html = ref.in_attribute;
+    if (IsFetchedRole(ref.role)) {
+      const MappedResource* r = in.map.Find(url);
+      if (!r) continue;
+      // Images the user chose not to save still show from the web.
+      const bool from_web = r->role == RefRole::kImage && in.options.dont_save_image && !r->Saved();
+      edits.push_back({ref.begin, ref.end,
+                       from_web ? AbsoluteReference(url, fragment, html)
+                                : ReferenceTo(folder, r->local, fragment, html)});
+      continue;
+    }
+    // Links and frames: into the saved folder when they stay on the site,
+    // as written (or absolute, if only the base tag made them another site's)
+    // when they leave it.
+    const bool here = in.options.remove_other_domain == 1 || HostPortOf(url) == page_host;
+    if (here) {
+      const MappedResource* r = in.map.Find(url);
+      const std::string local = r ? r->local : in.map.PageFileOf(url, top);
+      edits.push_back({ref.begin, ref.end, ReferenceTo(folder, local, fragment, html)});
+    } else if (!IsAbsolute(ref.value)) {
+      edits.push_back({ref.begin, ref.end, AbsoluteReference(url, fragment, html)});
+    }
+  }
+
+  if (in.scan.has_base) {
+    const std::string_view tag =
+        page.substr(in.scan.base_tag_begin, in.scan.base_tag_end - in.scan.base_tag_begin);
+    edits.push_back({in.scan.base_tag_begin, in.scan.base_tag_end,
+                     SJ<"<!-- ●● ">() + std::string(tag) + SJ<" ●●-->">()});
+  }
+  for (const CharsetDeclaration& cs : in.scan.charsets) edits.push_back({cs.begin, cs.end, "Shift_JIS"});
+  if (in.scan.charsets.empty() && in.scan.has_head && HasWideBytes(page)) {
+    edits.push_back({in.scan.head_content_begin, in.scan.head_content_begin,
+                     "<meta charset=\"Shift_JIS\">"});
+  }
+  XmlDeclaration(page, edits);
+
+  // The saved-from line goes before the line that holds the head.
+  if (const std::size_t head = FindAtBoundary(LowerAscii(page), "<head"); head != npos) {
+    const std::size_t line = page.rfind('\n', head);
+    const std::size_t at = line == npos ? 0 : line + 1;
+    edits.push_back({at, at, SavedFromComment(in.saved_from) + "\r\n"});
+  }
+  return ApplyEdits(page, std::move(edits));
+}
+
+}  // namespace kaplo
