@@ -315,9 +315,8 @@ struct Attribute {
 };
 
 // Elements whose content is not markup.
-constexpr std::string_view kRawElements[] = {"script",   "style",    "textarea", "title",
-                                             "xmp",      "noembed",  "noframes", "noscript",
-                                             "iframe",   "plaintext"};
+constexpr std::string_view kRawElements[] = {"script", "style",    "textarea", "title",    "xmp",
+                                             "noembed", "noscript", "iframe",   "plaintext"};
 
 bool IsRaw(std::string_view name) {
   return std::find(std::begin(kRawElements), std::end(kRawElements), name) !=
@@ -346,6 +345,7 @@ struct Rule {
 constexpr Rule kRules[] = {
     {"a", "href", RefRole::kLink},
     {"area", "href", RefRole::kLink},
+    {"form", "action", RefRole::kLink},
     {"img", "src", RefRole::kImage},
     {"img", "srcset", RefRole::kImage, ValueKind::kCandidates},
     {"img", "data-src", RefRole::kImage},

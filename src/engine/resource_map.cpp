@@ -126,9 +126,19 @@ std::string EscapeReference(std::string_view path, bool html_attribute) {
 }
 
 std::string ReferenceTo(std::string_view from_folder, std::string_view local,
-                        std::string_view fragment, bool html_attribute) {
-  return EscapeReference(RelativePath(from_folder, local), html_attribute) +
-         std::string(fragment);
+                        std::string_view fragment, bool html_attribute,
+                        std::string_view save_folder) {
+  std::string path;
+  if (!save_folder.empty() && from_folder.starts_with(save_folder) &&
+      local.starts_with(save_folder)) {
+    for (const char c : from_folder.substr(save_folder.size())) {
+      if (c == '/') path += "../";
+    }
+    path += local.substr(save_folder.size());
+  } else {
+    path = RelativePath(from_folder, local);
+  }
+  return EscapeReference(path, html_attribute) + std::string(fragment);
 }
 
 }  // namespace kaplo

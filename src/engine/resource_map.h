@@ -71,8 +71,11 @@ std::string RelativePath(std::string_view from_folder, std::string_view file);
 std::string EscapeReference(std::string_view path, bool html_attribute);
 
 // The reference to write in a file of from_folder for local, fragment (as
-// written, "#" included) put back.
+// written, "#" included) put back. A reference written from the site's root
+// (or with the site's address) climbs to the save folder and down again:
+// "/a/d.html" seen from a/b/ is "../../a/d.html".
 std::string ReferenceTo(std::string_view from_folder, std::string_view local,
-                        std::string_view fragment, bool html_attribute);
+                        std::string_view fragment, bool html_attribute,
+                        std::string_view save_folder = {});
 
 }  // namespace kaplo

@@ -39,10 +39,14 @@ bool StartsLikeHtml(std::string_view body) {
          head.starts_with("<head") || head.starts_with("<body");
 }
 
+// A page came back: it opens like one, or it is labelled one and holds its
+// tags. A stylesheet a server merely labels text/html is still a stylesheet.
 bool IsHtmlAnswer(const Response& r) {
+  if (StartsLikeHtml(r.body)) return true;
   const std::string type = LowerType(r.content_type);
-  return type == "text/html" || type == "application/xhtml+xml" ||
-         (type.empty() && StartsLikeHtml(r.body));
+  if (type != "text/html" && type != "application/xhtml+xml") return false;
+  const std::string lower = LowerAscii(std::string_view(r.body).substr(0, 4096));
+  return lower.find("<html") != std::string::npos || lower.find("<body") != std::string::npos;
 }
 
 bool IsImageAnswer(const Response& r) {
@@ -63,7 +67,7 @@ OutcomeMark Judge(const Response& r, RefRole role, std::string& reason) {
   }
   if (IsText(role)) {
     if (IsImageAnswer(r)) return OutcomeMark::WasImage;
-    if (IsHtmlAnswer(r) || StartsLikeHtml(r.body)) {
+    if (IsHtmlAnswer(r)) {
       const std::string lower = LowerAscii(r.body);
       if (lower.find("404 not found") != std::string::npos) {
         reason = "a \"404 not found\" page came back";
@@ -182,7 +186,8 @@ void ResourceStage::EnterPage(const PageScan& scan, const std::string& base, int
     if (lower.find(".swf") != std::string::npos) {
       lists_.ListBoxPGTab02LTab04ImportHTMLSWF.push_back(ref.value);
     }
-    if (ref.in_head && !ref.in_css && head_hrefs.insert(ref.value).second) {
+    if (ref.in_head && !ref.in_css && ref.role != RefRole::kScript &&
+        head_hrefs.insert(ref.value).second) {
       lists_.ListBoxPGTab02LTab04ImportHTMLCSSForBase.push_back(ref.value);
       for (std::string_view kind : {".css", ".ico", ".xml", ".rss", ".rdf"}) {
         if (lower.find(kind) != std::string::npos) {
@@ -295,7 +300,10 @@ void ResourceStage::Stylesheet(MappedResource& r, const Response& response, cons
     const MappedResource* target = EnterNested(ref, base, r.depth + 1);
     if (!target) continue;
     const std::string_view raw(read.text.data() + ref.begin, ref.end - ref.begin);
-    edits.push_back({ref.begin, ref.end, ReferenceTo(folder, target->local, FragmentOf(raw), false)});
+    const bool from_root = ref.value.starts_with('/') || ref.value.find("://") != std::string::npos;
+    edits.push_back({ref.begin, ref.end,
+                     ReferenceTo(folder, target->local, FragmentOf(raw), false,
+                                 from_root ? map_.SaveFolder() : std::string_view())});
   }
   if (const CharsetDeclaration cs = StylesheetCharset(read.text); cs.end > cs.begin) {
     edits.push_back({cs.begin, cs.end, "Shift_JIS"});

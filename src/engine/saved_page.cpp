@@ -27,6 +27,11 @@ std::string AbsoluteReference(std::string_view url, std::string_view fragment, b
   return out + std::string(fragment);
 }
 
+// Written from the site's root or with a scheme.
+bool FromRoot(std::string_view value) {
+  return value.starts_with('/') || value.starts_with('\\') || IsAbsolute(value);
+}
+
 bool HasWideBytes(std::string_view text) {
   for (const char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) return true;
@@ -68,6 +73,7 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
     const std::string_view raw = page.substr(ref.begin, ref.end - ref.begin);
     const std::string_view fragment = FragmentOf(raw);
     const bool html = ref.in_attribute;
+    const std::string_view root = FromRoot(ref.value) ? in.map.SaveFolder() : std::string_view();
     if (IsFetchedRole(ref.role)) {
       const MappedResource* r = in.map.Find(url);
       if (!r) continue;
@@ -75,7 +81,7 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
       const bool from_web = r->role == RefRole::kImage && in.options.dont_save_image && !r->Saved();
       edits.push_back({ref.begin, ref.end,
                        from_web ? AbsoluteReference(url, fragment, html)
-                                : ReferenceTo(folder, r->local, fragment, html)});
+                                : ReferenceTo(folder, r->local, fragment, html, root)});
       continue;
     }
     // Links and frames: into the saved folder when they stay on the site,
@@ -85,7 +91,7 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
     if (here) {
       const MappedResource* r = in.map.Find(url);
       const std::string local = r ? r->local : in.map.PageFileOf(url, top);
-      edits.push_back({ref.begin, ref.end, ReferenceTo(folder, local, fragment, html)});
+      edits.push_back({ref.begin, ref.end, ReferenceTo(folder, local, fragment, html, root)});
     } else if (!IsAbsolute(ref.value)) {
       edits.push_back({ref.begin, ref.end, AbsoluteReference(url, fragment, html)});
     }

@@ -12,6 +12,7 @@
 
 #include "engine/engine.h"
 #include "engine/engine_test_support.h"
+#include "engine/fixture_site_support.h"
 #include "engine/http_server_support.h"
 
 namespace kaplo {
@@ -114,6 +115,7 @@ struct Case {
   std::string path;
   std::function<void(DownloadOptions&)> options;
   std::string frame;  // a frame entry saved as a job of its own after the page
+  bool fixture = false;  // a page of the fixture sites on disk
 };
 
 class Differential : public ::testing::TestWithParam<Case> {
@@ -122,7 +124,11 @@ class Differential : public ::testing::TestWithParam<Case> {
     test::ServeSite(server_.server(), Site(), "<html><body>no such file</body></html>",
                     [this](const std::string& body) { return ReplaceAll(body, "HOST", host_); });
     server_.Start();
-    host_ = server_.Url("").substr(std::string("http://").size());
+    host_ = (GetParam().fixture ? fixture_.Host()
+                                : server_.Url("").substr(std::string("http://").size()));
+  }
+  std::string Url(const std::string& path) const {
+    return GetParam().fixture ? fixture_.Url(path) : server_.Url(path);
   }
 
   // The port and the temporary folder differ per run.
@@ -177,6 +183,7 @@ class Differential : public ::testing::TestWithParam<Case> {
   const std::string folder_ = temp_.save;
   std::string host_;  // "127.0.0.1:PORT", read by the server's handler
   test::LocalServer server_;
+  test::FixtureSite fixture_;
 };
 
 TEST_P(Differential, SameFilesAndListsAsRecorded) {
@@ -187,7 +194,7 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
   JobObserver observer;
   DownloadEngine engine(fetcher, prompter, nullptr, observer);
   DownloadRequest request;
-  request.url = server_.Url(c.path);
+  request.url = Url(c.path);
   request.save_folder = folder_;
   request.options.dont_make_css_list = false;
   if (c.options) c.options(request.options);
@@ -245,7 +252,9 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"base", "/base/page.html", nullptr, ""},
                       Case{"base_removed", "/base/page.html",
                            [](DownloadOptions& s) { s.remove_base_href = 3; }, ""},
-                      Case{"frameset", "/frames/index.html", nullptr, "menu.html"}),
+                      Case{"frameset", "/frames/index.html", nullptr, "menu.html"},
+                      Case{"manual", "/manual/docs/library/page.html", nullptr, "", true},
+                      Case{"errors", "/errors/page.html", nullptr, "", true}),
     [](const ::testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(FrontDoor, SavedPageWithCountsAndReports) {
   EXPECT_FALSE(r.frameset);
   EXPECT_EQ(r.stylesheet_counts.at(OutcomeMark::Saved), 1);
   EXPECT_EQ(r.stylesheet_counts.at(OutcomeMark::NotFound404), 1);
-  EXPECT_EQ(r.image_counts.at(OutcomeMark::Failed), 1);
+  EXPECT_EQ(r.image_counts.at(OutcomeMark::NotFound404), 1);
   EXPECT_EQ(r.image_counts.at(OutcomeMark::Saved), 0);
   EXPECT_EQ(r.reports.size(), 3u);
   for (const std::string& report : r.reports) EXPECT_TRUE(fs::exists(FsPath(report)));

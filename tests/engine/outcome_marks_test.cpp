@@ -32,15 +32,22 @@ TEST(OutcomeMarks, CountsPerListWithTheMeaningsOfThatList) {
                                           MarkText(OutcomeMark::Existed) + "/d.css", "/no-mark"};
   const auto css = CountMarks(lines, OutcomeList::StylesheetsAndScripts);
   EXPECT_EQ(css.at(OutcomeMark::Saved), 2);
-  EXPECT_EQ(css.at(OutcomeMark::Present), 1);
   EXPECT_EQ(css.at(OutcomeMark::Existed), 1);
   EXPECT_EQ(css.at(OutcomeMark::WasImage), 0);
-  // The image list holds no "□": it is not counted there.
+  // The stylesheet list holds no "○", the image list no "□": not counted there.
+  EXPECT_FALSE(css.contains(OutcomeMark::Present));
   const auto images = CountMarks(lines, OutcomeList::Images);
   EXPECT_FALSE(images.contains(OutcomeMark::Existed));
-  EXPECT_EQ(images.size(), 3u);
+  EXPECT_EQ(images.at(OutcomeMark::Present), 1);
+  EXPECT_EQ(images.size(), 4u);  // ◎ ○ ■ ●
   EXPECT_EQ(MarkMeaning(OutcomeMark::Present, OutcomeList::Images), "既存");
-  EXPECT_EQ(MarkMeaning(OutcomeMark::Present, OutcomeList::StylesheetsAndScripts), "仮作成");
+  EXPECT_EQ(MarkMeaning(OutcomeMark::NotFound404, OutcomeList::Images), "404");
+  // Every way of not being delivered is a failure.
+  for (const OutcomeMark m : {OutcomeMark::NotFound404, OutcomeMark::NotFoundPage,
+                              OutcomeMark::HtmlAnswer, OutcomeMark::Failed}) {
+    EXPECT_TRUE(IsFailure(m));
+  }
+  EXPECT_FALSE(IsFailure(OutcomeMark::Existed));
 }
 
 }  // namespace

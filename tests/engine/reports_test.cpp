@@ -75,7 +75,7 @@ TEST_F(Reports, ListColumns) {
             (std::vector<std::string>{
                 heading, "", "",
                 "a.css" + std::string(34, ' ') + "\t\t" + SJ<"◎  /css/a.css">(),
-                "gone.js" + std::string(32, ' ') + "\t\t" + SJ<"◎  /css/gone.js">()}));
+                "gone.js" + std::string(32, ' ') + "\t\t" + SJ<"●  /css/gone.js">()}));
   EXPECT_EQ(Lines(Report(ShiftJISToUtf8(SJ<"_Image_一覧.txt">()))),
             (std::vector<std::string>{
                 heading, "", "",

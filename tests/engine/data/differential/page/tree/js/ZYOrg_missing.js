@@ -1,1 +1,0 @@
-<html><body>no such file</body></html>

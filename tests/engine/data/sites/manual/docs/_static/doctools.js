@@ -1,0 +1,4 @@
+/* doctools: split("a.b"), str.zfill */
+var Documentation = {
+  init: function() { this.index = "searchindex.js"; return "../_static/none.png".split("/"); }
+};
