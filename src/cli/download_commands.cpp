@@ -106,6 +106,7 @@ class TerminalPrompter : public Prompter {
 class ProgressLine : public JobObserver {
  public:
   explicit ProgressLine(bool verbose) : verbose_(verbose), tty_(isatty(2)) {}
+  bool ShowsTexts() const override { return false; }
   void Progress(std::string_view count, std::string_view file) override {
     const std::string line = ToTerminal(count) + " " + ToTerminal(file);
     // On a terminal one line is rewritten; in a log every step is a line.

@@ -136,15 +136,15 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
       base = std::move(resolved);
     }
   }
-  stage.EnterPage(scan, base, page_query_code_);
+  const std::vector<std::string> urls = ResourceStage::ResolvePage(scan, base, page_query_code_);
+  stage.EnterPage(scan, urls, base);
   if (!lists.ListBoxIEImage.empty()) stage.EnterBrowserImages(lists.ListBoxIEImage);
   stage.Run();
   last_resources_.assign(map.Entries().begin(), map.Entries().end());
   return RewriteSavedPage({.page = text,
                            .scan = scan,
+                           .urls = urls,
                            .page_url = page_base_,
-                           .base = base,
-                           .query_code = page_query_code_,
                            .page_file = page_file,
                            .saved_from = job.PageUrl,
                            .map = map,

@@ -6,6 +6,7 @@
 #include "engine/frames.h"
 #include "engine/local_path.h"
 #include "engine/resource_stage.h"
+#include "engine/saved_page.h"
 #include "engine/url.h"
 #include "shell/messages.h"
 #include "text/charset.h"
@@ -414,22 +415,27 @@ bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& sav
 
   const TextResponse& page = PageResponse(url);
   const std::string& text = page.text;
-  // The as-fetched views show the page's own lines, in Shift_JIS as every view.
-  const std::string shown = AsFetchedToShiftJIS(
-      text, PageReadingCode(text, settings.main_html_charset, page.content_type),
-      Unmappable::CharRef);
-  observer_.ShowText(JobView::FetchedLeft, shown, true);
-  observer_.ShowText(JobView::FetchedRight, shown, true);
-  observer_.ShowText(JobView::Native, shown, false);
+  if (!observer_.ShowsTexts()) {
+    // Nothing shows the views: only the head is kept, for the browser-built page.
+    job.PageHead = NormaliseHtml(
+        NormaliseCharsetToShiftJIS(BeforeBody(text), Unmappable::CharRef, page.content_type));
+  } else {
+    // The as-fetched views show the page's own lines, in Shift_JIS as every view.
+    const std::string shown = AsFetchedToShiftJIS(
+        text, PageReadingCode(text, settings.main_html_charset, page.content_type),
+        Unmappable::CharRef);
+    observer_.ShowText(JobView::FetchedLeft, shown, true);
+    observer_.ShowText(JobView::FetchedRight, shown, true);
+    observer_.ShowText(JobView::Native, shown, false);
 
-  job.NavigatedPageText = NormaliseHtml(
-      NormaliseCharsetToShiftJIS(text, Unmappable::CharRef, page.content_type));
-  if (const std::size_t body = FindAtBoundary(job.NavigatedPageText, "<body");
-      body != std::string::npos) {
-    job.PageHead = job.NavigatedPageText.substr(0, body);
+    job.NavigatedPageText = NormaliseHtml(
+        NormaliseCharsetToShiftJIS(text, Unmappable::CharRef, page.content_type));
+    if (const std::size_t body = FindAtBoundary(job.NavigatedPageText, "<body");
+        body != std::string::npos) {
+      job.PageHead = job.NavigatedPageText.substr(0, body);
+    }
+    observer_.ShowText(JobView::WebSource, job.NavigatedPageText, true);
   }
-  observer_.ShowText(JobView::WebSource, job.NavigatedPageText, true);
-
   form.label_web_browser_url = url;
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
   form.caption = SJ<"KAPLO 【 ">() + url + SJ<" 】">();

@@ -78,6 +78,8 @@ class JobObserver {
   // A working list changed.
   virtual void ListsChanged() {}
   virtual void ShowText(JobView view, std::string_view text, bool colour) {}
+  // False when texts are not shown anywhere: the work of making them is spared.
+  virtual bool ShowsTexts() const { return true; }
   virtual void ClearTexts() {}
   // Bring a page of the download tab to the front.
   virtual void ShowTab(JobPage page) {}

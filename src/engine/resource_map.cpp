@@ -6,6 +6,7 @@
 #include "engine/download_job.h"
 #include "engine/local_path.h"
 #include "text/sjis.h"
+#include "text/strutil.h"
 
 namespace kaplo {
 
@@ -23,10 +24,29 @@ std::string ResourceMap::LocalFileOf(std::string_view url) const {
 }
 
 std::string ResourceMap::PageFileOf(std::string_view url, std::string_view top_name) const {
+  const std::string key = std::string(top_name) + '\n' + std::string(url);
+  if (const auto it = page_files_.find(key); it != page_files_.end()) return it->second;
+  std::string file = NameOfPage(url, top_name);
+  page_files_.emplace(key, file);
+  return file;
+}
+
+std::string ResourceMap::NameOfPage(std::string_view url, std::string_view top_name) const {
   const std::string local = UrlToLocalPath(url, save_folder_, decode_mode_, 0);
   if (local.empty() || local.back() == '/') {
     return SafeLocalPath(local, save_folder_) +
            std::string(top_name.empty() ? kIndexPage : top_name);
+  }
+  // A link to a file that is no page (a PDF, an image) keeps its name.
+  const std::string_view path = url.substr(0, url.find_first_of("?#"));
+  const std::string_view name = path.substr(path.rfind('/') + 1);
+  const std::size_t dot = name.rfind('.');
+  const std::string ext = dot == std::string_view::npos ? "" : LowerAscii(name.substr(dot));
+  static constexpr std::string_view kPageExtensions[] = {
+      "", ".htm", ".html", ".xhtml", ".shtml", ".php", ".php3", ".asp", ".aspx", ".jsp", ".cgi"};
+  if (std::find(std::begin(kPageExtensions), std::end(kPageExtensions), ext) ==
+      std::end(kPageExtensions)) {
+    return LocalFileOf(url);
   }
   // The name a job gives the page when it saves it.
   return FinalPageName(MakeBasePageNames(url, save_folder_, decode_mode_, "").local_file);

@@ -55,10 +55,13 @@ class ResourceMap {
   std::string PageFileOf(std::string_view url, std::string_view top_name) const;
 
  private:
+  std::string NameOfPage(std::string_view url, std::string_view top_name) const;
+
   std::string save_folder_;
   int decode_mode_;
   std::deque<MappedResource> entries_;
   std::map<std::string, std::size_t, std::less<>> index_;
+  mutable std::map<std::string, std::string, std::less<>> page_files_;  // PageFileOf's answers
 };
 
 // The path of file as seen from the folder from_folder (both absolute, "/"

@@ -1,6 +1,7 @@
 #include "engine/resource_stage.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "engine/folder_names.h"
 #include "engine/local_path.h"
@@ -148,9 +149,21 @@ ResourceStage::ResourceStage(Fetcher& fetcher, ResourceMap& map, DownloadLists& 
                              const DownloadOptions& options, Hooks hooks)
     : fetcher_(fetcher), map_(map), lists_(lists), options_(options), hooks_(std::move(hooks)) {}
 
-std::string ResourceStage::UrlOf(const FoundReference& ref, const std::string& base,
-                                 int query_code) {
-  return RequestUrl(base, ref.value, ref.in_css ? kCharsetUtf8 : query_code);
+std::vector<std::string> ResourceStage::ResolvePage(const PageScan& scan, const std::string& base,
+                                                    int query_code) {
+  std::vector<std::string> urls;
+  urls.reserve(scan.references.size());
+  std::unordered_map<std::string, std::string> known[2];
+  for (const FoundReference& ref : scan.references) {
+    auto& memo = known[ref.in_css ? 1 : 0];
+    auto it = memo.find(ref.value);
+    if (it == memo.end()) {
+      it = memo.emplace(ref.value, RequestUrl(base, ref.value, ref.in_css ? kCharsetUtf8 : query_code))
+               .first;
+    }
+    urls.push_back(it->second);
+  }
+  return urls;
 }
 
 void ResourceStage::ListImage(const std::string& reference, const MappedResource& r) {
@@ -160,20 +173,22 @@ void ResourceStage::ListImage(const std::string& reference, const MappedResource
   lists_.ListBoxPGTab02LTab06DLImportCSSImage.push_back(line);
 }
 
-void ResourceStage::EnterPage(const PageScan& scan, const std::string& base, int query_code) {
+void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::string>& urls,
+                              const std::string& base) {
   const std::string page_host = HostPortOf(base);
   std::set<std::string> frames(lists_.ListBoxWBInFrameFileList.begin(),
                                lists_.ListBoxWBInFrameFileList.end());
   std::set<std::string> hosts, head_hrefs;
-  for (const FoundReference& ref : scan.references) {
-    const std::string url = UrlOf(ref, base, query_code);
+  for (std::size_t i = 0; i < scan.references.size(); ++i) {
+    const FoundReference& ref = scan.references[i];
+    const std::string& url = urls[i];
     if (ref.role == RefRole::kFrame) {
       const std::string entry(Trim(ref.value));
       if (frames.insert(entry).second) lists_.ListBoxWBInFrameFileList.push_back(entry);
       continue;
     }
     if (ref.role == RefRole::kLink) {
-      if (IsHttpUrl(ref.value) || ref.value.starts_with("//")) {
+      if ((IsHttpUrl(ref.value) || ref.value.starts_with("//")) && !url.empty()) {
         const std::string host = HostPortOf(url);
         if (!host.empty() && host != page_host && hosts.insert(host).second) {
           lists_.ListBoxPGTab02LTab09LHref.push_back(host.substr(0, host.rfind(':')));

@@ -44,17 +44,20 @@ class ResourceStage {
   ResourceStage(Fetcher& fetcher, ResourceMap& map, DownloadLists& lists,
                 const DownloadOptions& options, Hooks hooks);
 
-  // Enters every address the page names (as read from base, its query in
-  // query_code) and fills the job's lists of the page: stylesheets and
-  // scripts, images, frames, link hosts.
-  void EnterPage(const PageScan& scan, const std::string& base, int query_code);
+  // Enters every address the page names (urls: ResolvePage's) and fills the
+  // job's lists of the page: stylesheets and scripts, images, frames, link hosts.
+  void EnterPage(const PageScan& scan, const std::vector<std::string>& urls,
+                 const std::string& base);
   // The addresses of the images the browser showed for the page.
   void EnterBrowserImages(const std::vector<std::string>& urls);
   // Fetches and saves every entered resource, and what stylesheets name.
   void Run();
 
-  // The address a page reference asks for (empty when none).
-  static std::string UrlOf(const FoundReference& ref, const std::string& base, int query_code);
+  // The address each reference of the page asks for (as read from base, its
+  // query in query_code); empty for none. A value written many times is
+  // resolved once.
+  static std::vector<std::string> ResolvePage(const PageScan& scan, const std::string& base,
+                                              int query_code);
 
  private:
   void Prefetch(std::size_t from);

@@ -54,6 +54,14 @@ void XmlDeclaration(std::string_view page, std::vector<TextEdit>& edits) {
   edits.push_back({q + 1, end, "Shift_JIS"});
 }
 
+// The first "<head" (any letter case), without a lower-cased copy of the page.
+std::size_t FindHead(std::string_view page) {
+  for (std::size_t at = page.find('<'); at != npos; at = page.find('<', at + 1)) {
+    if (at + 5 <= page.size() && LowerAscii(page.substr(at, 5)) == "<head") return at;
+  }
+  return npos;
+}
+
 }  // namespace
 
 std::string SavedFromComment(std::string_view page_url) {
@@ -67,8 +75,9 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
   const std::string& top = in.options.top_page_filename;
   std::vector<TextEdit> edits;
 
-  for (const FoundReference& ref : in.scan.references) {
-    const std::string url = ResourceStage::UrlOf(ref, std::string(in.base), in.query_code);
+  for (std::size_t i = 0; i < in.scan.references.size(); ++i) {
+    const FoundReference& ref = in.scan.references[i];
+    const std::string& url = in.urls[i];
     if (url.empty()) continue;
     const std::string_view raw = page.substr(ref.begin, ref.end - ref.begin);
     const std::string_view fragment = FragmentOf(raw);
@@ -111,7 +120,7 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
   XmlDeclaration(page, edits);
 
   // The saved-from line goes before the line that holds the head.
-  if (const std::size_t head = FindAtBoundary(LowerAscii(page), "<head"); head != npos) {
+  if (const std::size_t head = FindHead(page); head != npos) {
     const std::size_t line = page.rfind('\n', head);
     const std::size_t at = line == npos ? 0 : line + 1;
     edits.push_back({at, at, SavedFromComment(in.saved_from) + "\r\n"});

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/download_job.h"
 #include "engine/references.h"
@@ -17,9 +18,8 @@ namespace kaplo {
 struct SavedPageInput {
   std::string_view page;       // read into Shift_JIS, every line kept
   const PageScan& scan;        // ScanPage(page)
+  const std::vector<std::string>& urls;  // what each reference asks for (ResolvePage)
   std::string_view page_url;   // the address the page came from (as sent)
-  std::string_view base;       // the address relative references are read from
-  int query_code = 0;          // the code the page's queries are sent in
   std::string_view page_file;  // where the page is written
   std::string_view saved_from; // the address the saved-from comment names
   const ResourceMap& map;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 #include "engine/local_path.h"
 #include "text/charset.h"
@@ -164,22 +165,138 @@ std::string QueryBytes(std::string_view sjis, int code) {
   }
 }
 
-std::string CurlPart(std::string_view url, CURLUPart part) {
-  std::unique_ptr<CURLU, CurlUrlDeleter> u(curl_url());
-  if (!u) return {};
-  const unsigned flags = CURLU_NON_SUPPORT_SCHEME | CURLU_ALLOW_SPACE;
-  if (curl_url_set(u.get(), CURLUPART_URL, std::string(url).c_str(), flags) != CURLUE_OK) return {};
-  char* out = nullptr;
-  if (curl_url_get(u.get(), part, &out, 0) != CURLUE_OK || !out) return {};
-  std::string result(out);
-  curl_free(out);
+// The parts of an absolute address.
+struct UrlParts {
+  std::string_view scheme, authority, path, query;  // query without "?"
+  bool has_query = false;
+};
+
+bool ParseAbsolute(std::string_view url, UrlParts& p) {
+  const std::size_t colon = url.find(':');
+  if (colon == npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(url[0]))) return false;
+  for (std::size_t i = 1; i < colon; ++i) {
+    const char c = url[i];
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.') {
+      return false;
+    }
+  }
+  p.scheme = url.substr(0, colon);
+  std::string_view rest = url.substr(colon + 1);
+  if (const std::size_t hash = rest.find('#'); hash != npos) rest = rest.substr(0, hash);
+  if (rest.starts_with("//")) {
+    const std::size_t end = std::min(rest.find_first_of("/?", 2), rest.size());
+    p.authority = rest.substr(2, end - 2);
+    rest = rest.substr(end);
+  }
+  const std::size_t q = rest.find('?');
+  p.path = rest.substr(0, q);
+  p.has_query = q != npos;
+  if (p.has_query) p.query = rest.substr(q + 1);
+  return true;
+}
+
+// RFC 3986's removal of "." and ".." segments.
+std::string RemoveDots(std::string_view path) {
+  std::vector<std::string_view> out;
+  std::size_t at = 0;
+  const bool absolute = path.starts_with('/');
+  if (absolute) at = 1;
+  bool trailing = false;
+  while (at <= path.size()) {
+    const std::size_t end = std::min(path.find('/', at), path.size());
+    const std::string_view seg = path.substr(at, end - at);
+    const bool last = end == path.size();
+    if (seg == ".") {
+      trailing = last;
+    } else if (seg == "..") {
+      if (!out.empty()) out.pop_back();
+      trailing = last;
+    } else {
+      out.push_back(seg);
+      trailing = false;
+    }
+    at = end + 1;
+  }
+  std::string result = absolute ? "/" : "";
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (i) result += '/';
+    result += out[i];
+  }
+  if (trailing && !result.ends_with('/')) result += '/';
   return result;
+}
+
+bool IsSpecial(std::string_view scheme) {
+  const std::string s = LowerAscii(scheme);
+  return s == "http" || s == "https";
+}
+
+// "host:port" lower case, the default port of the scheme dropped.
+std::string NormalAuthority(std::string_view scheme, std::string_view authority) {
+  if (const std::size_t at = authority.rfind('@'); at != npos) authority.remove_prefix(at + 1);
+  std::string a = LowerAscii(authority);
+  const std::string s = LowerAscii(scheme);
+  if ((s == "http" && a.ends_with(":80")) || (s == "https" && a.ends_with(":443"))) {
+    a.resize(a.rfind(':'));
+  }
+  if (a.ends_with(':')) a.pop_back();
+  return a;
+}
+
+std::string Compose(std::string_view scheme, std::string_view authority, std::string_view path,
+                    bool has_query, std::string_view query) {
+  std::string out = LowerAscii(scheme);
+  out += "://";
+  out += NormalAuthority(scheme, authority);
+  out += path.empty() ? std::string_view("/") : path;
+  if (has_query) {
+    out += '?';
+    out += query;
+  }
+  return out;
 }
 
 }  // namespace
 
 std::string ResolveUrl(std::string_view base, std::string_view ref) {
-  return CurlResolve(std::string(base), std::string(ref));
+  UrlParts r;
+  const bool ref_absolute = ParseAbsolute(ref, r);
+  UrlParts b;
+  if (!ParseAbsolute(base, b) || !IsSpecial(b.scheme)) {
+    if (ref_absolute && IsSpecial(r.scheme)) {
+      return Compose(r.scheme, r.authority, RemoveDots(r.path), r.has_query, r.query);
+    }
+    return CurlResolve(std::string(base), std::string(ref));
+  }
+  if (ref_absolute) {
+    if (!IsSpecial(r.scheme)) return std::string(ref.substr(0, ref.find('#')));
+    // "http:x" on an http page is relative, as browsers read it.
+    if (!ref.substr(r.scheme.size() + 1).starts_with("//") &&
+        LowerAscii(r.scheme) == LowerAscii(b.scheme)) {
+      ref.remove_prefix(r.scheme.size() + 1);
+    } else {
+      return Compose(r.scheme, r.authority, RemoveDots(r.path), r.has_query, r.query);
+    }
+  }
+  if (const std::size_t hash = ref.find('#'); hash != npos) ref = ref.substr(0, hash);
+  if (ref.starts_with("//")) {
+    UrlParts n;
+    const std::string full = std::string(b.scheme) + ":" + std::string(ref);
+    ParseAbsolute(full, n);
+    return Compose(b.scheme, n.authority, RemoveDots(n.path), n.has_query, n.query);
+  }
+  const std::size_t q = ref.find('?');
+  const std::string_view path = ref.substr(0, q);
+  const bool has_query = q != npos;
+  const std::string_view query = has_query ? ref.substr(q + 1) : std::string_view();
+  if (path.empty()) {
+    return Compose(b.scheme, b.authority, b.path, has_query || b.has_query,
+                   has_query ? query : b.query);
+  }
+  if (path.starts_with('/')) return Compose(b.scheme, b.authority, RemoveDots(path), has_query, query);
+  std::string merged(b.path.empty() ? "/" : b.path.substr(0, b.path.rfind('/') + 1));
+  merged += path;
+  return Compose(b.scheme, b.authority, RemoveDots(merged), has_query, query);
 }
 
 std::string_view FragmentOf(std::string_view reference) {
@@ -214,11 +331,11 @@ std::string RequestUrl(std::string_view base, std::string_view reference, int qu
 std::string WireUrl(std::string_view url) { return RequestUrl({}, url, kCharsetUtf8); }
 
 std::string HostPortOf(std::string_view url) {
-  std::string host = LowerAscii(CurlPart(url, CURLUPART_HOST));
-  if (host.empty()) return {};
-  std::string port = CurlPart(url, CURLUPART_PORT);
-  if (port.empty()) port = LowerAscii(url).starts_with("https:") ? "443" : "80";
-  return host + ":" + port;
+  UrlParts p;
+  if (!ParseAbsolute(url, p) || p.authority.empty()) return {};
+  std::string a = NormalAuthority(p.scheme, p.authority);
+  if (a.find(':') == npos) a += LowerAscii(p.scheme) == "https" ? ":443" : ":80";
+  return a;
 }
 
 std::string StripSchemeAndWww(std::string_view url) {

@@ -161,9 +161,21 @@ std::string SquashLineBreaks(std::string_view text) {
 }
 
 std::string NormaliseLineBreaks(std::string_view text) {
-  std::string s = Replace(text, "\r\n", "\n");
-  s = Replace(s, "\r", "\n");
-  return Replace(s, "\n", "\r\n");
+  // CR and LF are never part of a double-byte character: bytes will do, in
+  // one pass.
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  std::size_t done = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    out.append(text, done, i - done);
+    out += "\r\n";
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    done = i + 1;
+  }
+  out.append(text, done);
+  return out;
 }
 
 int DetectDeclaredCharset(std::string_view html) {

@@ -399,12 +399,12 @@ TEST_F(DownloadTabTest, FramesetPageListsItsFramesAndAClickDownloadsOne) {
   EXPECT_EQ(prompter_.dialogs.size(), 1u);
   ASSERT_EQ(prompter_.information.size(), 1u);
   EXPECT_NE(ShiftJISToUtf8(prompter_.information[0]).find("Ｆｒａｍｅｓｅｔ"), std::string::npos);
-  ASSERT_EQ(Lines("ListBoxWBInFrameFileList"), (QStringList{"main.html", "menu.html"}));
+  ASSERT_EQ(Lines("ListBoxWBInFrameFileList"), (QStringList{"menu.html", "main.html"}));
   EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
 
   // Clicking an entry runs a whole job for that frame page.
   auto* frames = W<QListWidget>("ListBoxWBInFrameFileList");
-  frames->setCurrentRow(1);
+  frames->setCurrentRow(0);
   ASSERT_TRUE(RunAndWait([&] { tab_->ListBoxWBInFrameFileListClick(); }));
   EXPECT_EQ(W<QLineEdit>("EditFrameLinkUrl")->text(), QStringLiteral("menu.html"));
   const QString local = W<QLineEdit>("BtnEditWBLocalFilename")->text();
