@@ -300,8 +300,12 @@ std::string ResolveUrl(std::string_view base, std::string_view ref) {
 }
 
 std::string_view FragmentOf(std::string_view reference) {
-  const std::size_t hash = FindAtBoundary(reference, "#");
-  return hash == npos ? std::string_view() : reference.substr(hash);
+  // "&#...;" is a character, not a fragment.
+  for (std::size_t hash = FindAtBoundary(reference, "#"); hash != npos;
+       hash = FindAtBoundary(reference, "#", hash + 1)) {
+    if (hash == 0 || reference[hash - 1] != '&') return reference.substr(hash);
+  }
+  return {};
 }
 
 std::string RequestUrl(std::string_view base, std::string_view reference, int query_code) {
@@ -309,17 +313,24 @@ std::string RequestUrl(std::string_view base, std::string_view reference, int qu
   for (const char c : Trim(reference)) {
     if (c != '\t' && c != '\r' && c != '\n') ref += c;
   }
-  if (const std::size_t hash = FindAtBoundary(ref, "#"); hash != npos) ref.resize(hash);
-  const std::size_t question = FindAtBoundary(ref, "?");
-  std::string path = ReadCharRefsUtf8(ShiftJISToUtf8(std::string_view(ref).substr(0, question)));
+  // Characters Shift_JIS lacks come as references: read them first, so their
+  // "#" starts no fragment.
+  std::string utf8 = ReadCharRefsUtf8(ShiftJISToUtf8(ref));
+  if (const std::size_t hash = utf8.find('#'); hash != npos) utf8.resize(hash);
+  const std::size_t question = utf8.find('?');
+  std::string path = utf8.substr(0, question);
   // Browsers read a backslash of a web address as a slash.
   for (char& c : path) {
     if (c == '\\') c = '/';
   }
   std::string wire = PercentEncode(path);
-  if (question != npos && question + 1 < ref.size()) {
+  if (question != npos && question + 1 < utf8.size()) {
+    const std::string query = utf8.substr(question + 1);
     wire += '?';
-    wire += PercentEncode(QueryBytes(std::string_view(ref).substr(question + 1), query_code));
+    wire += PercentEncode(query_code == kCharsetUtf8 || query_code == kCharsetUtf8N ||
+                                  query_code == kCharsetAuto
+                              ? query
+                              : QueryBytes(Utf8ToShiftJIS(query), query_code));
   }
   std::string result = wire.empty() ? std::string(base) : ResolveUrl(base, wire);
   if (const std::size_t hash = result.find('#'); hash != npos) result.resize(hash);
