@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/download_request.h"
 #include "engine/ports.h"
 
 namespace kaplo::cli {
@@ -50,6 +51,11 @@ struct PageCheck {
 };
 // What --check prints (UTF-8): the requests, the missing files, the pixels.
 std::string PageCheckReport(const PageCheck& check);
+// Moves the missing files whose resources the server itself failed to
+// deliver (the live page misses them too) to missing_on_server.
+void SetAsideServerFailures(PageCheck& check, const std::vector<FailedResource>& failed);
+// Nothing fetched from the network, nothing missing that the server delivered.
+bool SavedCopyIsWhole(const PageCheck& check);
 
 class PageChecker {
  public:

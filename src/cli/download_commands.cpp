@@ -46,6 +46,22 @@ std::string PageCheckReport(const PageCheck& c) {
   return out.str();
 }
 
+// Missing files whose resources the server itself failed to deliver: the
+// live page misses them too, so they do not make the copy incomplete.
+void SetAsideServerFailures(PageCheck& c, const std::vector<FailedResource>& failed) {
+  std::set<std::string> undelivered;
+  for (const FailedResource& f : failed) undelivered.insert(FsPath(f.local_path).string());
+  std::erase_if(c.missing_files, [&](const std::string& file) {
+    if (!undelivered.contains(file)) return false;
+    c.missing_on_server.push_back(file);
+    return true;
+  });
+}
+
+bool SavedCopyIsWhole(const PageCheck& c) {
+  return c.error.empty() && c.network_requests.empty() && c.missing_files.empty();
+}
+
 namespace {
 
 std::string ToTerminal(std::string_view sjis) { return ShiftJISToUtf8(sjis); }
@@ -170,18 +186,6 @@ void PrintFramesAndReports(const DownloadResult& result) {
   }
 }
 
-// Missing files whose resources the server itself failed to deliver: the
-// live page misses them too, so they do not make the copy incomplete.
-void SetAsideServerFailures(PageCheck& c, const std::vector<FailedResource>& failed) {
-  std::set<std::string> undelivered;
-  for (const FailedResource& f : failed) undelivered.insert(FsPath(f.local_path).string());
-  std::erase_if(c.missing_files, [&](const std::string& file) {
-    if (!undelivered.contains(file)) return false;
-    c.missing_on_server.push_back(file);
-    return true;
-  });
-}
-
 // Opens the saved page from its folder and says what it still fetches, what
 // it misses and how it differs from the live page; 3 when it is not whole.
 int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url,
@@ -193,7 +197,7 @@ int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::
     std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
     return 1;
   }
-  return c.network_requests.empty() && c.missing_files.empty() ? 0 : 3;
+  return SavedCopyIsWhole(c) ? 0 : 3;
 }
 
 }  // namespace

@@ -508,6 +508,12 @@ class PageScanner {
       Meta(attrs);
       return;
     }
+    // A script or stylesheet said to be in another code is saved in Shift_JIS.
+    if (element == "script" || element == "link") {
+      if (const Attribute* cs = Find(attrs, "charset"); cs && cs->has_value && cs->end > cs->begin) {
+        scan_.charsets.push_back({cs->begin, cs->end});
+      }
+    }
     for (const Attribute& a : attrs) {
       if (a.name == "style" && a.has_value) {
         CssScanner(s_, a.begin, a.end, true, !in_body_, scan_.references).Run();

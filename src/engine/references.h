@@ -51,7 +51,8 @@ struct PageScan {
   std::string base_href;
   std::size_t base_tag_begin = 0, base_tag_end = 0;
   bool has_base = false;
-  std::vector<CharsetDeclaration> charsets;  // <meta charset>, <meta content="...charset=">
+  // <meta charset>, <meta content="...charset=">, <script charset>, <link charset>
+  std::vector<CharsetDeclaration> charsets;
   // Where a charset declaration can go when the page has none: just after
   // the <head ...> tag, else 0.
   std::size_t head_content_begin = 0;

@@ -106,17 +106,20 @@ TEST(References, BaseCharsetAndHead) {
   const std::string page =
       "<html><head id=h><meta charset=\"utf-8\"><meta http-equiv=\"Content-Type\" "
       "content=\"text/html; charset=EUC-JP\"><base href=\"http://h/d/\" target=_top>"
-      "<base href=\"ignored/\"></head><frameset><frame src=a.html></frameset></html>";
+      "<base href=\"ignored/\"><script src=s.js charset=\"utf-8\"></script></head>"
+      "<frameset><frame src=a.html></frameset></html>";
   const PageScan scan = ScanPage(page);
   EXPECT_TRUE(scan.has_base);
   EXPECT_EQ(scan.base_href, "http://h/d/");
   EXPECT_EQ(page.substr(scan.base_tag_begin, scan.base_tag_end - scan.base_tag_begin),
             "<base href=\"http://h/d/\" target=_top>");
-  ASSERT_EQ(scan.charsets.size(), 2u);
+  ASSERT_EQ(scan.charsets.size(), 3u);
   EXPECT_EQ(page.substr(scan.charsets[0].begin, scan.charsets[0].end - scan.charsets[0].begin),
             "utf-8");
   EXPECT_EQ(page.substr(scan.charsets[1].begin, scan.charsets[1].end - scan.charsets[1].begin),
             "EUC-JP");
+  EXPECT_EQ(page.substr(scan.charsets[2].begin, scan.charsets[2].end - scan.charsets[2].begin),
+            "utf-8");
   EXPECT_TRUE(scan.has_head);
   EXPECT_EQ(page.substr(scan.head_content_begin, 6), "<meta ");
   EXPECT_TRUE(scan.frameset);
