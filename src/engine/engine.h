@@ -165,8 +165,10 @@ class DownloadEngine {
 // The target of a client-side redirect in the head of a lower-cased page, or empty.
 std::string CheckRefresh(std::string_view lower_case_html);
 // Deletes every file below folder, keeping the folders; refuses folders that
-// must never be emptied. False when it refused or a deletion failed.
-bool EmptyFolder(std::string_view folder);
+// must never be emptied (system folders, anybody's home and what lies above
+// it, a folder that holds another file system). False, with the reason
+// (UTF-8) in *why, when it refused or a deletion failed.
+bool EmptyFolder(std::string_view folder, std::string* why = nullptr);
 // "【  3  /  12 】" for item index 2 of 12.
 std::string DownloadCountLabel(int total, int index);
 

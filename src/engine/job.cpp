@@ -10,6 +10,7 @@
 #include "engine/url.h"
 #include "shell/messages.h"
 #include "text/charset.h"
+#include "text/convert.h"
 #include "text/fsname.h"
 #include "text/normalise.h"
 #include "text/sjis.h"
@@ -144,7 +145,9 @@ const std::string& DownloadFailureText(DownloadFailure kind) {
 
 std::string DownloadEngine::FailureMessage(DownloadFailure kind) const {
   const std::string& text = DownloadFailureText(kind);
-  return kind == DownloadFailure::PageNotFetched ? msg::WithReason(text, failure_reason_) : text;
+  const bool with_reason =
+      kind == DownloadFailure::PageNotFetched || kind == DownloadFailure::FolderNotEmptied;
+  return with_reason ? msg::WithReason(text, failure_reason_) : text;
 }
 
 void DownloadEngine::Load(const DownloadRequest& request) {
@@ -319,8 +322,9 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     prompter_.Inform(msg::NoSaveFolder());
     return Abandon(DownloadFailure::NoSaveFolder, false);
   }
-  if (!settings.dont_empty_folder && !EmptyFolder(folder)) {
-    prompter_.Inform(msg::FolderNotFound());
+  if (std::string why; !settings.dont_empty_folder && !EmptyFolder(folder, &why)) {
+    failure_reason_ = Utf8ToShiftJISLenient(why);
+    prompter_.Inform(msg::WithReason(msg::FolderNotEmptied(), failure_reason_));
     return Abandon(DownloadFailure::FolderNotEmptied, false);
   }
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);

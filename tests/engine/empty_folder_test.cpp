@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -60,6 +64,46 @@ TEST_F(EmptyFolderTest, RefusesFoldersThatMustNeverBeEmptied) {
   fs::create_directory_symlink("/etc", root_ / "etc-link");
   EXPECT_FALSE(EmptyFolder((root_ / "etc-link").string()));
   EXPECT_TRUE(fs::exists(root_ / "save/a.html"));
+}
+
+// Homes are found in the password database, not only in $HOME, and the
+// reason of a refusal is told.
+TEST_F(EmptyFolderTest, EveryUsersHomeIsRefused) {
+  const passwd* pw = getpwuid(getuid());
+  ASSERT_NE(pw, nullptr);
+  if (!fs::is_directory(pw->pw_dir) || std::string(pw->pw_dir) == "/") GTEST_SKIP();
+  const char* home = std::getenv("HOME");
+  const std::string saved = home ? home : "";
+  unsetenv("HOME");
+  std::string why;
+  EXPECT_FALSE(EmptyFolder(pw->pw_dir, &why));
+  EXPECT_FALSE(why.empty());
+  setenv("HOME", "/nonexistent-home", 1);
+  EXPECT_FALSE(EmptyFolder(pw->pw_dir));
+  if (home) setenv("HOME", saved.c_str(), 1);
+  else unsetenv("HOME");
+}
+
+// A file system mounted inside the folder is not emptied, nor is the folder.
+TEST_F(EmptyFolderTest, AFolderHoldingAMountIsRefused) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // A private mount namespace: the machine's own mounts stay untouched.
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", (root_ / "save/sub").c_str(), "tmpfs", 0, nullptr) != 0) {
+      _exit(77);
+    }
+    Touch(root_ / "save/sub/mounted.txt");
+    std::string why;
+    const bool emptied = EmptyFolder((root_ / "save").string(), &why);
+    const bool kept = fs::exists(root_ / "save/sub/mounted.txt") && fs::exists(root_ / "save/a.html");
+    _exit(!emptied && kept && why.find("mounted") != std::string::npos ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "no mount namespace here";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace
