@@ -186,7 +186,10 @@ TEST_F(JobTest, FoldersAreCheckedBeforeAnythingIsDeleted) {
   engine_.settings.dont_empty_folder = false;
   engine_.form.save_folder = "/";
   engine_.btnDownloadAllClick();
-  EXPECT_EQ(prompter_.informed.back(), msg::FolderNotFound());
+  // It says that the folder cannot be emptied, and why; never that it is not there.
+  EXPECT_TRUE(prompter_.informed.back().starts_with(msg::FolderNotEmptied()))
+      << prompter_.informed.back();
+  EXPECT_EQ(engine_.LastResult().failure_kind, DownloadFailure::FolderNotEmptied);
   EXPECT_FALSE(engine_.PageSaved());
   EXPECT_TRUE(engine_.settings.dont_empty_folder) << "after any job the folder is kept next time";
 
