@@ -3,7 +3,11 @@
 
 #include <curl/curl.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -45,6 +49,7 @@ Easy MakeEasy(std::string_view url, const FetchLimits& limits, const char* agent
   curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, limits.connect_timeout_s);
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, limits.low_speed_bytes);
   curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, limits.low_speed_time_s);
+  curl_easy_setopt(c, CURLOPT_TIMEOUT, limits.max_time_s);
   curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.max_body_bytes));
   curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");  // every encoding libcurl can decode
   curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -57,17 +62,91 @@ Easy MakeEasy(std::string_view url, const FetchLimits& limits, const char* agent
 
 struct Sink {
   std::string* text = nullptr;
-  std::int64_t cap = 0;
+  std::int64_t cap = 0;       // the largest body taken
+  std::int64_t spill = 0;     // from this size on the body goes to a file
+  std::int64_t total = 0;
+  bool over_cap = false;
+  std::FILE* file = nullptr;  // the spilled body, while it comes
+  std::string file_path;
   char error[CURL_ERROR_SIZE] = {};
+  ~Sink() {
+    if (file) std::fclose(file);
+    if (!file_path.empty()) std::remove(file_path.c_str());
+  }
 };
+
+// Opens a temporary file for a body that outgrew its share of memory and
+// writes what came so far into it.
+bool Spill(Sink& sink) {
+  const char* dir = std::getenv("TMPDIR");
+  std::string path = std::string(dir && *dir ? dir : "/tmp") + "/kaplo-body-XXXXXX";
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) return false;
+  sink.file = ::fdopen(fd, "w+b");
+  if (!sink.file) {
+    ::close(fd);
+    std::remove(path.c_str());
+    return false;
+  }
+  sink.file_path = path;
+  return std::fwrite(sink.text->data(), 1, sink.text->size(), sink.file) == sink.text->size();
+}
 
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* sink = static_cast<Sink*>(user);
   const size_t n = size * count;
-  // A server that sends no length can still not fill the memory.
-  if (static_cast<std::int64_t>(sink->text->size() + n) > sink->cap) return 0;
+  // A server that sends no length (or a compressed bomb) can still not fill
+  // the memory or the disk.
+  if (sink->total + static_cast<std::int64_t>(n) > sink->cap) {
+    sink->over_cap = true;
+    return 0;
+  }
+  sink->total += static_cast<std::int64_t>(n);
+  if (!sink->file && static_cast<std::int64_t>(sink->text->size() + n) > sink->spill) {
+    if (!Spill(*sink)) return 0;
+  }
+  if (sink->file) return std::fwrite(data, 1, n, sink->file) == n ? n : 0;
   sink->text->append(data, n);
   return n;
+}
+
+std::string Mebibytes(std::int64_t bytes) {
+  if (bytes >= (1 << 20)) return std::to_string(bytes >> 20) + " MiB";
+  if (bytes >= (1 << 10)) return std::to_string(bytes >> 10) + " KiB";
+  return std::to_string(bytes) + " bytes";
+}
+
+// What went wrong, said as a user would say it.
+std::string Reason(CURLcode result, const Sink* sink, const FetchLimits& limits, double seconds) {
+  switch (result) {
+    case CURLE_WRITE_ERROR:
+      if (sink && sink->over_cap) return "answer larger than " + Mebibytes(sink->cap);
+      return "the answer could not be stored";
+    case CURLE_FILESIZE_EXCEEDED:
+      return "answer larger than " + Mebibytes(limits.max_body_bytes);
+    case CURLE_OPERATION_TIMEDOUT:
+      if (seconds + 0.5 >= static_cast<double>(limits.max_time_s)) {
+        return "timed out after " + std::to_string(limits.max_time_s) + " s";
+      }
+      if (seconds + 0.5 >= static_cast<double>(limits.connect_timeout_s) &&
+          seconds < static_cast<double>(limits.connect_timeout_s) + 1) {
+        return "no connection within " + std::to_string(limits.connect_timeout_s) + " s";
+      }
+      return "the server sent nothing for " + std::to_string(limits.low_speed_time_s) + " s";
+    case CURLE_OUT_OF_MEMORY:
+      // libcurl's answer to a header line too long to take.
+      return "the answer's header is too large";
+    case CURLE_TOO_MANY_REDIRECTS:
+      return "too many redirects (more than " + std::to_string(limits.max_redirects) + ")";
+    case CURLE_COULDNT_CONNECT:
+      return "connection refused";
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return "unknown host";
+    default:
+      break;
+  }
+  const char* detail = sink ? sink->error : "";
+  return *detail ? detail : curl_easy_strerror(result);
 }
 
 bool HasHttpScheme(std::string_view url) {
@@ -106,11 +185,15 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string* body) {
+CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string* body,
+                   std::int64_t spill_bytes) {
   Easy h = MakeEasy(url, limits, kTextAgent);
   if (!h) return nullptr;
   // The sink lives as long as the handle: freed by FreeGetHandle.
-  auto* sink = new Sink{body, limits.max_body_bytes};
+  auto* sink = new Sink;
+  sink->text = body;
+  sink->cap = limits.max_body_bytes;
+  sink->spill = std::max<std::int64_t>(spill_bytes, 64 << 10);
   curl_easy_setopt(h.get(), CURLOPT_PRIVATE, sink);
   curl_easy_setopt(h.get(), CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(h.get(), CURLOPT_MAXREDIRS, limits.max_redirects);
@@ -120,7 +203,7 @@ CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string*
   return h.release();
 }
 
-void ReadOutcome(CURL* handle, CURLcode result, Response& response) {
+void ReadOutcome(CURL* handle, CURLcode result, const FetchLimits& limits, Response& response) {
   response.complete = result == CURLE_OK;
   curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &response.status);
   char* type = nullptr;
@@ -129,11 +212,23 @@ void ReadOutcome(CURL* handle, CURLcode result, Response& response) {
   char* final_url = nullptr;
   curl_easy_getinfo(handle, CURLINFO_EFFECTIVE_URL, &final_url);
   response.final_url = final_url ? final_url : "";
+  char* private_data = nullptr;
+  curl_easy_getinfo(handle, CURLINFO_PRIVATE, &private_data);
+  Sink* sink = reinterpret_cast<Sink*>(private_data);
+  if (sink) {
+    response.body_size = sink->total;
+    if (sink->file && std::fflush(sink->file) == 0) {
+      // The file goes with the response now.
+      std::fclose(sink->file);
+      sink->file = nullptr;
+      response.spilled = std::make_shared<SpilledBody>(sink->file_path);
+      sink->file_path.clear();
+    }
+  }
   if (response.complete) return;
-  char* sink = nullptr;
-  curl_easy_getinfo(handle, CURLINFO_PRIVATE, &sink);
-  const char* detail = sink ? reinterpret_cast<Sink*>(sink)->error : "";
-  response.error = *detail ? detail : curl_easy_strerror(result);
+  double seconds = 0;
+  curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME, &seconds);
+  response.error = Reason(result, sink, limits, seconds);
 }
 
 void FreeGetHandle(CURL* handle) {
@@ -144,15 +239,33 @@ void FreeGetHandle(CURL* handle) {
   curl_easy_cleanup(handle);
 }
 
-Response CurlGet(std::string_view url, const FetchLimits& limits) {
+Response CurlGet(std::string_view url, const FetchLimits& limits, std::int64_t spill_bytes) {
   Response r;
   if (url.empty()) return r;
-  CURL* h = NewGetHandle(url, limits, &r.body);
+  CURL* h = NewGetHandle(url, limits, &r.body, spill_bytes);
   if (!h) return r;
-  ReadOutcome(h, curl_easy_perform(h), r);
+  ReadOutcome(h, curl_easy_perform(h), limits, r);
   FreeGetHandle(h);
-  if (!r.complete) r.body.clear();
+  if (!r.complete) {
+    r.body.clear();
+    r.spilled.reset();
+  }
   return r;
+}
+
+SpilledBody::~SpilledBody() { std::remove(path_.c_str()); }
+
+bool LoadBody(Response& response) {
+  if (!response.spilled) return true;
+  std::FILE* f = std::fopen(response.spilled->path().c_str(), "rb");
+  if (!f) return false;
+  std::string body(static_cast<std::size_t>(response.body_size), '\0');
+  const bool read = std::fread(body.data(), 1, body.size(), f) == body.size();
+  std::fclose(f);
+  if (!read) return false;
+  response.body = std::move(body);
+  response.spilled.reset();
+  return true;
 }
 
 std::string ResponseFetcher::FetchText(std::string_view url) {
@@ -160,7 +273,11 @@ std::string ResponseFetcher::FetchText(std::string_view url) {
 }
 
 TextResponse ResponseFetcher::FetchTextResponse(std::string_view url) {
-  const Response r = Get(url);
+  Response r = Get(url);
+  if (r.complete && !LoadBody(r)) {
+    r.complete = false;
+    r.error = "the answer could not be read back";
+  }
   TextResponse t;
   t.content_type = r.content_type;
   t.final_url = r.final_url;
@@ -175,16 +292,16 @@ TextResponse ResponseFetcher::FetchTextResponse(std::string_view url) {
 
 bool ResponseFetcher::FetchToFile(std::string_view url, std::string_view file_name) {
   if (url.empty() || file_name.empty() || url == file_name || !HasHttpScheme(url)) return false;
-  const Response r = Get(url);
-  if (r.complete) WriteFile(file_name, r.body);
+  Response r = Get(url);
+  if (r.complete && LoadBody(r)) WriteFile(file_name, r.body);
   return true;
 }
 
 bool ResponseFetcher::FetchResourceToFile(std::string_view url, std::string_view file_name,
                                           int /*kind*/) {
   if (!HasHttpScheme(url) || file_name.empty()) return false;
-  const Response r = Get(url);
-  if (!r.complete || !WriteFile(file_name, r.body)) return false;
+  Response r = Get(url);
+  if (!r.complete || !LoadBody(r) || !WriteFile(file_name, r.body)) return false;
   std::error_code ec;
   const auto path = FsPath(file_name);
   if (!std::filesystem::exists(path, ec)) return false;
@@ -198,7 +315,9 @@ bool ResponseFetcher::FetchResourceToFile(std::string_view url, std::string_view
 
 CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 
-Response CurlFetcher::Get(std::string_view url) { return CurlGet(url, limits_); }
+Response CurlFetcher::Get(std::string_view url) {
+  return CurlGet(url, limits_, limits_.max_memory_bytes / 2);
+}
 
 ProbeReport CurlFetcher::Probe(std::string_view url) {
   ProbeReport report;

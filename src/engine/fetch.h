@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,7 +18,12 @@ struct FetchLimits {
   // A transfer slower than low_speed_bytes per second for low_speed_time_s is cut.
   long low_speed_bytes = 1;
   long low_speed_time_s = 30;
+  // Every response ends within this time, however it trickles.
+  long max_time_s = 120;
   std::int64_t max_body_bytes = 256ll << 20;
+  // What a job may hold of bodies in memory; a body larger than its share
+  // goes to a temporary file as it comes.
+  std::int64_t max_memory_bytes = 512ll << 20;
   long max_redirects = 15;
   // Certificates to trust instead of the system's (a test server's own).
   std::string ca_file;
@@ -44,10 +50,28 @@ struct TextResponse {
   std::string final_url;  // after redirects; empty when unknown
 };
 
+// A body kept in a temporary file, removed when the last response that
+// holds it goes.
+class SpilledBody {
+ public:
+  explicit SpilledBody(std::string path) : path_(std::move(path)) {}
+  ~SpilledBody();
+  SpilledBody(const SpilledBody&) = delete;
+  SpilledBody& operator=(const SpilledBody&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // A whole response: complete is false when the transfer failed or was cut.
 struct Response {
   bool complete = false;
+  // The body, or (when spilled is set) the part of it that came first: the
+  // whole body is then in spilled's file.
   std::string body;
+  std::shared_ptr<const SpilledBody> spilled;
+  std::int64_t body_size = 0;  // the whole body's size
   long status = 0;           // the final HTTP status; 0 when no answer came
   std::string content_type;  // of the final answer
   std::string error;         // libcurl's reason when the transfer failed
@@ -114,8 +138,13 @@ class CurlFetcher : public ResponseFetcher {
   FetchLimits limits_;
 };
 
-// One GET into memory, following redirects, with the limits applied.
-Response CurlGet(std::string_view url, const FetchLimits& limits);
+// One GET, following redirects, with the limits applied; a body larger
+// than spill_bytes goes to a temporary file.
+Response CurlGet(std::string_view url, const FetchLimits& limits,
+                 std::int64_t spill_bytes = 16ll << 20);
+// The whole body of a response in memory (read back from its file when it
+// was spilled); false when that file cannot be read.
+bool LoadBody(Response& response);
 
 // Opens a local file in the user's browser.
 class SystemBrowser {

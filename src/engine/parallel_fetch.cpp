@@ -9,9 +9,6 @@
 namespace kaplo {
 namespace {
 
-// Finished responses kept for a job beyond this are not fetched ahead; the
-// engine then fetches each when it gets to it.
-constexpr std::size_t kMaxBufferedBytes = 512u << 20;
 
 // Requests in flight to a host that multiplexes: well below the hundred
 // streams servers allow, so libcurl never opens a second connection for room.
@@ -167,7 +164,9 @@ void ParallelFetcher::StartTransfers() {
   for (auto it = queue_.begin(); it != queue_.end();) {
     if (single >= connections_ && !any_multiplexes) break;
     // Past the memory bound only what the engine waits for is fetched.
-    if (buffered_ > kMaxBufferedBytes && *it != waited_for_) {
+    // Half the job's memory holds finished bodies, half those under way.
+    if (buffered_ > static_cast<std::size_t>(limits_.max_memory_bytes / 2) &&
+        *it != waited_for_) {
       ++it;
       continue;
     }
@@ -184,7 +183,8 @@ void ParallelFetcher::StartTransfers() {
     t->url = *it;
     t->host = host;
     it = queue_.erase(it);
-    t->handle = NewGetHandle(t->url, limits_, &t->body);
+    t->handle = NewGetHandle(t->url, limits_, &t->body,
+                             limits_.max_memory_bytes / (2 * std::max(1, connections_)));
     auto& entry = entries_[t->url];
     if (!t->handle) {
       entry.state = Entry::State::Done;
@@ -241,7 +241,7 @@ void ParallelFetcher::Run() {
       std::unique_ptr<Transfer> t = std::move(*it);
       running_.erase(it);
       Response outcome;
-      ReadOutcome(t->handle, msg->data.result, outcome);
+      ReadOutcome(t->handle, msg->data.result, limits_, outcome);
       long connects = 0, version = 0;
       curl_easy_getinfo(t->handle, CURLINFO_NUM_CONNECTS, &connects);
       curl_easy_getinfo(t->handle, CURLINFO_HTTP_VERSION, &version);
@@ -255,6 +255,8 @@ void ParallelFetcher::Run() {
         if (e->second.response.complete) {
           buffered_ += t->body.size();
           e->second.response.body = std::move(t->body);
+        } else {
+          e->second.response.spilled.reset();
         }
       }
       done_.notify_all();

@@ -83,7 +83,7 @@ OutcomeMark Judge(const Response& r, RefRole role, std::string& reason) {
     }
     return OutcomeMark::Saved;
   }
-  if (r.body.empty()) {
+  if (r.body.empty() && !r.spilled) {
     reason = "an empty answer";
     return OutcomeMark::Failed;
   }
@@ -329,7 +329,11 @@ void ResourceStage::Stylesheet(MappedResource& r, const Response& response, cons
 
 void ResourceStage::HandleText(MappedResource& r) {
   if (Existing(r)) return;
-  const Response response = fetcher_.FetchResponse(r.url);
+  Response response = fetcher_.FetchResponse(r.url);
+  if (response.complete && !LoadBody(response)) {
+    response.complete = false;
+    response.error = "the fetched body could not be read back";
+  }
   std::string reason;
   const OutcomeMark judged = Judge(response, r.role, reason);
   if (judged == OutcomeMark::WasImage) {
@@ -362,6 +366,17 @@ void ResourceStage::HandleBinary(MappedResource& r) {
   const OutcomeMark judged = Judge(response, r.role, reason);
   if (judged != OutcomeMark::Saved) {
     Mark(r, judged, reason);
+    return;
+  }
+  // A large body came to a temporary file: it is copied, never held whole.
+  if (response.spilled) {
+    std::string why;
+    if (!CopyFileBelow(map_.SaveFolder(), r.local, response.spilled->path(), &why)) {
+      Mark(r, OutcomeMark::Failed, why);
+      return;
+    }
+    written_.insert(r.local);
+    Mark(r, OutcomeMark::Saved);
     return;
   }
   if (Write(r, response.body)) Mark(r, OutcomeMark::Saved);

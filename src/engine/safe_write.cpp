@@ -111,8 +111,47 @@ bool MakeFoldersBelow(std::string_view folder, std::string_view path, std::strin
   return EnterFolders(dir, parts, is_folder ? parts.size() : parts.size() - 1, why);
 }
 
+namespace {
+
+// Writes what next() gives (false from it: a read failed) into path below folder.
+template <class Next>
+bool WriteBelow(std::string_view folder, std::string_view path, Next next, std::string* why);
+
+}  // namespace
+
 bool WriteFileBelow(std::string_view folder, std::string_view path, std::string_view bytes,
                     std::string* why) {
+  bool given = false;
+  return WriteBelow(
+      folder, path,
+      [&](std::string_view& chunk) {
+        chunk = given ? std::string_view() : bytes;
+        given = true;
+        return true;
+      },
+      why);
+}
+
+bool CopyFileBelow(std::string_view folder, std::string_view path, const std::string& source,
+                   std::string* why) {
+  Fd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  if (in.get() < 0) return Fail(why, SystemReason("cannot read the fetched body", errno));
+  std::string buffer(1 << 20, '\0');
+  return WriteBelow(
+      folder, path,
+      [&](std::string_view& chunk) {
+        const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+        if (n < 0) return false;
+        chunk = std::string_view(buffer.data(), static_cast<std::size_t>(n));
+        return true;
+      },
+      why);
+}
+
+namespace {
+
+template <class Next>
+bool WriteBelow(std::string_view folder, std::string_view path, Next next, std::string* why) {
   std::vector<std::string> parts;
   if (path.ends_with('/')) return Fail(why, "no file name");
   if (!PartsBelow(folder, path, parts, why)) return false;
@@ -126,16 +165,24 @@ bool WriteFileBelow(std::string_view folder, std::string_view path, std::string_
   Fd out(::openat(dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   0644));
   if (out.get() < 0) return Fail(why, SystemReason("cannot write " + name, errno));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(out.get(), bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int error = errno;
+  while (true) {
+    std::string_view bytes;
+    if (!next(bytes)) {
       ::unlinkat(dir.get(), temp.c_str(), 0);
-      return Fail(why, SystemReason("cannot write " + name, error));
+      return Fail(why, "cannot read the fetched body");
     }
-    done += static_cast<std::size_t>(n);
+    if (bytes.empty()) break;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(out.get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        const int error = errno;
+        ::unlinkat(dir.get(), temp.c_str(), 0);
+        return Fail(why, SystemReason("cannot write " + name, error));
+      }
+      done += static_cast<std::size_t>(n);
+    }
   }
   out = Fd();
   // rename replaces a link of that name rather than writing through it.
@@ -151,5 +198,7 @@ bool WriteFileBelow(std::string_view folder, std::string_view path, std::string_
   }
   return true;
 }
+
+}  // namespace
 
 }  // namespace kaplo

@@ -16,6 +16,10 @@ namespace kaplo {
 bool WriteFileBelow(std::string_view folder, std::string_view path, std::string_view bytes,
                     std::string* why = nullptr);
 
+// The same with the bytes of the file source (a temporary file), copied.
+bool CopyFileBelow(std::string_view folder, std::string_view path, const std::string& source,
+                   std::string* why = nullptr);
+
 // Creates the folders of path below folder in the same way; false when one
 // cannot be made or is a symbolic link.
 bool MakeFoldersBelow(std::string_view folder, std::string_view path, std::string* why = nullptr);

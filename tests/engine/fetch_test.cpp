@@ -51,6 +51,34 @@ class FetchTest : public ::testing::TestWithParam<bool> {
         return false;
       });
     });
+    s.Get("/drip", [this](const httplib::Request&, httplib::Response& r) {
+      // Two bytes a tenth of a second, without a length: never silent, never done.
+      r.set_chunked_content_provider("text/plain", [this](size_t, httplib::DataSink& sink) {
+        for (int i = 0; i < 200 && !stop_; ++i) {
+          if (!sink.write("..", 2)) return false;
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return false;
+      });
+    });
+    s.Get("/bomb", [](const httplib::Request&, httplib::Response& r) {
+      // 8 MiB of zeros, gzip-compressed to a few kilobytes.
+      static const std::string gz = [] {
+        std::string out;
+        FILE* p = popen("head -c 8388608 /dev/zero | gzip -c", "r");
+        char buf[4096];
+        for (std::size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+        if (p) pclose(p);
+        return out;
+      }();
+      r.set_header("Content-Encoding", "gzip");
+      r.set_content(gz, "image/png");
+    });
+    s.Get("/three-mib.bin", [](const httplib::Request&, httplib::Response& r) {
+      std::string body(3 << 20, '\0');
+      for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>(i * 7 + i / 4096);
+      r.set_content(body, "application/octet-stream");
+    });
     s.Get("/big", [](const httplib::Request&, httplib::Response& r) {
       r.set_content(std::string(4096, 'x'), "text/plain");
     });
@@ -122,6 +150,41 @@ TEST_P(FetchTest, LimitsEndStalledAndOversizedTransfers) {
   f.FetchToFile(server_.Url("/big"), File("big.txt"));
   EXPECT_FALSE(fs::exists(dir_ / "big.txt"));
   EXPECT_TRUE(fs::is_empty(dir_)) << "no partial file is left behind";
+}
+
+// Every response ends in time and says why it failed; what it may hold in
+// memory is bounded, a larger body coming through a temporary file.
+TEST_P(FetchTest, ResponsesAreBoundedAndSayWhy) {
+  FetchLimits limits;
+  limits.max_time_s = 1;
+  limits.max_body_bytes = 1 << 20;
+  limits.max_memory_bytes = 1 << 20;  // a quarter of the three MiB below, or less
+  auto fp = Make(limits);
+  Fetcher& f = *fp;
+  const auto start = std::chrono::steady_clock::now();
+  Response drip = f.FetchResponse(server_.Url("/drip"));
+  EXPECT_FALSE(drip.complete);
+  EXPECT_EQ(drip.error, "timed out after 1 s");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  Response bomb = f.FetchResponse(server_.Url("/bomb"));
+  EXPECT_FALSE(bomb.complete);
+  EXPECT_EQ(bomb.error, "answer larger than 1 MiB");
+  EXPECT_FALSE(bomb.spilled) << "a cut body leaves no file";
+  EXPECT_EQ(f.FetchResponse("http://127.0.0.1:1/").error, "connection refused");
+
+  limits.max_time_s = 60;
+  limits.max_body_bytes = 8 << 20;
+  auto gp = Make(limits);
+  Response big = gp->FetchResponse(server_.Url("/three-mib.bin"));
+  ASSERT_TRUE(big.complete) << big.error;
+  ASSERT_TRUE(big.spilled);
+  EXPECT_LE(big.body.size(), std::size_t{1} << 20) << "only the head is held in memory";
+  EXPECT_EQ(big.body_size, 3 << 20);
+  const std::string path = big.spilled->path();
+  ASSERT_TRUE(LoadBody(big));
+  EXPECT_EQ(big.body.size(), std::size_t{3} << 20);
+  EXPECT_EQ(big.body[4097], static_cast<char>(4097 * 7 + 1));
+  EXPECT_FALSE(fs::exists(path)) << "the temporary file goes with the response";
 }
 
 TEST_P(FetchTest, ProbeFollowsRedirectsExceptToNotFoundPages) {
