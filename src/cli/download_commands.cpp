@@ -235,6 +235,9 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   long long connections = kDefaultConnections, per_host = kDefaultConnectionsPerHost;
   args.IntValue("--connections", 1, 64, connections);
   args.IntValue("--per-host", 1, 64, per_host);
+  FetchLimits limits;
+  if (args.IntValue("--max-time", 1, 86400, v)) limits.max_time_s = static_cast<long>(v);
+  if (args.IntValue("--max-memory", 16, 1 << 20, v)) limits.max_memory_bytes = v << 20;
   const bool render = args.Flag("--render");
   const bool check = args.Flag("--check");
   const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
@@ -273,9 +276,9 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   // One connection is the plain one-request-at-a-time order.
   std::unique_ptr<Fetcher> fetcher;
   if (connections == 1) {
-    fetcher = std::make_unique<CurlFetcher>();
+    fetcher = std::make_unique<CurlFetcher>(limits);
   } else {
-    fetcher = std::make_unique<ParallelFetcher>(FetchLimits{}, static_cast<int>(connections),
+    fetcher = std::make_unique<ParallelFetcher>(limits, static_cast<int>(connections),
                                                 static_cast<int>(std::min(per_host, connections)));
   }
   TerminalPrompter prompter(yes, append_index);
@@ -352,7 +355,8 @@ constexpr Command kCommands[] = {
      "URL [FOLDER] [--empty] [--yes] [--append-index] [--html-code N] [--cssjs-code N] "
      "[--url-decode N] [--base N] [--other-domain N] [--quote-slash N] [--no-images] "
      "[--no-reports] [--css-only] [--top-page NAME] [--dummy-folder PATH] [--save-as NAME] "
-     "[--inner-html] [--render] [--check] [--connections N] [--per-host N] [--verbose]",
+     "[--inner-html] [--render] [--check] [--connections N] [--per-host N] [--max-time S] "
+     "[--max-memory MIB] [--verbose]",
      "save one web page and what it needs into FOLDER (kept unless --empty)", Download},
 };
 
