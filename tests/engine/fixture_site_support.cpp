@@ -56,6 +56,10 @@ FixtureSite::FixtureSite(fs::path root) : root_(std::move(root)) {
       res.status = 500;
       return;
     }
+    if (name.starts_with("loop-")) {
+      res.set_redirect(req.target);
+      return;
+    }
     const std::string body = Served(path);
     if (body.empty() && !fs::is_regular_file(root_ / path.substr(1))) {
       res.status = 404;

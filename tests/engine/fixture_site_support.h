@@ -2,7 +2,8 @@
 // server serves them: a content type by the file's extension, "HOST" in
 // pages and stylesheets replaced by the server's own "127.0.0.1:PORT", and
 // error answers for files named so: "404-..." (404, a text/plain body),
-// "403-..." (403), "500-..." (500, no body); any other missing file is a 404
+// "403-..." (403), "500-..." (500, no body), "loop-..." (a redirect to
+// itself, for ever); any other missing file is a 404
 // HTML page. Every request is counted.
 #pragma once
 

@@ -185,7 +185,7 @@ TEST_F(RealPages, ErrorAnswersAreNeverSaved) {
   ASSERT_TRUE(r.page_saved) << r.failure;
   EXPECT_EQ(r.stylesheet_counts.at(OutcomeMark::Saved), 1);
   EXPECT_EQ(r.stylesheet_counts.at(OutcomeMark::NotFound404), 1);
-  EXPECT_EQ(r.stylesheet_counts.at(OutcomeMark::Failed), 1);  // 403
+  EXPECT_EQ(r.stylesheet_counts.at(OutcomeMark::Failed), 3);  // 403, refused, a redirect loop
   EXPECT_EQ(r.image_counts.at(OutcomeMark::Saved), 1);
   EXPECT_EQ(r.image_counts.at(OutcomeMark::NotFound404), 2);  // an image and a font
   EXPECT_EQ(r.image_counts.at(OutcomeMark::Failed), 3);  // 500, empty, an HTML page
@@ -193,12 +193,16 @@ TEST_F(RealPages, ErrorAnswersAreNeverSaved) {
                            "empty.png", "page.png", "404-font.woff2"}) {
     EXPECT_FALSE(fs::exists(folder_ + "errors/" + gone)) << gone;
   }
-  ASSERT_EQ(r.failed.size(), 7u);
+  ASSERT_EQ(r.failed.size(), 9u);
   std::set<std::string> reasons;
   for (const FailedResource& f : r.failed) reasons.insert(f.reason);
-  EXPECT_TRUE(reasons.contains("HTTP 500"));
-  EXPECT_TRUE(reasons.contains("HTTP 403"));
-  EXPECT_TRUE(reasons.contains("an empty answer"));
+  for (const char* reason : {"HTTP 500", "HTTP 403", "an empty answer", "connection refused",
+                             "too many redirects (more than 15)"}) {
+    EXPECT_TRUE(reasons.contains(reason)) << reason;
+  }
+  const std::string list = Read(FsPath(folder_ + "errors/ZU_page_CSS_JS_" + SJ<"一覧">() + ".txt"));
+  EXPECT_TRUE(Has(list, SJ<"●  /refused.css">())) << list;
+  EXPECT_TRUE(Has(list, SJ<"●  /errors/loop-redirect.css">())) << list;
   // The report lists every failure as one.
   const std::string report = Read(FsPath(folder_ + "errors/ZU_page_Image_" + SJ<"一覧">() + ".txt"));
   EXPECT_EQ(std::count(report.begin(), report.end(), '\t'), 2 * 6);
