@@ -40,8 +40,12 @@ int Find(std::span<const std::string> argv) {
   FinderCriteria c;
   c.name.file_name = "*";
   args.Value("--name", c.name.file_name);
-  if (args.Value("--phrase", c.content.phrase) && args.Flag("--sjis")) {
-    c.content.phrase = Utf8ToShiftJIS(c.content.phrase);
+  // The phrase is looked for in every Japanese code; --sjis is kept for scripts.
+  args.Flag("--sjis");
+  if (args.Value("--phrase", c.content.phrase)) {
+    if (std::string sjis = Utf8ToShiftJIS(c.content.phrase); !sjis.empty()) {
+      c.content.phrase = std::move(sjis);
+    }
   }
   c.content.ignore_case = !args.Flag("--case");
   c.content.whole_word = args.Flag("--word");

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "text/convert.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -40,31 +43,47 @@ constexpr off_t kSparseMin = 1 << 20;
 
 }  // namespace
 
-PhraseScanner::PhraseScanner(std::string_view phrase, bool ignore_case, bool whole_word)
-    : needle_(phrase),
-      ignore_case_(ignore_case),
-      whole_word_(whole_word),
-      buf_(needle_.size() + kBlockSize) {
-  // Byte by byte, as the file is mapped: a second byte of a double-byte
-  // character is lowered on both sides alike.
-  if (ignore_case_) {
-    for (char& c : needle_) c = static_cast<char>(Lower(c));
+std::vector<std::string> PhraseScanner::Forms(std::string_view sjis_phrase) {
+  std::vector<std::string> forms{std::string(sjis_phrase)};
+  const bool ascii = std::all_of(sjis_phrase.begin(), sjis_phrase.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return forms;
+  for (std::string form : {ShiftJISToUtf8(sjis_phrase), ShiftJISToEuc(sjis_phrase)}) {
+    if (!form.empty() && std::find(forms.begin(), forms.end(), form) == forms.end()) {
+      forms.push_back(std::move(form));
+    }
   }
+  return forms;
+}
+
+PhraseScanner::PhraseScanner(std::string_view phrase, bool ignore_case, bool whole_word)
+    : needles_(Forms(phrase)), ignore_case_(ignore_case), whole_word_(whole_word) {
+  for (std::string& needle : needles_) {
+    // Byte by byte, as the file is mapped: a second byte of a double-byte
+    // character is lowered on both sides alike.
+    if (ignore_case_) {
+      for (char& c : needle) c = static_cast<char>(Lower(c));
+    }
+    longest_ = std::max(longest_, needle.size());
+  }
+  buf_.resize(longest_ + kBlockSize);
 }
 
 bool PhraseScanner::Search(std::size_t total, bool at_end) {
-  const std::size_t len = needle_.size();
   const char* base = buf_.data();
-  std::size_t from = 0;
-  while (from + len <= total) {
-    const std::size_t p = Find(base, from, total);
-    if (p == kNone) return false;
-    if (!whole_word_) return true;
-    const bool before = p == 0 ? delim_before_ : IsDelimiter(base[p - 1]);
-    if (p + len == total && !at_end) return false;  // decided with the next block
-    const bool after = p + len == total || IsDelimiter(base[p + len]);
-    if (before && after) return true;
-    from = p + 1;
+  for (const std::string& needle : needles_) {
+    const std::size_t len = needle.size();
+    std::size_t from = 0;
+    while (from + len <= total) {
+      const std::size_t p = Find(needle, base, from, total);
+      if (p == kNone) break;
+      if (!whole_word_) return true;
+      const bool before = p == 0 ? delim_before_ : IsDelimiter(base[p - 1]);
+      if (p + len == total && !at_end) break;  // decided with the next block
+      const bool after = p + len == total || IsDelimiter(base[p + len]);
+      if (before && after) return true;
+      from = p + 1;
+    }
   }
   return false;
 }
@@ -72,10 +91,11 @@ bool PhraseScanner::Search(std::size_t total, bool at_end) {
 // The first and last bytes of the phrase are looked for 16 positions at a
 // time; only where both fit is the whole phrase compared. A letter is found
 // in either case by setting bit 0x20 of the text byte first.
-std::size_t PhraseScanner::Find(const char* base, std::size_t from, std::size_t total) const {
-  const std::size_t len = needle_.size();
-  const auto first = static_cast<unsigned char>(needle_[0]);
-  const auto last = static_cast<unsigned char>(needle_[len - 1]);
+std::size_t PhraseScanner::Find(const std::string& needle, const char* base, std::size_t from,
+                                std::size_t total) const {
+  const std::size_t len = needle.size();
+  const auto first = static_cast<unsigned char>(needle[0]);
+  const auto last = static_cast<unsigned char>(needle[len - 1]);
   const bool fold_first = ignore_case_ && IsLetter(first);
   const bool fold_last = ignore_case_ && IsLetter(last);
   std::size_t i = from;
@@ -91,14 +111,14 @@ std::size_t PhraseScanner::Find(const char* base, std::size_t from, std::size_t 
                                                     _mm_cmpeq_epi8(_mm_or_si128(b, fold2), vlast)));
     while (mask != 0) {
       const std::size_t p = i + __builtin_ctz(mask);
-      if (Equal(base + p, needle_, ignore_case_)) return p;
+      if (Equal(base + p, needle, ignore_case_)) return p;
       mask &= mask - 1;
     }
   }
 #endif
   for (; i + len <= total; ++i) {
     const auto b = static_cast<unsigned char>(base[i]);
-    if ((fold_first ? (b | 0x20) : b) == first && Equal(base + i, needle_, ignore_case_)) return i;
+    if ((fold_first ? (b | 0x20) : b) == first && Equal(base + i, needle, ignore_case_)) return i;
   }
   return kNone;
 }
@@ -106,12 +126,14 @@ std::size_t PhraseScanner::Find(const char* base, std::size_t from, std::size_t 
 PhraseScanner::Result PhraseScanner::Scan(int fd, const std::atomic<bool>& abort) {
   struct stat st;
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return Result::kUnreadable;
-  const std::size_t len = needle_.size();
+  const std::size_t len = longest_;
   if (len == 0) return Result::kFound;
   // /proc files say 0 bytes and still have content: read those to the end.
   const off_t size = st.st_size;
   const bool sparse = size > kSparseMin && st.st_blocks * 512 < size &&
-                      std::memchr(needle_.data(), 0, len) == nullptr;
+                      std::none_of(needles_.begin(), needles_.end(), [](const std::string& n) {
+                        return n.find('\0') != std::string::npos;
+                      });
   delim_before_ = true;
   std::size_t have = 0;  // bytes kept from the previous block
   off_t pos = 0;
@@ -150,7 +172,7 @@ PhraseScanner::Result PhraseScanner::Scan(int fd, const std::atomic<bool>& abort
       if (size > 0 && pos >= size) at_end = true;
     }
     const std::size_t total = have + n;
-    if (total >= len && Search(total, at_end)) return Result::kFound;
+    if (Search(total, at_end)) return Result::kFound;
     if (at_end) return Result::kNotFound;
     // Keep the tail that may start a match going on in the next block.
     const std::size_t keep = total < len ? total : len;

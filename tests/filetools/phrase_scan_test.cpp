@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include "filetools/filetools_test_support.h"
+#include "text/convert.h"
+#include "text/sjis_literal.h"
 
 namespace kaplo {
 namespace {
@@ -30,6 +32,19 @@ class PhraseScanTest : public ::testing::Test {
   TempTree tree;
   std::atomic<bool> abort{false};
 };
+
+// A Japanese phrase is found in files of every code, also where its form in
+// one code straddles two blocks, and not in a file that only holds another word.
+TEST_F(PhraseScanTest, JapanesePhraseInEveryCode) {
+  const std::string tokyo = SJ<"東京">();
+  for (const std::string& form : {tokyo, ShiftJISToUtf8(tokyo), ShiftJISToEuc(tokyo)}) {
+    EXPECT_TRUE(Found("<p>" + form + "</p>", tokyo)) << form;
+    EXPECT_TRUE(Found(std::string(kBlock - 2, 'x') + form + " end", tokyo, true, true)) << form;
+  }
+  EXPECT_FALSE(Found(ShiftJISToUtf8(SJ<"京都">()), tokyo));
+  EXPECT_EQ(PhraseScanner::Forms("plain").size(), 1u);
+  EXPECT_EQ(PhraseScanner::Forms(tokyo).size(), 3u);
+}
 
 TEST_F(PhraseScanTest, CaseWordsAndEdges) {
   struct Case {
