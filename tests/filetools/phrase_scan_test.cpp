@@ -39,7 +39,7 @@ TEST_F(PhraseScanTest, JapanesePhraseInEveryCode) {
   const std::string tokyo = SJ<"東京">();
   for (const std::string& form : {tokyo, ShiftJISToUtf8(tokyo), ShiftJISToEuc(tokyo)}) {
     EXPECT_TRUE(Found("<p>" + form + "</p>", tokyo)) << form;
-    EXPECT_TRUE(Found(std::string(kBlock - 2, 'x') + form + " end", tokyo, true, true)) << form;
+    EXPECT_TRUE(Found(std::string(kBlock - 3, 'x') + " " + form + " end", tokyo, true, true)) << form;
   }
   EXPECT_FALSE(Found(ShiftJISToUtf8(SJ<"京都">()), tokyo));
   EXPECT_EQ(PhraseScanner::Forms("plain").size(), 1u);
