@@ -42,17 +42,31 @@ std::span<const Command> DiffCommands();
 struct PageCheck {
   std::vector<std::string> network_requests;  // each one a resource that was not saved
   std::vector<std::string> missing_files;     // local files it asks for that are not there
+  // Every other way out it tried, refused: "file: ADDRESS", "WebRTC: SERVERS",
+  // "outside the folder: PATH".
+  std::vector<std::string> refused;
   double differing_pixels_percent = -1;       // live page against saved copy; -1: not rendered
-  int width = 0, height = 0;                  // the size both were rendered at
+  int width = 0, height = 0;                  // the size both were rendered at (whole pages)
+  // The rendered texts (innerText) by lines: the share that differs, -1 when
+  // not compared, and the first differing lines ("- " live, "+ " saved).
+  double differing_text_percent = -1;
+  std::vector<std::string> text_differences;
   std::string error;                          // why the check could not run
 };
-// What --check prints (UTF-8): the requests, the missing files, the pixels.
+// What --check prints (UTF-8): the requests, the missing files, the refused
+// attempts, the pixels and the text.
 std::string PageCheckReport(const PageCheck& check);
+// The saved copy is whole: it asks for nothing it lacks, tries no way out and
+// says what the live page says.
+bool PageCheckPassed(const PageCheck& check);
 
 class PageChecker {
  public:
   virtual ~PageChecker() = default;
-  virtual PageCheck Check(const std::string& saved_file, const std::string& live_url) = 0;
+  // folder bounds what the saved copy may read (the save folder); empty: the
+  // page's own folder, or the save folder its mark names.
+  virtual PageCheck Check(const std::string& saved_file, const std::string& live_url,
+                          const std::string& folder) = 0;
 };
 
 // What the program offers commands beyond the core: a rendering browser page

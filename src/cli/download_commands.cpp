@@ -31,13 +31,27 @@ std::string PageCheckReport(const PageCheck& c) {
   for (const std::string& url : c.network_requests) out << "  " << url << "\n";
   out << "見つからないファイル: " << c.missing_files.size() << "\n";
   for (const std::string& file : c.missing_files) out << "  " << file << "\n";
+  out << "拒否した読み出しと送信 (file:、WebRTC、フォルダーの外): " << c.refused.size() << "\n";
+  for (const std::string& attempt : c.refused) out << "  " << attempt << "\n";
+  out << std::fixed << std::setprecision(2);
   if (c.differing_pixels_percent >= 0) {
-    out << "ライブのページとの画素の違い (" << c.width << "x" << c.height << "): " << std::fixed
-        << std::setprecision(2) << c.differing_pixels_percent << "%\n";
+    out << "ライブのページとの画素の違い (" << c.width << "x" << c.height << "): "
+        << c.differing_pixels_percent << "%\n";
   } else {
     out << "ライブのページとの画素の違い: 比べられませんでした\n";
   }
+  if (c.differing_text_percent >= 0) {
+    out << "ライブのページとの文字の違い (行の割合): " << c.differing_text_percent << "%\n";
+    for (const std::string& line : c.text_differences) out << "  " << line << "\n";
+  } else {
+    out << "ライブのページとの文字の違い: 比べられませんでした\n";
+  }
   return out.str();
+}
+
+bool PageCheckPassed(const PageCheck& c) {
+  return c.error.empty() && c.network_requests.empty() && c.missing_files.empty() &&
+         c.refused.empty() && c.text_differences.empty();
 }
 
 namespace {
@@ -165,14 +179,16 @@ void PrintFramesAndReports(const DownloadResult& result) {
 
 // Opens the saved page from its folder and says what it still fetches, what
 // it misses and how it differs from the live page; 3 when it is not whole.
-int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url) {
-  const PageCheck c = checker.Check(FsPath(saved_page).string(), ToTerminal(url));
+int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url,
+                const std::string& folder) {
+  const PageCheck c =
+      checker.Check(FsPath(saved_page).string(), ToTerminal(url), FsPath(folder).string());
   std::cout << PageCheckReport(c);
   if (!c.error.empty()) {
     std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
     return 1;
   }
-  return c.network_requests.empty() && c.missing_files.empty() ? 0 : 3;
+  return PageCheckPassed(c) ? 0 : 3;
 }
 
 }  // namespace
@@ -273,7 +289,9 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
     if (!result.frameset) PrintOutcomes(result, engine.Lists(), verbose);
     PrintFramesAndReports(result);
-    if (checker) return ReportCheck(*checker, result.saved_page, request.url);
+    if (checker) {
+      return ReportCheck(*checker, result.saved_page, request.url, engine.Form().save_folder);
+    }
   } else {
     engine.Load(request);
   }

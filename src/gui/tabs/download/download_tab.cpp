@@ -294,12 +294,12 @@ void DownloadTab::btnDLCheckSavedClick() {
     return;
   }
   QtPageChecker checker;
-  const cli::PageCheck check =
-      checker.Check(FsPath(page).string(), ShiftJISToUtf8(engine_->Form().url));
+  const cli::PageCheck check = checker.Check(FsPath(page).string(),
+                                             ShiftJISToUtf8(engine_->Form().url),
+                                             FsPath(engine_->Form().save_folder).string());
   std::string report = cli::PageCheckReport(check);
   if (!check.error.empty()) report += check.error + "\n";
-  const bool whole = check.error.empty() && check.network_requests.empty() &&
-                     check.missing_files.empty();
+  const bool whole = cli::PageCheckPassed(check);
   prompter_->ShowInformation(whole ? msg::SavedPageWhole() : msg::SavedPageIncomplete(),
                              Utf8ToShiftJISLenient(report));
 }
