@@ -5,6 +5,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEnginePage>
 #include <filesystem>
 #include <fstream>
 
@@ -103,6 +104,36 @@ TEST(SavedPageTrust, ASavedPageReadsItsFolderOnlyAndReachesNothing) {
   EXPECT_EQ(outside.connections(), 0);
   EXPECT_EQ(outside.datagrams(), 0);
   fs::remove_all(root);
+}
+
+// A web archive is shown through file:, where it runs no script and fetches
+// nothing beyond itself.
+TEST(SavedPageTrust, AWebArchiveShowsWithoutScriptsOrRequests) {
+  test::OutsideListeners outside;
+  const fs::path file =
+      fs::temp_directory_path() / ("kaplo-trust-" + std::to_string(getpid()) + ".mht");
+  std::ofstream(file) << "From: <Saved by Blink>\r\n"
+                         "Snapshot-Content-Location: http://host/page.html\r\n"
+                         "Subject: archive\r\n"
+                         "MIME-Version: 1.0\r\n"
+                         "Content-Type: multipart/related; type=\"text/html\"; boundary=\"B\"\r\n"
+                         "\r\n--B\r\n"
+                         "Content-Type: text/html\r\n"
+                         "Content-Location: http://host/page.html\r\n"
+                         "\r\n<html><body><p>archived</p><script>document.title = 'ran';</script>"
+                         "<img src=\"http://"
+                      << outside.tcp() << "/x.png\"></body></html>\r\n--B--\r\n";
+  BrowserPane pane(QStringLiteral("WebBrowserConfirmLocalFile"));
+  ASSERT_TRUE(LoadAndWait(pane, QString::fromStdString(file.string())));
+  // Scripts are off in it, ours too: its text comes from the page itself.
+  QString text;
+  pane.page()->toPlainText([&text](const QString& t) { text = t; });
+  EXPECT_TRUE(QTest::qWaitFor([&] { return text.contains("archived"); }, kWait))
+      << text.toStdString();
+  EXPECT_NE(pane.LocationName(), "ran");
+  QTest::qWait(500);
+  EXPECT_EQ(outside.connections(), 0);
+  fs::remove(file);
 }
 
 }  // namespace
