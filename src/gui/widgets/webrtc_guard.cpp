@@ -3,9 +3,9 @@
 namespace kaplo::gui {
 namespace {
 
-// Runs before any script of the page, in the page's world, in every frame. It
-// replaces the peer connection constructors with one that says so on the
-// console and throws. A frame that has not loaded a document of its own yet
+// Runs before any script of the page, in the page's world, in every frame
+// but those of web pages. It replaces the peer connection constructors with
+// one that says so on the console and throws. A frame that has not loaded a document of its own yet
 // (an empty iframe a script just made, one written by document.write) gets
 // no script of its own, so every way to such a window is covered here: the
 // frame's load and insertion events, which fire before the inserting script
@@ -91,7 +91,9 @@ constexpr char kScript[] = R"JS((function () {
       };
     } catch (e) {}
   }
-  guard(window);
+  // Web pages keep theirs; only what comes from disk and what it makes.
+  var scheme = location.protocol;
+  if (scheme !== 'http:' && scheme !== 'https:') guard(window);
 })();)JS";
 
 }  // namespace

@@ -11,7 +11,8 @@ namespace kaplo::gui {
 // followed by the STUN/TURN addresses it named ("-" for none).
 inline constexpr char kWebRtcRefused[] = "kaplo-refused webrtc ";
 
-// The profile script that takes the peer connection away from every frame.
+// The profile script that takes the peer connection away from every frame
+// of a page from disk (and from the frames such a page makes).
 QWebEngineScript WebRtcOffScript();
 
 }  // namespace kaplo::gui
