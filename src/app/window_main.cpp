@@ -13,6 +13,7 @@
 #include "gui/widgets/about_box.h"
 #include "gui/widgets/form_source.h"
 #include "gui/widgets/informbox_form.h"
+#include "gui/widgets/local_page_scheme.h"
 #include "gui/widgets/web_page_port.h"
 #include "gui/window/main_form.h"
 
@@ -46,6 +47,9 @@ int RunWindow(int& argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before any QApplication: the window's and the commands' browsers show
+  // pages from disk through a scheme of their own.
+  kaplo::gui::PrepareLocalPages();
   std::vector<std::string> args(argv + 1, argv + argc);
   kaplo::cli::Services services;
   services.make_browser = [&argc, argv] { return kaplo::gui::MakeOffscreenBrowser(argc, argv); };

@@ -37,11 +37,20 @@ std::string PageCheckReport(const PageCheck& c) {
         << c.missing_on_server.size() << "\n";
     for (const std::string& file : c.missing_on_server) out << "  " << file << "\n";
   }
+  out << "拒否した読み出しと送信 (file:、WebRTC、フォルダーの外): " << c.refused.size() << "\n";
+  for (const std::string& attempt : c.refused) out << "  " << attempt << "\n";
+  out << std::fixed << std::setprecision(2);
   if (c.differing_pixels_percent >= 0) {
-    out << "ライブのページとの画素の違い (" << c.width << "x" << c.height << "): " << std::fixed
-        << std::setprecision(2) << c.differing_pixels_percent << "%\n";
+    out << "ライブのページとの画素の違い (" << c.width << "x" << c.height << "): "
+        << c.differing_pixels_percent << "%\n";
   } else {
     out << "ライブのページとの画素の違い: 比べられませんでした\n";
+  }
+  if (c.differing_text_percent >= 0) {
+    out << "ライブのページとの文字の違い (行の割合): " << c.differing_text_percent << "%\n";
+    for (const std::string& line : c.text_differences) out << "  " << line << "\n";
+  } else {
+    out << "ライブのページとの文字の違い: 比べられませんでした\n";
   }
   return out.str();
 }
@@ -58,8 +67,9 @@ void SetAsideServerFailures(PageCheck& c, const std::vector<FailedResource>& fai
   });
 }
 
-bool SavedCopyIsWhole(const PageCheck& c) {
-  return c.error.empty() && c.network_requests.empty() && c.missing_files.empty();
+bool PageCheckPassed(const PageCheck& c) {
+  return c.error.empty() && c.network_requests.empty() && c.missing_files.empty() &&
+         c.refused.empty() && c.text_differences.empty();
 }
 
 namespace {
@@ -189,15 +199,16 @@ void PrintFramesAndReports(const DownloadResult& result) {
 // Opens the saved page from its folder and says what it still fetches, what
 // it misses and how it differs from the live page; 3 when it is not whole.
 int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url,
-                const std::vector<FailedResource>& failed) {
-  PageCheck c = checker.Check(FsPath(saved_page).string(), ToTerminal(url));
+                const std::string& folder, const std::vector<FailedResource>& failed) {
+  PageCheck c =
+      checker.Check(FsPath(saved_page).string(), ToTerminal(url), FsPath(folder).string());
   SetAsideServerFailures(c, failed);
   std::cout << PageCheckReport(c);
   if (!c.error.empty()) {
     std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
     return 1;
   }
-  return SavedCopyIsWhole(c) ? 0 : 3;
+  return PageCheckPassed(c) ? 0 : 3;
 }
 
 }  // namespace
@@ -301,7 +312,10 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
     if (!result.frameset) PrintOutcomes(result, engine.Lists(), verbose);
     PrintFramesAndReports(result);
-    if (checker) return ReportCheck(*checker, result.saved_page, request.url, result.failed);
+    if (checker) {
+      return ReportCheck(*checker, result.saved_page, request.url, engine.Form().save_folder,
+                         result.failed);
+    }
   } else {
     engine.Load(request);
   }

@@ -97,6 +97,8 @@ TEST_F(BrowserPaneTest, LoadsWithEventsInOrderAndReadsTheDocument) {
   std::ofstream(file) << "<html><body>local file</body></html>";
   ASSERT_TRUE(LoadAndWait(pane, QString::fromStdString(file.string())));
   EXPECT_TRUE(pane.OuterHtml().contains("local file"));
+  EXPECT_EQ(pane.LocationURL(),
+            QUrl::fromLocalFile(QString::fromStdString(file.string())).toString());
   fs::remove(file);
   pane.Write(QString::fromUtf8("<html><body><b>書いた</b></body></html>"));
   ASSERT_TRUE(WaitComplete(pane));
@@ -215,7 +217,9 @@ TEST_F(BrowserPaneTest, EnginePortReadsThePaneInShiftJis) {
       fs::temp_directory_path() / ("kaplo-port-" + std::to_string(::getpid()) + ".html");
   std::ofstream(file) << "<html><body>saved</body></html>";
   port.Navigate(kaplo::BrowserPane::DownloadResult, file.string());
-  EXPECT_EQ(result.page()->url(), QUrl::fromLocalFile(QString::fromStdString(file.string())));
+  EXPECT_EQ(result.LocationURL(),
+            QUrl::fromLocalFile(QString::fromStdString(file.string())).toString());
+  EXPECT_TRUE(result.OuterHtml().contains("saved"));
   fs::remove(file);
 }
 

@@ -3,16 +3,16 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
-#include <QFileInfo>
+#include <QFile>
 #include <QPointer>
-#include <QTemporaryFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <QWebEngineUrlRequestInfo>
-#include <QWebEngineUrlRequestInterceptor>
+
+#include "gui/widgets/local_page_scheme.h"
 
 namespace kaplo::gui {
 
@@ -26,54 +26,29 @@ BrowserPane::SystemOpener& Opener() {
   return opener;
 }
 
-// A page shown from disk is untrusted. Its scripts cannot reach the network
-// (LocalContentCanAccessRemoteUrls is off) and here they cannot read files:
-// a local page's requests for local files are kept to what displays it.
-// Turning LocalContentCanAccessFileUrls off would say the same more bluntly,
-// but Qt then refuses a saved page its own images, stylesheets and scripts.
-class LocalPageGuard : public QWebEngineUrlRequestInterceptor {
- public:
-  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+// A web archive is shown through file:: Chromium opens archives from there
+// only, with their scripts off and nothing fetched beyond them.
+bool IsArchive(const QString& path) {
+  return path.endsWith(QLatin1String(".mht"), Qt::CaseInsensitive) ||
+         path.endsWith(QLatin1String(".mhtml"), Qt::CaseInsensitive);
+}
 
-  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-    const QUrl top = info.firstPartyUrl();
-    const QUrl url = info.requestUrl();
-    if (!top.isLocalFile() || !url.isLocalFile()) return;
-    switch (info.resourceType()) {
-      case QWebEngineUrlRequestInfo::ResourceTypeMainFrame:
-      case QWebEngineUrlRequestInfo::ResourceTypeStylesheet:
-      case QWebEngineUrlRequestInfo::ResourceTypeScript:
-      case QWebEngineUrlRequestInfo::ResourceTypeImage:
-      case QWebEngineUrlRequestInfo::ResourceTypeFontResource:
-      case QWebEngineUrlRequestInfo::ResourceTypeMedia:
-      case QWebEngineUrlRequestInfo::ResourceTypeFavicon:
-        return;
-      // A frame's document is open to the page's scripts: only the page's
-      // own folder and those below it.
-      case QWebEngineUrlRequestInfo::ResourceTypeSubFrame:
-      case QWebEngineUrlRequestInfo::ResourceTypeObject: {
-        const QString folder = QFileInfo(top.toLocalFile()).absolutePath() + QLatin1Char('/');
-        const QString path = QDir::cleanPath(url.toLocalFile());
-        if (!path.startsWith(folder)) info.block(true);
-        return;
-      }
-      // XMLHttpRequest, fetch, workers and the rest read what they load.
-      default:
-        info.block(true);
-        return;
-    }
-  }
-};
+QUrl FileUrl(const QUrl& url) {
+  if (!url.isLocalFile() || IsArchive(url.toLocalFile())) return url;
+  QUrl local = LocalPageUrl(url.toLocalFile());
+  local.setFragment(url.fragment());
+  return local;
+}
 
 }  // namespace
 
 QUrl PaneUrl(const QString& url_or_path) {
   const QString text = url_or_path.trimmed();
   if (text.isEmpty()) return {};
-  if (text.startsWith(QLatin1Char('/'))) return QUrl::fromLocalFile(text);
+  if (text.startsWith(QLatin1Char('/'))) return FileUrl(QUrl::fromLocalFile(text));
   const QUrl url(text, QUrl::TolerantMode);
-  if (url.isValid() && !url.scheme().isEmpty()) return url;
-  return QUrl::fromUserInput(text, QDir::currentPath(), QUrl::AssumeLocalFile);
+  if (url.isValid() && !url.scheme().isEmpty()) return FileUrl(url);
+  return FileUrl(QUrl::fromUserInput(text, QDir::currentPath(), QUrl::AssumeLocalFile));
 }
 
 QVariant RunScriptAndWait(QWebEnginePage* page, const QString& script, int timeout_ms) {
@@ -125,12 +100,14 @@ BrowserPane::BrowserPane(const QString& name, QWidget* parent)
   // Japanese pages that do not declare their code are most often Shift_JIS.
   page_->settings()->setDefaultTextEncoding(QStringLiteral("Shift_JIS"));
   page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-  page_->setUrlRequestInterceptor(new LocalPageGuard(page_));
+  SetUpLocalPageProfile(page_->profile());
+  GuardLocalPages(page_);
   setPage(page_);
   connect(page_, &QWebEnginePage::loadStarted, this, &BrowserPane::OnLoadStarted);
   connect(page_, &QWebEnginePage::urlChanged, this, &BrowserPane::OnUrlChanged);
   connect(page_, &QWebEnginePage::loadFinished, this, &BrowserPane::OnLoadFinished);
-  connect(page_, &QWebEnginePage::linkHovered, this, &BrowserPane::StatusTextChange);
+  connect(page_, &QWebEnginePage::linkHovered, this,
+          [this](const QString& link) { emit StatusTextChange(ShownAddress(link)); });
   connect(page_, &QWebEnginePage::newWindowRequested, this, &BrowserPane::OnNewWindow);
 }
 
@@ -146,7 +123,7 @@ void BrowserPane::Navigate(const QString& url_or_path) {
 void BrowserPane::GoBack() { page_->triggerAction(QWebEnginePage::Back); }
 
 QString BrowserPane::LocationURL() const {
-  return HasDocument() ? page_->url().toString() : QString();
+  return HasDocument() ? ShownUrl(page_->url()).toString() : QString();
 }
 
 QString BrowserPane::LocationName() const { return HasDocument() ? page_->title() : QString(); }
@@ -164,27 +141,34 @@ QString BrowserPane::OuterHtml(int timeout_ms) {
 }
 
 QStringList BrowserPane::ImageUrls(int timeout_ms) {
-  return RunScript(QStringLiteral("Array.from(document.images, function (i) { return i.src; })"),
-                   timeout_ms)
-      .toStringList();
+  QStringList urls =
+      RunScript(QStringLiteral("Array.from(document.images, function (i) { return i.src; })"),
+                timeout_ms)
+          .toStringList();
+  for (QString& url : urls) url = ShownAddress(url);
+  return urls;
 }
 
 void BrowserPane::Write(const QString& html, const QUrl& base) {
   const QByteArray bytes = html.toUtf8();
   if (bytes.size() < kSetHtmlLimit) {
     ready_state_ = kLoading;
-    page_->setHtml(html, base);
+    // Relative references of a document written for a local file are that
+    // file's neighbours, read as the page itself would read them.
+    page_->setHtml(html, base.isLocalFile() ? PaneUrl(base.toLocalFile()) : base);
     return;
   }
-  auto file =
-      std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/kaplo-XXXXXX.html"));
-  if (!file->open()) return;
+  // A folder of its own: the document may read nothing but itself.
+  auto folder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/kaplo-XXXXXX"));
+  if (!folder->isValid()) return;
+  const QString path = folder->filePath(QStringLiteral("written.html"));
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return;
   // The byte-order mark tells the page its code; the pane's default is Shift_JIS.
-  file->write("\xEF\xBB\xBF");
-  file->write(bytes);
-  file->close();
-  const QString path = QFileInfo(*file).absoluteFilePath();
-  written_ = std::move(file);
+  file.write("\xEF\xBB\xBF");
+  file.write(bytes);
+  file.close();
+  written_ = std::move(folder);
   Navigate(path);
 }
 
@@ -195,8 +179,8 @@ void BrowserPane::OpenInSystem(const QUrl& url) {
 }
 
 bool BrowserPane::OnNavigationRequest(const QUrl& url, bool link_click, bool main_frame) {
-  if (link_click && main_frame && click_ && !click_(url)) return false;
-  if (main_frame) emit BeforeNavigate2(url);
+  if (link_click && main_frame && click_ && !click_(ShownUrl(url))) return false;
+  if (main_frame) emit BeforeNavigate2(ShownUrl(url));
   return true;
 }
 
@@ -208,7 +192,7 @@ void BrowserPane::OnLoadStarted() {
 void BrowserPane::OnUrlChanged(const QUrl& url) {
   if (ready_state_ != kLoading || navigate_complete_sent_) return;
   navigate_complete_sent_ = true;
-  emit NavigateComplete2(url);
+  emit NavigateComplete2(ShownUrl(url));
 }
 
 void BrowserPane::OnLoadFinished(bool ok) {
@@ -216,14 +200,15 @@ void BrowserPane::OnLoadFinished(bool ok) {
   if (page_->isLoading()) return;
   if (!navigate_complete_sent_) {
     navigate_complete_sent_ = true;
-    emit NavigateComplete2(page_->url());
+    emit NavigateComplete2(ShownUrl(page_->url()));
   }
   ready_state_ = kComplete;
-  emit DocumentComplete(page_->url(), ok);
+  emit DocumentComplete(ShownUrl(page_->url()), ok);
 }
 
 void BrowserPane::OnNewWindow(QWebEngineNewWindowRequest& request) {
-  const QUrl url = request.requestedUrl();
+  const QUrl asked = request.requestedUrl();
+  const QUrl url = ShownUrl(asked);
   // A click on a link that opens a window is a click all the same.
   if (request.isUserInitiated() && click_ && !click_(url)) return;
   NewWindow answer;
@@ -239,7 +224,8 @@ void BrowserPane::OnNewWindow(QWebEngineNewWindowRequest& request) {
       if (!answer.pane) return;
       if (answer.pane == this) {
         // The page cannot adopt its own child; load the address instead.
-        Navigate(url.toString());
+        ready_state_ = kLoading;
+        page_->load(asked);
       } else {
         answer.pane->ready_state_ = kLoading;
         request.openIn(answer.pane->page_);

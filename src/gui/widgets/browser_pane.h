@@ -11,12 +11,14 @@
 #include <functional>
 #include <memory>
 
-class QTemporaryFile;
+class QTemporaryDir;
 
 namespace kaplo::gui {
 
 // What Navigate loads for a text: an absolute path is a local file, a text
 // with a scheme is taken as it is, anything else as the user would type it.
+// A local file (but a web archive) is shown through the local page scheme;
+// the pane's addresses, events and image lists name it by its file: URL.
 QUrl PaneUrl(const QString& url_or_path);
 
 // Runs script in page and waits for its value, letting the window's events
@@ -112,7 +114,7 @@ class BrowserPane : public QWebEngineView {
   bool silent_ = false;
   ClickCallback click_;
   NewWindowHandler new_window_;
-  std::unique_ptr<QTemporaryFile> written_;  // a written document too large for setHtml
+  std::unique_ptr<QTemporaryDir> written_;  // a written document too large for setHtml
 };
 
 }  // namespace kaplo::gui

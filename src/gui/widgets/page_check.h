@@ -1,6 +1,7 @@
-// The check of a saved page: the saved copy is opened from
-// its folder in an offscreen Qt WebEngine page whose requests are recorded
-// (and those to the network refused), and it is rendered beside the live page.
+// The check of a saved page: the saved copy is opened from its folder through
+// the local page scheme in an offscreen Qt WebEngine page whose requests and
+// refused attempts are recorded (and those to the network refused), and it is
+// rendered, whole, beside the live page, and their texts compared.
 #pragma once
 
 #include "cli/cli.h"
@@ -14,12 +15,17 @@ class QtPageChecker : public cli::PageChecker {
   // In the window: the application is there.
   QtPageChecker() = default;
 
-  cli::PageCheck Check(const std::string& saved_file, const std::string& live_url) override;
+  cli::PageCheck Check(const std::string& saved_file, const std::string& live_url,
+                       const std::string& folder) override;
 
-  // One screen at the width pages are most often laid out for.
+  // The width pages are most often laid out for, and the first screen's
+  // height: the least height both pages are rendered at.
   int width = 1024, height = 768;
-  // How long each page may take to load.
+  // Longer pages are rendered whole up to this height.
+  int max_height = 16384;
+  // How long each page may take to load, and to be drawn at its full height.
   int load_timeout_ms = 20000;
+  int draw_timeout_ms = 15000;
 };
 
 }  // namespace kaplo::gui

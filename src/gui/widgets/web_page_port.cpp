@@ -12,9 +12,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "gui/common/sjis.h"
 #include "gui/common/app_texts.h"
+#include "gui/common/sjis.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/local_page_scheme.h"
 
 namespace kaplo::gui {
 namespace {
@@ -60,7 +61,7 @@ std::vector<std::string> WebPagePort::ImageUrls() {
 }
 
 std::string WebPagePort::LocationUrl() {
-  return download_ ? ToSjis(download_->url().toString()) : std::string();
+  return download_ ? ToSjis(ShownUrl(download_->url()).toString()) : std::string();
 }
 
 std::unique_ptr<BrowserPort> MakeOffscreenBrowser(int& argc, char** argv) {
@@ -76,9 +77,12 @@ std::unique_ptr<BrowserPort> MakeOffscreenBrowser(int& argc, char** argv) {
       });
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    PrepareLocalPages();
     new QApplication(argc, argv);  // lives until the process ends
   }
+  SetUpLocalPageProfile(QWebEngineProfile::defaultProfile());
   auto* page = new QWebEnginePage(QWebEngineProfile::defaultProfile(), qApp);
+  GuardLocalPages(page);
   return std::make_unique<WebPagePort>(page, nullptr);
 }
 

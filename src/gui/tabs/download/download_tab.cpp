@@ -294,12 +294,13 @@ void DownloadTab::btnDLCheckSavedClick() {
     return;
   }
   QtPageChecker checker;
-  cli::PageCheck check =
-      checker.Check(FsPath(page).string(), ShiftJISToUtf8(engine_->Form().url));
+  cli::PageCheck check = checker.Check(FsPath(page).string(),
+                                       ShiftJISToUtf8(engine_->Form().url),
+                                       FsPath(engine_->Form().save_folder).string());
   cli::SetAsideServerFailures(check, last_result_.failed);
   std::string report = cli::PageCheckReport(check);
   if (!check.error.empty()) report += check.error + "\n";
-  const bool whole = cli::SavedCopyIsWhole(check);
+  const bool whole = cli::PageCheckPassed(check);
   prompter_->ShowInformation(whole ? msg::SavedPageWhole() : msg::SavedPageIncomplete(),
                              Utf8ToShiftJISLenient(report));
 }
