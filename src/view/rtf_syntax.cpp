@@ -73,7 +73,45 @@ void TRtfSyntax::SetLine(std::string_view, int) {}
 void TRtfSyntax::SetText(std::string_view text) { SetLine(text, 1); }
 void TRtfSyntax::SetAlternateColors() {}
 
-RtfColor TRtfSyntax::ResolveSystemColor(RtfColor) { return 0; }
+RtfColor TRtfSyntax::ResolveSystemColor(RtfColor color) {
+  // The system colours by their index (the low byte of the constant), as
+  // the standard desktop scheme paints them, 0x00BBGGRR.
+  static constexpr RtfColor kScheme[] = {
+      0xC8C8C8,  // scroll bar
+      0x000000,  // desktop
+      0xD1B499,  // active caption
+      0xDBCDBF,  // inactive caption
+      0xF0F0F0,  // menu
+      0xFFFFFF,  // window
+      0x646464,  // window frame
+      0x000000,  // menu text
+      0x000000,  // window text
+      0x000000,  // caption text
+      0xB4B4B4,  // active border
+      0xFCF7F4,  // inactive border
+      0xABABAB,  // application workspace
+      0xD77800,  // highlight
+      0xFFFFFF,  // highlight text
+      0xF0F0F0,  // button face
+      0xA0A0A0,  // button shadow
+      0x6D6D6D,  // grey text
+      0x000000,  // button text
+      0x000000,  // inactive caption text
+      0xFFFFFF,  // button highlight
+      0x696969,  // 3D dark shadow
+      0xE3E3E3,  // 3D light
+      0x000000,  // info text
+      0xE1FFFF,  // info background
+      0x000000,  // (none)
+      0xCC6600,  // hot light
+      0xEAD1B9,  // gradient active caption
+      0xF2E4D7,  // gradient inactive caption
+      0xD77800,  // menu highlight
+      0xF0F0F0,  // menu bar
+  };
+  const auto index = static_cast<std::uint32_t>(color) & 0xFFu;
+  return index < std::size(kScheme) ? kScheme[index] : 0;
+}
 
 std::string TRtfSyntax::ColorToRtf(RtfColor color) {
   const RtfColor rgb = color < 0 ? ResolveSystemColor(color) : color;

@@ -56,7 +56,8 @@ class TRtfSyntax {
   const std::string& FontTable() const { return font_table_; }
 
  protected:
-  // A system colour's current RGB value; none is known to the core, so black.
+  // A system colour (a negative value: 0x80000000 + its index) as the
+  // standard desktop colour scheme paints it.
   virtual RtfColor ResolveSystemColor(RtfColor color);
   // The framing around the tokens: everything before the first token, and
   // the end of the document.

@@ -40,6 +40,10 @@ TEST(RtfSyntaxTest, BaseClassWritesOnlyTheFraming) {
   EXPECT_EQ(base.AsRtf(), kFrame + base.ColorTable() + kDefaults + "\\par }");
   EXPECT_EQ(base.ColorToRtf(0x008000), "\\red0\\green128\\blue0;");
   EXPECT_EQ(base.ColorToRtf(0x123456), "\\red86\\green52\\blue18;");
+  // System colours are the scheme's, not black: window, window text, highlight.
+  EXPECT_EQ(base.ColorToRtf(static_cast<RtfColor>(0x80000005u)), "\\red255\\green255\\blue255;");
+  EXPECT_EQ(base.ColorToRtf(static_cast<RtfColor>(0x80000008u)), "\\red0\\green0\\blue0;");
+  EXPECT_EQ(base.ColorToRtf(static_cast<RtfColor>(0x8000000Du)), "\\red0\\green120\\blue215;");
 }
 
 TEST(RtfSyntaxTest, FontTableWords) {
