@@ -128,6 +128,10 @@ TEST_F(RealPages, ManualPageTwoFoldersDeepIsSavedWhole) {
                            "icons.svg@v=4.7.0"}) {
     EXPECT_TRUE(fs::is_regular_file(folder_ + "manual/docs/fonts/" + file)) << file;
   }
+  // What Shift_JIS lacks stays in scripts and stylesheets as their own escapes.
+  EXPECT_TRUE(Has(Saved("manual/docs/_static/doctools.js"),
+                  "\"caf\\u00E9 \\uD83D\\uDE00 " + SJ<"日本">() + "\""));
+  EXPECT_TRUE(Has(Saved("manual/docs/_static/pygments.css"), "content: \"" + SJ<"→">() + " \\00E9 \""));
   // A stylesheet's text that is no reference stays as it was.
   const std::string theme = Saved("manual/docs/_static/theme.css@2022.1");
   EXPECT_TRUE(Has(theme, "content: \"/\";")) << theme;

@@ -2,3 +2,4 @@
 var Documentation = {
   init: function() { this.index = "searchindex.js"; return "../_static/none.png".split("/"); }
 };
+var greeting = "café 😀 日本";
