@@ -52,9 +52,14 @@ TEST(AnalyseCommand, ListsAndCombinedTexts) {
   EXPECT_EQ(marker, "▼▼▼【 " + server.Url("/a.css") + " 】▽▽▽");
   EXPECT_NE(text.str().find("b{}"), std::string::npos);
 
+  // An error answer is no page: its status is the reason, exit 1.
   r = RunKaplo({"analyse", server.Url("/none.html")});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("nothing could be read"), std::string::npos);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "kaplo analyse: cannot fetch " + server.Url("/none.html") + ": HTTP 404\n");
+  r = RunKaplo({"analyse", "http://127.0.0.1:1/p.html"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("kaplo analyse: cannot fetch http://127.0.0.1:1/p.html: ", 0), 0u) << r.err;
   EXPECT_EQ(RunKaplo({"analyse"}).status, 2);
   EXPECT_EQ(RunKaplo({"analyse", page, "--code", "9"}).status, 2);
 }

@@ -1,0 +1,247 @@
+#include "cli/download_report.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "cli/terminal.h"
+#include "engine/outcome_marks.h"
+#include "text/convert.h"
+
+namespace kaplo::cli {
+namespace {
+
+// The marks' meanings in English; the Japanese ones are the engine's.
+struct EnglishMeaning {
+  OutcomeMark mark;
+  std::string_view css, image;
+};
+constexpr EnglishMeaning kEnglish[] = {
+    {OutcomeMark::Saved, "saved", "saved"},
+    {OutcomeMark::Existed, "existed", ""},
+    {OutcomeMark::Present, "entered before its file", "existed"},
+    {OutcomeMark::NotFound404, "404 not found", ""},
+    {OutcomeMark::NotFoundPage, "not-found page", ""},
+    {OutcomeMark::HtmlAnswer, "answered with HTML", ""},
+    {OutcomeMark::WasImage, "was an image", ""},
+    {OutcomeMark::Failed, "failed", "failed"},
+};
+
+std::string_view Meaning(OutcomeMark mark, OutcomeList list, bool english) {
+  if (english) {
+    for (const EnglishMeaning& m : kEnglish) {
+      if (m.mark == mark) return list == OutcomeList::Images ? m.image : m.css;
+    }
+    return {};
+  }
+  return MarkMeaning(mark, list);
+}
+
+std::string_view Glyph(OutcomeMark mark) {
+  for (const OutcomeMarkInfo& m : OutcomeMarks()) {
+    if (m.mark == mark) return m.glyph;
+  }
+  return {};
+}
+
+bool IsFailure(OutcomeMark mark) {
+  return mark == OutcomeMark::NotFound404 || mark == OutcomeMark::NotFoundPage ||
+         mark == OutcomeMark::HtmlAnswer || mark == OutcomeMark::Failed;
+}
+
+// The address each local file was fetched from, as far as the lists say.
+std::map<std::string, std::string> AddressesByFile(const DownloadLists& l) {
+  std::map<std::string, std::string> by_file;
+  for (const auto* list : {&l.ListBoxPGTab02LTab02PageWebCSS, &l.ListBoxPGTab02LTab03PageImage,
+                           &l.ListBoxPGTab02LTab04DLCSSFileImportCSS,
+                           &l.ListBoxPGTab02LTab06DLImportCSSImage}) {
+    for (const std::string& line : *list) {
+      const ResourceFields f = SplitResourceLine(line);
+      if (!f.local_path.empty() && !f.absolute_url.empty()) by_file[f.local_path] = f.absolute_url;
+    }
+  }
+  // "address TAB mark path": the images that could not be fetched.
+  for (const std::string& line : l.ListBoxPGTab02LTab06DLImageNotFound) {
+    const std::size_t tab = line.find('\t');
+    if (tab == std::string::npos) continue;
+    std::string path = line.substr(tab + 1);
+    if (const auto mark = MarkOfLine(path)) path.erase(0, MarkText(*mark).size());
+    by_file[path] = line.substr(0, tab);
+  }
+  return by_file;
+}
+
+void Escape(std::string& out, std::string_view utf8) {
+  out += '"';
+  for (char c : utf8) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", u);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+}
+
+std::string Quoted(std::string_view utf8) {
+  std::string s;
+  Escape(s, utf8);
+  return s;
+}
+
+std::string StringArray(const std::vector<std::string>& items, bool sjis) {
+  std::string s = "[";
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i) s += ", ";
+    Escape(s, sjis ? ShiftJISToUtf8(items[i]) : items[i]);
+  }
+  return s + "]";
+}
+
+std::string Counts(const std::map<OutcomeMark, int>& counts) {
+  std::string s = "{";
+  bool first = true;
+  for (const OutcomeMarkInfo& m : OutcomeMarks()) {
+    const auto it = counts.find(m.mark);
+    if (it == counts.end()) continue;
+    s += first ? "" : ", ";
+    first = false;
+    Escape(s, m.glyph);
+    s += ": " + std::to_string(it->second);
+  }
+  return s + "}";
+}
+
+std::string CheckJson(const PageCheck& c) {
+  std::string s = "{\"network_requests\": " + StringArray(c.network_requests, false) +
+                  ", \"missing_files\": " + StringArray(c.missing_files, false);
+  if (c.differing_pixels_percent >= 0 && std::isfinite(c.differing_pixels_percent)) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.2f", c.differing_pixels_percent);
+    s += ", \"differing_pixels_percent\": " + std::string(buf) + ", \"width\": " +
+         std::to_string(c.width) + ", \"height\": " + std::to_string(c.height);
+  } else {
+    s += ", \"differing_pixels_percent\": null";
+  }
+  s += ", \"error\": " + (c.error.empty() ? std::string("null") : Quoted(c.error));
+  return s + "}";
+}
+
+}  // namespace
+
+std::vector<DownloadFailureLine> FailedResources(const DownloadLists& l) {
+  const std::map<std::string, std::string> addresses = AddressesByFile(l);
+  std::vector<DownloadFailureLine> failures;
+  const struct {
+    std::string_view name;
+    const std::vector<std::string>& lines;
+  } lists[] = {{"stylesheets_and_scripts", l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS},
+               {"images", l.ListBoxPGTab02LTab03PageImageDownloaedImage}};
+  for (const auto& list : lists) {
+    for (const std::string& line : list.lines) {
+      const auto mark = MarkOfLine(line);
+      if (!mark || !IsFailure(*mark)) continue;
+      DownloadFailureLine f{list.name, *mark, line.substr(MarkText(*mark).size()), {}};
+      if (const auto it = addresses.find(f.file); it != addresses.end()) f.address = it->second;
+      failures.push_back(std::move(f));
+    }
+  }
+  return failures;
+}
+
+std::string OutcomeSummary(const DownloadResult& result) {
+  const bool english = !Japanese();
+  const struct {
+    std::string heading;
+    OutcomeList list;
+    const std::map<OutcomeMark, int>& counts;
+  } groups[] = {{"CSS/JS", OutcomeList::StylesheetsAndScripts, result.stylesheet_counts},
+                {Tr("images", "画像"), OutcomeList::Images, result.image_counts}};
+  std::string out;
+  for (const auto& g : groups) {
+    out += std::string(g.heading) + ":";
+    for (const OutcomeMarkInfo& m : OutcomeMarks()) {
+      const std::string_view meaning = Meaning(m.mark, g.list, english);
+      const auto it = g.counts.find(m.mark);
+      if (meaning.empty() || it == g.counts.end()) continue;
+      out += "  " + std::string(m.glyph) + " " + std::to_string(it->second) + " " +
+             std::string(meaning);
+    }
+    out += "\n";
+  }
+  return out;
+}
+
+std::string FailureText(const DownloadResult& result) {
+  const std::string text = ShiftJISToUtf8(result.failure);
+  if (Japanese()) return text;
+  struct Kind {
+    DownloadFailure kind;
+    std::string_view en;
+  };
+  static constexpr Kind kKinds[] = {
+      {DownloadFailure::NoAddress, "no address was given"},
+      {DownloadFailure::NotWebAddress, "not an http or https address"},
+      {DownloadFailure::Cancelled, "cancelled"},
+      {DownloadFailure::NotNavigated, "the page was not opened in the browser first"},
+      {DownloadFailure::FolderNotFound, "the save folder does not exist"},
+      {DownloadFailure::NoSaveFolder, "no save folder"},
+      {DownloadFailure::FolderNotEmptied, "the save folder was not emptied"},
+      {DownloadFailure::PageNotFetched, "the page could not be fetched"},
+      {DownloadFailure::PageNotSaved, "the page could not be saved"},
+  };
+  std::string_view en;
+  for (const Kind& k : kKinds) {
+    if (k.kind == result.failure_kind) en = k.en;
+  }
+  // The engine's text is its kind's message, then the reason in brackets;
+  // anything else it says is shown as it is.
+  const std::string kind_text = ShiftJISToUtf8(DownloadFailureText(result.failure_kind));
+  if (en.empty() || !text.starts_with(kind_text)) return text;
+  std::string reason = text.substr(kind_text.size());
+  if (reason.starts_with("（") && reason.ends_with("）")) {
+    reason = reason.substr(std::string_view("（").size(),
+                           reason.size() - 2 * std::string_view("（").size());
+  }
+  return reason.empty() ? std::string(en) : std::string(en) + ": " + reason;
+}
+
+std::string DownloadJson(const DownloadResult& result, const DownloadLists& lists,
+                         const PageCheck* check) {
+  std::string s = "{\"saved\": ";
+  s += result.page_saved ? "true" : "false";
+  s += ", \"saved_page\": " +
+       (result.page_saved ? Quoted(ShiftJISToUtf8(result.saved_page)) : std::string("null"));
+  s += ", \"url\": " + Quoted(ShiftJISToUtf8(result.url));
+  if (!result.page_saved) {
+    return s + ", \"error\": " + Quoted(FailureText(result)) + "}\n";
+  }
+  s += ", \"frameset\": ";
+  s += result.frameset ? "true" : "false";
+  s += ", \"counts\": {\"stylesheets_and_scripts\": " + Counts(result.stylesheet_counts) +
+       ", \"images\": " + Counts(result.image_counts) + "}";
+  s += ", \"failures\": [";
+  bool first = true;
+  for (const DownloadFailureLine& f : FailedResources(lists)) {
+    s += first ? "" : ", ";
+    first = false;
+    s += "{\"list\": " + Quoted(f.list) + ", \"mark\": " + Quoted(Glyph(f.mark)) +
+         ", \"reason\": " + Quoted(Meaning(f.mark, f.list == "images" ? OutcomeList::Images
+                                                                     : OutcomeList::StylesheetsAndScripts,
+                                           true)) +
+         ", \"file\": " + Quoted(ShiftJISToUtf8(f.file)) + ", \"address\": " +
+         (f.address.empty() ? std::string("null") : Quoted(ShiftJISToUtf8(f.address))) + "}";
+  }
+  s += "], \"frames\": " + StringArray(result.frames, true);
+  s += ", \"reports\": " + StringArray(result.reports, true);
+  if (check) s += ", \"check\": " + CheckJson(*check);
+  return s + "}\n";
+}
+
+}  // namespace kaplo::cli

@@ -1,0 +1,34 @@
+// What `kaplo download` tells about a finished job: the summary of outcome
+// marks for people, and one JSON object (--json) for scripts.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "cli/cli.h"
+#include "engine/download_request.h"
+#include "engine/engine.h"
+
+namespace kaplo::cli {
+
+// A resource of the job that was not saved, as the outcome lists tell it.
+struct DownloadFailureLine {
+  std::string_view list;  // "stylesheets_and_scripts" or "images"
+  OutcomeMark mark;
+  std::string file;     // local path (Shift_JIS)
+  std::string address;  // absolute address (Shift_JIS); empty when no list names it
+};
+std::vector<DownloadFailureLine> FailedResources(const DownloadLists& lists);
+
+// "CSS/JS:  ◎ 1 saved ..." and "images: ..." in the user's language (UTF-8).
+std::string OutcomeSummary(const DownloadResult& result);
+
+// The failure of a job that saved no page, in the user's language (UTF-8):
+// the engine's text, which carries the reason, in Japanese.
+std::string FailureText(const DownloadResult& result);
+
+// The JSON object of --json (UTF-8); check is null unless --check ran.
+std::string DownloadJson(const DownloadResult& result, const DownloadLists& lists,
+                         const PageCheck* check);
+
+}  // namespace kaplo::cli
