@@ -22,7 +22,8 @@ int Diff(std::span<const std::string> argv) {
   const std::string text_b = InputToTerminal(ReadInputFile(pos[1]), static_cast<int>(code));
   const std::vector<std::string_view> a = SplitLines(text_a), b = SplitLines(text_b);
   // As diff does: unrelated stretches show as blocks, not matched on their blank lines.
-  const LineDiff diff = DiffLines(a, b, {.like_diff = true});
+  const LineDiff diff =
+      DiffLines(a, b, {.like_diff = true, .horizon = static_cast<std::size_t>(context)});
   WriteStdout(UnifiedDiff(a, b, diff, pos[0], pos[1], static_cast<std::size_t>(context)));
   return diff.hunks.empty() ? 0 : 1;
 }

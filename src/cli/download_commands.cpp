@@ -60,7 +60,7 @@ class TerminalPrompter : public Prompter {
     if (yes_ || !interactive_) {
       return page_question && append_index_ ? Answer::No : Answer::Yes;
     }
-    std::cerr << ToTerminal(question) << "\n"
+    std::cerr << Utf8ToTerminal(EngineMessage(question)) << "\n"
               << Utf8ToTerminal(page_question ? Tr("[y = yes / n = no / c = cancel] ",
                                                    "[y = はい / n = いいえ / c = キャンセル] ")
                                               : Tr("[y = yes / n = no] ", "[y = はい / n = いいえ] "))
@@ -73,11 +73,11 @@ class TerminalPrompter : public Prompter {
       default: return Answer::Yes;
     }
   }
-  void Inform(std::string_view message) override {
-    std::cerr << "kaplo: " << ToTerminal(message) << "\n";
-  }
+  // What the engine informs of comes before a failure, which the command
+  // prints with its reason: said once, there.
+  void Inform(std::string_view) override {}
   void ShowInformation(std::string_view label, std::string_view) override {
-    std::cerr << "kaplo: " << ToTerminal(label) << "\n";
+    Complain(EngineMessage(label));
   }
   std::optional<std::string> SaveHtmlDialog(std::string_view suggested,
                                             std::string_view folder) override {

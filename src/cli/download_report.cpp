@@ -6,6 +6,7 @@
 
 #include "cli/terminal.h"
 #include "engine/outcome_marks.h"
+#include "shell/messages.h"
 #include "text/convert.h"
 
 namespace kaplo::cli {
@@ -210,6 +211,33 @@ std::string FailureText(const DownloadResult& result) {
                            reason.size() - 2 * std::string_view("（").size());
   }
   return reason.empty() ? std::string(en) : std::string(en) + ": " + reason;
+}
+
+std::string EngineMessage(std::string_view sjis) {
+  if (!Japanese()) {
+    const struct {
+      const std::string& sjis;
+      std::string_view en;
+    } known[] = {
+        {msg::NoHtmlFile(),
+         "the address names no HTML file: go on as it is (y), add \"/index.html\" (n) or stop (c)?"},
+        {msg::BaseHref(),
+         "the page has a <base href>: point it at the local folder (y), or stop to choose another "
+         "--base (n)?"},
+        {msg::GoOn(), "go on (y) or stop (n)?"},
+        {msg::RefreshRedirect(),
+         "the page redirects by a refresh meta tag; this job saves the page of its own address"},
+        {msg::FramesetPage(),
+         "a frameset page: its frames are saved one by one (kaplo frame N --url URL --folder DIR)"},
+        {msg::FolderNotFound(), "folder not found"},
+        {msg::NoSaveFolder(), "no save folder"},
+        {msg::NotNavigated(), "the page was not opened in the browser first"},
+    };
+    for (const auto& k : known) {
+      if (sjis == k.sjis) return std::string(k.en);
+    }
+  }
+  return ShiftJISToUtf8(sjis);
 }
 
 std::string DownloadJson(const DownloadResult& result, const DownloadLists& lists,

@@ -27,6 +27,11 @@ std::string OutcomeSummary(const DownloadResult& result);
 // the engine's text, which carries the reason, in Japanese.
 std::string FailureText(const DownloadResult& result);
 
+// A message or question of the engine (Shift_JIS) in the user's language
+// (UTF-8): the engine's own text in Japanese, else its English form when
+// there is one.
+std::string EngineMessage(std::string_view sjis);
+
 // The JSON object of --json (UTF-8); check is null unless --check ran.
 std::string DownloadJson(const DownloadResult& result, const DownloadLists& lists,
                          const PageCheck* check);

@@ -100,7 +100,14 @@ void Complain(std::string_view message) {
   std::string line = "kaplo";
   if (!g_command.empty()) line += " " + g_command;
   line += ": ";
-  for (char c : message) line += (c == '\r' || c == '\n') ? ' ' : c;
+  // A message with line breaks (the window's texts have some) is one line.
+  for (std::size_t i = 0; i < message.size(); ++i) {
+    if (message[i] != '\r' && message[i] != '\n') {
+      line += message[i];
+    } else if (!line.ends_with(' ')) {
+      line += ' ';
+    }
+  }
   while (line.ends_with(' ')) line.pop_back();
   line = Utf8ToTerminal(line) + "\n";
   std::fflush(stdout);
@@ -109,7 +116,7 @@ void Complain(std::string_view message) {
 
 std::string CauseText(int err) {
   switch (err) {
-    case ENOENT: return std::string(Tr("no such file or folder", "ありません"));
+    case ENOENT: return std::string(Tr("no such file or folder", "見つかりません"));
     case EACCES:
     case EPERM: return std::string(Tr("permission denied", "権限がありません"));
     case EISDIR: return std::string(Tr("it is a folder", "フォルダーです"));

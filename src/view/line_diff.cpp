@@ -339,13 +339,16 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 LineDiff DiffLines(const std::vector<std::string_view>& a, const std::vector<std::string_view>& b,
                    const DiffOptions& options) {
-  // The common head and tail take no part, not even in the counts of lines.
+  // The common head and tail take no part, not even in the counts of lines,
+  // but for the horizon next to the changes.
   std::size_t head = 0, tail = 0;
   while (head < a.size() && head < b.size() && a[head] == b[head]) ++head;
   while (tail < a.size() - head && tail < b.size() - head &&
          a[a.size() - 1 - tail] == b[b.size() - 1 - tail]) {
     ++tail;
   }
+  head -= std::min(head, options.horizon);
+  tail -= std::min(tail, options.horizon);
   std::unordered_map<std::string_view, Id> ids;
   auto number = [&](const std::vector<std::string_view>& lines, Side& side) {
     side.ids.reserve(lines.size() - head - tail);

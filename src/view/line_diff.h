@@ -40,6 +40,9 @@ struct DiffOptions {
   // stands among lines the other text lacks counts as changed, so two
   // unrelated stretches show as one block, not matched on their blank lines.
   bool like_diff = false;
+  // Lines of the common head and tail that still take part (diff keeps as
+  // many as it shows context): a run of changes may slide into them.
+  std::size_t horizon = 0;
 };
 
 // A shortest edit script (Myers, in linear space, from both ends at once)
