@@ -50,8 +50,10 @@ int main(int argc, char** argv) {
   };
   const int status = kaplo::cli::Run(args, services);
   if (status >= 0) return status;
-  // Without a display Qt would abort with its own message.
-  if (const std::string no_display = kaplo::cli::NoDisplayMessage(); !no_display.empty()) {
+  // Without a display Qt would abort with its own message. (A missing
+  // kaplo-window is said by ExecWindow first.)
+  const std::string no_display = kaplo::cli::NoDisplayMessage();
+  if (!no_display.empty() && access(WindowProgram().c_str(), X_OK) == 0) {
     kaplo::cli::Complain(no_display);
     return 2;
   }

@@ -39,13 +39,32 @@ int CodeOfCodeset(std::string_view codeset) {
   return kCharsetUtf8N;
 }
 
+// The codeset a locale name states ("ja_JP.eucJP@x" says "eucJP").
+std::string_view CodesetOfName(std::string_view name) {
+  const std::size_t dot = name.find('.');
+  if (dot == std::string_view::npos) return {};
+  name.remove_prefix(dot + 1);
+  return name.substr(0, name.find('@'));
+}
+
 int FindTerminalCode() {
   // Only the character type is taken from the environment, and only for as
   // long as it takes to read its codeset: number formats stay "C".
   const char* old = std::setlocale(LC_CTYPE, nullptr);
   const std::string saved = old ? old : "C";
   int code = kCharsetUtf8N;
-  if (std::setlocale(LC_CTYPE, "") != nullptr) code = CodeOfCodeset(nl_langinfo(CODESET));
+  if (std::setlocale(LC_CTYPE, "") != nullptr) {
+    code = CodeOfCodeset(nl_langinfo(CODESET));
+  } else {
+    // A locale that is not installed still says which code the terminal speaks.
+    for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+      const char* v = std::getenv(name);
+      if (v && *v) {
+        code = CodeOfCodeset(CodesetOfName(v));
+        break;
+      }
+    }
+  }
   std::setlocale(LC_CTYPE, saved.c_str());
   return code;
 }

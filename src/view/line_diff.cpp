@@ -126,8 +126,8 @@ struct Cut {
 // corners at once, then each half alike.
 class Search {
  public:
-  Search(Side& a, Side& b, std::size_t cost_limit)
-      : a_(a), b_(b), x_(a.kept.data()), y_(b.kept.data()) {
+  Search(Side& a, Side& b, std::size_t cost_limit, std::size_t work_budget)
+      : a_(a), b_(b), x_(a.kept.data()), y_(b.kept.data()), budget_(work_budget) {
     const I n = I(a.kept.size()), m = I(b.kept.size());
     forward_.assign(std::size_t(n + m + 3), 0);
     backward_.assign(std::size_t(n + m + 3), 0);
@@ -183,6 +183,7 @@ class Search {
         const I from = std::max(fwd_[k - 1] + 1, fwd_[k + 1]);
         I x = from, y = from - k;
         while (x < x1 && y < y1 && x_[x] == y_[y]) ++x, ++y;
+        work_ += std::size_t(x - from) + 1;
         fwd_[k] = x;
         if (odd && blo <= k && k <= bhi && bwd_[k] <= x) return {x, y, true, true};
       }
@@ -195,10 +196,15 @@ class Search {
         const I from = std::min(bwd_[k - 1], bwd_[k + 1] - 1);
         I x = from, y = from - k;
         while (x > x0 && y > y0 && x_[x - 1] == y_[y - 1]) --x, --y;
+        work_ += std::size_t(from - x) + 1;
         bwd_[k] = x;
         if (!odd && flo <= k && k <= fhi && x <= fwd_[k]) return {x, y, true, true};
       }
-      if (!exact && cost >= limit_) return Furthest(x0, x1, y0, y1, flo, fhi, blo, bhi);
+      // Past the budget even an exhaustive search settles, and soon.
+      const bool spent = work_ > budget_;
+      if ((!exact || spent) && cost >= (spent ? std::min<I>(limit_, kSpentLimit) : limit_)) {
+        return Furthest(x0, x1, y0, y1, flo, fhi, blo, bhi);
+      }
     }
   }
 
@@ -230,6 +236,9 @@ class Search {
   I* fwd_;  // furthest x reached from the top-left, by diagonal
   I* bwd_;  // least x reached from the bottom-right, by diagonal
   I limit_ = 0;
+  static constexpr I kSpentLimit = 256;
+  const std::size_t budget_;
+  std::size_t work_ = 0;
   bool settled_ = false;
 };
 
@@ -364,7 +373,7 @@ LineDiff DiffLines(const std::vector<std::string_view>& a, const std::vector<std
   const std::vector<std::size_t> count_b = CountIds(sb.ids, ids.size());
   bool frequent = SetAside(sa, count_b, options.like_diff);
   frequent = SetAside(sb, count_a, options.like_diff) || frequent;
-  const bool settled = Search(sa, sb, options.cost_limit).Run();
+  const bool settled = Search(sa, sb, options.cost_limit, options.work_budget).Run();
   Slide(sa, sb);
   Slide(sb, sa);
   LineDiff diff;

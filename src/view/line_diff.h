@@ -43,6 +43,12 @@ struct DiffOptions {
   // Lines of the common head and tail that still take part (diff keeps as
   // many as it shows context): a run of changes may slide into them.
   std::size_t horizon = 0;
+  // Steps of the whole search after which every further search for a
+  // split settles within a few hundred edit steps: texts that would take
+  // minutes (hundreds of thousands of lines, all repeated in other orders)
+  // still get a correct difference in bounded time. Far beyond what two
+  // different 3 MB chapters take.
+  std::size_t work_budget = std::size_t{1} << 32;
 };
 
 // A shortest edit script (Myers, in linear space, from both ends at once)

@@ -87,6 +87,10 @@ TEST_F(DiffCommandTest, EachFileInItsOwnCodeShownInTheTerminals) {
   r = RunKaplo({"diff", jis, other});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "--- " + jis + "\n+++ " + other + "\n@@ -1,2 +1,2 @@\n 日本\n-語\n+言語\n");
+  // A terminal that speaks EUC-JP gets EUC-JP.
+  r = test::RunKaploWith({"LANG=ja_JP.eucJP"}, {"diff", jis, other});
+  EXPECT_EQ(r.out, "--- " + jis + "\n+++ " + other +
+                       "\n@@ -1,2 +1,2 @@\n \xC6\xFC\xCB\xDC\n-\xB8\xEC\n+\xB8\xC0\xB8\xEC\n");
 }
 
 }  // namespace

@@ -137,6 +137,10 @@ TEST(LineDiffTest, PastTheCostLimitTheSearchSettlesButStaysCorrect) {
   EXPECT_TRUE(exact.minimal);
   EXPECT_EQ(Apply(a, b, exact), b);
   EXPECT_LE(Edits(exact), Edits(settled));
+  // Past the work budget every search settles: still correct.
+  const LineDiff spent = DiffLines(a, b, {.work_budget = 1000});
+  EXPECT_FALSE(spent.minimal);
+  EXPECT_EQ(Apply(a, b, spent), b);
 }
 
 TEST(LineDiffTest, RunsOfChangesSlideDownAsDiffPlacesThem) {
