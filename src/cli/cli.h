@@ -68,6 +68,8 @@ struct Alias {
 std::span<const Alias> Aliases();
 // The command of that name or alias ("colors" is "colours"); null when none.
 const Command* FindCommand(std::string_view name);
+// The options of kaplo download, which kaplo frame's jobs take too.
+std::span<const Option> DownloadOptionTable();
 // The options of a command whose own file gives none (the byte pipelines).
 std::span<const Option> PipelineOptions(std::string_view command);
 std::string_view PipelineSummaryJa(std::string_view command);

@@ -1,4 +1,5 @@
 // Network tools without a window: trace route, name and address lookups, whois.
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -72,7 +73,13 @@ int TraceRouteCommand(std::span<const std::string> argv) {
       options);
   if (code == static_cast<int>(TraceCode::kSuccess)) return 0;
   if (IsEchoServiceError(code)) {
-    Complain(IcmpEchoProber::OpenErrorText(code));
+    Complain(code == EACCES || code == EPERM
+                 ? Tr(IcmpEchoProber::OpenErrorText(code),
+                      "ICMP エコーが許されていません: このユーザーのグループが "
+                      "net.ipv4.ping_group_range の外にあり（例: sudo sysctl -w "
+                      "net.ipv4.ping_group_range=\"0 2147483647\"）、raw ソケットには "
+                      "CAP_NET_RAW が要ります")
+                 : IcmpEchoProber::OpenErrorText(code));
     return kNoEchoService;
   }
   Complain(host + ": " + TraceText(code));
