@@ -129,6 +129,7 @@ bool IsValidUtf8(std::string_view s) {
 }
 
 bool HasJisEscapes(std::string_view s) {
+  if (s.find('\x1B') == std::string_view::npos) return false;
   for (std::string_view esc : {"\x1B$B", "\x1B$@", "\x1B(J", "\x1B(I", "\x1B$(D"}) {
     if (s.find(esc) != std::string_view::npos) return true;
   }
@@ -146,8 +147,9 @@ bool AllAscii(std::string_view s) {
 // Its reading squashes blank lines, so it is asked about a sample without
 // line ends and only its choice is kept.
 int EucOrShiftJis(std::string_view bytes) {
-  if (const int code = TextReadingCode(bytes, kCharsetAuto); code != kCharsetAuto) return code;
-  std::string sample(bytes.substr(0, 64 << 10));
+  const std::string_view head = bytes.substr(0, 64 << 10);
+  if (const int code = TextReadingCode(head, kCharsetAuto); code != kCharsetAuto) return code;
+  std::string sample(head);
   for (char& c : sample) {
     if (c == '\r' || c == '\n') c = ' ';
   }
@@ -188,7 +190,9 @@ std::string ReadStandardInput(std::uint64_t max_bytes) {
 
 int InputTextCode(std::string_view bytes, int chosen) {
   if (chosen >= kCharsetEucJp && chosen <= kCharsetUtf8N) return chosen;
-  if (int declared = DetectDeclaredCharset(bytes)) {
+  // A declaration stands near the start (browsers look at the first
+  // kilobytes): a huge text is not read through for one.
+  if (int declared = DetectDeclaredCharset(bytes.substr(0, 64 << 10))) {
     if (declared == kCharsetUtf8 && bytes.starts_with(kBom)) declared = kCharsetUtf8N;
     return declared;
   }

@@ -3,6 +3,7 @@
 // hold them.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "cli/cli.h"
@@ -72,13 +73,31 @@ class HitWriter {
   std::string out_;
 };
 
+// Whether a CR stands alone somewhere (not followed by LF): a line end of its own.
+bool HasLoneCr(std::string_view text) {
+  for (std::size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1)) {
+    if (at + 1 == text.size() || text[at + 1] != '\n') return true;
+  }
+  return false;
+}
+
 // The line and column of offsets asked in increasing order, counted as
 // LineIndex counts them (CR LF, a lone CR and a lone LF each end a line)
-// without holding the line starts of the whole text.
+// without holding the line starts of the whole text. Where no CR stands
+// alone, LFs alone mark the lines and are found with memchr.
 class LineCounter {
  public:
-  explicit LineCounter(std::string_view text) : text_(text) {}
+  LineCounter(std::string_view text, bool lone_cr) : text_(text), lone_cr_(lone_cr) {}
   LineColumn At(std::size_t offset) {
+    if (!lone_cr_) {
+      // The LF of a CR LF at `offset` itself still belongs to this line.
+      const char* p = text_.data();
+      while (const void* lf = std::memchr(p + at_, '\n', offset - at_)) {
+        at_ = static_cast<std::size_t>(static_cast<const char*>(lf) - p) + 1;
+        NewLine(at_);
+      }
+      at_ = offset;
+    }
     while (at_ < offset) {
       const char c = text_[at_];
       if (c == '\n') {
@@ -102,14 +121,15 @@ class LineCounter {
     start_ = start;
   }
   std::string_view text_;
+  bool lone_cr_;
   std::size_t at_ = 0, start_ = 0;
   long long line_ = 1;
 };
 
-// The end of a piece of the text that begins at `from`: 64 KiB
+// The end of a piece of the text that begins at `from`: 8 KiB
 // on, at the start of a character and never between CR and LF.
 std::size_t PieceEnd(std::string_view text, std::size_t from) {
-  constexpr std::size_t kPiece = std::size_t{64} << 10;
+  constexpr std::size_t kPiece = std::size_t{8} << 10;
   if (text.size() - from <= kPiece) return text.size();
   std::size_t end = from + kPiece;
   std::size_t q = end;
@@ -120,12 +140,13 @@ std::size_t PieceEnd(std::string_view text, std::size_t from) {
 }
 
 // Every hit of one keyword, a piece of the text at a time, so memory stays
-// bounded however many hits there are. A hit may run past the end of its
+// bounded however many hits there are (a piece's hits stay below the size
+// the allocator maps afresh each time). A hit may run past the end of its
 // piece; the next piece then starts after it.
-void PrintHits(std::string_view text, const std::string& keyword, std::size_t number,
-               HitWriter& out) {
+void PrintHits(std::string_view text, bool lone_cr, const std::string& keyword,
+               std::size_t number, HitWriter& out) {
   const std::span<const std::string> one(&keyword, 1);
-  LineCounter lines(text);
+  LineCounter lines(text, lone_cr);
   std::size_t from = 0;
   while (from < text.size()) {
     const std::size_t end = PieceEnd(text, from);
@@ -148,9 +169,10 @@ int Keywords(std::span<const std::string> argv) {
   const std::vector<std::string> pos = args.Positionals(2, 2);
   const std::string text = InputText({pos[1]}, code);
   const std::vector<std::string> keywords = EdictScan(ArgToSjis(pos[0]));
+  const bool lone_cr = HasLoneCr(text);
   HitWriter out;
   for (std::size_t k = 0; k < std::min(keywords.size(), kMaxKeywords); ++k) {
-    if (!keywords[k].empty()) PrintHits(text, keywords[k], k, out);
+    if (!keywords[k].empty()) PrintHits(text, lone_cr, keywords[k], k, out);
   }
   return 0;
 }

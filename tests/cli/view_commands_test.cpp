@@ -106,6 +106,25 @@ TEST(ViewCommandsTest, KeywordsInFilesOfEveryCode) {
   }
 }
 
+// Lines end at CR LF, a lone CR or a lone LF, as the window counts them.
+TEST(ViewCommandsTest, KeywordLinesByEveryLineEnd) {
+  const struct {
+    std::string text, hits;
+  } cases[] = {
+      {"x\r\ny\nx yx", "1\t   1/01\n1\t   3/01\n1\t   3/04\n2\t   2/01\n2\t   3/03\n"},
+      {"x\ry\r\n\rx\n\ny", "1\t   1/01\n1\t   4/01\n2\t   2/01\n2\t   6/01\n"},
+  };
+  for (const auto& c : cases) {
+    char path[] = "/tmp/kaplo_view_lines_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, c.text.data(), c.text.size()), static_cast<ssize_t>(c.text.size()));
+    close(fd);
+    EXPECT_EQ(Kaplo(std::string("keywords 'x y' ") + path).out, c.hits);
+    unlink(path);
+  }
+}
+
 TEST(ViewCommandsTest, ColoursAndRtfReadAFileInItsCode) {
   char path[] = "/tmp/kaplo_view_css_XXXXXX";
   const int fd = mkstemp(path);
