@@ -23,6 +23,8 @@ namespace fs = std::filesystem;
 // page) is no page to analyse. Every other fetch goes on as usual.
 class PageFetcher : public Fetcher {
  public:
+  // A local page is not fetched: then every fetch is a stylesheet's or a script's.
+  explicit PageFetcher(bool web_page) : asked_(!web_page) {}
   std::string FetchText(std::string_view url) override {
     if (!asked_) {
       asked_ = true;
@@ -46,7 +48,7 @@ class PageFetcher : public Fetcher {
 
  private:
   CurlFetcher inner_;
-  bool asked_ = false;
+  bool asked_;
   std::string failure_;
 };
 
@@ -91,14 +93,15 @@ int Analyse(std::span<const std::string> argv) {
   options.combine = import_list || want_css || want_js;
 
   std::string address = pos[0];
-  if (!IsHttpUrl(address)) {
+  const bool web = IsHttpUrl(address);
+  if (!web) {
     if (address.starts_with("file://")) address.erase(0, 7);
     // A folder, a device or a FIFO is refused before the analysis opens it.
     CheckInputFile(address);
     std::error_code ec;
     address = fs::absolute(address, ec).lexically_normal().string();
   }
-  PageFetcher fetcher;
+  PageFetcher fetcher(web);
   const PageAnalysis a = AnalysePage(fetcher, ArgToSjis(address), options);
   if (!fetcher.failure().empty()) {
     Complain(std::string(Tr("cannot fetch ", "取得できません: ")) + ArgForMessage(pos[0]) + ": " +
