@@ -44,6 +44,7 @@ bench: build
 	@bash bench/download_vs_wget.sh $(BUILD)/bin/kaplo
 	@KAPLO=$(BUILD)/bin/kaplo bash bench/startup_vs_tools.sh
 	@KAPLO=$(BUILD)/bin/kaplo bash bench/find_vs_tools.sh
+	@KAPLO=$(BUILD)/bin/kaplo bash bench/diff_vs_tools.sh
 
 fuzz: setup
 	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAPLO_FUZZ=ON >/dev/null

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/terminal.h"
 
 namespace {
 
@@ -49,5 +50,12 @@ int main(int argc, char** argv) {
   };
   const int status = kaplo::cli::Run(args, services);
   if (status >= 0) return status;
+  // Without a display Qt would abort with its own message. (A missing
+  // kaplo-window is said by ExecWindow first.)
+  const std::string no_display = kaplo::cli::NoDisplayMessage();
+  if (!no_display.empty() && access(WindowProgram().c_str(), X_OK) == 0) {
+    kaplo::cli::Complain(no_display);
+    return 2;
+  }
   ExecWindow(argv);
 }

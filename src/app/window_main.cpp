@@ -9,6 +9,7 @@
 
 #include "gui/widgets/page_check.h"
 #include "cli/cli.h"
+#include "cli/terminal.h"
 #include "gui/common/app_texts.h"
 #include "gui/widgets/about_box.h"
 #include "gui/widgets/form_source.h"
@@ -20,6 +21,10 @@
 namespace {
 
 int RunWindow(int& argc, char** argv) {
+  if (const std::string no_display = kaplo::cli::NoDisplayMessage(); !no_display.empty()) {
+    kaplo::cli::Complain(no_display);
+    return 2;
+  }
   // Chromium refuses its sandbox to root.
   if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

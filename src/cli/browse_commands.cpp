@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/terminal.h"
 #include "filetools/favorites.h"
 #include "text/convert.h"
 #include "workspace/sites.h"
@@ -12,11 +13,6 @@
 
 namespace kaplo::cli {
 namespace {
-
-std::string FromTerminal(const std::string& utf8) {
-  std::string s = Utf8ToShiftJIS(utf8);
-  return s.empty() ? utf8 : s;
-}
 
 int SearchUrl(std::span<const std::string> argv) {
   Args args(argv);
@@ -28,11 +24,11 @@ int SearchUrl(std::span<const std::string> argv) {
 
   const SiteTableLoad sites = SitesFromEnvironment();
   if (!sites.error.empty()) {
-    std::cerr << "kaplo search-url: " << sites.error << "\n";
+    Complain(sites.error);
     return 1;
   }
   std::string keyword;
-  for (const std::string& w : words) keyword += (keyword.empty() ? "" : " ") + FromTerminal(w);
+  for (const std::string& w : words) keyword += (keyword.empty() ? "" : " ") + ArgToSjis(w);
   const SearchEngine engine = yahoo ? SearchEngine::kYahoo : SearchEngine::kGoogle;
   std::string url;
   if (paging) {
@@ -42,13 +38,13 @@ int SearchUrl(std::span<const std::string> argv) {
     url = StartSearch(sites.table, state, engine, keyword, world).url;
   }
   if (url.empty()) {
-    std::cerr << "kaplo search-url: "
-              << (NormaliseKeyword(keyword).empty() ? "the keyword is blank"
-                                                    : "the site table names no such search site")
-              << "\n";
+    Complain(NormaliseKeyword(keyword).empty()
+                 ? Tr("the keyword is blank", "キーワードが空です")
+                 : Tr("the site table names no such search site",
+                      "サイト表にその検索サイトがありません"));
     return 1;
   }
-  std::cout << ShiftJISToUtf8(url) << "\n";
+  WriteStdout(SjisToTerminal(url) + "\n");
   return 0;
 }
 
@@ -58,21 +54,38 @@ int Favorites(std::span<const std::string> argv) {
   const std::filesystem::path folder = pos.empty() ? FavoritesFolder() : std::filesystem::path(pos[0]);
   std::error_code ec;
   if (folder.empty() || !std::filesystem::is_directory(folder, ec)) {
-    std::cerr << "kaplo favorites: no favourites folder " << folder.string() << "\n";
+    Complain(Tr("no favourites folder ", "お気に入りのフォルダーがありません: ") +
+             ArgForMessage(folder.string()));
     return 1;
   }
-  WriteStdout(ShiftJISToUtf8(FavoritesOutline(ReadFavorites(folder))));
+  WriteStdout(SjisToTerminal(FavoritesOutline(ReadFavorites(folder))));
   return 0;
 }
 
+constexpr Option kSearchOptions[] = {
+    {"--yahoo", "", "", "the Yahoo query address instead of Google's",
+     "Google ではなく Yahoo の検索アドレス"},
+    {"--en", "", "", "the international site instead of the Japanese one",
+     "日本のサイトではなく国際版のサイト"},
+    {"--offset", "N", "", "the page of results the paging buttons load (N results on)",
+     "ページ送りのボタンが読み込む結果のページ（N 件目から）"},
+};
+
 constexpr Command kCommands[] = {
     {"search-url", "[--yahoo] [--en] [--offset N] WORDS...",
-     "the Google (or Yahoo) query address the search tab loads; --en: the international "
-     "site, --offset: the page the paging buttons load",
-     SearchUrl},
+     "the Google (or Yahoo) query address the search tab loads for WORDS (100 results a page)",
+     SearchUrl, kSearchOptions,
+     "検索タブが WORDS について読み込む Google（または Yahoo）の検索アドレス（1 ページ 100 件）",
+     "Every outside address comes from the site table: KAPLO_SITES=FILE replaces it (INI "
+     "sections Search, Pages, News, Reference; an address the file does not name stays empty).",
+     "外部のアドレスはすべてサイト表から来ます: KAPLO_SITES=FILE で置き換えられます（INI の"
+     "セクション Search、Pages、News、Reference。ファイルにないアドレスは空のままです）。"},
     {"favorites", "[FOLDER]",
-     "the favourites menu: folders as \"name/\", links as name TAB address",
-     Favorites},
+     "the favourites menu read from FOLDER (default $XDG_DATA_HOME/kaplo/Favorites): folders as "
+     "\"name/\", .url shortcuts as name, a tab and the address",
+     Favorites, {},
+     "FOLDER（既定は $XDG_DATA_HOME/kaplo/Favorites）から読んだお気に入りのメニュー: "
+     "フォルダーは「名前/」、.url のショートカットは名前、タブ、アドレス"},
 };
 
 }  // namespace

@@ -1,52 +1,49 @@
 // Line comparison of two texts, as the comparison pane shows it.
-#include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/common_options.h"
+#include "cli/input_file.h"
+#include "cli/terminal.h"
 #include "view/line_diff.h"
 
 namespace kaplo::cli {
 namespace {
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
 // Exit status as diff's: 0 the same, 1 different, 2 trouble.
 int Diff(std::span<const std::string> argv) {
   Args args(argv);
-  long long context = 3;
+  long long context = 3, code = 0;
   args.IntValue("-U", 0, 1000000, context);
+  args.IntValue("--code", 0, 5, code);
   const std::vector<std::string> pos = args.Positionals(2, 2);
-  std::string text_a, text_b;
-  for (int i = 0; i < 2; ++i) {
-    if (!ReadWholeFile(pos[i], i == 0 ? text_a : text_b)) {
-      std::fprintf(stderr, "kaplo diff: cannot read %s\n", pos[i].c_str());
-      return 2;
-    }
-  }
+  // Both texts are shown in the terminal's code, each read in its own.
+  const std::string text_a = InputToTerminal(ReadInputFile(pos[0]), static_cast<int>(code));
+  const std::string text_b = InputToTerminal(ReadInputFile(pos[1]), static_cast<int>(code));
   const std::vector<std::string_view> a = SplitLines(text_a), b = SplitLines(text_b);
-  const LineDiff diff = DiffLines(a, b);
-  if (!diff.minimal) {
-    std::fputs(
-        "kaplo diff: the texts differ too widely for a line-by-line match within the work "
-        "limit; part of them is shown as one replaced block\n",
-        stderr);
-  }
+  // As diff does: unrelated stretches show as blocks, not matched on their blank lines.
+  const LineDiff diff =
+      DiffLines(a, b, {.like_diff = true, .horizon = static_cast<std::size_t>(context)});
   WriteStdout(UnifiedDiff(a, b, diff, pos[0], pos[1], static_cast<std::size_t>(context)));
   return diff.hunks.empty() ? 0 : 1;
 }
 
+constexpr Option kOptions[] = {
+    {"-U", "N", "3", "lines of context around each change", "変更の前後に示す行数"},
+    kInputCodeOption,
+};
+
 constexpr Command kCommands[] = {
-    {"diff", "[-U N] A B",
-     "line differences of two texts in unified format (N context lines, 3 by default); line-end "
-     "style is ignored; exit 0 same, 1 different, 2 trouble",
-     Diff},
+    {"diff", "[-U N] [--code N] A B",
+     "the line differences of two texts in unified format, as diff -u shows them; line-end "
+     "style is ignored, each file is read in its own code and shown in the terminal's",
+     Diff, kOptions,
+     "二つのテキストの行の違いを diff -u と同じ統合形式で示します。改行の種類は無視し、"
+     "それぞれのファイルをその文字コードで読み、端末の文字コードで表示します",
+     "Exit status 0 when the texts are the same, 1 when they differ, 2 on trouble (a file that "
+     "cannot be read, a folder or a device given as a file).",
+     "終了コード: 同じなら 0、違えば 1、問題があれば 2（読めないファイル、ファイルの代わりに"
+     "フォルダーやデバイスが指定された）。"},
 };
 
 }  // namespace

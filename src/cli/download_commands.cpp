@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/download_report.h"
+#include "cli/terminal.h"
 #include "engine/engine.h"
 #include "engine/fetch.h"
 #include "engine/frames.h"
@@ -74,12 +76,9 @@ bool PageCheckPassed(const PageCheck& c) {
 
 namespace {
 
-std::string ToTerminal(std::string_view sjis) { return ShiftJISToUtf8(sjis); }
+std::string ToTerminal(std::string_view sjis) { return SjisToTerminal(sjis); }
 
-std::string FromTerminal(const std::string& utf8) {
-  std::string s = Utf8ToShiftJIS(utf8);
-  return s.empty() ? utf8 : s;
-}
+std::string FromTerminal(const std::string& arg) { return ArgToSjis(arg); }
 
 // Questions go to the terminal when there is one; otherwise the documented
 // defaults apply: go on (Yes), or append "/index.html" with --append-index.
@@ -93,8 +92,10 @@ class TerminalPrompter : public Prompter {
     if (yes_ || !interactive_) {
       return page_question && append_index_ ? Answer::No : Answer::Yes;
     }
-    std::cerr << ToTerminal(question) << "\n"
-              << (page_question ? "[y = はい / n = いいえ / c = キャンセル] " : "[y = はい / n = いいえ] ")
+    std::cerr << Utf8ToTerminal(EngineMessage(question)) << "\n"
+              << Utf8ToTerminal(page_question ? Tr("[y = yes / n = no / c = cancel] ",
+                                                   "[y = はい / n = いいえ / c = キャンセル] ")
+                                              : Tr("[y = yes / n = no] ", "[y = はい / n = いいえ] "))
               << std::flush;
     std::string line;
     if (!std::getline(std::cin, line) || line.empty()) return Answer::Yes;
@@ -104,11 +105,11 @@ class TerminalPrompter : public Prompter {
       default: return Answer::Yes;
     }
   }
-  void Inform(std::string_view message) override {
-    std::cerr << "kaplo: " << ToTerminal(message) << "\n";
-  }
+  // What the engine informs of comes before a failure, which the command
+  // prints with its reason: said once, there.
+  void Inform(std::string_view) override {}
   void ShowInformation(std::string_view label, std::string_view) override {
-    std::cerr << "kaplo: " << ToTerminal(label) << "\n";
+    Complain(EngineMessage(label));
   }
   std::optional<std::string> SaveHtmlDialog(std::string_view suggested,
                                             std::string_view folder) override {
@@ -131,9 +132,10 @@ class TerminalPrompter : public Prompter {
 
 class ProgressLine : public JobObserver {
  public:
-  explicit ProgressLine(bool verbose) : verbose_(verbose), tty_(isatty(2)) {}
+  ProgressLine(bool verbose, bool quiet) : verbose_(verbose), quiet_(quiet), tty_(isatty(2)) {}
   bool ShowsTexts() const override { return false; }
   void Progress(std::string_view count, std::string_view file) override {
+    if (quiet_) return;
     const std::string line = ToTerminal(count) + " " + ToTerminal(file);
     // On a terminal one line is rewritten; in a log every step is a line.
     std::cerr << (tty_ && !verbose_ ? "\r\x1b[K" : "") << line << (tty_ && !verbose_ ? "" : "\n")
@@ -145,67 +147,76 @@ class ProgressLine : public JobObserver {
   }
 
  private:
-  bool verbose_, tty_, shown_ = false;
+  bool verbose_, quiet_, tty_, shown_ = false;
 };
 
-// Every outcome line with --verbose, then the count of each mark.
-void PrintOutcomes(const DownloadResult& result, const DownloadLists& l, bool verbose) {
-  struct Group {
-    std::string_view heading;
-    OutcomeList list;
+// Every outcome line (on standard output: --verbose asks for them).
+void PrintOutcomeLines(const DownloadLists& l) {
+  const struct {
+    std::string heading;
     const std::vector<std::string>& lines;
-    const std::map<OutcomeMark, int>& counts;
-  };
-  const Group groups[] = {{"CSS/JS", OutcomeList::StylesheetsAndScripts,
-                           l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS, result.stylesheet_counts},
-                          {"画像", OutcomeList::Images,
-                           l.ListBoxPGTab02LTab03PageImageDownloaedImage, result.image_counts}};
-  if (verbose) {
-    for (const Group& g : groups) {
-      std::cout << "[" << g.heading << "]\n";
-      for (const std::string& line : g.lines) std::cout << ToTerminal(line) << "\n";
-    }
-    if (!l.ListBoxPGTab02LTab06DLImageNotFound.empty()) {
-      std::cout << "[取得できなかった画像]\n";
-      for (const std::string& line : l.ListBoxPGTab02LTab06DLImageNotFound) {
-        std::cout << ToTerminal(line) << "\n";
-      }
-    }
+  } groups[] = {{"[CSS/JS]", l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS},
+                {Tr("[images]", "[画像]"), l.ListBoxPGTab02LTab03PageImageDownloaedImage},
+                {Tr("[images not fetched]", "[取得できなかった画像]"),
+                 l.ListBoxPGTab02LTab06DLImageNotFound}};
+  std::string out;
+  for (const auto& g : groups) {
+    if (g.lines.empty() && &g.lines == &l.ListBoxPGTab02LTab06DLImageNotFound) continue;
+    out += Utf8ToTerminal(g.heading) + "\n";
+    for (const std::string& line : g.lines) out += ToTerminal(line) + "\n";
   }
-  for (const Group& g : groups) {
-    std::cout << g.heading << ":";
-    for (const OutcomeMarkInfo& m : OutcomeMarks()) {
-      const std::string_view meaning = MarkMeaning(m.mark, g.list);
-      if (meaning.empty()) continue;
-      std::cout << "  " << m.glyph << " " << g.counts.at(m.mark) << " " << meaning;
-    }
-    std::cout << "\n";
-  }
+  WriteStdout(out);
 }
 
-// The frame entries of the last container, then the report files written.
-void PrintFramesAndReports(const DownloadResult& result) {
+// The counts of each mark, the frame entries of a frameset page and the
+// report files written: on standard error, for people.
+void PrintSummary(const DownloadResult& result) {
+  std::string out;
+  if (!result.frameset) out += OutcomeSummary(result);
   if (!result.frames.empty()) {
-    std::cout << "[フレーム]\n";
+    out += std::string(Tr("[frames]\n", "[フレーム]\n"));
     for (std::size_t i = 0; i < result.frames.size(); ++i) {
-      std::cout << (i + 1) << "\t" << ToTerminal(result.frames[i]) << "\n";
+      out += std::to_string(i + 1) + "\t" + ShiftJISToUtf8(result.frames[i]) + "\n";
     }
   }
   for (const std::string& report : result.reports) {
-    std::cerr << "レポート: " << ToTerminal(report) << "\n";
+    out += std::string(Tr("report: ", "レポート: ")) + ShiftJISToUtf8(report) + "\n";
   }
+  std::cerr << Utf8ToTerminal(out) << std::flush;
 }
 
-// Opens the saved page from its folder and says what it still fetches, what
-// it misses and how it differs from the live page; 3 when it is not whole.
-int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::string& url,
-                const std::string& folder, const std::vector<FailedResource>& failed) {
-  PageCheck c =
-      checker.Check(FsPath(saved_page).string(), ToTerminal(url), FsPath(folder).string());
-  SetAsideServerFailures(c, failed);
-  std::cout << PageCheckReport(c);
+// What a finished job prints: the saved page's path on standard output (or
+// the JSON object), the summary on standard error unless quiet.
+struct Reporting {
+  bool verbose = false, quiet = false, json = false;
+};
+
+void ReportSaved(const DownloadResult& result, const DownloadLists& lists, const Reporting& how,
+                 const PageCheck* check) {
+  if (how.json) {
+    WriteStdout(DownloadJson(result, lists, check));
+  } else {
+    WriteStdout(ToTerminal(result.saved_page) + "\n");
+    if (how.verbose) PrintOutcomeLines(lists);
+    if (check) WriteStdout(Utf8ToTerminal(PageCheckReport(*check)));
+  }
+  if (!how.quiet) PrintSummary(result);
+}
+
+// A job that saved no page: the reason on standard error (and the JSON
+// object on standard output with --json); exit 1.
+int ReportFailed(const DownloadResult& result, const DownloadLists& lists, const Reporting& how,
+                 const std::string& what) {
+  if (how.json) WriteStdout(DownloadJson(result, lists, nullptr));
+  Complain(ArgForMessage(what) + ": " + FailureText(result));
+  return 1;
+}
+
+// The exit status of a check: 3 when the saved page is not whole.
+int CheckStatus(const PageCheck& c) {
   if (!c.error.empty()) {
-    std::cerr << "kaplo download: 確認できませんでした: " << c.error << "\n";
+    Complain(std::string(Tr("the saved page could not be checked: ", "確認できませんでした: ")) +
+             c.error);
     return 1;
   }
   return PageCheckPassed(c) ? 0 : 3;
@@ -215,7 +226,7 @@ int ReportCheck(PageChecker& checker, const std::string& saved_page, const std::
 
 int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_ref,
                    int frame_choice) {
-  Args args(argv);
+  Args args(argv, DownloadOptionTable());
   DownloadOptions s;
   long long v = 0;
   if (args.IntValue("--html-code", 0, 5, v)) s.main_html_charset = static_cast<int>(v);
@@ -242,7 +253,10 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   }
   const bool yes = args.Flag("--yes");
   const bool append_index = args.Flag("--append-index");
-  const bool verbose = args.Flag("--verbose");
+  Reporting how;
+  how.verbose = args.Flag("--verbose");
+  how.quiet = args.Flag("--quiet");
+  how.json = args.Flag("--json");
   long long connections = kDefaultConnections, per_host = kDefaultConnectionsPerHost;
   args.IntValue("--connections", 1, 64, connections);
   args.IntValue("--per-host", 1, 64, per_host);
@@ -260,7 +274,8 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     const fs::path dir = fs::absolute(pos[1], ec);
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir, ec)) {
-      std::cerr << "kaplo download: cannot create the folder " << pos[1] << "\n";
+      Complain(std::string(Tr("cannot create the folder ", "フォルダーを作れません: ")) +
+               ArgForMessage(pos[1]) + (ec ? ": " + CauseText(ec.value()) : std::string()));
       return 1;
     }
     folder = FromTerminal(dir.lexically_normal().string());
@@ -271,16 +286,18 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   // The page built by the browser needs a browser.
   if (render || s.download_inner_html) {
     if (!CurrentServices().make_browser) {
-      std::cerr << "kaplo download: --render needs the program built with Qt WebEngine\n";
-      return 1;
+      Complain(Tr("--render and --inner-html need Qt WebEngine (kaplo-window)",
+                  "--render と --inner-html には Qt WebEngine（kaplo-window）が要ります"));
+      return 2;
     }
     browser = CurrentServices().make_browser();
   }
   std::unique_ptr<PageChecker> checker;
   if (check && !frame_ref) {
     if (!CurrentServices().make_checker) {
-      std::cerr << "kaplo download: --check needs the program built with Qt WebEngine\n";
-      return 1;
+      Complain(Tr("--check needs Qt WebEngine (kaplo-window)",
+                  "--check には Qt WebEngine（kaplo-window）が要ります"));
+      return 2;
     }
     checker = CurrentServices().make_checker();
   }
@@ -293,7 +310,7 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
                                                 static_cast<int>(std::min(per_host, connections)));
   }
   TerminalPrompter prompter(yes, append_index);
-  ProgressLine progress(verbose);
+  ProgressLine progress(how.verbose, how.quiet);
   DownloadEngine engine(*fetcher, prompter, browser.get(), progress);
   // The frame command may run without a container: no URL then.
   const bool container = !pos.empty() && !pos[0].empty();
@@ -305,17 +322,17 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   if (container) {
     const DownloadResult result = engine.Run(request);
     progress.EndLine();
-    if (!result.page_saved) {
-      std::cerr << "kaplo download: " << ToTerminal(result.failure) << ": " << pos[0] << "\n";
-      return 1;
-    }
-    std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
-    if (!result.frameset) PrintOutcomes(result, engine.Lists(), verbose);
-    PrintFramesAndReports(result);
+    if (!result.page_saved) return ReportFailed(result, engine.Lists(), how, pos[0]);
     if (checker) {
-      return ReportCheck(*checker, result.saved_page, request.url, engine.Form().save_folder,
-                         result.failed);
+      PageCheck c = checker->Check(FsPath(result.saved_page).string(), ToTerminal(request.url),
+                                   FsPath(engine.Form().save_folder).string());
+      SetAsideServerFailures(c, result.failed);
+      ReportSaved(result, engine.Lists(), how, &c);
+      return CheckStatus(c);
     }
+    // For the frame command the container is a step: its summary only.
+    if (!frame_ref) ReportSaved(result, engine.Lists(), how, nullptr);
+    else if (!how.quiet) PrintSummary(result);
   } else {
     engine.Load(request);
   }
@@ -334,29 +351,26 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
     known = true;
   }
   if (!known && container) {
-    std::cerr << "kaplo frame: " << *frame_ref << " is not a frame of " << pos[0] << "\n";
+    Complain(ArgForMessage(*frame_ref) + Tr(" is not a frame of ", " は次のページのフレームではありません: ") +
+             ArgForMessage(pos[0]));
     return 1;
   }
   const std::string target = FrameTarget(engine.Form().url, ref);
   if (target.empty()) {
-    std::cerr << "kaplo frame: " << *frame_ref << " leads to no http or https address\n";
+    Complain(ArgForMessage(*frame_ref) +
+             std::string(Tr(" leads to no http or https address",
+                            " は http や https のアドレスになりません")));
     return 1;
   }
   if (frame_choice != 0) {
     // Without a window there is no pane to show it in: the address is the answer.
-    std::cout << ToTerminal(target) << "\n";
+    WriteStdout(ToTerminal(target) + "\n");
     return 0;
   }
   const DownloadResult result = engine.RunFrame(ref);
   progress.EndLine();
-  if (!result.page_saved) {
-    std::cerr << "kaplo frame: " << ToTerminal(result.failure) << ": " << ToTerminal(target)
-              << "\n";
-    return 1;
-  }
-  std::cerr << "保存したページ: " << ToTerminal(result.saved_page) << "\n";
-  PrintOutcomes(result, engine.Lists(), verbose);
-  PrintFramesAndReports(result);
+  if (!result.page_saved) return ReportFailed(result, engine.Lists(), how, ToTerminal(target));
+  ReportSaved(result, engine.Lists(), how, nullptr);
   return 0;
 }
 
@@ -364,14 +378,29 @@ namespace {
 
 int Download(std::span<const std::string> argv) { return RunDownloadJob(argv, nullptr, 0); }
 
-constexpr Command kCommands[] = {
-    {"download",
-     "URL [FOLDER] [--empty] [--yes] [--append-index] [--html-code N] [--cssjs-code N] "
-     "[--url-decode N] [--base N] [--other-domain N] [--quote-slash N] [--no-images] "
-     "[--no-reports] [--css-only] [--top-page NAME] [--dummy-folder PATH] [--save-as NAME] "
-     "[--inner-html] [--render] [--check] [--connections N] [--per-host N] [--max-time S] "
-     "[--max-memory MIB] [--verbose]",
-     "save one web page and what it needs into FOLDER (kept unless --empty)", Download},
+const Command kCommands[] = {
+    {"download", "URL [FOLDER] [options]",
+     "save one web page and what it needs (stylesheets and those they import, scripts, images, "
+     "frames, fonts, srcset candidates, icons) into FOLDER (created when missing, kept unless "
+     "--empty), with its links rewritten to the local files, and write the three report lists",
+     Download, DownloadOptionTable(),
+     "ウェブページ一つとそれに要るもの（スタイルシートとそれが読み込むもの、スクリプト、画像、"
+     "フレーム、フォント、srcset の候補、アイコン）を FOLDER に保存し（なければ作り、--empty "
+     "でなければ中身は残します）、リンクをローカルのファイルに書き換え、三つのレポートを"
+     "書きます",
+     "Standard output: the saved page's path, one line (with --verbose every outcome line "
+     "after it, with --check the check's report; with --json one JSON object instead). "
+     "Standard error: progress and a count of each outcome mark. Questions are asked on a "
+     "terminal; otherwise --yes, --append-index or the defaults answer them. Without FOLDER the "
+     "page goes into the current folder under its own name. Exit 0 when the page was saved, "
+     "1 when not (with the reason), 2 on a usage error, 3 when --check found the saved copy "
+     "incomplete.",
+     "標準出力: 保存したページのパスを一行（--verbose ならその後にすべての結果の行、--check "
+     "なら確認の報告。--json ならその代わりに JSON を一つ）。標準エラー: 進み具合と結果の印"
+     "ごとの数。質問は端末で尋ね、端末がなければ --yes、--append-index または既定値で"
+     "答えます。FOLDER がなければ今のフォルダーにページ自身の名前で保存します。終了コード: "
+     "保存できれば 0、できなければ 1（理由を出します）、使い方の誤りは 2、--check で足りない"
+     "ものがあれば 3。"},
 };
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/terminal.h"
 
 namespace kaplo::cli {
 
@@ -21,45 +22,48 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
 namespace {
 
 int Frame(std::span<const std::string> argv) {
-  if (argv.empty() || argv[0].starts_with("--")) throw UsageError("REF comes first");
-  const std::string ref = argv[0];
-  std::string url, folder;
-  bool has_url = false, has_folder = false;
-  long long choice = 0;
-  // The frame options are taken out; the rest are download options.
-  std::vector<std::string> job_args;
-  for (std::size_t i = 1; i < argv.size(); ++i) {
-    const std::string& a = argv[i];
-    if (a != "--url" && a != "--folder" && a != "--choice") {
-      job_args.push_back(a);
-      continue;
-    }
-    if (i + 1 >= argv.size()) throw UsageError(a + " needs a value");
-    const std::string& v = argv[++i];
-    if (a == "--url") {
-      url = v;
-      has_url = true;
-    } else if (a == "--folder") {
-      folder = v;
-      has_folder = !v.empty();
-    } else if (v.size() != 1 || v[0] < '0' || v[0] > '2') {
-      throw UsageError("--choice is 0, 1 or 2");
-    } else {
-      choice = v[0] - '0';
-    }
+  if (argv.empty() || argv[0].starts_with("-")) {
+    throw UsageError(std::string(Tr("REF comes first", "REF を最初に指定してください")));
   }
+  const std::string ref = argv[0];
+  Args args(argv.subspan(1));
+  std::string url, folder;
+  const bool has_url = args.Value("--url", url);
+  const bool has_folder = args.Value("--folder", folder) && !folder.empty();
+  long long choice = 0;
+  args.IntValue("--choice", 0, 2, choice);
+  // The rest are download options.
   std::vector<std::string> call;
   if (has_url || has_folder) call.push_back(has_url ? url : std::string());
   if (has_folder) call.push_back(folder);
-  call.insert(call.end(), job_args.begin(), job_args.end());
+  const std::vector<std::string> rest = args.Rest();
+  call.insert(call.end(), rest.begin(), rest.end());
   return RunDownloadJob(call, &ref, static_cast<int>(choice));
 }
 
+constexpr Option kOptions[] = {
+    {"--url", "URL", "",
+     "the container page: saved into --folder first, its frame entries then name REF",
+     "フレームを持つページ: まず --folder に保存し、そのフレームの一覧で REF を探します"},
+    {"--folder", "DIR", "", "the save folder of both pages", "両方のページの保存フォルダー"},
+    {"--choice", "N", "0",
+     "what is done with the frame: 0 save it into the folder as a job of its own, 1 and 2 "
+     "(open it in a browser, show it in the local page pane in the window) print its address",
+     "フレームをどうするか: 0 それだけのジョブとしてフォルダーに保存する、1 と 2（ウィンドウで"
+     "はブラウザーで開く、ローカルページの欄に表示する）はそのアドレスを出力します"},
+};
+
 constexpr Command kCommands[] = {
     {"frame", "REF [--url URL] [--folder DIR] [--choice N] [download options]",
-     "save (0) or print the address of (1, 2) a frame of the page --url, saved into --folder "
-     "first",
-     Frame},
+     "the action on one frame entry of a frameset page: REF is an entry of the page --url as "
+     "listed, or its place in the list (1 = first); without --url an absolute address",
+     Frame, kOptions,
+     "フレームセットのページのフレーム一つへの操作: REF は --url のページのフレーム一覧の"
+     "項目そのもの、または一覧での番号（1 が最初）。--url がなければ絶対アドレス",
+     "Every option of kaplo download applies to both jobs. Standard output: the frame page's "
+     "saved path (--choice 0) or its address (1, 2).",
+     "kaplo download のオプションはどれも両方のジョブに使えます。標準出力: フレームのページを"
+     "保存したパス（--choice 0）、またはそのアドレス（1、2）。"},
 };
 
 }  // namespace

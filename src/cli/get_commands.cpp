@@ -6,10 +6,10 @@
 #include <string>
 
 #include "cli/cli.h"
+#include "cli/terminal.h"
 #include "engine/engine.h"
 #include "engine/fetch.h"
 #include "engine/individual.h"
-#include "shell/messages.h"
 #include "text/charset.h"
 #include "text/convert.h"
 
@@ -18,20 +18,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FromTerminal(const std::string& utf8) {
-  std::string s = Utf8ToShiftJIS(utf8);
-  return s.empty() ? utf8 : s;
-}
+std::string FromTerminal(const std::string& arg) { return ArgToSjis(arg); }
 
-// No questions are asked here; the save dialog's answer is the folder given,
-// else the working folder, under the suggested name.
+// No questions are asked here, and the engine's messages are the window's:
+// the command says in its own words what became of the file. The save
+// dialog's answer is the folder given, else the working folder, under the
+// suggested name.
 class QuietPrompter : public Prompter {
  public:
   Answer Ask(std::string_view, Buttons) override { return Answer::Yes; }
-  void Inform(std::string_view message) override {
-    std::cerr << "kaplo get: " << ShiftJISToUtf8(message) << "\n";
-  }
-  void ShowInformation(std::string_view label, std::string_view) override { Inform(label); }
+  void Inform(std::string_view) override {}
+  void ShowInformation(std::string_view, std::string_view) override {}
   std::optional<std::string> SaveHtmlDialog(std::string_view suggested,
                                             std::string_view folder) override {
     std::string dir(folder);
@@ -49,6 +46,12 @@ class QuietPrompter : public Prompter {
 std::string AbsolutePath(const std::string& name) {
   std::error_code ec;
   return FromTerminal(fs::absolute(name, ec).lexically_normal().string());
+}
+
+// The text's charset declarations made to name the code it is written in.
+std::string DeclareCode(std::string_view sjis, int code) {
+  const std::string as_sjis = RewriteCharsetDeclForSave(sjis, kCharsetShiftJis);
+  return code == kCharsetShiftJis ? as_sjis : RewriteCharsetDeclForSave(as_sjis, code);
 }
 
 int Get(std::span<const std::string> argv) {
@@ -73,8 +76,13 @@ int Get(std::span<const std::string> argv) {
       engine.form.save_folder = folder;
     }
     engine.individual_image.url = url;
-    if (!engine.sbPGTab02RTab08ImageIndividualDownloadClick()) return 1;
-    std::cout << ShiftJISToUtf8(engine.individual_image.file) << "\n";
+    if (!engine.sbPGTab02RTab08ImageIndividualDownloadClick()) {
+      Complain(std::string(Tr("the image could not be fetched or saved: ",
+                              "画像を取得または保存できませんでした: ")) +
+               ArgForMessage(pos[0]));
+      return 1;
+    }
+    WriteStdout(SjisToTerminal(engine.individual_image.file) + "\n");
     return 0;
   }
 
@@ -83,31 +91,65 @@ int Get(std::span<const std::string> argv) {
   engine.individual.screen = 1;  // always as text: there is no pane for an image
   engine.sbPGTab02RTab07IndividualUrlClick();
   if (!engine.individual.failure.empty()) {
-    std::cerr << "kaplo get: "
-              << ShiftJISToUtf8(msg::WithReason(msg::FileNotFetched(), engine.individual.failure))
-              << ": " << pos[0] << "\n";
+    Complain(std::string(Tr("cannot fetch ", "取得できません: ")) + ArgForMessage(pos[0]) + ": " +
+             ShiftJISToUtf8(engine.individual.failure));
     return 1;
   }
   if (engine.individual.memo.empty()) {
-    std::cerr << "kaplo get: " << ShiftJISToUtf8(msg::NoData(url)) << "\n";
+    Complain(ArgForMessage(pos[0]) + std::string(Tr(": no data", ": データがありません")));
     return 1;
   }
   if (pos.size() == 1) {
-    // On standard output the text is UTF-8 unless a code is asked for.
-    WriteStdout(ConvertShiftJISForSave(engine.individual.memo,
-                                       save_code < 0 ? kCharsetUtf8N : static_cast<int>(save_code)));
+    // On standard output the text is in the terminal's code unless a code is asked for.
+    const int out_code = save_code <= 0 ? TerminalCode() : static_cast<int>(save_code);
+    WriteStdout(ConvertShiftJISForSave(DeclareCode(engine.individual.memo, out_code), out_code));
     return 0;
   }
+  // A file is Shift_JIS unless a code is asked for.
+  const int file_code = save_code <= 0 ? kCharsetShiftJis : static_cast<int>(save_code);
+  engine.individual.memo = DeclareCode(engine.individual.memo, file_code);
   engine.individual.file = AbsolutePath(pos[1]);
-  engine.individual.save_code = save_code < 0 ? kCharsetAuto : static_cast<int>(save_code);
-  return engine.sbsbPGTab02RTab07IndividualSaveFileClick() ? 0 : 1;
+  engine.individual.save_code = file_code;
+  if (!engine.sbsbPGTab02RTab07IndividualSaveFileClick()) {
+    Complain(std::string(Tr("cannot save ", "保存できません: ")) + ArgForMessage(pos[1]));
+    return 1;
+  }
+  Complain(std::string(Tr("saved ", "保存しました: ")) + ShiftJISToUtf8(engine.individual.file) +
+           " (" + std::string(CharsetNameUtf8(file_code)) + ")");
+  return 0;
 }
+
+constexpr Option kOptions[] = {
+    {"--code", "N", "0",
+     "the code the text is read in: 0 the charset it declares, else the charset of the HTTP "
+     "header, else detection; 1 EUC-JP, 2 UTF-8, 3 Shift_JIS, 4 ISO-2022-JP, 5 UTF-8N",
+     "テキストを読む文字コード: 0 宣言された charset、なければ HTTP ヘッダーの charset、"
+     "なければ判定。1 EUC-JP、2 UTF-8、3 Shift_JIS、4 ISO-2022-JP、5 UTF-8N"},
+    {"--save-code", "N", "",
+     "the code the text is written in, its charset declarations rewritten to match: 1 EUC-JP, "
+     "2 UTF-8, 3 Shift_JIS, 4 ISO-2022-JP, 5 UTF-8N; by default the terminal's code on "
+     "standard output and Shift_JIS in FILE",
+     "テキストを書く文字コード（charset 宣言も合わせて書き換えます）: 1 EUC-JP、2 UTF-8、"
+     "3 Shift_JIS、4 ISO-2022-JP、5 UTF-8N。既定では標準出力は端末の文字コード、FILE は "
+     "Shift_JIS"},
+    {"--image", "", "",
+     "fetch an image: it is saved below the folder FILE (default: the current folder) at its "
+     "address's path, and that path printed",
+     "画像を取得します: フォルダー FILE（既定は今のフォルダー）の下にアドレスのパスで保存し、"
+     "そのパスを出力します"},
+};
 
 constexpr Command kCommands[] = {
     {"get", "URL [FILE] [--code N] [--save-code N] [--image]",
-     "one text file read in code N (to stdout, or saved as FILE in --save-code); "
-     "with --image an image saved below the folder FILE",
-     Get},
+     "one text file read in its code and shown on standard output, or saved as FILE with root "
+     "references made relative; with --image one image",
+     Get, kOptions,
+     "テキストファイル一つをその文字コードで読み、標準出力に出すか、ルートからの参照を相対に"
+     "して FILE に保存します。--image なら画像一つ",
+     "Exit 0 when the file was fetched (and saved), 1 when not, with the reason (refused, timed "
+     "out, HTTP status), 2 on a usage error.",
+     "終了コード: 取得（と保存）できれば 0、できなければ 1（理由: 拒否、時間切れ、HTTP "
+     "ステータス）、使い方の誤りは 2。"},
 };
 
 }  // namespace

@@ -45,6 +45,7 @@ struct FailedResource {
   std::string local_path;  // where it would have been saved (Shift_JIS)
   OutcomeMark mark = OutcomeMark::Failed;
   std::string reason;      // what the server or libcurl said (UTF-8)
+  bool stylesheet_or_script = false;  // else an image, a font, a file
 };
 
 struct DownloadResult {

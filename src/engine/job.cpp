@@ -209,7 +209,10 @@ DownloadResult DownloadEngine::LastResult() const {
       CountMarks(lists.ListBoxPGTab02LTab03PageImageDownloaedImage, OutcomeList::Images);
   r.frames = lists.ListBoxWBInFrameFileList;
   for (const MappedResource& m : last_resources_) {
-    if (m.handled && IsFailure(m.mark)) r.failed.push_back({m.url, m.local, m.mark, m.reason});
+    if (m.handled && IsFailure(m.mark)) {
+      r.failed.push_back({m.url, m.local, m.mark, m.reason,
+                          m.role == RefRole::kStylesheet || m.role == RefRole::kScript});
+    }
   }
   for (const std::string* report :
        {&form.local_file_css_js_list, &form.local_file_total_css_js, &form.local_file_image_list}) {

@@ -8,19 +8,19 @@ namespace kaplo {
 namespace {
 
 constexpr OutcomeMarkInfo kMarks[] = {
-    {OutcomeMark::Saved, "◎", "保存", "保存"},
-    {OutcomeMark::Existed, "□", "既存", ""},
-    {OutcomeMark::Present, "○", "", "既存"},
-    {OutcomeMark::NotFound404, "■", "404", "404"},
-    {OutcomeMark::NotFoundPage, "◆", "見つからない", ""},
-    {OutcomeMark::HtmlAnswer, "▼", "HTMLが返った", ""},
-    {OutcomeMark::WasImage, "◇", "画像だった", ""},
-    {OutcomeMark::Failed, "●", "失敗", "失敗"},
-    {OutcomeMark::UpTriangle, "▲", "", ""},
-    {OutcomeMark::Star, "★", "", ""},
-    {OutcomeMark::Geta, "〓", "", ""},
-    {OutcomeMark::WhiteUp, "△", "", ""},
-    {OutcomeMark::WhiteDown, "▽", "", ""},
+    {OutcomeMark::Saved, "◎", "保存", "保存", "saved", "saved"},
+    {OutcomeMark::Existed, "□", "既存", "", "existed", ""},
+    {OutcomeMark::Present, "○", "", "既存", "", "existed"},
+    {OutcomeMark::NotFound404, "■", "404", "404", "404", "404"},
+    {OutcomeMark::NotFoundPage, "◆", "見つからない", "", "not-found page", ""},
+    {OutcomeMark::HtmlAnswer, "▼", "HTMLが返った", "", "answered with HTML", ""},
+    {OutcomeMark::WasImage, "◇", "画像だった", "", "was an image", ""},
+    {OutcomeMark::Failed, "●", "失敗", "失敗", "failed", "failed"},
+    {OutcomeMark::UpTriangle, "▲", "", "", "", ""},
+    {OutcomeMark::Star, "★", "", "", "", ""},
+    {OutcomeMark::Geta, "〓", "", "", "", ""},
+    {OutcomeMark::WhiteUp, "△", "", "", "", ""},
+    {OutcomeMark::WhiteDown, "▽", "", "", "", ""},
 };
 constexpr std::size_t kCount = std::size(kMarks);
 
@@ -51,8 +51,9 @@ const std::string& MarkText(OutcomeMark mark) {
   return ShiftJisGlyphs()[0];
 }
 
-std::string_view MarkMeaning(OutcomeMark mark, OutcomeList list) {
+std::string_view MarkMeaning(OutcomeMark mark, OutcomeList list, bool english) {
   const OutcomeMarkInfo& m = Info(mark);
+  if (english) return list == OutcomeList::Images ? m.image_english : m.css_english;
   return list == OutcomeList::Images ? m.image_meaning : m.css_meaning;
 }
 

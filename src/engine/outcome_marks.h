@@ -37,6 +37,7 @@ struct OutcomeMarkInfo {
   std::string_view glyph;          // UTF-8
   std::string_view css_meaning;    // UTF-8; empty: never in the stylesheet list
   std::string_view image_meaning;  // UTF-8; empty: never in the image list
+  std::string_view css_english, image_english;  // the same in English
 };
 
 // Every mark, in the order summaries list them.
@@ -44,7 +45,7 @@ std::span<const OutcomeMarkInfo> OutcomeMarks();
 // The mark's character, Shift_JIS.
 const std::string& MarkText(OutcomeMark mark);
 // The mark's meaning in a list (UTF-8), empty when it never appears there.
-std::string_view MarkMeaning(OutcomeMark mark, OutcomeList list);
+std::string_view MarkMeaning(OutcomeMark mark, OutcomeList list, bool english = false);
 // The mark that opens line (Shift_JIS), if any.
 std::optional<OutcomeMark> MarkOfLine(std::string_view line);
 // The marks of a resource that was not delivered: ■ ◆ ▼ ●.

@@ -246,7 +246,8 @@ WhoisAnswer Ask(std::string_view server, std::string_view query, const WhoisOpti
       break;
     }
     if (w == 0) {
-      FailErrno(a, ETIMEDOUT, "reading the answer");
+      // The silence between two pieces, or the time for the whole answer.
+      FailErrno(a, ETIMEDOUT, Clock::now() >= end ? "the whole answer" : "reading the answer");
       break;
     }
     if (w == -2) {

@@ -30,13 +30,20 @@ std::string ReadFile(const std::filesystem::path& p) {
 }  // namespace
 
 RunResult RunKaplo(const std::vector<std::string>& args, const std::string& input) {
+  return RunKaploWith({}, args, input);
+}
+
+RunResult RunKaploWith(const std::vector<std::string>& env, const std::vector<std::string>& args,
+                       const std::string& input) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() /
                        ("kaplo-cli-" + std::to_string(getpid()) + "-" +
                         std::to_string(std::rand()));
   fs::create_directories(dir);
   std::ofstream(dir / "in", std::ios::binary) << input;
-  std::string cmd = Quote(KAPLO_BIN);
+  std::string cmd = "env -u LC_ALL -u LC_MESSAGES LANG=C.UTF-8";
+  for (const std::string& e : env) cmd += " " + Quote(e);
+  cmd += " " + Quote(KAPLO_BIN);
   for (const std::string& a : args) cmd += " " + Quote(a);
   cmd += " <" + Quote((dir / "in").string()) + " >" + Quote((dir / "out").string()) + " 2>" +
          Quote((dir / "err").string());

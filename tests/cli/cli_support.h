@@ -11,6 +11,10 @@ struct RunResult {
   std::string out, err;
 };
 
+// Messages come in English (LANG=C.UTF-8) unless env says otherwise.
 RunResult RunKaplo(const std::vector<std::string>& args, const std::string& input = {});
+// With environment settings ("LANG=ja_JP.UTF-8", "DISPLAY=") put before the program.
+RunResult RunKaploWith(const std::vector<std::string>& env, const std::vector<std::string>& args,
+                       const std::string& input = {});
 
 }  // namespace kaplo::test

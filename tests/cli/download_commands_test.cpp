@@ -66,13 +66,20 @@ class DownloadCommandTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(DownloadCommandTest, SavesThePageIntoANewFolder) {
+TEST_F(DownloadCommandTest, SavesThePageIntoANewFolderAndPrintsItsPathAlone) {
   const auto r = RunKaplo({"download", server_.Url("/a/page.html"), (dir_ / "new").string()});
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string saved = Read(dir_ / "new/a/page.html");
   EXPECT_NE(saved.find(SJ<"<p>日本語</p>">()), std::string::npos) << saved;
   EXPECT_NE(saved.find("href=\"../b.html\""), std::string::npos) << saved;
-  EXPECT_NE(r.err.find((dir_ / "new/a/page.html").string()), std::string::npos) << r.err;
+  // Standard output is for scripts: the path, one line; the rest is on stderr.
+  EXPECT_EQ(r.out, (dir_ / "new/a/page.html").string() + "\n");
+  EXPECT_NE(r.err.find("CSS/JS:"), std::string::npos) << r.err;
+  const auto quiet = RunKaplo({"download", server_.Url("/a/page.html"), (dir_ / "q").string(),
+                               "--quiet", "--no-reports"});
+  EXPECT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.out, (dir_ / "q/a/page.html").string() + "\n");
+  EXPECT_EQ(quiet.err, "");
 }
 
 TEST_F(DownloadCommandTest, KeepsTheFolderUnlessAskedToEmptyIt) {
@@ -87,17 +94,27 @@ TEST_F(DownloadCommandTest, KeepsTheFolderUnlessAskedToEmptyIt) {
   EXPECT_TRUE(fs::exists(dir_ / "keep/a/page.html"));
 }
 
-TEST_F(DownloadCommandTest, ExitStatus) {
-  // Nothing to save: 1, with the window's message and libcurl's reason on
-  // one line. Bad arguments: 2.
-  const auto refused = RunKaplo({"download", "http://127.0.0.1:1/x.html", dir_.string()});
+TEST_F(DownloadCommandTest, ExitStatusAndReasonInTheUsersLanguage) {
+  // Nothing to save: 1, with the reason (libcurl's) on one line. Bad
+  // arguments: 2.
+  const std::vector<std::string> refused_args = {"download", "http://127.0.0.1:1/x.html",
+                                                 dir_.string()};
+  const auto refused = RunKaplo(refused_args);
   EXPECT_EQ(refused.status, 1);
-  EXPECT_NE(refused.err.find("kaplo download: ページを取得できませんでした（"), std::string::npos)
+  EXPECT_EQ(refused.err.rfind("kaplo download: http://127.0.0.1:1/x.html: the page could not be "
+                              "fetched: ",
+                              0),
+            0u)
       << refused.err;
-  EXPECT_NE(refused.err.find("127.0.0.1"), std::string::npos) << refused.err;
+  EXPECT_EQ(Count(refused.err, "\n"), 1u) << refused.err;
+  const auto ja = test::RunKaploWith({"LANG=ja_JP.UTF-8"}, refused_args);
+  EXPECT_NE(ja.err.find("ページを取得できませんでした（"), std::string::npos) << ja.err;
   EXPECT_EQ(RunKaplo({"download", "ftp://h/x.html", dir_.string()}).status, 1);
   EXPECT_EQ(RunKaplo({"download"}).status, 2);
-  EXPECT_EQ(RunKaplo({"download", "http://h/", dir_.string(), "--html-code", "9"}).status, 2);
+  const auto bad_code = RunKaplo({"download", "http://h/", dir_.string(), "--html-code", "9"});
+  EXPECT_EQ(bad_code.status, 2);
+  EXPECT_NE(bad_code.err.find("--html-code takes a whole number from 0 to 5"), std::string::npos)
+      << bad_code.err;
   EXPECT_EQ(RunKaplo({"download", "http://h/", dir_.string(), "--bogus"}).status, 2);
   // Without a terminal the page question takes its documented default.
   EXPECT_EQ(RunKaplo({"download", server_.Url("/a"), dir_.string(), "--append-index"}).status, 1);
@@ -107,22 +124,62 @@ TEST_F(DownloadCommandTest, SummaryReportsAndVerboseOutcomes) {
   const std::string url = server_.Url("/r/page.html");
   auto r = RunKaplo({"download", url, (dir_ / "s").string()});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("CSS/JS:  ◎ 1 保存"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("画像:  ◎ 1 保存  ○ 0 既存  ■ 1 404  ● 0 失敗"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out.find("[CSS/JS]"), std::string::npos) << r.out;
-  EXPECT_EQ(Count(r.err, "レポート: "), 3u) << r.err;
+  EXPECT_NE(r.err.find("CSS/JS:  ◎ 1 saved"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("images:  ◎ 1 saved  ○ 0 existed  ■ 1 404  ● 0 failed"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(Count(r.err, "report: "), 3u) << r.err;
   EXPECT_TRUE(fs::exists(dir_ / "s/r/ZU_page_Image_一覧.txt"));
   EXPECT_NE(Read(dir_ / "s/r/ZU_page_Image_一覧.txt").find(SJ<"●  /r/bad.gif">()),
             std::string::npos);
+  r = test::RunKaploWith({"LANG=ja_JP.UTF-8"}, {"download", url, (dir_ / "j").string()});
+  EXPECT_NE(r.err.find("画像:  ◎ 1 保存  ○ 0 既存  ■ 1 404  ● 0 失敗"), std::string::npos) << r.err;
+  EXPECT_EQ(Count(r.err, "レポート: "), 3u) << r.err;
 
+  // Asked for, every outcome line follows the path on standard output.
   r = RunKaplo({"download", url, (dir_ / "v").string(), "--verbose", "--no-reports"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("[CSS/JS]\n◎" + (dir_ / "v/r/s.css").string() + "\n"), std::string::npos)
+  EXPECT_EQ(r.out.rfind((dir_ / "v/r/page.html").string() + "\n[CSS/JS]\n◎" +
+                            (dir_ / "v/r/s.css").string() + "\n",
+                        0),
+            0u)
       << r.out;
   EXPECT_NE(r.out.find("■" + (dir_ / "v/r/bad.gif").string()), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("[取得できなかった画像]"), std::string::npos) << r.out;
-  EXPECT_EQ(r.err.find("レポート"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("[images not fetched]"), std::string::npos) << r.out;
+  EXPECT_EQ(r.err.find("report"), std::string::npos) << r.err;
   EXPECT_FALSE(fs::exists(dir_ / "v/r/ZU_page_Image_一覧.txt"));
+}
+
+TEST_F(DownloadCommandTest, JsonForScripts) {
+  const auto r = RunKaplo({"download", server_.Url("/r/page.html"), (dir_ / "js").string(),
+                           "--json", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string page = (dir_ / "js/r/page.html").string();
+  EXPECT_EQ(Count(r.out, "\n"), 1u) << r.out;
+  EXPECT_EQ(r.out.rfind("{\"saved\": true, \"saved_page\": \"" + page + "\", \"url\": \"" +
+                            server_.Url("/r/page.html") + "\", \"frameset\": false",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_NE(r.out.find("\"images\": {\"◎\": 1, \"○\": 0, \"■\": 1, \"●\": 0}"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"failures\": [{\"list\": \"images\", \"mark\": \"■\", \"reason\": "
+                       "\"HTTP 404\", \"file\": \"" +
+                       (dir_ / "js/r/bad.gif").string() + "\", \"address\": \"" +
+                       server_.Url("/r/bad.gif") + "\"}]"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("\"reports\": [\"" + (dir_ / "js/r").string() + "/ZU_page_CSS_JS_"),
+            std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("\"check\""), std::string::npos) << r.out;
+  EXPECT_EQ(r.err, "");
+
+  const auto failed = RunKaplo({"download", server_.Url("/gone.html"), dir_.string(), "--json"});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.out.rfind("{\"saved\": false, \"saved_page\": null, \"url\": \"", 0), 0u)
+      << failed.out;
+  EXPECT_NE(failed.out.find("\"error\": \"the page could not be fetched: HTTP 404\"}"),
+            std::string::npos)
+      << failed.out;
 }
 
 TEST_F(DownloadCommandTest, FramesetAndFrameEntries) {
@@ -130,7 +187,8 @@ TEST_F(DownloadCommandTest, FramesetAndFrameEntries) {
   const std::string folder = (dir_ / "f").string();
   auto r = RunKaplo({"download", top, folder});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("[フレーム]\n1\tmenu.html\n2\tmain.php?id=1\n"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out, (dir_ / "f/d/top.html").string() + "\n");
+  EXPECT_NE(r.err.find("[frames]\n1\tmenu.html\n2\tmain.php?id=1\n"), std::string::npos) << r.err;
   EXPECT_NE(Read(dir_ / "f/d/top.html").find("<frame src=\"main.php@id=1.html\">"),
             std::string::npos);
   EXPECT_FALSE(fs::exists(dir_ / "f/d/menu.html"));
@@ -139,10 +197,10 @@ TEST_F(DownloadCommandTest, FramesetAndFrameEntries) {
   r = RunKaplo({"frame", "1", "--url", top, "--folder", folder});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(Read(dir_ / "f/d/menu.html").find("menu"), std::string::npos);
-  EXPECT_NE(r.err.find((dir_ / "f/d/menu.html").string()), std::string::npos) << r.err;
+  EXPECT_EQ(r.out, (dir_ / "f/d/menu.html").string() + "\n");
   r = RunKaplo({"frame", "main.php?id=1", "--url", top, "--folder", folder, "--choice", "2"});
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(r.out.ends_with(server_.Url("/d/main.php?id=1") + "\n")) << r.out;
+  EXPECT_EQ(r.out, server_.Url("/d/main.php?id=1") + "\n");
   // Without a container the reference must be an absolute address.
   fs::remove(dir_ / "f/d/menu.html");
   r = RunKaplo({"frame", server_.Url("/d/menu.html"), "--folder", folder});

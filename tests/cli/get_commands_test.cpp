@@ -32,6 +32,11 @@ class GetCommandTest : public ::testing::Test {
     server_.server().Get("/empty.css", [](const httplib::Request&, httplib::Response& r) {
       r.set_content("", "text/css");
     });
+    server_.server().Get("/page.html", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; "
+                    "charset=utf-8\"><p>日本</p></head></html>",
+                    "text/html");
+    });
     server_.server().Get("/i/p.png", [](const httplib::Request&, httplib::Response& r) {
       r.set_content(kPng, "image/png");
     });
@@ -68,7 +73,25 @@ TEST_F(GetCommandTest, SavesInTheGivenCodeWithReferencesBelowTheFolder) {
   ASSERT_EQ(r.status, 0) << r.err;
   // "日本" in EUC-JP.
   EXPECT_EQ(Read(file), "a{background:url(../img/a.gif)}\r\nb{content:\"\xC6\xFC\xCB\xDC\"}");
-  EXPECT_NE(r.err.find("が保存されました"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err, "kaplo get: saved " + file.string() + " (EUC-JP)\n");
+}
+
+TEST_F(GetCommandTest, TheDeclarationNamesTheCodeWritten) {
+  // A UTF-8 page: on standard output UTF-8 (the terminal's code), in FILE
+  // Shift_JIS unless --save-code says otherwise; the declaration follows.
+  const std::string url = server_.Url("/page.html");
+  auto r = RunKaplo({"get", url});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("charset=utf-8\"><p>日本</p>"), std::string::npos) << r.out;
+  const fs::path file = dir_ / "p.html";
+  r = RunKaplo({"get", url, file.string()});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Read(file).find("charset=Shift_JIS\"><p>\x93\xFA\x96\x7B</p>"), std::string::npos)
+      << Read(file);
+  r = RunKaplo({"get", url, file.string(), "--save-code", "1"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(Read(file).find("charset=euc-jp\"><p>\xC6\xFC\xCB\xDC</p>"), std::string::npos)
+      << Read(file);
 }
 
 TEST_F(GetCommandTest, StoresAnImageBelowTheFolder) {
@@ -84,11 +107,12 @@ TEST_F(GetCommandTest, Failures) {
     int status;
     std::string err;
   } cases[] = {
-      {{"get", server_.Url("/empty.css")}, 1, "データがありません"},
-      {{"get", server_.Url("/gone.css")}, 1, "ファイルを取得できませんでした（HTTP 404）"},
-      {{"get", "http://127.0.0.1:1/x.css"}, 1, "ファイルを取得できませんでした（"},
-      {{"get", server_.Url("/i/none.png"), dir_.string(), "--image"}, 1, "保存に失敗しました"},
-      {{"get", server_.Url("/css/s.css"), "--code", "6"}, 2, "usage"},
+      {{"get", server_.Url("/empty.css")}, 1, ": no data"},
+      {{"get", server_.Url("/gone.css")}, 1, "cannot fetch " + server_.Url("/gone.css") + ": HTTP 404"},
+      {{"get", "http://127.0.0.1:1/x.css"}, 1, "kaplo get: cannot fetch http://127.0.0.1:1/x.css: "},
+      {{"get", server_.Url("/i/none.png"), dir_.string(), "--image"}, 1,
+       "the image could not be fetched or saved"},
+      {{"get", server_.Url("/css/s.css"), "--code", "6"}, 2, "--code takes a whole number"},
   };
   for (const auto& c : cases) {
     const auto r = RunKaplo(c.args);

@@ -69,7 +69,77 @@ TEST(ViewCommandsTest, Keywords) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "2\t   2/01\n3\t   1/01\n3\t   2/06\n");
   EXPECT_EQ(Kaplo("keywords onlyone").status, 2);
-  EXPECT_EQ(Kaplo("keywords a /nonexistent/file").status, 1);
+  EXPECT_EQ(Kaplo("keywords a /nonexistent/file").status, 2);
+  unlink(path);
+}
+
+// A file in another code is read in its own: the hits are those grep finds
+// in it, on the lines grep numbers (blank lines and CR LF kept); columns
+// count the Shift_JIS bytes, as the window's result list does.
+TEST(ViewCommandsTest, KeywordsInFilesOfEveryCode) {
+  const std::string utf8 = "シェルの話\n\n\r\nabc シェル シェル\n";
+  const std::string expected = "1\t   1/01\n1\t   4/05\n1\t   4/12\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* code;
+  } cases[] = {
+      {"UTF-8", utf8, ""},
+      {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8, ""},
+      {"Shift_JIS", kaplo::SJ<"シェルの話\n\n\r\nabc シェル シェル\n">(), ""},
+      {"EUC-JP, named", "\xA5\xB7\xA5\xA7\xA5\xEB\xA4\xCE\xCF\xC3\n\n\r\n"
+                        "abc \xA5\xB7\xA5\xA7\xA5\xEB \xA5\xB7\xA5\xA7\xA5\xEB\n",
+       " --code 1"},
+      {"ISO-2022-JP", "\x1B$B%7%'%k$NOC\x1B(B\n\n\r\nabc \x1B$B%7%'%k\x1B(B \x1B$B%7%'%k\x1B(B\n",
+       ""},
+  };
+  for (const auto& c : cases) {
+    char path[] = "/tmp/kaplo_view_code_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, c.bytes.data(), c.bytes.size()), static_cast<ssize_t>(c.bytes.size()));
+    close(fd);
+    const Result r = Kaplo(std::string("keywords シェル ") + path + c.code);
+    EXPECT_EQ(r.status, 0) << c.name;
+    EXPECT_EQ(r.out, expected) << c.name;
+    unlink(path);
+  }
+}
+
+// Lines end at CR LF, a lone CR or a lone LF, as the window counts them.
+TEST(ViewCommandsTest, KeywordLinesByEveryLineEnd) {
+  const struct {
+    std::string text, hits;
+  } cases[] = {
+      {"x\r\ny\nx yx", "1\t   1/01\n1\t   3/01\n1\t   3/04\n2\t   2/01\n2\t   3/03\n"},
+      {"x\ry\r\n\rx\n\ny", "1\t   1/01\n1\t   4/01\n2\t   2/01\n2\t   6/01\n"},
+  };
+  for (const auto& c : cases) {
+    char path[] = "/tmp/kaplo_view_lines_XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, c.text.data(), c.text.size()), static_cast<ssize_t>(c.text.size()));
+    close(fd);
+    EXPECT_EQ(Kaplo(std::string("keywords 'x y' ") + path).out, c.hits);
+    unlink(path);
+  }
+}
+
+TEST(ViewCommandsTest, ColoursAndRtfReadAFileInItsCode) {
+  char path[] = "/tmp/kaplo_view_css_XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const std::string sheet = "/* 色 */\n.見出し { color:#c00 }\n";
+  ASSERT_EQ(write(fd, sheet.data(), sheet.size()), static_cast<ssize_t>(sheet.size()));
+  close(fd);
+  // The list is shown in the terminal's code (UTF-8 here).
+  Result r = Kaplo(std::string("colors ") + path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "#c00         .見出し\n");
+  // RTF keeps Shift_JIS bytes, as word processors read them.
+  r = Kaplo(std::string("rtf ") + path);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find(kaplo::SJ<".見出し">()), std::string::npos) << r.out;
   unlink(path);
 }
 

@@ -99,7 +99,7 @@ TEST(LineDiffTest, ShortestOnRandomTexts) {
   }
 }
 
-TEST(LineDiffTest, LargePageWithFewChangesAndTheWorkLimit) {
+TEST(LineDiffTest, LargePageWithFewChanges) {
   std::vector<std::string> store;
   for (int i = 0; i < 60000; ++i) store.push_back("<li>line " + std::to_string(i) + "</li>");
   Lines a(store.begin(), store.end());
@@ -113,18 +113,79 @@ TEST(LineDiffTest, LargePageWithFewChangesAndTheWorkLimit) {
             (std::vector<DiffHunk>{
                 {100, 101, 100, 101}, {30000, 30001, 30000, 30000}, {50001, 50001, 50000, 50001}}));
 
-  // Wholly different texts past the limit: one replaced block, still correct.
+  // Wholly different texts share no line: one replaced block, found at once.
   std::vector<std::string> other;
   for (int i = 0; i < 60000; ++i) other.push_back("other " + std::to_string(i));
   const Lines c(other.begin(), other.end());
-  const LineDiff capped = DiffLines(a, c, 100000);
-  EXPECT_EQ(capped.hunks, (std::vector<DiffHunk>{{0, 60000, 0, 60000}}));
-  // With a low limit a diff that has common lines in the middle falls back too.
-  Lines d = c;
-  d[30000] = a[30000];
-  const LineDiff fallback = DiffLines(a, d, 1000);
-  EXPECT_FALSE(fallback.minimal);
-  EXPECT_EQ(Apply(a, d, fallback), d);
+  const LineDiff apart = DiffLines(a, c);
+  EXPECT_EQ(apart.hunks, (std::vector<DiffHunk>{{0, 60000, 0, 60000}}));
+  EXPECT_TRUE(apart.minimal);
+}
+
+TEST(LineDiffTest, PastTheCostLimitTheSearchSettlesButStaysCorrect) {
+  // The same 3000 lines in two orders: every line can match, and the
+  // shortest script is far beyond a limit of 50 edit steps.
+  std::vector<std::string> store;
+  for (int i = 0; i < 3000; ++i) store.push_back("line " + std::to_string(i % 1000));
+  Lines a(store.begin(), store.end());
+  Lines b = a;
+  std::shuffle(b.begin(), b.end(), std::mt19937(5));
+  const LineDiff settled = DiffLines(a, b, {.cost_limit = 50});
+  EXPECT_FALSE(settled.minimal);
+  EXPECT_EQ(Apply(a, b, settled), b);
+  const LineDiff exact = DiffLines(a, b);
+  EXPECT_TRUE(exact.minimal);
+  EXPECT_EQ(Apply(a, b, exact), b);
+  EXPECT_LE(Edits(exact), Edits(settled));
+  // Past the work budget every search settles: still correct.
+  const LineDiff spent = DiffLines(a, b, {.work_budget = 1000});
+  EXPECT_FALSE(spent.minimal);
+  EXPECT_EQ(Apply(a, b, spent), b);
+}
+
+TEST(LineDiffTest, RunsOfChangesSlideDownAsDiffPlacesThem) {
+  const struct {
+    const char* name;
+    std::string a, b;
+    std::vector<DiffHunk> hunks;
+  } cases[] = {
+      // A repeated block inserted: shown after the last copy.
+      {"repeated block", "a\nb\na\nb\nc\n", "a\nb\na\nb\na\nb\nc\n", {{4, 4, 4, 6}}},
+      // A blank line deleted among blank lines: the last one goes.
+      {"blank lines", "p\n\n\n\nq\n", "p\n\n\nq\n", {{3, 4, 3, 3}}},
+      // A run that can slide to meet a change of the other side stops there.
+      {"lined up", "x\na\nb\na\ny\n", "z\na\nb\na\nb\na\nw\n",
+       {{0, 1, 0, 1}, {4, 5, 4, 7}}},
+  };
+  for (const auto& c : cases) {
+    const Lines a = SplitLines(c.a), b = SplitLines(c.b);
+    const LineDiff diff = DiffLines(a, b);
+    EXPECT_EQ(diff.hunks, c.hunks) << c.name;
+    EXPECT_EQ(Apply(a, b, diff), b) << c.name;
+  }
+}
+
+TEST(LineDiffTest, LikeDiffShowsUnrelatedStretchesAsOneBlock) {
+  // Two unrelated chapters of 100 paragraphs, four lines and a blank line
+  // each: matched minimally, the blank lines cut the change into 100 hunks;
+  // like diff, the frequent blank lines among unmatched lines count as
+  // changed too, and one block remains (diff says "1,499c1,499").
+  std::vector<std::string> store;
+  for (const char* chapter : {"one", "two"}) {
+    for (int i = 0; i < 100; ++i) {
+      for (int k = 0; k < 4; ++k) store.push_back(std::string(chapter) + " " + std::to_string(i * 4 + k));
+      store.push_back("");
+    }
+  }
+  const Lines all(store.begin(), store.end());
+  const Lines a(all.begin(), all.begin() + 500), b(all.begin() + 500, all.end());
+  const LineDiff minimal = DiffLines(a, b);
+  EXPECT_TRUE(minimal.minimal);
+  EXPECT_EQ(minimal.hunks.size(), 100u);
+  const LineDiff like_diff = DiffLines(a, b, {.like_diff = true});
+  EXPECT_FALSE(like_diff.minimal);
+  EXPECT_EQ(like_diff.hunks, (std::vector<DiffHunk>{{0, 499, 0, 499}}));
+  EXPECT_EQ(Apply(a, b, like_diff), b);
 }
 
 TEST(LineDiffTest, UnifiedFormat) {

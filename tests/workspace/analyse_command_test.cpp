@@ -52,9 +52,23 @@ TEST(AnalyseCommand, ListsAndCombinedTexts) {
   EXPECT_EQ(marker, "▼▼▼【 " + server.Url("/a.css") + " 】▽▽▽");
   EXPECT_NE(text.str().find("b{}"), std::string::npos);
 
+  // An error answer is no page: its status is the reason, exit 1.
   r = RunKaplo({"analyse", server.Url("/none.html")});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("nothing could be read"), std::string::npos);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "kaplo analyse: cannot fetch " + server.Url("/none.html") + ": HTTP 404\n");
+  r = RunKaplo({"analyse", "http://127.0.0.1:1/p.html"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("kaplo analyse: cannot fetch http://127.0.0.1:1/p.html: ", 0), 0u) << r.err;
+  // A local page is read from its file: a stylesheet that answers 404 is
+  // one of its files, not the page.
+  const fs::path local = fs::temp_directory_path() / ("kaplo-analyse-" + std::to_string(getpid()) + ".html");
+  std::ofstream(local) << "<head><link href=\"" + server.Url("/gone.css") + "\"></head><body></body>";
+  r = RunKaplo({"analyse", local.string(), "--css-list", "--combined-css", "-"});
+  fs::remove(local);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind(server.Url("/gone.css") + "\t" + server.Url("/gone.css") + "\n", 0), 0u)
+      << r.out;
   EXPECT_EQ(RunKaplo({"analyse"}).status, 2);
   EXPECT_EQ(RunKaplo({"analyse", page, "--code", "9"}).status, 2);
 }
