@@ -10,6 +10,7 @@
 #include "gui/widgets/page_check.h"
 #include "cli/cli.h"
 #include "gui/common/app_texts.h"
+#include "gui/common/web_engine_flags.h"
 #include "gui/widgets/about_box.h"
 #include "gui/widgets/form_source.h"
 #include "gui/widgets/informbox_form.h"
@@ -21,6 +22,7 @@ namespace {
 int RunWindow(int& argc, char** argv) {
   // Chromium refuses its sandbox to root.
   if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  kaplo::gui::ShareRendererProcesses();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kaplo"));
