@@ -35,11 +35,14 @@ cat > "$work/site/index.html" <<'HTML'
 HTML
 printf 'body { color: #123456; background: #fafafa; }\n' > "$work/site/style.css"
 printf '\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\1\0\0\0\1\x08\x06\0\0\0\x1f\x15\xc4\x89\0\0\0\rIDATx\x9cc\xf8\xff\xff?\0\x05\xfe\x02\xfe\xa7\x35\x81\x84\0\0\0\0IEND\xaeB`\x82' > "$work/site/dot.png"
-"$server" "$work/site" 0 > "$work/port" < <(sleep 600) &
+# The server serves until its input closes: this script holds the pipe.
+mkfifo "$work/hold"
+"$server" "$work/site" 0 > "$work/port" < "$work/hold" &
 pids+=($!)
+exec 4> "$work/hold"
 for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
 port=$(head -1 "$work/port" | tr -dc 0-9)
-"$kaplo" download "http://127.0.0.1:$port/index.html" "$work/saved" --yes > /dev/null
+"$kaplo" download "http://127.0.0.1:$port/index.html" "$work/saved" --yes > /dev/null 2>&1
 saved=$(find "$work/saved" -name index.html | head -1)
 [ -n "$saved" ] || { echo "window_memory: the page was not saved" >&2; exit 1; }
 

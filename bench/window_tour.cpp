@@ -73,9 +73,7 @@ void Report(const char* moment) {
 
 // Waits until every pane the window made has finished loading (bounded).
 void Settle(kaplo::gui::TAMainForm& form, int quiet_ms) {
-  QElapsedTimer timer;
-  timer.start();
-  QTest::qWaitFor(
+  const bool idle = QTest::qWaitFor(
       [&form] {
         for (kaplo::gui::BrowserPane* pane : form.Browsers()) {
           if (pane->Busy()) return false;
@@ -83,6 +81,7 @@ void Settle(kaplo::gui::TAMainForm& form, int quiet_ms) {
         return true;
       },
       60000);
+  if (!idle) std::fprintf(stderr, "window_tour: a pane was still loading after a minute\n");
   QTest::qWait(quiet_ms);
 }
 
@@ -128,10 +127,13 @@ int main(int argc, char** argv) {
   FirstPaint paint(&form);
   app.installEventFilter(&paint);
   form.show();
-  QTest::qWaitFor([&paint] { return paint.painted_; }, 60000);
+  if (!QTest::qWaitFor([&paint] { return paint.painted_; }, 60000)) {
+    std::fprintf(stderr, "window_tour: the window was not painted within a minute\n");
+    return 1;
+  }
   std::printf("painted after %lld ms\n", static_cast<long long>(started.elapsed()));
   std::printf("window %dx%d, minimum %dx%d\n", form.width(), form.height(),
-              form.minimumSizeHint().width(), form.minimumSizeHint().height());
+              form.minimumSize().width(), form.minimumSize().height());
   Settle(form, 3000);
   Report("after start");
 
