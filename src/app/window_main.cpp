@@ -40,8 +40,9 @@ int RunWindow(int& argc, char** argv) {
   options.information_window = &informbox;
   kaplo::gui::TAMainForm form(options);
   kaplo::gui::TFormSource source;
-  source.SetSettingsFile(form.SettingsFile());
   form.show();
+  // The settings file is found when the window is first shown.
+  source.SetSettingsFile(form.SettingsFile());
   return app.exec();
 }
 
