@@ -11,6 +11,7 @@
 #include "cli/cli.h"
 #include "cli/terminal.h"
 #include "gui/common/app_texts.h"
+#include "gui/common/web_engine_flags.h"
 #include "gui/widgets/about_box.h"
 #include "gui/widgets/form_source.h"
 #include "gui/widgets/informbox_form.h"
@@ -27,6 +28,7 @@ int RunWindow(int& argc, char** argv) {
   }
   // Chromium refuses its sandbox to root.
   if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  kaplo::gui::ShareRendererProcesses();
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("kaplo"));
@@ -44,8 +46,9 @@ int RunWindow(int& argc, char** argv) {
   options.information_window = &informbox;
   kaplo::gui::TAMainForm form(options);
   kaplo::gui::TFormSource source;
-  source.SetSettingsFile(form.SettingsFile());
   form.show();
+  // The settings file is found when the window is first shown.
+  source.SetSettingsFile(form.SettingsFile());
   return app.exec();
 }
 

@@ -20,6 +20,7 @@ namespace {
 
 constexpr std::string_view kPresetSection = "DLUrl";
 constexpr std::string_view kFormSourceSection = "FormSource";
+constexpr std::string_view kMainFormSection = "AMainForm";
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
@@ -161,11 +162,16 @@ void PutList(IniFile& ini, std::string_view section, std::string_view prefix,
   }
 }
 
-WindowBounds BoundsFrom(const IniFile& ini) {
-  return {ini.ReadInteger(kFormSourceSection, "Top", 0),
-          ini.ReadInteger(kFormSourceSection, "Left", 0),
-          ini.ReadInteger(kFormSourceSection, "Width", 0),
-          ini.ReadInteger(kFormSourceSection, "Height", 0)};
+WindowBounds BoundsFrom(const IniFile& ini, std::string_view section) {
+  return {ini.ReadInteger(section, "Top", 0), ini.ReadInteger(section, "Left", 0),
+          ini.ReadInteger(section, "Width", 0), ini.ReadInteger(section, "Height", 0)};
+}
+
+void PutBounds(IniFile& ini, std::string_view section, const WindowBounds& b) {
+  ini.WriteInteger(section, "Top", b.top);
+  ini.WriteInteger(section, "Left", b.left);
+  ini.WriteInteger(section, "Width", b.width);
+  ini.WriteInteger(section, "Height", b.height);
 }
 
 }  // namespace
@@ -259,7 +265,8 @@ SettingsLoad LoadIniSettings(const fs::path& file, Settings& s) {
     if (entry.empty()) break;
     s.presets.Add(std::move(entry));
   }
-  s.form_source = BoundsFrom(ini);
+  s.form_source = BoundsFrom(ini, kFormSourceSection);
+  s.main_form = BoundsFrom(ini, kMainFormSection);
   return SettingsLoad::kLoaded;
 }
 
@@ -267,6 +274,7 @@ bool SaveIniSettings(const fs::path& file, const Settings& s) {
   return UpdateIniFile(file, [&](IniFile& ini) {
     Saver saver{ini};
     VisitKeys(s, saver);
+    if (s.main_form.width > 0 && s.main_form.height > 0) PutBounds(ini, kMainFormSection, s.main_form);
     if (!s.presets.Empty()) PutList(ini, kPresetSection, "", s.presets.Entries());
   });
 }
@@ -301,18 +309,13 @@ bool RemovePresets(const fs::path& file, PresetList& presets, std::vector<std::s
 std::optional<WindowBounds> ReadFormSourceBounds(const fs::path& file) {
   const IniRead in = ReadIniFile(file);
   if (in.status != IniStatus::kOk) return std::nullopt;
-  return BoundsFrom(in.file);
+  return BoundsFrom(in.file, kFormSourceSection);
 }
 
 bool WriteFormSourceBounds(const fs::path& file, const WindowBounds& b) {
   std::error_code ec;
   if (!fs::exists(file, ec)) return true;
-  return UpdateIniFile(file, [&](IniFile& ini) {
-    ini.WriteInteger(kFormSourceSection, "Top", b.top);
-    ini.WriteInteger(kFormSourceSection, "Left", b.left);
-    ini.WriteInteger(kFormSourceSection, "Width", b.width);
-    ini.WriteInteger(kFormSourceSection, "Height", b.height);
-  });
+  return UpdateIniFile(file, [&](IniFile& ini) { PutBounds(ini, kFormSourceSection, b); });
 }
 
 }  // namespace kaplo

@@ -152,6 +152,7 @@ struct Settings {
   PresetList presets;  // [DLUrl] keys "0", "1", ...
 
   WindowBounds form_source;  // [FormSource]: the source window; loaded, saved on its own
+  WindowBounds main_form;    // [AMainForm]: the main window's normal bounds; 0: never saved
 
   bool operator==(const Settings&) const = default;
 };
@@ -166,7 +167,8 @@ enum class SettingsLoad {
 // false or empty, not the value s held. Without a readable file only the
 // presets change (to none), so s keeps its initial values.
 SettingsLoad LoadIniSettings(const std::filesystem::path& file, Settings& s);
-// Writes every key except [FormSource] and, when there are presets, replaces
+// Writes every key except [FormSource] ([AMainForm] only once it has a size)
+// and, when there are presets, replaces
 // [DLUrl] with them; an empty preset list leaves [DLUrl] as it is. False
 // when the write was refused (the file is then unchanged).
 bool SaveIniSettings(const std::filesystem::path& file, const Settings& s);

@@ -3,6 +3,7 @@
 // between browse and edit mode, reports clicked elements through its own
 // script world and pastes plain text; local files with frames ask first.
 #include "gui/tabs/analysis/analysis_tab.h"
+#include "gui/common/require.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -105,7 +106,7 @@ class AnalysisTabTest : public ::testing::Test {
   // same name as a working table of its engine.
   template <typename T>
   T* W(const char* name) {
-    T* w = tab_->findChild<T*>(QString::fromLatin1(name));
+    T* w = FindControl<T>(tab_, QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
   }

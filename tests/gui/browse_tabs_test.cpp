@@ -33,6 +33,7 @@
 
 #include "engine/http_server_support.h"
 #include "gui/tabs/favorites/favorites_tab.h"
+#include "gui/common/require.h"
 #include "gui/tabs/search/search_tab.h"
 #include "gui/tabs/util_browse/util_browse_tab.h"
 #include "gui/widgets/browser_pane.h"
@@ -234,7 +235,7 @@ class BrowseTabsTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* W(const char* name) {
-    T* w = form_->findChild<T*>(QString::fromLatin1(name));
+    T* w = FindControl<T>(form_.get(), QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
   }

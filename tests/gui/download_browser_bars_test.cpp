@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "gui/tabs/download/download_tab.h"
+#include "gui/common/require.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/window/main_form.h"
 
@@ -37,7 +38,7 @@ TEST(DownloadBrowserBars, OpenLocalPageAndCopyTheAddress) {
   QString answer;
   tab->SetOpenFileDialog([&answer](const QString&) { return answer; });
   const auto w = [&](const char* name) { return tab->findChild<QWidget*>(QString::fromLatin1(name)); };
-  auto* result = tab->findChild<BrowserPane*>(QStringLiteral("WebBrowserDownloadResult"));
+  auto* result = FindControl<BrowserPane>(tab, QStringLiteral("WebBrowserDownloadResult"));
   auto* url_label = tab->findChild<QLabel*>(QStringLiteral("LabelLocalBrowserUrl"));
   auto* src_label = tab->findChild<QLabel*>(QStringLiteral("LabelLocalHTMLSrc"));
 

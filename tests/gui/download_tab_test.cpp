@@ -2,6 +2,7 @@
 // questions through an injected prompter, the frame list, and the stop
 // button while the worker sits in a slow fetch.
 #include "gui/tabs/download/download_tab.h"
+#include "gui/common/require.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -120,7 +121,7 @@ class DownloadTabTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* W(const char* name) {
-    return form_->findChild<T*>(QString::fromLatin1(name));
+    return FindControl<T>(form_.get(), QString::fromLatin1(name));
   }
   QString Folder() const { return QString::fromStdString((dir_ / "save").string() + "/"); }
   void SetUrl(const std::string& url) {

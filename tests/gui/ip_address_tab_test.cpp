@@ -3,6 +3,7 @@
 // local page, and whois against a local server with a referral, "no match",
 // refusal and the server list.
 #include "gui/tabs/ip_address/ip_address_tab.h"
+#include "gui/common/require.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -119,7 +120,7 @@ class IpAddressTabTest : public ::testing::Test {
   }
   template <typename T = QWidget>
   T* W(const char* name) {
-    T* w = form_->findChild<T*>(QString::fromLatin1(name));
+    T* w = FindControl<T>(form_.get(), QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
   }

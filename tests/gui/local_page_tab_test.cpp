@@ -3,6 +3,7 @@
 // browser highlighting on it, saving in another code, the path box rules,
 // the combined file with its colour list, and link clicks.
 #include "gui/tabs/local_page/local_page_tab.h"
+#include "gui/common/require.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -110,7 +111,7 @@ class LocalPageTabTest : public ::testing::Test {
   // Controls of the local tab only: the download tab has namesakes.
   template <typename T = QWidget>
   T* W(const char* name) {
-    T* w = tab_->findChild<T*>(QString::fromLatin1(name));
+    T* w = FindControl<T>(tab_, QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
   }

@@ -26,6 +26,7 @@
 #include "gui/common/require.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "shell/ini_file.h"
 
 namespace kaplo::gui {
@@ -175,20 +176,38 @@ TEST_F(MainFormTest, StartsOnTheSearchTabWithEmptyPanesAndTheVersionCaption) {
   EXPECT_EQ(form->windowTitle(),
             U("Webページ ダウンロード・解析・検索ツール ( KAPLO ) - [ 12.10.15 ]"));
   EXPECT_FALSE(form->windowState() & Qt::WindowMaximized);
+  // Only the panes of the tab in front are made, and they show an empty page.
   QStringList names;
   for (BrowserPane* pane : form->Browsers()) {
     names << pane->objectName();
+    EXPECT_TRUE(form->Page(TabId::Search)->isAncestorOf(pane)) << pane->objectName().toStdString();
     ASSERT_TRUE(QTest::qWaitFor(
         [pane] { return pane->ReadyState() == BrowserPane::kComplete; }, 20000))
         << pane->objectName().toStdString();
     EXPECT_EQ(pane->LocationURL(), "about:blank");
   }
-  // Every tab makes its own panes; the download tab's four are among them.
+  names.sort();
+  EXPECT_EQ(names, QStringList({"WebBrowserNSBase", "WebBrowserNSTarget"}));
+  // A tab never shown has made neither panes nor source views.
+  for (TabId id : {TabId::Favorites, TabId::UtilBrowse, TabId::GuiAnalysis, TabId::Download,
+                   TabId::LocalPage, TabId::Flash, TabId::TreeExplorer, TabId::IpAddress}) {
+    EXPECT_TRUE(form->Page(id)->findChildren<QWebEngineView*>().isEmpty()) << int(id);
+    EXPECT_TRUE(form->Page(id)->findChildren<TRichEditEx*>().isEmpty()) << int(id);
+  }
+  // Asked for by name, a pane is made in its tab and shows an empty page.
   for (const char* name : {"WebBrowserDLIndividual", "WebBrowserDownload",
                            "WebBrowserDownloadResult", "WebBrowserIndividualImage"}) {
-    EXPECT_TRUE(names.contains(name)) << name;
-    EXPECT_TRUE(form->Page(TabId::Download)->isAncestorOf(form->findChild<BrowserPane*>(name)));
+    auto* pane = Require<BrowserPane>(form.get(), name);
+    EXPECT_TRUE(form->Page(TabId::Download)->isAncestorOf(pane)) << name;
+    EXPECT_TRUE(QTest::qWaitFor([pane] { return pane->LocationURL() == "about:blank"; }, 20000))
+        << name;
   }
+  // Showing a tab makes the panes of its pages in front.
+  form->ShowTab(TabId::Favorites);
+  EXPECT_NE(form->Page(TabId::Favorites)->findChild<BrowserPane*>("WebBrowserFavMain"), nullptr);
+  EXPECT_NE(form->Page(TabId::Favorites)->findChild<BrowserPane*>("WebBrowserFavContents"),
+            nullptr);
+  EXPECT_EQ(form->Page(TabId::Favorites)->findChild<BrowserPane*>("WebBrowserFavSide"), nullptr);
   // No file was there: the window's initial values, and a file written at closing.
   EXPECT_EQ(form->settings().dl.open_ie, 1);
   form->close();

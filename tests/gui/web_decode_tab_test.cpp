@@ -1,6 +1,7 @@
 // The web code tab: the memo edge (line ends, bytes that are no Shift_JIS)
 // and every button, in the window.
 #include "gui/tabs/web_decode/web_decode_tab.h"
+#include "gui/common/require.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ class WebDecodeTabTest : public ::testing::Test {
   }
   template <typename T = QPlainTextEdit>
   T* W(const char* name) {
-    T* w = form_->findChild<T*>(QString::fromLatin1(name));
+    T* w = FindControl<T>(form_.get(), QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
   }

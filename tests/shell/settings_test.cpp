@@ -58,6 +58,7 @@ TEST_F(SettingsTest, SaveThenLoadRestoresEveryLoadedValue) {
   saved.ip.url = "192.0.2.1";
   saved.gui = {"http://gui/", "/g/page.html"};
   saved.menu = {true, true};
+  saved.main_form = {30, 40, 1200, 700};
   saved.presets.Add("http://b/|/b/");
   saved.presets.Add("http://a/|");
   ASSERT_TRUE(SaveIniSettings(file_, saved));

@@ -193,7 +193,7 @@ ViewSearch MarkKeywords(TRichEditEx* view, std::span<const std::string> keywords
 
 // ---- KeywordBar ----
 
-KeywordBar::KeywordBar(const KeywordBarRow& row, TRichEditEx* view, QWidget* parent)
+KeywordBar::KeywordBar(const KeywordBarRow& row, Lazy<TRichEditEx> view, QWidget* parent)
     : QWidget(parent), row_(row), view_(view) {
   setObjectName(L(row.input) + QStringLiteral("Bar"));
   auto* line = new QHBoxLayout(this);
@@ -233,14 +233,16 @@ KeywordBar::KeywordBar(const KeywordBarRow& row, TRichEditEx* view, QWidget* par
   connect(results_, &QListWidget::itemClicked, this, &KeywordBar::ClickEntry);
 }
 
+TRichEditEx* KeywordBar::View() const { return view_.get(); }
+
 void KeywordBar::Search() {
   const QString text = input_->currentText();
   if (text.trimmed().isEmpty()) return;
-  ResetViewColors(view_);
+  ResetViewColors(view_.get());
   const std::vector<std::string> keywords = EdictScan(SjisFromQs(text));
   if (keywords.empty()) return;
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  const ViewSearch found = MarkKeywords(view_, keywords);
+  const ViewSearch found = MarkKeywords(view_.get(), keywords);
   // A search's list holds its own hits only, also when its first keyword is empty.
   results_->clear();
   results_->addItems(found.entries);
@@ -265,7 +267,7 @@ void KeywordBar::Paste() { SearchFor(ClipboardText()); }
 
 void KeywordBar::Recolor() {
   if (row_.recolor_mode == RecolorMode::kNone) return;
-  ColorizeViewChecked(view_, row_.recolor_mode == RecolorMode::kToTop ? ColorizeMode::kToTop
+  ColorizeViewChecked(view_.get(), row_.recolor_mode == RecolorMode::kToTop ? ColorizeMode::kToTop
                                                                       : ColorizeMode::kKeepCaret);
 }
 
@@ -300,7 +302,7 @@ void KeywordBar::Clear() {
   input_->setEditText(QString());
 }
 
-KeywordBar* AddPaneWithBar(QWidget* page, TRichEditEx* view, std::string_view input) {
+KeywordBar* AddPaneWithBar(QWidget* page, Lazy<TRichEditEx> view, std::string_view input) {
   auto* box = new QWidget(page);
   auto* column = new QVBoxLayout(box);
   column->setContentsMargins(0, 0, 0, 0);
@@ -308,8 +310,8 @@ KeywordBar* AddPaneWithBar(QWidget* page, TRichEditEx* view, std::string_view in
   auto* bar = new KeywordBar(KeywordBarRowOf(input), view, box);
   auto* side = new QHBoxLayout;
   side->setSpacing(2);
-  view->setParent(box);
-  side->addWidget(view, 1);
+  view.Place()->setParent(box);
+  side->addWidget(view.Place(), 1);
   side->addWidget(bar->ResultPanel());
   column->addWidget(bar);
   column->addLayout(side, 1);
@@ -319,7 +321,8 @@ KeywordBar* AddPaneWithBar(QWidget* page, TRichEditEx* view, std::string_view in
 
 // ---- BrowserKeywordBar ----
 
-BrowserKeywordBar::BrowserKeywordBar(const BrowserBarRow& row, BrowserPane* pane, QWidget* parent)
+BrowserKeywordBar::BrowserKeywordBar(const BrowserBarRow& row, Lazy<BrowserPane> pane,
+                                     QWidget* parent)
     : QWidget(parent), pane_(pane) {
   setObjectName(L(row.input) + QStringLiteral("Bar"));
   auto* line = new QHBoxLayout(this);
@@ -342,7 +345,7 @@ void BrowserKeywordBar::Search() {
   const std::vector<std::string> keywords = EdictScan(SjisFromQs(text));
   if (keywords.empty()) return;
   RememberInput(input_, text);
-  emit highlighted(HighlightKeywords(pane_, keywords));
+  emit highlighted(HighlightKeywords(pane_.get(), keywords));
 }
 
 void BrowserKeywordBar::Paste() {

@@ -23,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "gui/common/lazy_widget.h"
+
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -67,9 +69,10 @@ class KeywordBar : public QWidget {
   Q_OBJECT
 
  public:
-  KeywordBar(const KeywordBarRow& row, TRichEditEx* view, QWidget* parent);
+  // The view may be one made when first shown; the bar makes it only to search it.
+  KeywordBar(const KeywordBarRow& row, Lazy<TRichEditEx> view, QWidget* parent);
 
-  TRichEditEx* View() const { return view_; }
+  TRichEditEx* View() const;
   QComboBox* Input() const { return input_; }
   QListWidget* Results() const { return results_; }
   QLabel* Label() const { return label_; }
@@ -98,7 +101,7 @@ class KeywordBar : public QWidget {
   void Remember(const QString& text);
 
   const KeywordBarRow& row_;
-  TRichEditEx* view_;
+  Lazy<TRichEditEx> view_;
   QComboBox* input_;
   QListWidget* results_;
   QLabel* label_;
@@ -120,7 +123,7 @@ class BrowserKeywordBar : public QWidget {
   Q_OBJECT
 
  public:
-  BrowserKeywordBar(const BrowserBarRow& row, BrowserPane* pane, QWidget* parent);
+  BrowserKeywordBar(const BrowserBarRow& row, Lazy<BrowserPane> pane, QWidget* parent);
 
   QComboBox* Input() const { return input_; }
   void Search();
@@ -131,13 +134,13 @@ class BrowserKeywordBar : public QWidget {
   void highlighted(int hits);
 
  private:
-  BrowserPane* pane_;
+  Lazy<BrowserPane> pane_;
   QComboBox* input_;
 };
 
 // Puts the pane into page's layout under the bar of row input, with the
 // result list at its right, and returns the bar.
-KeywordBar* AddPaneWithBar(QWidget* page, TRichEditEx* view, std::string_view input);
+KeywordBar* AddPaneWithBar(QWidget* page, Lazy<TRichEditEx> view, std::string_view input);
 
 // Puts text in front of a combo box's items (once), keeping its edit text.
 void RememberInput(QComboBox* box, const QString& text);

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTabBar>
@@ -23,6 +24,8 @@
 #include "gui/common/sjis.h"
 #include "gui/widgets/about_box.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/scroll_panel.h"
+#include "gui/window/window_geometry.h"
 #include "nettools/own_address.h"
 #include "workspace/sites.h"
 
@@ -34,6 +37,10 @@ QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr std::array<int, 5> kStatusPanelWidths{150, 140, 500, 500, 500};
 
+// Small enough for a netbook's screen; below it the window is of little use.
+// A tab whose controls need more scrolls (see BuildTabs).
+constexpr QSize kMinimumSize(800, 480);
+
 }  // namespace
 
 TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
@@ -41,7 +48,7 @@ TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
   setObjectName(QStringLiteral("AMainForm"));
   setWindowIcon(ProgramIcon());
   setFont(UiFont(9));
-  resize(1280, 860);
+  setMinimumSize(kMinimumSize);
 
   BuildTabs();
   BuildMenu();
@@ -76,12 +83,17 @@ void TAMainForm::BuildTabs() {
   for (const TabEntry& entry : TabRegistry()) {
     auto* page = new QWidget(pg_main_);
     page->setObjectName(QString::fromLatin1(entry.object_name));
-    auto* layout = new QVBoxLayout(page);
+    // Where a window smaller than a tab's controls would cut them, the tab
+    // scrolls instead; the tabs are laid out so that a laptop's screen does
+    // not need it.
+    QWidget* content =
+        ScrolledContent(page, QString::fromLatin1(entry.object_name) + QStringLiteral("Content"));
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
     const int index = pg_main_->addTab(page, U(entry.caption));
     if (entry.hidden) pg_main_->setTabVisible(index, false);
-    tabs_.push_back({&entry, page, entry.make()});
+    tabs_.push_back({&entry, page, content, entry.make()});
   }
   // One close button serves every tab: it ends the program as "終了" does.
   auto* close_button = new QToolButton(pg_main_);
@@ -97,7 +109,7 @@ void TAMainForm::BuildTabs() {
 
 void TAMainForm::BuildTabContents() {
   for (TabSlot& slot : tabs_) {
-    TabContext context{*this, slot.page, options_.prompter, options_.information_window};
+    TabContext context{*this, slot.content, options_.prompter, options_.information_window};
     slot.tab->Build(context);
     slot.tab->BindSettings(bindings_, settings_);
   }
@@ -321,6 +333,11 @@ void TAMainForm::Inform(const QString& message) {
 
 void TAMainForm::StoreControls() {
   bindings_.Store();
+  if (shown_) {
+    // The normal size, also while maximized, so the next start opens like this one.
+    const QRect g = normalGeometry().isValid() ? normalGeometry() : geometry();
+    settings_.main_form = {g.top(), g.left(), g.width(), g.height()};
+  }
   settings_.menu.maximized = menu_maximized_->isChecked();
   settings_.menu.initialize = menu_reinitialize_->isChecked();
   for (TabSlot& slot : tabs_) slot.tab->StoreSettings(settings_);
@@ -382,6 +399,10 @@ void TAMainForm::FormShow() {
   }
   for (TabSlot& slot : tabs_) slot.tab->LoadSettings(settings_);
 
+  // Not mapped yet: the window opens at this size and place.
+  if (const QScreen* on = screen()) {
+    setGeometry(StartGeometry(on->availableGeometry(), settings_.main_form, minimumSize()));
+  }
   setWindowState(menu_maximized_->isChecked() ? (windowState() | Qt::WindowMaximized)
                                               : (windowState() & ~Qt::WindowMaximized));
   FillUrlItemsFromPresets();

@@ -125,7 +125,8 @@ class TAMainForm : public QMainWindow, public TabHost {
  private:
   struct TabSlot {
     const TabEntry* entry;
-    QWidget* page;
+    QWidget* page;     // the page of PGMain
+    QWidget* content;  // inside the page's scroll area: what the tab builds into
     std::unique_ptr<Tab> tab;
   };
 

@@ -23,6 +23,7 @@
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/scroll_panel.h"
 #include "workspace/page_analysis.h"
 
 namespace kaplo::gui {
@@ -55,7 +56,8 @@ QWidget* AnalysisTab::BuildTop() {
   auto* top = new QWidget(this);
   top->setObjectName(QStringLiteral("PanelGUITop"));
   top->setMaximumHeight(kTopHeight);
-  auto* v = new QVBoxLayout(top);
+  // Collapsed, its controls scroll.
+  auto* v = new QVBoxLayout(ScrolledContent(top, QStringLiteral("PanelGUITopContent")));
   v->setContentsMargins(2, 2, 2, 2);
 
   auto* url_row = new QHBoxLayout;
@@ -142,13 +144,16 @@ QWidget* AnalysisTab::BuildLeft() {
   editor_page->setObjectName(QStringLiteral("PGMainTabb08GUILeftTa01GIIEditor"));
   auto* v = new QVBoxLayout(editor_page);
   v->setContentsMargins(0, 0, 0, 0);
-  // Not through TabHost::CreateBrowserPane yet: the window's tests expect
-  // the download tab's panes alone in its list. Nothing is loaded until the
-  // tab is used, so start-up does not wait for this pane.
-  pane_ = new BrowserPane(QStringLiteral("WebBrowserGUI"), editor_page);
-  pane_->SetSilent(true);
-  editor_ = new THtmlEditHost(pane_);
-  v->addWidget(pane_);
+  // Nothing is loaded until the tab is used, so the pane needs no empty page.
+  pane_ = MakeLazy<BrowserPane>(QStringLiteral("WebBrowserGUI"), editor_page, [this](QWidget* p) {
+    auto* pane = new BrowserPane(QStringLiteral("WebBrowserGUI"), p);
+    pane->SetSilent(true);
+    editor_ = new THtmlEditHost(pane);
+    connect(editor_, &THtmlEditHost::ElementClicked, this, &AnalysisTab::OnElementClicked);
+    connect(editor_, &THtmlEditHost::LinkClicked, this, &AnalysisTab::OnLinkClicked);
+    return pane;
+  });
+  v->addWidget(pane_.Place());
   left_tabs_->addTab(editor_page, QStringLiteral("編集画面"));
 
   auto* lists_page = new QWidget(left_tabs_);
@@ -169,8 +174,9 @@ QWidget* AnalysisTab::BuildLeft() {
   return left_tabs_;
 }
 
-TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, const QString& caption,
-                                      QVBoxLayout** layout) {
+Lazy<TRichEditEx> AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name,
+                                           const QString& caption, QVBoxLayout** layout,
+                                           QWidget** page_out) {
   auto* page = new QWidget(tabs);
   page->setObjectName(QStringLiteral("PGMainTabb08GUIRight") + name);
   auto* v = new QVBoxLayout(page);
@@ -180,9 +186,12 @@ TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, con
   bar->addStretch(1);
   bar->addWidget(recolor);
   v->addLayout(bar);
-  auto* view = new TRichEditEx(page);
-  view->setObjectName(QStringLiteral("RichEditGUI") + name);
-  view->SetLineNumbers(true);
+  Lazy<TRichEditEx> view =
+      MakeLazy<TRichEditEx>(QStringLiteral("RichEditGUI") + name, page, [](QWidget* p) {
+        auto* made = new TRichEditEx(p);
+        made->SetLineNumbers(true);
+        return made;
+      });
   // The keyword bar of each source view, by the view's page.
   static const std::map<QString, const char*> kKeywordBars{
       {QStringLiteral("Tab01HTML"), "EditGUIRigthSearchKeyWord"},
@@ -214,12 +223,13 @@ TRichEditEx* AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name, con
     }
     v->addWidget(body, 1);
   } else {
-    v->addWidget(view, 1);
+    v->addWidget(view.Place(), 1);
   }
   tabs->addTab(page, caption);
-  connect(recolor, &QPushButton::clicked, view,
-          [view] { ColorizeView(view, ColorizeMode::kKeepCaret); });
+  connect(recolor, &QPushButton::clicked, this,
+          [view] { ColorizeView(view.get(), ColorizeMode::kKeepCaret); });
   if (layout) *layout = v;
+  if (page_out) *page_out = page;
   return view;
 }
 
@@ -230,15 +240,16 @@ QWidget* AnalysisTab::BuildRight() {
   normal_view_ =
       AddViewPage(right_tabs_, QStringLiteral("Tab02Normal"), QStringLiteral("整形HTML"));
   head_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab03Head"), QStringLiteral("<head>部"));
-  element_view_ =
-      AddViewPage(right_tabs_, QStringLiteral("Tab04Element"), QStringLiteral("選択部分"));
+  element_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab04Element"),
+                              QStringLiteral("選択部分"), nullptr, &element_page_);
 
   // A combined text's page: its file list above the view.
   const auto add_combined = [this](const QString& name, const QString& caption,
-                                   const QString& list_name, TRichEditEx** view) {
+                                   const QString& list_name, Lazy<TRichEditEx>* view) {
     QVBoxLayout* layout = nullptr;
-    *view = AddViewPage(right_tabs_, name, caption, &layout);
-    auto* list = new QListWidget((*view)->parentWidget());
+    QWidget* page = nullptr;
+    *view = AddViewPage(right_tabs_, name, caption, &layout, &page);
+    auto* list = new QListWidget(page);
     list->setObjectName(list_name);
     list->setMaximumHeight(90);
     layout->insertWidget(1, list);
@@ -248,23 +259,25 @@ QWidget* AnalysisTab::BuildRight() {
   std::tie(united_css_list_, css_layout) =
       add_combined(QStringLiteral("Tab05CSS"), QStringLiteral("統合CSS"),
                    QStringLiteral("ListBoxGUIUnitedCSS"), &css_view_);
-  auto* css_save =
-      Push(QStringLiteral("btnGUICSSSave"), QStringLiteral("保存"), css_view_->parentWidget());
+  auto* css_save = Push(QStringLiteral("btnGUICSSSave"), QStringLiteral("保存"),
+                        css_layout->parentWidget());
   css_layout->insertWidget(0, css_save);
-  css_single_view_ =
-      AddViewPage(right_tabs_, QStringLiteral("Tab06CSSFile"), QStringLiteral("個別CSS"));
+  QWidget* css_single_page = nullptr;
+  css_single_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab06CSSFile"),
+                                 QStringLiteral("個別CSS"), nullptr, &css_single_page);
 
   united_js_list_ = add_combined(QStringLiteral("Tab07JS"), QStringLiteral("統合JS"),
                                  QStringLiteral("ListBoxGUIUnitedJS"), &js_view_)
                         .first;
-  js_single_view_ =
-      AddViewPage(right_tabs_, QStringLiteral("Tab08JSFile"), QStringLiteral("個別JS"));
+  QWidget* js_single_page = nullptr;
+  js_single_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab08JSFile"),
+                                QStringLiteral("個別JS"), nullptr, &js_single_page);
 
   QVBoxLayout* doc_layout = nullptr;
   document_view_ = AddViewPage(right_tabs_, QStringLiteral("Tab09Document"),
-                               QStringLiteral("内部HTML"), &doc_layout);
+                               QStringLiteral("内部HTML"), &doc_layout, &document_page_);
   auto* doc_bar = new QHBoxLayout;
-  QWidget* doc_page = document_view_->parentWidget();
+  QWidget* doc_page = document_page_;
   auto* inner = Push(QStringLiteral("btnGUIInnerHtml"), QStringLiteral("内部HTMLの取得"), doc_page);
   auto* inner_save = Push(QStringLiteral("btnGUIInnerHtmlSave"), QStringLiteral("保存"), doc_page);
   auto* inner_copy = Push(QStringLiteral("btnGUIInnerHtmlCopy"), QStringLiteral("ｺﾋﾟｰ"), doc_page);
@@ -279,19 +292,19 @@ QWidget* AnalysisTab::BuildRight() {
   connect(inner_save, &QPushButton::clicked, this, &AnalysisTab::btnGUIInnerHtmlSaveClick);
   connect(inner_copy, &QPushButton::clicked, this, &AnalysisTab::btnGUIInnerHtmlCopyClick);
   // A line of a combined file list shows that one file on its own.
-  const auto show_one = [this](QListWidget* list, TRichEditEx* view, QWidget* page) {
+  const auto show_one = [this](QListWidget* list, Lazy<TRichEditEx> view, QWidget* page) {
     connect(list, &QListWidget::currentRowChanged, this, [this, list, view, page](int row) {
       if (row < 0) return;
       const std::string& all =
           list == united_css_list_ ? analysis_.combined_css : analysis_.combined_js;
       const std::string text = CombinedFileText(all, PathToSjis(list->item(row)->text()));
       if (text.empty()) return;
-      ShowColored(view, text);
+      ShowColored(view.get(), text);
       right_tabs_->setCurrentWidget(page);
     });
   };
-  show_one(united_css_list_, css_single_view_, css_single_view_->parentWidget());
-  show_one(united_js_list_, js_single_view_, js_single_view_->parentWidget());
+  show_one(united_css_list_, css_single_view_, css_single_page);
+  show_one(united_js_list_, js_single_view_, js_single_page);
   return right_tabs_;
 }
 

@@ -98,9 +98,11 @@ void AnalysisTab::Build(TabContext& context) {
   split->setStretchFactor(1, 2);
   layout->addWidget(split, 1);
   context.page->layout()->addWidget(this);
+}
 
-  connect(editor_, &THtmlEditHost::ElementClicked, this, &AnalysisTab::OnElementClicked);
-  connect(editor_, &THtmlEditHost::LinkClicked, this, &AnalysisTab::OnLinkClicked);
+THtmlEditHost* AnalysisTab::Editor() const {
+  pane_.get();  // makes the editor with its pane
+  return editor_;
 }
 
 void AnalysisTab::BindSettings(SettingsBindings& b, Settings& s) {
@@ -123,9 +125,11 @@ QString AnalysisTab::CurrentAddress() const {
 void AnalysisTab::ClearAll() {
   for (QListWidget* l : {css_list_, js_list_, import_list_, united_css_list_, united_js_list_})
     l->clear();
-  for (TRichEditEx* v : {raw_view_, normal_view_, head_view_, element_view_, css_view_,
-                         css_single_view_, js_view_, js_single_view_, document_view_}) {
-    v->clear();
+  // A view not made yet is empty already.
+  for (const Lazy<TRichEditEx>& view : {raw_view_, normal_view_, head_view_, element_view_,
+                                        css_view_, css_single_view_, js_view_, js_single_view_,
+                                        document_view_}) {
+    if (TRichEditEx* v = view.IfMade()) v->clear();
   }
   analysis_ = PageAnalysis{};
 }
@@ -148,10 +152,10 @@ void AnalysisTab::OpenUrl(const QString& text) {
   if (!IsHttpUrl(PathToSjis(url))) return;
   url_box_->setText(url);
   ClearAll();
-  editor_->SetBrowseMode(true);
-  editor_->SetShowBorders(false);
-  QTimer::singleShot(300, editor_, [e = editor_] { e->SetShowDetails(false); });
-  editor_->LoadUrl(url);
+  Editor()->SetBrowseMode(true);
+  Editor()->SetShowBorders(false);
+  QTimer::singleShot(300, Editor(), [e = Editor()] { e->SetShowDetails(false); });
+  Editor()->LoadUrl(url);
   StartFill(PathToSjis(url));
   file_box_->clear();
   current_file_.clear();
@@ -188,12 +192,12 @@ void AnalysisTab::OpenLocalFile(const QString& path_in) {
   }
   url_box_->clear();
   ClearAll();
-  editor_->LoadFile(path);
+  Editor()->LoadFile(path);
   StartFill(sjis_path);
   current_file_ = path;
-  editor_->SetBrowseMode(false);
-  editor_->SetShowBorders(true);
-  QTimer::singleShot(300, editor_, [e = editor_] { e->SetShowDetails(true); });
+  Editor()->SetBrowseMode(false);
+  Editor()->SetShowBorders(true);
+  QTimer::singleShot(300, Editor(), [e = Editor()] { e->SetShowDetails(true); });
   file_box_->setText(path);
   ShowHints(false);
   ShowFirstLeftTab();
@@ -237,16 +241,16 @@ void AnalysisTab::ShowFill(PageAnalysis a) {
   host_->SetStatusPanel(
       2, analysis_.read ? QString()
                         : QStringLiteral("読み込めませんでした： ") + ToQt(analysis_.address));
-  ShowColored(raw_view_, analysis_.raw);
-  ShowColored(normal_view_, analysis_.normalised);
-  ShowColored(head_view_, analysis_.head);
+  ShowColored(raw_view_.get(), analysis_.raw);
+  ShowColored(normal_view_.get(), analysis_.normalised);
+  ShowColored(head_view_.get(), analysis_.head);
   FillList(css_list_, analysis_.css_list);
   FillList(js_list_, analysis_.js_list);
   FillList(import_list_, analysis_.css_import_list);
   FillList(united_css_list_, analysis_.combined_css_files);
   FillList(united_js_list_, analysis_.combined_js_files);
-  ShowColored(css_view_, analysis_.combined_css);
-  ShowColored(js_view_, analysis_.combined_js);
+  ShowColored(css_view_.get(), analysis_.combined_css);
+  ShowColored(js_view_.get(), analysis_.combined_js);
   emit filled();
 }
 
@@ -256,8 +260,8 @@ void AnalysisTab::OnElementClicked(const QString& html) {
     form_source_->SetFormSource(sjis);
     return;
   }
-  ShowColored(element_view_, sjis);
-  right_tabs_->setCurrentWidget(element_view_->parentWidget());
+  ShowColored(element_view_.get(), sjis);
+  right_tabs_->setCurrentWidget(element_page_);
 }
 
 void AnalysisTab::OnLinkClicked(const QUrl& url) {
@@ -273,16 +277,16 @@ void AnalysisTab::OnLinkClicked(const QUrl& url) {
 
 void AnalysisTab::sbGUIBrowseEditModeClick() {
   ShowHints(false);
-  const bool to_edit = editor_->BrowseMode();
-  editor_->SetBrowseMode(!to_edit);
+  const bool to_edit = Editor()->BrowseMode();
+  Editor()->SetBrowseMode(!to_edit);
   if (to_edit) {
-    editor_->SetShowDetails(!editor_->ShowDetails());
-    QTimer::singleShot(500, editor_, [e = editor_] { e->SetShowBorders(!e->ShowBorders()); });
+    Editor()->SetShowDetails(!Editor()->ShowDetails());
+    QTimer::singleShot(500, Editor(), [e = Editor()] { e->SetShowBorders(!e->ShowBorders()); });
   }
 }
 
-void AnalysisTab::sbGUIDetailsClick() { editor_->SetShowDetails(!editor_->ShowDetails()); }
-void AnalysisTab::sbGUIBordersClick() { editor_->SetShowBorders(!editor_->ShowBorders()); }
+void AnalysisTab::sbGUIDetailsClick() { Editor()->SetShowDetails(!Editor()->ShowDetails()); }
+void AnalysisTab::sbGUIBordersClick() { Editor()->SetShowBorders(!Editor()->ShowBorders()); }
 
 TFormSource* AnalysisTab::FormSource() {
   // A window of its own, closed with the main window.
@@ -293,13 +297,13 @@ TFormSource* AnalysisTab::FormSource() {
 void AnalysisTab::sbGUIFormSourceClick() { FormSource()->setVisible(!FormSource()->isVisible()); }
 
 void AnalysisTab::sbGUICopyDocumentClick() {
-  QApplication::clipboard()->setText(editor_->DocumentHtml());
+  QApplication::clipboard()->setText(Editor()->DocumentHtml());
 }
 
 void AnalysisTab::btnGUIInnerHtmlClick() {
-  const std::string html = NormaliseHtml(ToSjis(editor_->DocumentHtml()));
-  ShowColored(document_view_, RewriteCharsetDeclForSave(html, kCharsetAuto));
-  right_tabs_->setCurrentWidget(document_view_->parentWidget());
+  const std::string html = NormaliseHtml(ToSjis(Editor()->DocumentHtml()));
+  ShowColored(document_view_.get(), RewriteCharsetDeclForSave(html, kCharsetAuto));
+  right_tabs_->setCurrentWidget(document_page_);
 }
 
 void AnalysisTab::SaveAndReport(const std::string& text, const std::string& file) {

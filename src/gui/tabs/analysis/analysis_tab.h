@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 #include "workspace/page_analysis.h"
 
@@ -44,7 +45,8 @@ class AnalysisTab : public QWidget, public Tab {
   // The source window the clicked element goes to while it is showing.
   TFormSource* FormSource();
 
-  THtmlEditHost* Editor() const { return editor_; }
+  // The editing control; its pane is made when first shown or asked for.
+  THtmlEditHost* Editor() const;
   // The last finished fill (lists, combined texts, working texts).
   const PageAnalysis& Analysis() const { return analysis_; }
   // Whether a fill is running.
@@ -77,8 +79,9 @@ class AnalysisTab : public QWidget, public Tab {
   QWidget* BuildTop();
   QWidget* BuildLeft();
   QWidget* BuildRight();
-  TRichEditEx* AddViewPage(QTabWidget* tabs, const QString& name, const QString& caption,
-                           QVBoxLayout** layout = nullptr);
+  // A page of tabs with a source view made when first shown or first used.
+  Lazy<TRichEditEx> AddViewPage(QTabWidget* tabs, const QString& name, const QString& caption,
+                                QVBoxLayout** layout = nullptr, QWidget** page = nullptr);
   void ClearAll();
   void StartFill(const std::string& address);
   void RunFill();
@@ -101,17 +104,20 @@ class AnalysisTab : public QWidget, public Tab {
   QList<QLabel*> hints_;
   QTabWidget* left_tabs_ = nullptr;
   QTabWidget* right_tabs_ = nullptr;
-  BrowserPane* pane_ = nullptr;
-  THtmlEditHost* editor_ = nullptr;
-  TRichEditEx* raw_view_ = nullptr;
-  TRichEditEx* normal_view_ = nullptr;
-  TRichEditEx* head_view_ = nullptr;
-  TRichEditEx* element_view_ = nullptr;
-  TRichEditEx* css_view_ = nullptr;
-  TRichEditEx* css_single_view_ = nullptr;
-  TRichEditEx* js_view_ = nullptr;
-  TRichEditEx* js_single_view_ = nullptr;
-  TRichEditEx* document_view_ = nullptr;
+  Lazy<BrowserPane> pane_;
+  THtmlEditHost* editor_ = nullptr;  // made with pane_
+  Lazy<TRichEditEx> raw_view_;
+  Lazy<TRichEditEx> normal_view_;
+  Lazy<TRichEditEx> head_view_;
+  Lazy<TRichEditEx> element_view_;
+  Lazy<TRichEditEx> css_view_;
+  Lazy<TRichEditEx> css_single_view_;
+  Lazy<TRichEditEx> js_view_;
+  Lazy<TRichEditEx> js_single_view_;
+  Lazy<TRichEditEx> document_view_;
+  // The pages of right_tabs_ that the tab brings to the front.
+  QWidget* element_page_ = nullptr;
+  QWidget* document_page_ = nullptr;
   QListWidget* css_list_ = nullptr;
   QListWidget* js_list_ = nullptr;
   QListWidget* import_list_ = nullptr;

@@ -61,8 +61,7 @@ std::string LocalPathOf(const QString& text) {
 
 }  // namespace
 
-QWidget* DownloadTab::BuildWebBrowserBar(QWidget* parent, BrowserPane* pane) {
-  web_pane_ = pane;
+QWidget* DownloadTab::BuildWebBrowserBar(QWidget* parent, Lazy<BrowserPane> pane) {
   auto* keywords =
       new BrowserKeywordBar(BrowserBarRowOf("ComboBoxWBBrowserSearch"), pane, parent);
   return MakeBar(this, parent,
@@ -75,8 +74,7 @@ QWidget* DownloadTab::BuildWebBrowserBar(QWidget* parent, BrowserPane* pane) {
                  keywords);
 }
 
-QWidget* DownloadTab::BuildLocalBrowserBar(QWidget* parent, BrowserPane* pane) {
-  result_pane_ = pane;
+QWidget* DownloadTab::BuildLocalBrowserBar(QWidget* parent, Lazy<BrowserPane> pane) {
   auto* keywords =
       new BrowserKeywordBar(BrowserBarRowOf("ComboBoxWBBrowserLocalSearch"), pane, parent);
   QWidget* bar = MakeBar(

@@ -17,6 +17,7 @@
 #include "gui/tabs/download/download_tab.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/flow_layout.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "text/convert.h"
@@ -37,9 +38,10 @@ struct SheetButton {
   void (DownloadTab::*slot)();
 };
 
-QHBoxLayout* ButtonRow(DownloadTab* tab, QWidget* parent,
-                       std::initializer_list<SheetButton> buttons) {
-  auto* row = new QHBoxLayout;
+// The buttons wrap where the sheet is narrow.
+FlowLayout* ButtonRow(DownloadTab* tab, QWidget* parent,
+                      std::initializer_list<SheetButton> buttons) {
+  auto* row = new FlowLayout(nullptr, 2);
   for (const SheetButton& b : buttons) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(b.name));
@@ -48,15 +50,15 @@ QHBoxLayout* ButtonRow(DownloadTab* tab, QWidget* parent,
     QObject::connect(button, &QToolButton::clicked, tab, b.slot);
     row->addWidget(button);
   }
-  row->addStretch(1);
   return row;
 }
 
 // The browser pane shows target (a URL or a local file; empty: blank) unless
-// it already does.
-void ShowInPane(BrowserPane* pane, const std::string& target, std::string& shown) {
+// it already does. A pane not made yet is blank already.
+void ShowInPane(const Lazy<BrowserPane>& pane, const std::string& target, std::string& shown) {
   if (target == shown) return;
   shown = target;
+  if (target.empty() && !pane.IfMade()) return;
   pane->Navigate(target.empty() ? QStringLiteral("about:blank") : QsFromSjis(target));
 }
 
@@ -109,7 +111,7 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
                  {"sbPGTab02RTab07IndividualUrlPaste", "貼付", "貼り付け",
                   &DownloadTab::sbPGTab02RTab07IndividualUrlPasteClick}}));
 
-  auto* radios = new QHBoxLayout;
+  auto* radios = new FlowLayout(nullptr, 2);
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCode"),
                                     Text(" 文字ｺｰﾄﾞ "), kCodes, 3, top));
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCodeSaveFile"),
@@ -122,9 +124,9 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
   auto* split = new QSplitter(Qt::Vertical, page);
   split->setObjectName(QStringLiteral("SplitterDLIndividual"));
   indiv_memo_ = AddView(split, "MemoPGTab02RTab07Individual");
-  split->addWidget(indiv_memo_);
-  indiv_browser_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserDLIndividual"), split);
-  split->addWidget(indiv_browser_);
+  split->addWidget(indiv_memo_.Place());
+  indiv_browser_ = AddPane(split, "WebBrowserDLIndividual");
+  split->addWidget(indiv_browser_.Place());
   split->setStretchFactor(0, 3);
   split->setStretchFactor(1, 1);
 
@@ -161,10 +163,10 @@ void DownloadTab::BuildImageSheet(QWidget* page) {
                   &DownloadTab::sbPGTab02RTab08ImageIndividualClearClick},
                  {"sbPGTab02RTab08ImageIndividualPaste", "貼付", "貼り付け",
                   &DownloadTab::sbPGTab02RTab08ImageIndividualPasteClick}}));
-  image_browser_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserIndividualImage"), page);
+  image_browser_ = AddPane(page, "WebBrowserIndividualImage");
   auto* layout = static_cast<QVBoxLayout*>(page->layout());
   layout->addWidget(top);
-  layout->addWidget(image_browser_, 1);
+  layout->addWidget(image_browser_.Place(), 1);
 }
 
 void DownloadTab::SheetsToEngine() {
@@ -176,7 +178,9 @@ void DownloadTab::SheetsToEngine() {
   }
   IndividualTextSheet& t = engine_->individual;
   t.file = SjisFromQs(indiv_file_->text());
-  t.memo = indiv_memo_->SjisText();
+  // A memo not made yet has never held a text.
+  const TRichEditEx* memo = indiv_memo_.IfMade();
+  t.memo = memo ? memo->SjisText() : std::string();
   t.code = radio_.indiv_code->ItemIndex();
   t.save_code = radio_.indiv_save_code->ItemIndex();
   t.screen = radio_.indiv_screen->ItemIndex();
@@ -210,9 +214,10 @@ void DownloadTab::ShowSheets(const DownloadForm& f, const IndividualTextSheet& t
   set(image_file_, image.file);
   css_js_win_file_->setText(QsFromSjis(t.css_js_win_filename));
   // The memo is the user's to edit: only a changed text replaces it.
-  if (indiv_memo_->SjisText() != t.memo) {
+  const TRichEditEx* memo = indiv_memo_.IfMade();
+  if (memo ? memo->SjisText() != t.memo : !t.memo.empty()) {
     indiv_memo_->SetSjisText(t.memo);
-    ResetViewColors(indiv_memo_);
+    ResetViewColors(indiv_memo_.get());
   }
   ShowInPane(indiv_browser_, t.browser, indiv_browser_shown_);
   ShowInPane(image_browser_, image.browser, image_browser_shown_);
@@ -314,7 +319,9 @@ void DownloadTab::DownloadListClick(const std::string& list, const std::string& 
     const int code = radio_.css_js_charset->ItemIndex();
     RunSheetAction([this, line, code] {
       if (!engine_->ListBoxDLIndividualOutcome(line, code)) {
-        Post([this] { css_js_memo_->clear(); });
+        Post([this] {
+          if (TRichEditEx* memo = css_js_memo_.IfMade()) memo->clear();
+        });
       }
     });
   } else if (list == "ListBoxPGTab02LTab03PageImageDownloaedImage") {

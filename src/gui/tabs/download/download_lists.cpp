@@ -70,17 +70,25 @@ QListWidget* DownloadTab::AddList(QWidget* parent, const char* name) {
   return list;
 }
 
-TRichEditEx* DownloadTab::AddView(QWidget* parent, const char* name) {
-  auto* view = new TRichEditEx(parent);
-  view->setObjectName(QString::fromLatin1(name));
-  view->SetLineNumbers(true);
-  view->setLineWrapMode(QPlainTextEdit::NoWrap);
-  view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  return view;
+Lazy<TRichEditEx> DownloadTab::AddView(QWidget* parent, const char* name) {
+  return MakeLazy<TRichEditEx>(QString::fromLatin1(name), parent, [](QWidget* p) {
+    auto* view = new TRichEditEx(p);
+    view->SetLineNumbers(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return view;
+  });
 }
 
-void DownloadTab::AddSourcePane(QWidget* page, TRichEditEx* view, const char* input) {
+Lazy<BrowserPane> DownloadTab::AddPane(QWidget* parent, const char* name) {
+  const QString pane_name = QString::fromLatin1(name);
+  return MakeLazy<BrowserPane>(pane_name, parent, [this, pane_name](QWidget* p) {
+    return host_->CreateBrowserPane(pane_name, p);
+  });
+}
+
+void DownloadTab::AddSourcePane(QWidget* page, Lazy<TRichEditEx> view, const char* input) {
   KeywordBar* bar = AddPaneWithBar(page, view, input);
   bar->SetStatusSink([this](const QString& text) { host_->SetStatusPanel(2, text); });
 }
@@ -103,9 +111,9 @@ QTabWidget* DownloadTab::BuildLeftTabs() {
   left_tabs_ = tabs;
   const auto page = [this](DownloadPage id) { return AddPage(id); };
   QWidget* web = page(DownloadPage::WebBrowse);
-  auto* web_pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserDownload"), web);
-  web->layout()->addWidget(BuildWebBrowserBar(web, web_pane));
-  web->layout()->addWidget(web_pane);
+  web_pane_ = AddPane(web, "WebBrowserDownload");
+  web->layout()->addWidget(BuildWebBrowserBar(web, web_pane_));
+  web->layout()->addWidget(web_pane_.Place());
   struct Lists {
     DownloadPage page;
     std::vector<const char*> boxes;
@@ -142,8 +150,8 @@ QTabWidget* DownloadTab::BuildLeftTabs() {
   AddSourcePane(inner, views_[JobView::Inner] = AddView(inner, "PanelPGTab02LTab11InnerHTMLBody"),
                 "ComboBoxDLInnerKW");
   QWidget* org = page(DownloadPage::OrgHtmlLeft);
-  org->layout()->addWidget(views_[JobView::FetchedLeft] =
-                               AddView(org, "PanelPGTab02LTab12OrgHTMLBody"));
+  org->layout()->addWidget(
+      (views_[JobView::FetchedLeft] = AddView(org, "PanelPGTab02LTab12OrgHTMLBody")).Place());
   return tabs;
 }
 
@@ -161,23 +169,24 @@ QTabWidget* DownloadTab::BuildRightTabs() {
   AddSourcePane(org, views_[JobView::FetchedRight] = AddView(org, "PanelPGTab02RTab03HTMLOrgBody"),
                 "ComboBoxWebOrgKW");
   QWidget* native = page(DownloadPage::Native);
-  native->layout()->addWidget(views_[JobView::Native] =
-                                  AddView(native, "PanelPGTab02RTab04PDownloadBody"));
+  native->layout()->addWidget(
+      (views_[JobView::Native] = AddView(native, "PanelPGTab02RTab04PDownloadBody")).Place());
   QWidget* result = page(DownloadPage::LocalBrowse);
-  auto* result_pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserDownloadResult"), result);
-  result->layout()->addWidget(BuildLocalBrowserBar(result, result_pane));
-  result->layout()->addWidget(result_pane);
+  result_pane_ = AddPane(result, "WebBrowserDownloadResult");
+  result->layout()->addWidget(BuildLocalBrowserBar(result, result_pane_));
+  result->layout()->addWidget(result_pane_.Place());
   QWidget* css = page(DownloadPage::CssJs);
   css_js_win_file_ = new QLabel(css);
   css_js_win_file_->setObjectName(QStringLiteral("LabelDLCSSJSWinFilename"));
   css_js_win_file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   css->layout()->addWidget(css_js_win_file_);
-  css->layout()->addWidget(css_js_memo_ = AddView(css, "MemoPGTab02RTab06CSSJS"));
+  css_js_memo_ = AddView(css, "MemoPGTab02RTab06CSSJS");
+  css->layout()->addWidget(css_js_memo_.Place());
   BuildIndividualSheet(page(DownloadPage::Individual));
   BuildImageSheet(page(DownloadPage::ImageIndividual));
   QWidget* first = page(DownloadPage::FirstFetch);
-  first->layout()->addWidget(views_[JobView::FirstFetch] =
-                                 AddView(first, "RichEditWebPageDownloadHTMLFirst"));
+  first->layout()->addWidget(
+      (views_[JobView::FirstFetch] = AddView(first, "RichEditWebPageDownloadHTMLFirst")).Place());
   return tabs;
 }
 

@@ -13,6 +13,7 @@
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/download/download_util.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/scroll_panel.h"
 
 namespace kaplo::gui {
 
@@ -27,7 +28,9 @@ const QStringList kCharsets{U("自動"),      U("EUC-JP"),      U("UTF-8"),
 }  // namespace
 
 QWidget* DownloadTab::BuildSettingsSheet() {
-  auto* sheet = new QWidget;
+  // Many choices: they scroll where the window is low.
+  auto* holder = new QWidget;
+  QWidget* sheet = ScrolledContent(holder, QStringLiteral("PanelDLSettingsSheet"));
   auto* grid = new QGridLayout(sheet);
   grid->setContentsMargins(3, 3, 3, 3);
   auto radio = [sheet](const char* name, const char* caption, const QStringList& items,
@@ -89,7 +92,7 @@ QWidget* DownloadTab::BuildSettingsSheet() {
   }
   grid->addWidget(checks, 5, 0, 1, 2);
   grid->setRowStretch(6, 1);
-  return sheet;
+  return holder;
 }
 
 void DownloadTab::ResolveControls() {

@@ -63,7 +63,7 @@ class DownloadTab::Observer : public JobObserver {
   }
   void ShowText(JobView view, std::string_view text, bool colour) override {
     tab_.Post([t = &tab_, view, s = std::string(text), colour] {
-      TRichEditEx* v = t->views_[view];
+      TRichEditEx* v = t->views_[view].get();
       if (!v) return;
       if (colour) {
         ShowColored(v, s);
@@ -75,11 +75,8 @@ class DownloadTab::Observer : public JobObserver {
   }
   void ClearTexts() override {
     tab_.Post([t = &tab_] {
-      for (auto& [view, edit] : t->views_) {
-        ResetViewColors(edit);
-        edit->clear();
-      }
-      t->css_js_memo_->clear();
+      t->ClearViews();
+      if (TRichEditEx* memo = t->css_js_memo_.IfMade()) memo->clear();
     });
   }
   void ShowTab(JobPage page) override {
@@ -116,6 +113,29 @@ class DownloadTab::Observer : public JobObserver {
   DownloadTab& tab_;
   bool lists_dirty_ = false;
   std::chrono::steady_clock::time_point last_copy_{};
+};
+
+// The engine's browser port on the download tab's panes, made (panes and
+// all) when the engine first uses it.
+class DownloadTab::DeferredBrowserPort : public BrowserPort {
+ public:
+  using Make = std::function<std::unique_ptr<BrowserPort>()>;
+  explicit DeferredBrowserPort(Make make) : make_(std::move(make)) {}
+
+  void Navigate(kaplo::BrowserPane pane, std::string_view url) override {
+    Port().Navigate(pane, url);
+  }
+  std::string OuterHtml() override { return Port().OuterHtml(); }
+  std::vector<std::string> ImageUrls() override { return Port().ImageUrls(); }
+  std::string LocationUrl() override { return Port().LocationUrl(); }
+
+ private:
+  BrowserPort& Port() {
+    if (!port_) port_ = make_();
+    return *port_;
+  }
+  Make make_;
+  std::unique_ptr<BrowserPort> port_;
 };
 
 // ---- construction ----
@@ -156,9 +176,10 @@ void DownloadTab::Build(TabContext& context) {
   context.page->layout()->addWidget(this);
   ResolveControls();
 
-  browser_ =
-      std::make_unique<WebPagePort>(Require<BrowserPane>(this, "WebBrowserDownload")->page(),
-                                    Require<BrowserPane>(this, "WebBrowserDownloadResult")->page());
+  // The panes are made when the engine first needs them, not before.
+  browser_ = std::make_unique<DeferredBrowserPort>([this] {
+    return std::make_unique<WebPagePort>(web_pane_->page(), result_pane_->page());
+  });
   fetcher_ = std::make_unique<ParallelFetcher>();
   ports_ = std::make_unique<WindowPorts>(*worker_, *prompter_, browser_.get());
   observer_ = std::make_unique<Observer>(*this);
@@ -376,6 +397,16 @@ void DownloadTab::sbDLNavigateClick() {
 
 // ---- window moments ----
 
+void DownloadTab::ClearViews() {
+  // A view not made yet is empty already.
+  for (auto& [id, view] : views_) {
+    if (TRichEditEx* edit = view.IfMade()) {
+      ResetViewColors(edit);
+      edit->clear();
+    }
+  }
+}
+
 void DownloadTab::Reset() {
   // The window emptied the bound controls; these keep no settings value.
   for (QLineEdit* edit : {save_name_, frame_link_, confirm_file_, org_file_}) edit->clear();
@@ -385,10 +416,7 @@ void DownloadTab::Reset() {
   ResetChoices();
   engine_->Reset();
   ShowLists(engine_->Lists());
-  for (auto& [view, edit] : views_) {
-    ResetViewColors(edit);
-    edit->clear();
-  }
+  ClearViews();
   engine_->form.individual_url.clear();
   engine_->individual.file.clear();
   engine_->individual_image = IndividualImageSheet{};

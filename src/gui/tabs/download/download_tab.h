@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 #include "gui/tabs/download/download_pages.h"
 
@@ -123,7 +124,10 @@ class DownloadTab : public QWidget, public Tab {
  private:
   class Observer;
   friend class Observer;
+  class DeferredBrowserPort;
 
+  // Empties every source view of views_ that was made.
+  void ClearViews();
   QWidget* BuildTopPanel();
   QWidget* BuildFrameGroup();
   QWidget* BuildSettingsSheet();
@@ -131,11 +135,14 @@ class DownloadTab : public QWidget, public Tab {
   QTabWidget* BuildLeftTabs();
   QTabWidget* BuildRightTabs();
   QListWidget* AddList(QWidget* parent, const char* name);
-  TRichEditEx* AddView(QWidget* parent, const char* name);
+  // A source view made when first shown or first written to.
+  Lazy<TRichEditEx> AddView(QWidget* parent, const char* name);
   // The view under the keyword bar of row input, its result list beside it.
-  void AddSourcePane(QWidget* page, TRichEditEx* view, const char* input);
-  QWidget* BuildWebBrowserBar(QWidget* parent, BrowserPane* pane);
-  QWidget* BuildLocalBrowserBar(QWidget* parent, BrowserPane* pane);
+  void AddSourcePane(QWidget* page, Lazy<TRichEditEx> view, const char* input);
+  // A browser pane made when first shown or first used.
+  Lazy<BrowserPane> AddPane(QWidget* parent, const char* name);
+  QWidget* BuildWebBrowserBar(QWidget* parent, Lazy<BrowserPane> pane);
+  QWidget* BuildLocalBrowserBar(QWidget* parent, Lazy<BrowserPane> pane);
   void BuildIndividualSheet(QWidget* page);
   void BuildImageSheet(QWidget* page);
   // Finds the named controls the handlers use, once, after building.
@@ -204,8 +211,8 @@ class DownloadTab : public QWidget, public Tab {
   QTabWidget* right_tabs_ = nullptr;
   std::map<DownloadPage, QWidget*> pages_;
   std::map<std::string, QListWidget*> lists_;  // by list box name
-  std::map<JobView, TRichEditEx*> views_;
-  TRichEditEx* css_js_memo_ = nullptr;
+  std::map<JobView, Lazy<TRichEditEx>> views_;
+  Lazy<TRichEditEx> css_js_memo_;
   QLabel* css_js_win_file_ = nullptr;
 
   // The options sheet.
@@ -241,16 +248,16 @@ class DownloadTab : public QWidget, public Tab {
 
   QComboBox* indiv_url_ = nullptr;
   QLineEdit* indiv_file_ = nullptr;
-  TRichEditEx* indiv_memo_ = nullptr;
-  BrowserPane* indiv_browser_ = nullptr;
+  Lazy<TRichEditEx> indiv_memo_;
+  Lazy<BrowserPane> indiv_browser_;
   std::string indiv_browser_shown_;
   QLineEdit* image_url_ = nullptr;
   QLineEdit* image_file_ = nullptr;
-  BrowserPane* image_browser_ = nullptr;
+  Lazy<BrowserPane> image_browser_;
   std::string image_browser_shown_;
   QPointer<TInformboxForm> informbox_;
-  BrowserPane* web_pane_ = nullptr;
-  BrowserPane* result_pane_ = nullptr;
+  Lazy<BrowserPane> web_pane_;
+  Lazy<BrowserPane> result_pane_;
   QLabel* label_local_src_ = nullptr;
   OpenFileDialog open_file_dialog_;
 };

@@ -23,8 +23,10 @@
 #include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/download/download_util.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/flow_layout.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/scroll_panel.h"
 
 namespace kaplo::gui {
 
@@ -37,7 +39,8 @@ QWidget* DownloadTab::BuildTopPanel() {
   auto* panel = new QWidget(this);
   panel->setObjectName(QStringLiteral("PanelDLPGMainTabTop"));
   top_panel_ = panel;
-  auto* outer = new QHBoxLayout(panel);
+  // A panel of a set height: its controls scroll where they need more.
+  auto* outer = new QHBoxLayout(ScrolledContent(panel, QStringLiteral("PanelDLPGMainTabTopContent")));
   outer->setContentsMargins(0, 0, 0, 0);
   auto* left = new QWidget(panel);
   auto* grid = new QGridLayout(left);
@@ -73,7 +76,7 @@ QWidget* DownloadTab::BuildTopPanel() {
   grid->addWidget(new QLabel(U("ﾛｰｶﾙﾌｧｲﾙ"), left), row, 2);
   grid->addWidget(local_file_, row++, 3, 1, 2);
 
-  auto* buttons = new QHBoxLayout;
+  auto* buttons = new FlowLayout(nullptr, 2);
   btn_all_ =
       new QPushButton(U("「 ﾌｫﾙﾀﾞ 」を指定/作成して ” HTML/CSS/JS/Image ” をﾀﾞｳﾝﾛｰﾄﾞする"), left);
   btn_all_->setObjectName(QStringLiteral("btnDownloadAll"));
@@ -100,7 +103,6 @@ QWidget* DownloadTab::BuildTopPanel() {
                                                     dual, single, save_only}) {
     buttons->addWidget(w);
   }
-  buttons->addStretch(1);
   grid->addLayout(buttons, row++, 0, 1, 5);
 
   label_count_ = new QLabel(left);
@@ -252,7 +254,7 @@ void DownloadTab::btnDLOpenFramesetClick() {
     const std::string text = LoadTextFile(file);
     QApplication::clipboard()->setText(QsFromSjis(text));
     views_[JobView::Native]->SetSjisText(text);
-    ResetViewColors(views_[JobView::Native]);
+    ResetViewColors(views_[JobView::Native].get());
   }
   if (file.find(".htm") != std::string::npos) {
     OpenExternally(file);
@@ -265,7 +267,8 @@ void DownloadTab::btnDLSaveHTMLOnlyClick() {
   if (Busy()) return;
   const std::string url = Trimmed(url_box_->currentText());
   const std::string folder = Trimmed(save_folder_->text());
-  const std::string text = views_[JobView::Local]->SjisText();
+  const TRichEditEx* local = views_[JobView::Local].IfMade();
+  const std::string text = local ? local->SjisText() : std::string();
   if (url.empty() || folder.empty() || local_file_->text().trimmed().isEmpty() || !IsHttpUrl(url) ||
       text.empty() || !IsFolder(folder)) {
     return;

@@ -18,6 +18,7 @@
 #include "gui/tabs/favorites/favorites_menu.h"
 #include "gui/tabs/search/browse_helpers.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/scroll_panel.h"
 #include "text/urlcode.h"
 #include "workspace/web_search.h"
 
@@ -54,44 +55,55 @@ void FavoritesTab::Build(TabContext& context) {
   left_ = new QTabWidget(this);
   left_->setObjectName(QStringLiteral("PGTab09FavariteBrowseLeft"));
   QWidget* basic = PanePage(left_, "PGTab09FavariteBrowseLeftTab01Basic");
-  main_ = context.host.CreateBrowserPane(QStringLiteral("WebBrowserFavMain"), basic);
-  basic->layout()->addWidget(main_);
+  main_ = MakeLazy<BrowserPane>(QStringLiteral("WebBrowserFavMain"), basic, [this](QWidget* p) {
+    BrowserPane* pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserFavMain"), p);
+    pane->SetSilent(true);
+    pane->SetClickCallback([this](const QUrl& url) {
+      MainPaneClick(QString::fromStdString(LinkBytes(url)));
+      return false;
+    });
+    pane->SetNewWindowHandler([this](const QUrl& url) {
+      BrowserPane* into = MainPaneNewWindow(QString::fromStdString(LinkBytes(url)));
+      return into ? BrowserPane::NewWindow::Into(into) : BrowserPane::NewWindow::CancelIt();
+    });
+    // The last link pointed at, as the status texts report it.
+    connect(pane, &BrowserPane::StatusTextChange, this, [this](const QString& text) {
+      const std::string link = SjisFromQs(text);
+      if (IsPageLink(link) && IsHttpUrl(link)) fav_link_ = text;
+    });
+    return pane;
+  });
+  basic->layout()->addWidget(main_.Place());
   left_->addTab(basic, U(" 基本 "));
 
   right_ = new QTabWidget(this);
   right_->setObjectName(QStringLiteral("PGTab09FavariteBrowseRight"));
   QWidget* contents = PanePage(right_, "PGTab09FavariteBrowseRightTab01Contents");
-  contents_ = context.host.CreateBrowserPane(QStringLiteral("WebBrowserFavContents"), contents);
-  contents->layout()->addWidget(contents_);
+  contents_ =
+      MakeLazy<BrowserPane>(QStringLiteral("WebBrowserFavContents"), contents, [this](QWidget* p) {
+        BrowserPane* pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserFavContents"), p);
+        pane->SetSilent(true);
+        pane->SetClickCallback([this](const QUrl& url) {
+          ContentsPaneClick(QString::fromStdString(LinkBytes(url)));
+          return false;
+        });
+        connect(pane, &BrowserPane::StatusTextChange, this, [this](const QString& text) {
+          const std::string link = SjisFromQs(text);
+          if (IsPageLink(link) && IsHttpUrl(link)) contents_link_ = text;
+        });
+        return pane;
+      });
+  contents->layout()->addWidget(contents_.Place());
   right_->addTab(contents, U(" 内容 "));
   QWidget* side = PanePage(right_, "PGTab09FavariteBrowseRightTab02Side");
-  side_ = context.host.CreateBrowserPane(QStringLiteral("WebBrowserFavSide"), side);
-  side->layout()->addWidget(side_);
+  side_ = MakeLazy<BrowserPane>(QStringLiteral("WebBrowserFavSide"), side, [this](QWidget* p) {
+    BrowserPane* pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserFavSide"), p);
+    pane->SetSilent(true);
+    pane->SetClickCallback(FollowOnlyWebLinks);
+    return pane;
+  });
+  side->layout()->addWidget(side_.Place());
   right_->addTab(side, U(" 詳細 "));
-
-  for (BrowserPane* pane : {main_, contents_, side_}) pane->SetSilent(true);
-  main_->SetClickCallback([this](const QUrl& url) {
-    MainPaneClick(QString::fromStdString(LinkBytes(url)));
-    return false;
-  });
-  main_->SetNewWindowHandler([this](const QUrl& url) {
-    BrowserPane* pane = MainPaneNewWindow(QString::fromStdString(LinkBytes(url)));
-    return pane ? BrowserPane::NewWindow::Into(pane) : BrowserPane::NewWindow::CancelIt();
-  });
-  contents_->SetClickCallback([this](const QUrl& url) {
-    ContentsPaneClick(QString::fromStdString(LinkBytes(url)));
-    return false;
-  });
-  side_->SetClickCallback(FollowOnlyWebLinks);
-  // The last link pointed at, as the status texts report it.
-  connect(main_, &BrowserPane::StatusTextChange, this, [this](const QString& text) {
-    const std::string link = SjisFromQs(text);
-    if (IsPageLink(link) && IsHttpUrl(link)) fav_link_ = text;
-  });
-  connect(contents_, &BrowserPane::StatusTextChange, this, [this](const QString& text) {
-    const std::string link = SjisFromQs(text);
-    if (IsPageLink(link) && IsHttpUrl(link)) contents_link_ = text;
-  });
 
   auto* split = new QSplitter(Qt::Horizontal, this);
   split->setObjectName(QStringLiteral("SplitterFav"));
@@ -110,7 +122,7 @@ void FavoritesTab::Build(TabContext& context) {
 QWidget* FavoritesTab::BuildTopPanel() {
   top_ = new QWidget(this);
   top_->setObjectName(QStringLiteral("PanelFavoriteBrowseTop"));
-  auto* row = new QHBoxLayout(top_);
+  auto* row = new QHBoxLayout(ScrolledContent(top_, QStringLiteral("PanelFavoriteBrowseTopContent")));
   row->setContentsMargins(0, 0, 0, 0);
   url_box_ = new QLineEdit(top_);
   url_box_->setObjectName(QStringLiteral("EditFavUrl"));
@@ -149,8 +161,10 @@ void FavoritesTab::NavNewspaper(const QString& url) {
   host_->ShowTab(TabId::Favorites);
   left_->setCurrentIndex(0);
   ShowRight(kContents);
-  contents_->Navigate(QStringLiteral("about:blank"));
-  side_->Navigate(QStringLiteral("about:blank"));
+  // A pane not made yet is empty already.
+  for (const Lazy<BrowserPane>& pane : {contents_, side_}) {
+    if (BrowserPane* made = pane.IfMade()) made->Navigate(QStringLiteral("about:blank"));
+  }
   main_->Navigate(target);
   fav_link_.clear();
   contents_link_.clear();
@@ -203,7 +217,7 @@ BrowserPane* FavoritesTab::CreateTabFavBrowser(const QString& url, const QString
 
 void FavoritesTab::CloseAllFavBrowser() {
   CloseNumberedPaneTabs(right_);
-  contents_->Navigate(QStringLiteral("about:blank"));
+  if (BrowserPane* made = contents_.IfMade()) made->Navigate(QStringLiteral("about:blank"));
   fav_link_.clear();
 }
 

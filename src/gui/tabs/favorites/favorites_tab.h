@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 
 class QCheckBox;
@@ -60,9 +61,10 @@ class FavoritesTab : public QWidget, public Tab {
   QCheckBox* immediate_ = nullptr;
   QTabWidget* left_ = nullptr;
   QTabWidget* right_ = nullptr;
-  BrowserPane* main_ = nullptr;
-  BrowserPane* contents_ = nullptr;
-  BrowserPane* side_ = nullptr;
+  // Made when first shown.
+  Lazy<BrowserPane> main_;
+  Lazy<BrowserPane> contents_;
+  Lazy<BrowserPane> side_;
 };
 
 }  // namespace kaplo::gui

@@ -59,19 +59,25 @@ void FlashTab::Build(TabContext& context) {
   auto* split = new QSplitter(Qt::Horizontal, this);
   files_ = new QListWidget(split);
   files_->setObjectName(QStringLiteral("ListBoxFlashPlayer"));
-  source_ = new TRichEditEx(split);
-  source_->setObjectName(QStringLiteral("RichEditFlashPlayerSource"));
-  source_->SetLineNumbers(true);
+  source_ = MakeLazy<TRichEditEx>(QStringLiteral("RichEditFlashPlayerSource"), split,
+                                  [](QWidget* p) {
+                                    auto* view = new TRichEditEx(p);
+                                    view->SetLineNumbers(true);
+                                    return view;
+                                  });
+  split->addWidget(source_.Place());
   split->setStretchFactor(1, 3);
   layout->addWidget(split, 1);
   // The pane holds the written page so its document can be read back; an
   // empty plug-in area is not worth the room.
-  // Not through TabHost::CreateBrowserPane yet: the window's tests expect
-  // the download tab's panes alone in its list. Nothing is loaded until the
-  // tab is used, so start-up does not wait for this pane.
-  pane_ = new BrowserPane(QStringLiteral("WebBrowserFlashPlayer"), this);
-  pane_->hide();
-  pane_->page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+  // Nothing is loaded until the tab is used, so the pane needs no empty page.
+  pane_ = MakeLazy<BrowserPane>(QStringLiteral("WebBrowserFlashPlayer"), this, [](QWidget* p) {
+    auto* pane = new BrowserPane(QStringLiteral("WebBrowserFlashPlayer"), p);
+    pane->page()->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls,
+                                           false);
+    return pane;
+  });
+  pane_.Place()->hide();
 
   connect(browse, &QToolButton::clicked, this, &FlashTab::BtnEditLocalFlashPlayerClick);
   connect(show, &QPushButton::clicked, this, &FlashTab::btnFlashPlayerShowClick);
@@ -79,6 +85,9 @@ void FlashTab::Build(TabContext& context) {
   connect(outer, &QPushButton::clicked, this, &FlashTab::btnFlashPlayerOuterHtmlClick);
   context.page->layout()->addWidget(this);
 }
+
+BrowserPane* FlashTab::Pane() const { return pane_.get(); }
+TRichEditEx* FlashTab::SourceView() const { return source_.get(); }
 
 void FlashTab::TakeAddress(const QString& address) {
   file_box_->setText(address);
@@ -106,17 +115,17 @@ void FlashTab::btnFlashPlayerShowClick() {
   const QByteArray utf8 = path.toUtf8();
   const std::string page = LocalFlashPage(std::string_view(utf8.constData(), utf8.size()));
   pane_->Write(QsFromSjis(page), QUrl::fromLocalFile(path));
-  ShowColored(source_, page);
+  ShowColored(source_.get(), page);
 }
 
 void FlashTab::btnFlashPlayerStopClick() {
   pane_->Navigate(QStringLiteral("about:blank"));
   files_->clear();
-  source_->clear();
+  if (TRichEditEx* view = source_.IfMade()) view->clear();
 }
 
 void FlashTab::btnFlashPlayerOuterHtmlClick() {
-  ShowColored(source_, NormaliseHtml(SjisFromQs(pane_->OuterHtml(), Unmappable::CharRef)));
+  ShowColored(source_.get(), NormaliseHtml(SjisFromQs(pane_->OuterHtml(), Unmappable::CharRef)));
 }
 
 }  // namespace kaplo::gui

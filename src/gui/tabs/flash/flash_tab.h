@@ -6,6 +6,7 @@
 
 #include <QWidget>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 
 class QCheckBox;
@@ -29,8 +30,9 @@ class FlashTab : public QWidget, public Tab {
   // A file handed over is shown at once.
   void TakeAddress(const QString& address) override;
 
-  BrowserPane* Pane() const { return pane_; }
-  TRichEditEx* SourceView() const { return source_; }
+  // Made when first used.
+  BrowserPane* Pane() const;
+  TRichEditEx* SourceView() const;
   QListWidget* FileList() const { return files_; }
   QLineEdit* FileBox() const { return file_box_; }
 
@@ -45,8 +47,8 @@ class FlashTab : public QWidget, public Tab {
   QCheckBox* clear_first_ = nullptr;
   QListWidget* files_ = nullptr;
   QLabel* no_plugin_ = nullptr;
-  BrowserPane* pane_ = nullptr;
-  TRichEditEx* source_ = nullptr;
+  Lazy<BrowserPane> pane_;
+  Lazy<TRichEditEx> source_;
 };
 
 }  // namespace kaplo::gui

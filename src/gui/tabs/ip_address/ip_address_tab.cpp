@@ -162,7 +162,12 @@ QWidget* IpAddressTab::BuildLeftTabs() {
   route->addWidget(names_list_, 2);
   left_tabs_->addTab(route_page_, U(" ﾄﾚｰｽﾙｰﾄ "));
   browser_page_ = Named(new QWidget(left_tabs_), "PGMainTabb09IPAddressLeftTab02Browser");
-  new QVBoxLayout(browser_page_);
+  auto* browser_layout = new QVBoxLayout(browser_page_);
+  own_address_pane_ = MakeLazy<BrowserPane>(
+      QStringLiteral("WebBrowserOwnIpAddress"), browser_page_, [this](QWidget* p) {
+        return tab_host_->CreateBrowserPane(QStringLiteral("WebBrowserOwnIpAddress"), p);
+      });
+  browser_layout->addWidget(own_address_pane_.Place());
   left_tabs_->addTab(browser_page_, U(" 自分のIPｱﾄﾞﾚｽ "));
   connect(trace_list_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { ListBoxTraceRouteClick(item->text()); });
@@ -195,10 +200,13 @@ QWidget* IpAddressTab::BuildWhoisPanel() {
   query_row->addWidget(whois_stop_button_);
   layout->addLayout(query_row);
 
-  whois_view_ = Named(new TRichEditEx(panel), "RichEditIPWhois");
-  whois_view_->setReadOnly(true);
-  whois_view_->SetLineNumbers(false);
-  layout->addWidget(whois_view_, 1);
+  whois_view_ = MakeLazy<TRichEditEx>(QStringLiteral("RichEditIPWhois"), panel, [](QWidget* p) {
+    auto* view = new TRichEditEx(p);
+    view->setReadOnly(true);
+    view->SetLineNumbers(false);
+    return view;
+  });
+  layout->addWidget(whois_view_.Place(), 1);
 
   connect(whois_button_, &QPushButton::clicked, this, &IpAddressTab::sbIPGetDomainInfoClick);
   connect(whois_stop_button_, &QPushButton::clicked, this, &IpAddressTab::sbIPWhoisStopClick);
@@ -235,7 +243,8 @@ IpTabBoxes IpAddressTab::ReadBoxes() const {
     b.trace.push_back(SjisFromQs(trace_list_->item(i)->text()));
   for (int i = 0; i < names_list_->count(); ++i)
     b.names.push_back(SjisFromQs(names_list_->item(i)->text()));
-  b.whois_output = whois_view_->SjisText();
+  const TRichEditEx* whois = whois_view_.IfMade();
+  b.whois_output = whois ? whois->SjisText() : std::string();
   b.trace_enabled = trace_enabled_;
   return b;
 }
@@ -255,6 +264,7 @@ void IpAddressTab::ShowBoxes(const IpTabBoxes& b) {
 }
 
 void IpAddressTab::ShowWhoisOutput(const std::string& sjis) {
+  if (sjis.empty() && !whois_view_.IfMade()) return;
   whois_view_->SetSjisText(sjis);
   whois_view_->SetTextMargins(40, 30);
 }
@@ -377,19 +387,10 @@ void IpAddressTab::IPClearAll() {
   BlankOwnAddressPane();
 }
 
-// The pane is made when the own address is first asked for: a browser view is
-// heavy, and until then it would only show an empty page.
-BrowserPane* IpAddressTab::OwnAddressPane() {
-  if (!own_address_pane_) {
-    own_address_pane_ =
-        tab_host_->CreateBrowserPane(QStringLiteral("WebBrowserOwnIpAddress"), browser_page_);
-    browser_page_->layout()->addWidget(own_address_pane_);
-  }
-  return own_address_pane_;
-}
+BrowserPane* IpAddressTab::OwnAddressPane() { return own_address_pane_.get(); }
 
 void IpAddressTab::BlankOwnAddressPane() {
-  if (own_address_pane_) own_address_pane_->Navigate(QStringLiteral("about:blank"));
+  if (BrowserPane* pane = own_address_pane_.IfMade()) pane->Navigate(QStringLiteral("about:blank"));
 }
 
 void IpAddressTab::sbIPUrlPasteClick() {

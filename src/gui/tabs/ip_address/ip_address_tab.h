@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 #include "nettools/ip_tab.h"
 
@@ -128,8 +129,9 @@ class IpAddressTab : public QWidget, public Tab {
   QPushButton* whois_stop_button_ = nullptr;
   QLabel* trace_result_ = nullptr;
   QTabWidget* left_tabs_ = nullptr;
-  BrowserPane* own_address_pane_ = nullptr;
-  TRichEditEx* whois_view_ = nullptr;
+  // Made when first shown or first used.
+  Lazy<BrowserPane> own_address_pane_;
+  Lazy<TRichEditEx> whois_view_;
   QWidget* route_page_ = nullptr;
   QWidget* browser_page_ = nullptr;
 };

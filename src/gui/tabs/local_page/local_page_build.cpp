@@ -16,9 +16,11 @@
 #include "gui/tabs/local_page/local_page_tab.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colour_list.h"
+#include "gui/widgets/flow_layout.h"
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/scroll_panel.h"
 
 namespace kaplo::gui {
 
@@ -48,17 +50,18 @@ QPushButton* LocalPageTab::AddButton(QWidget* parent, const char* name, const ch
   return b;
 }
 
-TRichEditEx* LocalPageTab::AddView(QWidget* parent, const char* name, bool wrap) {
-  auto* view = new TRichEditEx(parent);
-  view->setObjectName(L(name));
-  view->SetLineNumbers(true);
-  view->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
-  view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  if (!wrap) view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  return view;
+Lazy<TRichEditEx> LocalPageTab::AddView(QWidget* parent, const char* name, bool wrap) {
+  return MakeLazy<TRichEditEx>(L(name), parent, [wrap](QWidget* p) {
+    auto* view = new TRichEditEx(p);
+    view->SetLineNumbers(true);
+    view->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    if (!wrap) view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return view;
+  });
 }
 
-KeywordBar* LocalPageTab::AddBar(QWidget* page, TRichEditEx* view, const char* input) {
+KeywordBar* LocalPageTab::AddBar(QWidget* page, Lazy<TRichEditEx> view, const char* input) {
   KeywordBar* bar = AddPaneWithBar(page, view, input);
   bar->SetStatusSink([this](const QString& text) { host_->SetStatusPanel(2, text); });
   bars_[input] = bar;
@@ -79,13 +82,14 @@ QWidget* LocalPageTab::BuildTopBar() {
   auto* panel = new QWidget(this);
   panel->setObjectName(QStringLiteral("PanelLocalPGMainTabTop"));
   top_panel_ = panel;
-  auto* grid = new QGridLayout(panel);
+  // Collapsed to a set height, its controls scroll.
+  auto* grid = new QGridLayout(ScrolledContent(panel, QStringLiteral("PanelLocalPGMainTabTopContent")));
   grid->setContentsMargins(2, 2, 2, 2);
   grid->setVerticalSpacing(3);
 
   path_ = new QLineEdit(panel);
   path_->setObjectName(QStringLiteral("BtnEditConfirmLocalHTMLFile"));
-  auto* page_row = new QHBoxLayout;
+  auto* page_row = new FlowLayout(nullptr, 2);
   for (QPushButton* b : {
            AddButton(panel, "sbConfirmLocaHTMLGo", "表示", &LocalPageTab::sbConfirmLocaHTMLGoClick),
            AddButton(panel, "sbLoadLocaHTMLFile", "開く", &LocalPageTab::sbLoadLocaHTMLFileClick),
@@ -122,7 +126,8 @@ QWidget* LocalPageTab::BuildTopBar() {
   grid->addWidget(org_path_, 1, 1);
   grid->addLayout(org_row, 1, 2);
 
-  auto* options = new QHBoxLayout;
+  // The option groups wrap where the window is narrow.
+  auto* options = new FlowLayout(nullptr, 4);
   load_code_ = new TRadioGroup(QStringLiteral("RadioGroupLocalFileLoadCharset"),
                                U("読込み時の文字ｺｰﾄﾞ"), CharsetItems(), 6, panel);
   org_code_ = new TRadioGroup(QStringLiteral("RadioGroupLocalFileOriginalCharset"),
@@ -135,7 +140,9 @@ QWidget* LocalPageTab::BuildTopBar() {
   options->addWidget(load_code_);
   options->addWidget(org_code_);
   options->addWidget(save_code_);
-  auto* checks = new QVBoxLayout;
+  auto* check_column = new QWidget(panel);
+  auto* checks = new QVBoxLayout(check_column);
+  checks->setContentsMargins(0, 0, 0, 0);
   dont_page_change_ = AddCheck(panel, "CheckBoxLocalFileDontPageChange",
                                " JavaScriptの実行を確認のため、ﾍﾟｰｼﾞを変更しない ");
   dont_load_ = AddCheck(panel, "CheckBoxLocalDontLoad", "ﾍﾟｰｼﾞを替えても再ﾛｰﾄﾞしない");
@@ -146,7 +153,7 @@ QWidget* LocalPageTab::BuildTopBar() {
   for (QCheckBox* c : {dont_page_change_, dont_load_, dont_change_charset_, cleanup_html_}) {
     checks->addWidget(c);
   }
-  options->addLayout(checks);
+  options->addWidget(check_column);
   grid->addLayout(options, 2, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   return panel;
@@ -154,7 +161,8 @@ QWidget* LocalPageTab::BuildTopBar() {
 
 QWidget* LocalPageTab::BuildBrowserPage() {
   QWidget* page = AddPage(left_, "PGMainTab03LocalLeftTab01Browser", " ﾌﾞﾗｳｻﾞ ");
-  browser_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserConfirmLocalFile"), page);
+  browser_ = MakeLazy<BrowserPane>(QStringLiteral("WebBrowserConfirmLocalFile"), page,
+                                   [this](QWidget* p) { return MakeBrowser(p); });
   auto* row = new QHBoxLayout;
   row->addWidget(
       AddButton(page, "sbConfirmLocaBrowserBack", "戻る", &LocalPageTab::sbConfirmLocaHTMLFileBackClick));
@@ -164,7 +172,7 @@ QWidget* LocalPageTab::BuildBrowserPage() {
                          "画面をｸﾘｯｸすると、ﾘﾝｸへｼﾞｬﾝﾌﾟし、Urlを変更する");
   row->addWidget(change_url_);
   static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
-  page->layout()->addWidget(browser_);
+  page->layout()->addWidget(browser_.Place());
   status_label_ = new QLabel(page);
   status_label_->setObjectName(QStringLiteral("LabelLocalBrowserStatusBar"));
   page->layout()->addWidget(status_label_);
@@ -205,10 +213,10 @@ QWidget* LocalPageTab::BuildFilePage(FilePane pane, QWidget* page) {
   }
   static_cast<QVBoxLayout*>(page->layout())->addLayout(row);
 
-  TRichEditEx* view = AddView(page, spec.view, spec.wrap);
+  Lazy<TRichEditEx> view = AddView(page, spec.view, spec.wrap);
   file_views_[pane] = view;
   if (!spec.bar) {
-    page->layout()->addWidget(view);
+    page->layout()->addWidget(view.Place());
     return page;
   }
   auto* body = new QWidget(page);
@@ -287,11 +295,11 @@ QTabWidget* LocalPageTab::BuildRightTabs() {
                                        "内部HTMLの取得",
                                        &LocalPageTab::sclPGMainTab03LocalRightTab05OuterHTMLClick));
   inner_right_ = AddView(inner, "RichEditPGMainTab03LocalRightTab05InnerHTML", false);
-  inner->layout()->addWidget(inner_right_);
+  inner->layout()->addWidget(inner_right_.Place());
 
   QWidget* list = AddPage(right_, "PGMainTab03LocalRightTab03FileList", " CSS/JSﾌｧｲﾙ一覧 ");
   list_right_ = AddView(list, "RichEditPGMainTab03LocalRightTab03FileList", false);
-  list->layout()->addWidget(list_right_);
+  list->layout()->addWidget(list_right_.Place());
 
   BuildFilePage(FilePane::Ref, AddPage(right_, "PGMainTab03LocalRightTab04Ref", " ｵﾘｼﾞﾅﾙとの比較 "));
   return right_;

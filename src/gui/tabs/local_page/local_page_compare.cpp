@@ -14,7 +14,7 @@
 namespace kaplo::gui {
 
 int LocalPageTab::CompareWithHtmlSource() {
-  TRichEditEx* ref = file_views_.at(FilePane::Ref);
+  TRichEditEx* ref = file_views_.at(FilePane::Ref).get();
   const std::string source = html_->SjisText();
   const std::string other = ref->SjisText();
   const LineDiff diff = DiffLines(SplitLines(source), SplitLines(other));
@@ -50,7 +50,7 @@ void LocalPageTab::StepDifference(int direction) {
   if (places == 0) return;
   difference_ = difference_ < 0 ? (direction > 0 ? 0 : places - 1)
                                 : (difference_ + direction + places) % places;
-  TRichEditEx* ref = file_views_.at(FilePane::Ref);
+  TRichEditEx* ref = file_views_.at(FilePane::Ref).get();
   QTextCursor at(ref->document()->findBlockByNumber(difference_lines_[difference_]));
   ref->setTextCursor(at);
   ref->centerCursor();

@@ -97,10 +97,10 @@ void LocalPageTab::GoFileClick(FilePane pane) {
 
 void LocalPageTab::ShowFile(FilePane pane, const std::string& file, int margin) {
   const FilePaneSpec& spec = SpecOf(pane);
-  TRichEditEx* view = file_views_.at(pane);
+  TRichEditEx* view = file_views_.at(pane).get();
   LoadInto(view, file, spec.convert ? load_code_->ItemIndex() : -1);
   if (pane == FilePane::CssJsList) {
-    ResetViewColors(list_right_);
+    ResetViewColors(list_right_.get());
     list_right_->setPlainText(view->toPlainText());
   }
   if (!IsFile(file)) return;

@@ -80,18 +80,6 @@ void LocalPageTab::Build(TabContext& context) {
   context.page->layout()->addWidget(this);
   left_page_ = left_->currentWidget();
 
-  browser_->SetClickCallback([this](const QUrl& link) { return LocalDocOnClick(link); });
-  connect(browser_, &BrowserPane::StatusTextChange, this, &LocalPageTab::StatusTextChanged);
-  // The browser's "page shown" moment: the hovered link becomes the address.
-  connect(browser_, &BrowserPane::DocumentComplete, this, [this](const QUrl&, bool) {
-    if (change_url_->isChecked() && !hovered_link_.empty()) {
-      path_->setText(WithoutFileScheme(QsFromSjis(hovered_link_)));
-    }
-  });
-  browser_->SetNewWindowHandler([this](const QUrl&) {
-    return browser_->ReadyState() == BrowserPane::kComplete ? BrowserPane::NewWindow::Into(browser_)
-                                                            : BrowserPane::NewWindow::CancelIt();
-  });
   if (!downloaded_) {
     downloaded_ = [this]() -> DownloadedPage {
       const auto* download = window()->findChild<DownloadTab*>();
@@ -101,6 +89,23 @@ void LocalPageTab::Build(TabContext& context) {
               f.local_file_css_js_list, f.local_file_total_css_js, f.local_file_image_list};
     };
   }
+}
+
+BrowserPane* LocalPageTab::MakeBrowser(QWidget* parent) {
+  BrowserPane* pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserConfirmLocalFile"), parent);
+  pane->SetClickCallback([this](const QUrl& link) { return LocalDocOnClick(link); });
+  connect(pane, &BrowserPane::StatusTextChange, this, &LocalPageTab::StatusTextChanged);
+  // The browser's "page shown" moment: the hovered link becomes the address.
+  connect(pane, &BrowserPane::DocumentComplete, this, [this](const QUrl&, bool) {
+    if (change_url_->isChecked() && !hovered_link_.empty()) {
+      path_->setText(WithoutFileScheme(QsFromSjis(hovered_link_)));
+    }
+  });
+  pane->SetNewWindowHandler([pane](const QUrl&) {
+    return pane->ReadyState() == BrowserPane::kComplete ? BrowserPane::NewWindow::Into(pane)
+                                                        : BrowserPane::NewWindow::CancelIt();
+  });
+  return pane;
 }
 
 // ---- dialogs and helpers ----
@@ -129,9 +134,9 @@ std::string LocalPageTab::PathBox() const { return SjisFromQs(path_->text().trim
 
 void LocalPageTab::LoadPageUnconverted(const std::string& file) {
   browser_->Navigate(QsFromSjis(file));
-  ResetViewColors(html_);
+  ResetViewColors(html_.get());
   html_->SetSjisText(LoadTextFile(file));
-  ColorizeViewChecked(html_, ColorizeMode::kToTop);
+  ColorizeViewChecked(html_.get(), ColorizeMode::kToTop);
 }
 
 // ---- the page ----
@@ -150,7 +155,8 @@ void LocalPageTab::ConfirmLocaHTMLGo(const std::string& name) {
   html_->SetSjisText(
       AnyCodeToShiftJIS(LoadTextFile(file), load_code_->ItemIndex(), Unmappable::CharRef));
   // The browser starts its own load before the pane is coloured.
-  QTimer::singleShot(300, html_, [view = html_] { ColorizeViewChecked(view, ColorizeMode::kKeepCaret); });
+  QTimer::singleShot(300, html_.get(),
+                     [view = html_.get()] { ColorizeViewChecked(view, ColorizeMode::kKeepCaret); });
   const std::size_t slash = file.rfind('/');
   const std::size_t cut = slash == std::string::npos ? 0 : slash + 1;
   org_path_->setText(QsFromSjis(file.substr(0, cut) + "ZZOrg_" + file.substr(cut)));
@@ -164,25 +170,28 @@ void LocalPageTab::ConfirmLocaHTMLGo(const std::string& name) {
 void LocalPageTab::ConfirmLocalOrgHTMLGo(const std::string& name) {
   const std::string file = PageFileName(name, false);
   if (file.empty()) return;
-  ResetViewColors(org_);
+  ResetViewColors(org_.get());
   org_->clear();
   if (IsFile(file)) {
     org_->SetSjisText(
         AnyCodeToShiftJIS(LoadTextFile(file), org_code_->ItemIndex(), Unmappable::CharRef));
-    ColorizeViewChecked(org_, ColorizeMode::kKeepCaret);
+    ColorizeViewChecked(org_.get(), ColorizeMode::kKeepCaret);
   }
   ShowLeft("PGMainTab03LocalLeftTab06OrgHTML");
 }
 
 void LocalPageTab::LFClearRichEditListBox() {
-  for (TRichEditEx* view : {html_, inner_left_, inner_right_, org_, list_right_}) {
-    ResetViewColors(view);
-    view->clear();
+  // A view not made yet is empty already.
+  const auto clear = [](const Lazy<TRichEditEx>& lazy) {
+    if (TRichEditEx* view = lazy.IfMade()) {
+      ResetViewColors(view);
+      view->clear();
+    }
+  };
+  for (const Lazy<TRichEditEx>& view : {html_, inner_left_, inner_right_, org_, list_right_}) {
+    clear(view);
   }
-  for (auto& [pane, view] : file_views_) {
-    ResetViewColors(view);
-    view->clear();
-  }
+  for (auto& [pane, view] : file_views_) clear(view);
   for (auto& [input, bar] : bars_) {
     // The combined pane keeps its keywords.
     if (input == "ComboBoxDLTotalFCSSJSSearch") {
@@ -279,11 +288,11 @@ void LocalPageTab::FillOuterHtml(TRichEditEx* view) {
 }
 
 void LocalPageTab::sbPGMainTab03LocalLeftTab05OuterHTMLClick() {
-  FillOuterHtml(inner_left_);
+  FillOuterHtml(inner_left_.get());
   bars_.at("ComboBoxDLLocalAfterJavaExecute")->ClearResults();
 }
 
-void LocalPageTab::sclPGMainTab03LocalRightTab05OuterHTMLClick() { FillOuterHtml(inner_right_); }
+void LocalPageTab::sclPGMainTab03LocalRightTab05OuterHTMLClick() { FillOuterHtml(inner_right_.get()); }
 
 // ---- the browser ----
 
@@ -336,7 +345,7 @@ void LocalPageTab::Entered() {
       dont_load_->setChecked(true);
     } else {
       browser_->Navigate(QStringLiteral("about:blank"));
-      ResetViewColors(html_);
+      ResetViewColors(html_.get());
       html_->clear();
     }
   }

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 
 class QCheckBox;
@@ -126,8 +127,10 @@ class LocalPageTab : public QWidget, public Tab {
   QWidget* BuildBrowserPage();
   QWidget* BuildFilePage(FilePane pane, QWidget* page);
   QWidget* AddPage(QTabWidget* tabs, const char* name, const char* caption);
-  TRichEditEx* AddView(QWidget* parent, const char* name, bool wrap);
-  KeywordBar* AddBar(QWidget* page, TRichEditEx* view, const char* input);
+  // A source view made when first shown or first used.
+  Lazy<TRichEditEx> AddView(QWidget* parent, const char* name, bool wrap);
+  KeywordBar* AddBar(QWidget* page, Lazy<TRichEditEx> view, const char* input);
+  BrowserPane* MakeBrowser(QWidget* parent);
   QPushButton* AddButton(QWidget* parent, const char* name, const char* caption,
                          void (LocalPageTab::*click)());
 
@@ -169,20 +172,21 @@ class LocalPageTab : public QWidget, public Tab {
   QTabWidget* left_ = nullptr;
   QTabWidget* right_ = nullptr;
   QWidget* left_page_ = nullptr;  // the left page in front
-  BrowserPane* browser_ = nullptr;
+  Lazy<BrowserPane> browser_;
   QLabel* status_label_ = nullptr;
   std::string hovered_link_;  // HoveredLocalLink
 
-  TRichEditEx* html_ = nullptr;
-  TRichEditEx* inner_left_ = nullptr;
-  TRichEditEx* inner_right_ = nullptr;
-  TRichEditEx* org_ = nullptr;
-  std::map<FilePane, TRichEditEx*> file_views_;
+  // The panes and views are made when first shown or first used.
+  Lazy<TRichEditEx> html_;
+  Lazy<TRichEditEx> inner_left_;
+  Lazy<TRichEditEx> inner_right_;
+  Lazy<TRichEditEx> org_;
+  std::map<FilePane, Lazy<TRichEditEx>> file_views_;
   std::map<FilePane, QLineEdit*> file_boxes_;
   std::map<std::string, KeywordBar*> bars_;  // by input name
   ColourListPanel* total_colours_ = nullptr;
   ColourListPanel* indiv_colours_ = nullptr;
-  TRichEditEx* list_right_ = nullptr;  // the second copy of the stylesheet and script list
+  Lazy<TRichEditEx> list_right_;  // the second copy of the stylesheet and script list
   QWidget* hidden_lists_[2] = {nullptr, nullptr};
   std::vector<int> difference_lines_;  // first line of each differing place
   int difference_ = -1;                 // the place stepped to

@@ -26,7 +26,9 @@
 #include "gui/common/worker_host.h"
 #include "gui/tabs/search/browse_helpers.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/flow_layout.h"
 #include "gui/widgets/keyword_bar.h"
+#include "gui/widgets/scroll_panel.h"
 #include "text/urlcode.h"
 #include "gui/widgets/radio_group.h"
 
@@ -102,7 +104,7 @@ void SearchTab::Build(TabContext& context) {
 
 QWidget* SearchTab::BuildTopPanel() {
   auto* top = Named(new QWidget(this), "PanelPGSearchTabTop");
-  auto* grid = new QGridLayout(top);
+  auto* grid = new QGridLayout(ScrolledContent(top, QStringLiteral("PanelPGSearchTabTopContent")));
   grid->setContentsMargins(0, 0, 0, 0);
 
   keyword_ = Named(new QComboBox(top), "ComboBoxSearchKeyWord");
@@ -171,21 +173,24 @@ QTabWidget* SearchTab::BuildLeftTabs() {
   auto* main = Named(new QWidget(left_), "PGTab01LTab01SearchMain");
   auto* v = new QVBoxLayout(main);
   v->setContentsMargins(0, 0, 0, 0);
-  result_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSBase"), main);
+  result_ = MakeLazy<BrowserPane>(QStringLiteral("WebBrowserNSBase"), main, [this](QWidget* p) {
+    BrowserPane* pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSBase"), p);
+    pane->SetSilent(true);
+    pane->SetClickCallback([this](const QUrl& url) {
+      ResultPaneClick(QString::fromStdString(LinkBytes(url)));
+      return false;
+    });
+    pane->SetNewWindowHandler([this](const QUrl& url) {
+      ResultPaneNewWindow(QString::fromStdString(LinkBytes(url)));
+      return BrowserPane::NewWindow::CancelIt();
+    });
+    connect(pane, &BrowserPane::StatusTextChange, this, &SearchTab::ResultStatusText);
+    return pane;
+  });
   // The searched keywords, ready to be highlighted in the result page.
   highlight_result_ = new BrowserKeywordBar(BrowserBarRowOf("edSearchAndHighlight"), result_, main);
   v->addWidget(highlight_result_);
-  result_->SetSilent(true);
-  result_->SetClickCallback([this](const QUrl& url) {
-    ResultPaneClick(QString::fromStdString(LinkBytes(url)));
-    return false;
-  });
-  result_->SetNewWindowHandler([this](const QUrl& url) {
-    ResultPaneNewWindow(QString::fromStdString(LinkBytes(url)));
-    return BrowserPane::NewWindow::CancelIt();
-  });
-  connect(result_, &BrowserPane::StatusTextChange, this, &SearchTab::ResultStatusText);
-  v->addWidget(result_, 1);
+  v->addWidget(result_.Place(), 1);
   v->addWidget(StatusBar(main, "StatusBarNSBase", result_status_link_));
   left_->addTab(main, U(" メイン "));
 
@@ -210,11 +215,15 @@ QTabWidget* SearchTab::BuildLeftTabs() {
   ar->addWidget(back);
   ar->addWidget(ie);
   av->addLayout(ar);
-  auxiliary_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSNewWindow"), aux);
-  auxiliary_->SetSilent(true);
-  auxiliary_->SetClickCallback(FollowOnlyWebLinks);
-  av->addWidget(auxiliary_, 1);
-  connect(back, &QPushButton::clicked, auxiliary_, &BrowserPane::GoBack);
+  auxiliary_ =
+      MakeLazy<BrowserPane>(QStringLiteral("WebBrowserNSNewWindow"), aux, [this](QWidget* p) {
+        BrowserPane* pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSNewWindow"), p);
+        pane->SetSilent(true);
+        pane->SetClickCallback(FollowOnlyWebLinks);
+        return pane;
+      });
+  av->addWidget(auxiliary_.Place(), 1);
+  connect(back, &QPushButton::clicked, this, [this] { auxiliary_->GoBack(); });
   connect(ie, &QPushButton::clicked, this, &SearchTab::sbNSNewWindowIEClick);
   left_->addTab(aux, U(" 補助ブラウザ "));
   return left_;
@@ -226,11 +235,12 @@ QTabWidget* SearchTab::BuildRightTabs() {
   auto* v = new QVBoxLayout(page);
   v->setContentsMargins(0, 0, 0, 0);
 
-  auto* row = new QHBoxLayout;
+  // The address on a line of its own; the buttons wrap below it.
   target_url_ = Named(new QComboBox(page), "ComboBoxNSTargetUrl");
   target_url_->setEditable(true);
   target_url_->setInsertPolicy(QComboBox::NoInsert);
-  row->addWidget(target_url_, 3);
+  v->addWidget(target_url_);
+  auto* row = new FlowLayout(nullptr, 2);
   const auto add = [this, page, row](const char* name, const char* caption,
                                      void (SearchTab::*fn)()) {
     QPushButton* b = Button(page, name, caption);
@@ -251,23 +261,26 @@ QTabWidget* SearchTab::BuildRightTabs() {
   add("sbNSHTTPGet", "ＨＴＴＰｇｅｔ", &SearchTab::sbNSHTTPGetClick);
   v->addLayout(row);
 
-  target_ = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSTarget"), page);
+  target_ = MakeLazy<BrowserPane>(QStringLiteral("WebBrowserNSTarget"), page, [this](QWidget* p) {
+    BrowserPane* pane = host_->CreateBrowserPane(QStringLiteral("WebBrowserNSTarget"), p);
+    pane->SetSilent(true);
+    pane->SetClickCallback([this](const QUrl& url) {
+      TargetPaneClick(QString::fromStdString(LinkBytes(url)));
+      return false;
+    });
+    // New windows of the target page are the desktop browser's business.
+    pane->SetNewWindowHandler([](const QUrl& url) {
+      return IsHttpUrl(LinkBytes(url)) ? BrowserPane::NewWindow::ToSystem()
+                                       : BrowserPane::NewWindow::CancelIt();
+    });
+    connect(pane, &BrowserPane::StatusTextChange, this, &SearchTab::TargetStatusText);
+    return pane;
+  });
   highlight_target_ =
       new BrowserKeywordBar(BrowserBarRowOf("edDLTargetSearchAndHighlight"), target_, page);
   v->addWidget(highlight_target_);
-  target_->SetSilent(true);
-  target_->SetClickCallback([this](const QUrl& url) {
-    TargetPaneClick(QString::fromStdString(LinkBytes(url)));
-    return false;
-  });
-  // New windows of the target page are the desktop browser's business.
-  target_->SetNewWindowHandler([](const QUrl& url) {
-    return IsHttpUrl(LinkBytes(url)) ? BrowserPane::NewWindow::ToSystem()
-                                     : BrowserPane::NewWindow::CancelIt();
-  });
-  connect(target_, &BrowserPane::StatusTextChange, this, &SearchTab::TargetStatusText);
-  connect(back, &QPushButton::clicked, target_, &BrowserPane::GoBack);
-  v->addWidget(target_, 1);
+  connect(back, &QPushButton::clicked, this, [this] { target_->GoBack(); });
+  v->addWidget(target_.Place(), 1);
   v->addWidget(StatusBar(page, "StatusBarNStarget", target_status_link_));
   right_->addTab(page, U(" ターゲット・ブラウザ 【 対象ﾍﾟｰｼﾞ  】"));
   return right_;

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 #include "workspace/sites.h"
 #include "workspace/web_search.h"
@@ -132,9 +133,10 @@ class SearchTab : public QWidget, public Tab {
   QPlainTextEdit* http_get_file_ = nullptr;
   QTabWidget* left_ = nullptr;
   QTabWidget* right_ = nullptr;
-  BrowserPane* result_ = nullptr;
-  BrowserPane* target_ = nullptr;
-  BrowserPane* auxiliary_ = nullptr;
+  // Made when first shown.
+  Lazy<BrowserPane> result_;
+  Lazy<BrowserPane> target_;
+  Lazy<BrowserPane> auxiliary_;
 };
 
 }  // namespace kaplo::gui

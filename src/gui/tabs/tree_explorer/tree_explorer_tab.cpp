@@ -141,14 +141,20 @@ void TreeExplorerTab::BuildControls() {
   auto* views = new QSplitter(Qt::Vertical, contents);
   right->addWidget(views, 1);
   auto* panes = new QSplitter(Qt::Horizontal, views);
-  left_ = hooks_.make_pane(QStringLiteral("WebBrowserTreeExpLeft"), panes);
-  right_ = hooks_.make_pane(QStringLiteral("WebBrowserTreeExpRight"), panes);
-  panes->addWidget(left_);
-  panes->addWidget(right_);
-  source_ = new TRichEditEx(views);
-  source_->setObjectName(QStringLiteral("RichEditTreeExplorer"));
-  source_->setReadOnly(true);
-  views->addWidget(source_);
+  for (auto [pane, name] : {std::pair{&left_, "WebBrowserTreeExpLeft"},
+                            std::pair{&right_, "WebBrowserTreeExpRight"}}) {
+    const QString pane_name = QString::fromLatin1(name);
+    *pane = MakeLazy<BrowserPane>(pane_name, panes, [this, pane_name](QWidget* p) {
+      return hooks_.make_pane(pane_name, p);
+    });
+    panes->addWidget(pane->Place());
+  }
+  source_ = MakeLazy<TRichEditEx>(QStringLiteral("RichEditTreeExplorer"), views, [](QWidget* p) {
+    auto* view = new TRichEditEx(p);
+    view->setReadOnly(true);
+    return view;
+  });
+  views->addWidget(source_.Place());
 
   auto* search_page = new QWidget(right_tabs_);
   search_page->setObjectName(QStringLiteral("PGMainTab05TreeExplorerRightTab02FileSearch"));
@@ -193,6 +199,10 @@ void TreeExplorerTab::Fill() {
   }
   root->setExpanded(true);
 }
+
+TRichEditEx* TreeExplorerTab::SourceView() const { return source_.get(); }
+BrowserPane* TreeExplorerTab::LeftPane() const { return left_.get(); }
+BrowserPane* TreeExplorerTab::RightPane() const { return right_.get(); }
 
 QString TreeExplorerTab::FileLabel() const { return file_label_->text(); }
 QString TreeExplorerTab::FileTypeLabel() const { return type_label_->text(); }
@@ -247,9 +257,11 @@ void TreeExplorerTab::NodeCollapsed(QTreeWidgetItem*) { ClearPreview(); }
 void TreeExplorerTab::ClearPreview() {
   file_label_->clear();
   type_label_->clear();
-  left_->Navigate(QStringLiteral("about:blank"));
-  right_->Navigate(QStringLiteral("about:blank"));
-  source_->SetSjisText({});
+  // What was not made yet shows nothing already.
+  for (const Lazy<BrowserPane>& pane : {left_, right_}) {
+    if (BrowserPane* made = pane.IfMade()) made->Navigate(QStringLiteral("about:blank"));
+  }
+  if (TRichEditEx* view = source_.IfMade()) view->SetSjisText({});
 }
 
 void TreeExplorerTab::NodeClick(QTreeWidgetItem* item) {
@@ -275,7 +287,7 @@ void TreeExplorerTab::ShowFile(const QString& path) {
   auto show_text = [&] {
     const PreviewText text = ReadPreviewText(path.toStdString());
     std::string sjis = AnyCodeToShiftJIS(text.bytes, charset_->ItemIndex());
-    ShowColored(source_, sjis);
+    ShowColored(source_.get(), sjis);
     if (text.truncated) {
       type_label_->setText(type_label_->text() + U("（先頭の 16 MiB のみ表示）"));
     }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 
 class QCheckBox;
@@ -46,9 +47,10 @@ class TreeExplorerTab : public QWidget, public Tab {
 
   QTreeWidget* Tree() const { return tree_; }
   FileSearchPanel* Search() const { return search_; }
-  TRichEditEx* SourceView() const { return source_; }
-  BrowserPane* LeftPane() const { return left_; }
-  BrowserPane* RightPane() const { return right_; }
+  // Made when first shown or first used.
+  TRichEditEx* SourceView() const;
+  BrowserPane* LeftPane() const;
+  BrowserPane* RightPane() const;
   QString FileLabel() const;
   QString FileTypeLabel() const;
   // Folder listings still running.
@@ -82,9 +84,9 @@ class TreeExplorerTab : public QWidget, public Tab {
   QLabel* type_label_ = nullptr;
   TRadioGroup* charset_ = nullptr;
   QCheckBox* display_left_ = nullptr;
-  TRichEditEx* source_ = nullptr;
-  BrowserPane* left_ = nullptr;
-  BrowserPane* right_ = nullptr;
+  Lazy<TRichEditEx> source_;
+  Lazy<BrowserPane> left_;
+  Lazy<BrowserPane> right_;
   QTabWidget* right_tabs_ = nullptr;
   FileSearchPanel* search_ = nullptr;
   int pending_ = 0;

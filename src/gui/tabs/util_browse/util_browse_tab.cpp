@@ -55,14 +55,20 @@ void UtilBrowseTab::Build(TabContext& context) {
 
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName(QStringLiteral("PGTab08UtlBrowse"));
+  TabHost* host = &context.host;
   for (const PaneSpec& spec : kPanes) {
     auto* page = new QWidget(tabs_);
     auto* v = new QVBoxLayout(page);
     v->setContentsMargins(0, 0, 0, 0);
-    BrowserPane* pane = context.host.CreateBrowserPane(QString::fromLatin1(spec.name), page);
-    pane->SetSilent(true);
-    pane->SetClickCallback(FollowOnlyWebLinks);
-    v->addWidget(pane);
+    const QString name = QString::fromLatin1(spec.name);
+    Lazy<BrowserPane> pane = MakeLazy<BrowserPane>(name, page, [host, name](QWidget* p) {
+      BrowserPane* made = host->CreateBrowserPane(name, p);
+      made->SetSilent(true);
+      made->SetClickCallback(FollowOnlyWebLinks);
+      return made;
+    });
+    v->addWidget(pane.Place());
+    panes_.push_back(pane);
     tabs_->addTab(page, U(spec.caption));
   }
   layout->addWidget(tabs_, 1);
@@ -70,8 +76,9 @@ void UtilBrowseTab::Build(TabContext& context) {
 }
 
 BrowserPane* UtilBrowseTab::ActivePane() const {
-  QWidget* page = tabs_->currentWidget();
-  return page ? page->findChild<BrowserPane*>() : nullptr;
+  const int index = tabs_->currentIndex();
+  if (index < 0 || index >= static_cast<int>(panes_.size())) return nullptr;
+  return panes_[index].get();
 }
 
 void UtilBrowseTab::sbUtlRefreshClick() {

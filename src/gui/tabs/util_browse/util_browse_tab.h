@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
+#include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 #include "workspace/sites.h"
 
@@ -31,6 +33,8 @@ class UtilBrowseTab : public QWidget, public Tab {
  private:
   SiteTable sites_;
   QTabWidget* tabs_ = nullptr;
+  // One a page of tabs_, made when first shown.
+  std::vector<Lazy<BrowserPane>> panes_;
 };
 
 }  // namespace kaplo::gui

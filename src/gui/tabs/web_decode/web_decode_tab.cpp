@@ -96,7 +96,8 @@ QWidget* WebDecodeTab::BuildPane(bool left) {
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {decode, encode, paste, clear_top, clear_bottom}) buttons->addWidget(b);
   buttons->addStretch();
-  auto* groups = new QHBoxLayout;
+  // One above the other: side by side they would widen half the window.
+  auto* groups = new QVBoxLayout;
   groups->addWidget(decode_group);
   groups->addWidget(encode_group);
   v->addWidget(src, 1);
