@@ -603,23 +603,15 @@ std::string ShiftJISToUtf8(std::string_view text) {
   return out.Take(o);
 }
 
-std::string ValidShiftJIS(std::string_view text, ConversionStats& stats) {
+std::size_t InvalidShiftJISSequences(std::string_view text) {
   const u8* s = Bytes(text);
-  const std::size_t n = text.size();
-  Out out(n);
-  char* o = out.begin();
-  std::size_t p = 0;
-  while (p < n) {
-    const u8 b = s[p];
-    if (SjisCharLength(text, p) == 2) {
-      o = Put2(o, b, s[p + 1]);
-      p += 2;
-    } else {
-      o = (b < 0x80 || IsHalfKana(b)) ? Put(o, b) : PutInvalid(o, stats);
-      ++p;
-    }
+  std::size_t invalid = 0;
+  for (std::size_t p = 0; p < text.size();) {
+    const std::size_t len = SjisCharLength(text, p);
+    if (len == 1 && s[p] >= 0x80 && !IsHalfKana(s[p])) ++invalid;
+    p += len;
   }
-  return out.Take(o);
+  return invalid;
 }
 
 }  // namespace kaplo

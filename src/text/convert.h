@@ -61,9 +61,9 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable,
 std::string Utf8ToShiftJISOrLenient(std::string_view text, Unmappable unmappable,
                                     ConversionStats& stats);
 std::string ShiftJISToUtf8(std::string_view text);
-// Shift_JIS bytes as they are, each invalid sequence (a first byte without
-// its second byte, 0x80, 0xA0, 0xFD-0xFF) replaced by "?".
-std::string ValidShiftJIS(std::string_view text, ConversionStats& stats);
+// The invalid sequences of a Shift_JIS text: a first byte without its second
+// byte, 0x80, 0xA0, 0xFD-0xFF.
+std::size_t InvalidShiftJISSequences(std::string_view text);
 
 // JIS X 0208 pair arithmetic (bytes, modulo 256).
 struct BytePair {

@@ -55,8 +55,12 @@ std::string WebCodeDecode(std::string_view text, int code, ConversionStats& stat
       return Utf8Text(UrlDecodeBytes(Replace(text, "%25", "%")), stats);
     case kWebCodeEucHex:
       return LfToCrLf(EucToShiftJIS(UrlDecodeBytes(text), stats));
-    case kWebCodeSjisHex:
-      return ValidShiftJIS(UrlDecodeBytes(text), stats);
+    case kWebCodeSjisHex: {
+      // The bytes stay as they are: the window shows what is no character.
+      std::string bytes = UrlDecodeBytes(text);
+      stats.invalid += InvalidShiftJISSequences(bytes);
+      return bytes;
+    }
     case kWebCodeUtf8:
       return Utf8Text(text, stats);
     case kWebCodeJis:

@@ -230,7 +230,6 @@ TEST(Convert, NothingAfterABadSequenceIsLost) {
        [](std::string_view s, ConversionStats& c) {
          return Utf8ToShiftJISLenient(s, Unmappable::Question, c);
        }},
-      {"sjis", ValidShiftJIS},
   };
   const std::string tail = "\n\n\n\x1b(BEND";
   for (const auto& [name, decode] : decoders) {
@@ -253,6 +252,7 @@ TEST(Convert, NothingAfterABadSequenceIsLost) {
   // The strict decoder keeps its contract: empty for what is not UTF-8.
   EXPECT_EQ(Utf8ToShiftJIS(Hex("61 C3 00 62")), "");
   EXPECT_EQ(ToHex(ShiftJISToUtf8(Hex("82 00 61"))), "EF BF BD 00 61");
+  EXPECT_EQ(InvalidShiftJISSequences(Hex("82 0A 82 A0 80 A0 B1 FD 82")), 5u);
 }
 
 TEST(Convert, CountsWhatItCouldNotCarryOver) {

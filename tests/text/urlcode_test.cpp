@@ -234,7 +234,7 @@ TEST(WebCodeTest, DecodingCountsInvalidInput) {
       {"a%C3%00b", kWebCodeUtf8Hex, std::string("a?\0b", 4), 1},
       {Hex("61 FF 62"), kWebCodeUtf8, "a?b", 1},
       {"%A4%0A", kWebCodeEucHex, "?\r\n", 1},
-      {"%82%0A%82%A0", kWebCodeSjisHex, "?\n" + SJ<"あ">(), 1},
+      {"%82%0A%82%A0%FF", kWebCodeSjisHex, "\x82\n" + SJ<"あ">() + "\xFF", 2},
       {"\x1b$B$\"$", kWebCodeJis, SJ<"あ">() + "?", 1},
       {"gqA=\r\ngqA=\n", kWebCodeBase64, SJ<"ああ">(), 0},  // blanks and line ends skipped
       {"gq*A", kWebCodeBase64, Base64Decode("gq*A"), 1},
