@@ -115,10 +115,9 @@ HeadDecl HeadDeclaration(std::string_view lower) {
 // A declaration in a form the head detection skips (unquoted, single quotes)
 // in the head (before "</head" or "<body"), script start tags left out.
 // lower is the text lower-cased.
-int LooseHeadDeclaration(std::string lower) {
+int LooseHeadDeclaration(std::string_view lower) {
   const std::size_t end = std::min(FindAtBoundary(lower, "</head"), FindAtBoundary(lower, "<body"));
-  if (end != std::string::npos) lower.resize(end);
-  return LooseDeclaredCharset(RemoveEnclosed(lower, "<script", ">"));
+  return LooseDeclaredCharset(RemoveEnclosed(lower.substr(0, end), "<script", ">"));
 }
 
 HeadDecl HeadDeclOf(int code) {
@@ -144,13 +143,13 @@ int CodeOf(HeadDecl decl) {
 // The code the Content-Type names for a text that the head detection finds
 // no declaration in; 0 when the text declares itself after all or the header
 // names no code read here. lower is the text lower-cased.
-int HeaderCode(std::string_view text, std::string lower, std::string_view content_type) {
+int HeaderCode(std::string_view text, std::string_view lower, std::string_view content_type) {
   if (HeadDeclaration(lower) != HeadDecl::kNone) return kCharsetAuto;
   const int http = CharsetFromContentType(content_type);
   if (http == kCharsetAuto) return kCharsetAuto;
   // Before the header, a declaration in a form the detectors skip still
   // speaks for the text.
-  if (const int declared = LooseHeadDeclaration(std::move(lower))) return declared;
+  if (const int declared = LooseHeadDeclaration(lower)) return declared;
   // UTF-8N drops the byte-order mark that the plain UTF-8 route keeps as "?".
   if (http == kCharsetUtf8 && text.starts_with("\xEF\xBB\xBF")) return kCharsetUtf8N;
   return http;
