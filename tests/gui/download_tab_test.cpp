@@ -1,8 +1,8 @@
 // The download tab: a whole job from the window against a local server, the
 // questions through an injected prompter, the frame list, and the stop
 // button while the worker sits in a slow fetch.
-#include "gui/tabs/download/download_tab.h"
 #include "gui/common/require.h"
+#include "gui/tabs/download/download_tab.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -32,11 +32,13 @@
 #include <vector>
 
 #include "engine/http_server_support.h"
+#include "gui/common/sjis.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/informbox_form.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "shell/messages.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -349,8 +351,7 @@ TEST_F(DownloadTabTest, RefreshPageIsShownColouredInTheInformationBox) {
   });
   server.Start();
   MakeForm(nullptr);
-  TInformboxForm box;
-  tab_->SetInformationWindow(&box);
+  TInformboxForm& box = *form_->InformationWindow();
   SetUrl(server.Url("/r.html"));
   W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
 
@@ -374,8 +375,14 @@ TEST_F(DownloadTabTest, RefreshPageIsShownColouredInTheInformationBox) {
   answer.start(20);
   ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
   EXPECT_TRUE(colored);
-  EXPECT_FALSE(label.isEmpty());
+  EXPECT_EQ(label, QsFromSjis(msg::RefreshRedirect()));
   EXPECT_TRUE(text.contains("moved"));
+  // The page before the redirect is in front, and the target waits in the
+  // URL box for the next job; this one was not saved.
+  QWidget* first_fetch = W("PGTab02RTab09FirstFetch");
+  ASSERT_NE(first_fetch, nullptr);
+  EXPECT_TRUE(first_fetch->isVisible());
+  EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText(), QStringLiteral("http://127.0.0.1/x.html"));
   EXPECT_FALSE(fs::exists(dir_ / "save" / "r.html"));
 }
 

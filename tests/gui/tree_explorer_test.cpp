@@ -13,12 +13,12 @@
 
 #include "filetools/file_preview.h"
 #include "filetools/filetools_test_support.h"
+#include "gui/tabs/file_search/file_search_panel.h"
+#include "gui/tabs/file_search/file_search_tab.h"
+#include "gui/tabs/file_search/folder_loader.h"
+#include "gui/tabs/tree_explorer/tree_explorer_tab.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/rich_edit_ex.h"
-#include "gui/tabs/file_search/file_search_panel.h"
-#include "gui/tabs/file_search/folder_loader.h"
-#include "gui/tabs/file_search/file_search_tab.h"
-#include "gui/tabs/tree_explorer/tree_explorer_tab.h"
 #include "gui/window/main_form.h"
 
 namespace kaplo::gui {
@@ -32,10 +32,9 @@ class TreeExplorerTest : public ::testing::Test {
  protected:
   TreeExplorerTest() {
     auto* layout = new QVBoxLayout(&window);
-    local_box = new QLineEdit(&window);
-    local_box->setObjectName(QString::fromLatin1(TreeExplorerTab::kLocalPageBox));
-    tab = new TreeExplorerTab({[this](const QString& m) { messages << m; }, {}}, &window);
-    layout->addWidget(local_box);
+    tab = new TreeExplorerTab({[this](const QString& m) { messages << m; }, {},
+                               [this](const QString& page) { pages << page; }},
+                              &window);
     layout->addWidget(tab);
   }
 
@@ -63,9 +62,9 @@ class TreeExplorerTest : public ::testing::Test {
   }
 
   QWidget window;
-  QLineEdit* local_box;
   TreeExplorerTab* tab;
   QStringList messages;
+  QStringList pages;  // HTML files handed on for the local page tab
   TempTree tree;
 };
 
@@ -125,7 +124,7 @@ TEST_F(TreeExplorerTest, ClickShowsTheFileByTypeAndFillsTheSearchFolder) {
 
   tab->NodeClick(child("p.html"));
   EXPECT_EQ(tab->FileTypeLabel(), QStringLiteral("html"));
-  EXPECT_EQ(local_box->text(), QString::fromStdString(tree.Path("p.html")));
+  EXPECT_EQ(pages, QStringList{QString::fromStdString(tree.Path("p.html"))});
   EXPECT_EQ(tab->SourceView()->toPlainText(), QStringLiteral("<html><body>page</body></html>"));
 
   tab->NodeClick(child("i.png"));
@@ -164,6 +163,7 @@ namespace {
 
 TEST(TreeExplorerWindowTest, BothTabsLiveInTheWindowAndFeedTheLocalPageBox) {
   TempTree tree;
+  tree.Write("p.html", "<html><body>page</body></html>");
   MainFormOptions options;
   options.settings_file = tree.Path("KAPLO.inf");
   options.initial_navigation = false;
@@ -185,6 +185,21 @@ TEST(TreeExplorerWindowTest, BothTabsLiveInTheWindowAndFeedTheLocalPageBox) {
   explorer->Entered();
   EXPECT_EQ(right->currentWidget()->objectName(),
             QStringLiteral("PGMainTab05TreeExplorerRightTab01FileContents"));
+
+  // An HTML file shown in the tree waits in the local page tab's path box
+  // (not in the download tab's box of the same name), the tree tab in front.
+  auto* node = new QTreeWidgetItem(explorer->Tree(), {QStringLiteral("p.html")});
+  node->setData(0, kPathRole, QString::fromStdString(tree.Path("p.html")));
+  node->setData(0, kKindRole, 2);
+  explorer->NodeClick(node);
+  auto* local_box = form.Page(TabId::LocalPage)->findChild<QLineEdit*>("BtnEditConfirmLocalHTMLFile");
+  ASSERT_NE(local_box, nullptr);
+  EXPECT_EQ(local_box->text(), QString::fromStdString(tree.Path("p.html")));
+  EXPECT_TRUE(form.Page(TabId::Download)
+                  ->findChild<QLineEdit*>("BtnEditConfirmLocalHTMLFile")
+                  ->text()
+                  .isEmpty());
+  EXPECT_EQ(form.findChild<QTabWidget*>("PGMain")->currentWidget(), form.Page(TabId::TreeExplorer));
 }
 
 }  // namespace

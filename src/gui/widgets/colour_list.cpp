@@ -10,6 +10,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "gui/common/gui_util.h"
 #include "gui/common/sjis.h"
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/rich_edit_ex.h"
@@ -33,9 +34,6 @@ constexpr std::array<ColourListRow, 4> kRows{{
     {"ListBoxGUIIndivCSSColor", "sbGUIIndivGetColorList", nullptr, "CheckBoxGUICSSColorDupIgnore",
      nullptr, nullptr, false},
 }};
-
-QString L(const char* s) { return QString::fromLatin1(s); }
-QString U(const char* s) { return QString::fromUtf8(s); }
 
 QColor Bgr(std::int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 

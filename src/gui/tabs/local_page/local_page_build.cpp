@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/common/gui_util.h"
 #include "gui/tabs/local_page/local_page_files.h"
 #include "gui/tabs/local_page/local_page_tab.h"
 #include "gui/widgets/browser_pane.h"
@@ -23,9 +24,6 @@
 #include "gui/widgets/scroll_panel.h"
 
 namespace kaplo::gui {
-
-using local_page::L;
-using local_page::U;
 
 namespace {
 

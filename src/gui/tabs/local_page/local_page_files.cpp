@@ -8,10 +8,11 @@
 
 #include "engine/local_path.h"
 #include "engine/url.h"
+#include "gui/common/gui_util.h"
 #include "gui/tabs/local_page/local_page_files.h"
 #include "gui/tabs/local_page/local_page_tab.h"
-#include "gui/widgets/colour_list.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/colour_list.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "text/charset.h"
@@ -19,10 +20,6 @@
 #include "text/sjis_literal.h"
 
 namespace kaplo::gui {
-
-using local_page::IsFile;
-using local_page::U;
-
 
 namespace {
 
@@ -115,7 +112,7 @@ void LocalPageTab::ShowFile(FilePane pane, const std::string& file, int margin) 
 void LocalPageTab::SaveAndTell(const std::string& text, const std::string& file) {
   SaveTextFile(text, file);
   std::error_code ec;
-  const bool written = IsFile(file) && std::filesystem::file_size(local_page::FsPath(file), ec) ==
+  const bool written = IsFile(file) && std::filesystem::file_size(FsPath(file), ec) ==
                                            text.size() && !text.empty();
   if (written) {
     prompter_->Inform(SJ<"ファイル【 ">() + file + SJ<" 】が保存されました">());

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QSplitter>
 #include <QTabWidget>
@@ -15,20 +14,18 @@
 #include <memory>
 
 #include "filetools/file_preview.h"
-#include "gui/common/message_prompter.h"
+#include "gui/common/gui_util.h"
 #include "gui/common/sjis.h"
+#include "gui/tabs/file_search/file_search_panel.h"
+#include "gui/tabs/file_search/folder_loader.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
-#include "gui/tabs/file_search/file_search_panel.h"
-#include "gui/tabs/file_search/folder_loader.h"
 #include "text/charset.h"
 
 namespace kaplo::gui {
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 enum Kind { kDrive = 0, kFolder = 1, kFile = 2 };
 
@@ -74,12 +71,11 @@ TreeExplorerTab::TreeExplorerTab(Hooks hooks, QWidget* parent)
 TreeExplorerTab::~TreeExplorerTab() = default;
 
 void TreeExplorerTab::Build(TabContext& context) {
-  Prompter* prompter = context.prompter;
-  if (prompter == nullptr) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
-    prompter = own_prompter_.get();
-  }
-  hooks_.inform = [prompter](const QString& message) { prompter->Inform(SjisFromQs(message)); };
+  TabHost& host = context.host;
+  hooks_.inform = [&host](const QString& message) { host.Prompts().Inform(SjisFromQs(message)); };
+  hooks_.show_page = [&host](const QString& path) {
+    host.PassLink(TabId::LocalPage, path, LinkUse::kAddress);
+  };
   BuildControls();
   context.page->layout()->addWidget(this);
 }
@@ -96,6 +92,7 @@ void TreeExplorerTab::BuildControls() {
     hooks_.make_pane = [](const QString& name, QWidget* p) { return new BrowserPane(name, p); };
   }
   if (!hooks_.inform) hooks_.inform = [](const QString&) {};
+  if (!hooks_.show_page) hooks_.show_page = [](const QString&) {};
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* split = new QSplitter(Qt::Horizontal, this);
@@ -307,9 +304,7 @@ void TreeExplorerTab::ShowFile(const QString& path) {
       left_->Navigate(url.toString());
       right_->Navigate(url.toString());
       show_text();
-      if (auto* box = window()->findChild<QLineEdit*>(QString::fromLatin1(kLocalPageBox))) {
-        box->setText(path);
-      }
+      hooks_.show_page(path);
       break;
     }
     case PreviewType::kMht:

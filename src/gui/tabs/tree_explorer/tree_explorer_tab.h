@@ -34,6 +34,8 @@ class TreeExplorerTab : public QWidget, public Tab {
     std::function<void(const QString&)> inform;
     // Makes a browser pane of that objectName; by default an empty one of the tab's own.
     std::function<BrowserPane*(const QString& name, QWidget* parent)> make_pane;
+    // An HTML file shown here, for the local page tab's path box.
+    std::function<void(const QString& path)> show_page;
   };
   // For the registry: the controls are made by Build.
   TreeExplorerTab();
@@ -68,8 +70,6 @@ class TreeExplorerTab : public QWidget, public Tab {
   void OpenWithAssociated();
   void OpenInBrowser();
   void OpenInEditor();
-  // The page of the local page tab's path box takes HTML files shown here.
-  static constexpr const char* kLocalPageBox = "BtnEditConfirmLocalHTMLFile";
 
  private:
   void BuildControls();
@@ -77,7 +77,6 @@ class TreeExplorerTab : public QWidget, public Tab {
   void ClearPreview();
 
   Hooks hooks_;
-  std::unique_ptr<Prompter> own_prompter_;
   QTabWidget* left_tabs_ = nullptr;
   QTreeWidget* tree_ = nullptr;
   QLabel* file_label_ = nullptr;
