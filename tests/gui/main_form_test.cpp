@@ -2,9 +2,9 @@
 // file across a restart.
 #include "gui/common/sjis.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QCheckBox>
@@ -34,27 +34,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString U(const char* s) { return QString::fromUtf8(s); }
-
 class MainFormTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("kaplo-main-form-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ini_ = dir_ / "KAPLO.inf";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::unique_ptr<TAMainForm> Open() {
-    MainFormOptions options;
-    options.settings_file = ini_;
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    return std::make_unique<TAMainForm>(options);
-  }
+  std::unique_ptr<TAMainForm> Open() { return OpenTestWindow(ini_); }
 
   void WriteIni(const std::string& text) { std::ofstream(ini_, std::ios::binary) << text; }
   std::string ReadIni() const {
@@ -64,8 +46,8 @@ class MainFormTest : public ::testing::Test {
     return s.str();
   }
 
-  fs::path dir_;
-  fs::path ini_;
+  TestFolder dir_{"main-form"};
+  fs::path ini_ = dir_ / "KAPLO.inf";
 };
 
 // The download tab's controls that the settings file mirrors.

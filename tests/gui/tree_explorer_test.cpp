@@ -20,13 +20,12 @@
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
 
 using test::TempTree;
-
-QString U(const char* s) { return QString::fromUtf8(s); }
 
 class TreeExplorerTest : public ::testing::Test {
  protected:
@@ -164,11 +163,8 @@ namespace {
 TEST(TreeExplorerWindowTest, BothTabsLiveInTheWindowAndFeedTheLocalPageBox) {
   TempTree tree;
   tree.Write("p.html", "<html><body>page</body></html>");
-  MainFormOptions options;
-  options.settings_file = tree.Path("KAPLO.inf");
-  options.initial_navigation = false;
-  options.message_boxes = false;
-  TAMainForm form(options);
+  const auto window = OpenTestWindow(tree.Path("KAPLO.inf"));
+  TAMainForm& form = *window;
   auto* explorer = dynamic_cast<TreeExplorerTab*>(form.TabAt(TabId::TreeExplorer));
   ASSERT_NE(explorer, nullptr);
   ASSERT_NE(dynamic_cast<FileSearchTab*>(form.TabAt(TabId::FileSearch)), nullptr);

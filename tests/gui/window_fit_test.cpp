@@ -3,7 +3,6 @@
 #include "gui/window/window_geometry.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAbstractScrollArea>
 #include <QScrollArea>
@@ -19,11 +18,10 @@
 #include <sstream>
 
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(StartGeometryTest, FirstStartSavedSizeAndScreens) {
   const QRect laptop(0, 0, 1366, 740);  // a panel takes the bottom 28 pixels
@@ -87,22 +85,9 @@ QStringList CutControls(QWidget* window) {
 
 class WindowFitTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kaplo-window-fit-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  std::unique_ptr<TAMainForm> Open() { return OpenTestWindow(dir_ / "KAPLO.inf"); }
 
-  std::unique_ptr<TAMainForm> Open() {
-    MainFormOptions options;
-    options.settings_file = dir_ / "KAPLO.inf";
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    return std::make_unique<TAMainForm>(options);
-  }
-
-  fs::path dir_;
+  TestFolder dir_{"window-fit"};
 };
 
 TEST_F(WindowFitTest, EveryTabFitsALaptopScreen) {
