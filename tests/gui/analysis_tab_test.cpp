@@ -162,7 +162,8 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   EXPECT_EQ(prompter_.dialogs.back(), "p.html");
   std::ifstream saved(dir_ / "saved.html", std::ios::binary);
   EXPECT_TRUE(saved.good());
-  EXPECT_EQ(prompter_.informed.back(), "ファイルとして保存されました");
+  EXPECT_EQ(prompter_.informed.back(),
+            "ファイル【 " + (dir_ / "saved.html").string() + " 】が保存されました");
   prompter_.save_as = (dir_ / "no-such-folder/" / std::string(300, 'x')).string();
   W<QPushButton>("btnGUIInnerHtmlSave")->click();
   EXPECT_EQ(prompter_.informed.back(), "ファイルとしての保存に失敗しました");

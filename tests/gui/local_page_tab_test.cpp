@@ -176,6 +176,29 @@ TEST_F(LocalPageTabTest, ShowsADownloadedPageWithItsCopyListsSearchHighlightAndS
   answer_ = Q(dir_ / "blocker" / "x.html");
   W<QPushButton>("sbSaveLocaHTMLFile")->click();
   EXPECT_EQ(prompter_.informed.back(), "ファイルとしての保存に失敗しました");
+
+  // The notice and the path box name the file as the save path wrote it; a
+  // name it refuses is a failure, even beside an older file of that name.
+  Write(dir_ / "old+copy.html", Read(dir_ / "kept.html"));
+  struct Case {
+    const char* chosen;
+    const char* written;  // empty: nothing written
+  };
+  for (const Case& c : {Case{"a:b.html", "a;b.html"}, Case{"old+copy.html", ""}}) {
+    SCOPED_TRACE(c.chosen);
+    answer_ = Q(dir_ / c.chosen);
+    prompter_.informed.clear();
+    W<QPushButton>("sbSaveLocaHTMLFile")->click();
+    ASSERT_EQ(prompter_.informed.size(), 1u);
+    if (*c.written) {
+      EXPECT_EQ(prompter_.informed[0],
+                "ファイル【 " + (dir_ / c.written).string() + " 】が保存されました");
+      EXPECT_EQ(W<QLineEdit>("BtnEditConfirmLocalHTMLFile")->text(), Q(dir_ / c.written));
+      EXPECT_FALSE(std::filesystem::exists(dir_ / c.chosen));
+    } else {
+      EXPECT_EQ(prompter_.informed[0], "ファイルとしての保存に失敗しました");
+    }
+  }
 }
 
 TEST_F(LocalPageTabTest, PathBoxRulesAndPaste) {

@@ -11,12 +11,11 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <fstream>
-#include <iterator>
 
 #include "engine/fetch.h"
 #include "engine/local_path.h"
 #include "engine/url.h"
+#include "gui/common/save_notice.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/common/worker_host.h"
 #include "gui/tabs/analysis/analysis_util.h"
@@ -295,21 +294,12 @@ void AnalysisTab::btnGUIInnerHtmlClick() {
   right_tabs_->setCurrentWidget(document_page_);
 }
 
-void AnalysisTab::SaveAndReport(const std::string& text, const std::string& file) {
-  SaveTextFile(text, file);
-  // SaveTextFile refuses some names silently; what is on disk decides.
-  std::ifstream in(FsPath(file), std::ios::binary);
-  const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  prompter_->Inform(written == text ? SJ<"ファイルとして保存されました">()
-                                    : SJ<"ファイルとしての保存に失敗しました">());
-}
-
 void AnalysisTab::btnGUIInnerHtmlSaveClick() {
   const std::string text = document_view_->SjisText();
   if (text.empty()) return;
   const auto file = prompter_->SaveHtmlDialog(
       PathToSjis(ProposedName(CurrentAddress(), QString(), QStringLiteral(".html"))), {});
-  if (file) SaveAndReport(text, *file);
+  if (file) SaveAndTell(*prompter_, text, *file);
 }
 
 void AnalysisTab::btnGUIInnerHtmlCopyClick() {
@@ -322,7 +312,7 @@ void AnalysisTab::btnGUICSSSaveClick() {
       PathToSjis(
           ProposedName(CurrentAddress(), QStringLiteral("統合CSS_"), QStringLiteral(".txt"))),
       {});
-  if (file) SaveAndReport(analysis_.combined_css, *file);
+  if (file) SaveAndTell(*prompter_, analysis_.combined_css, *file);
 }
 
 void AnalysisTab::sbGUICollapseClick() {

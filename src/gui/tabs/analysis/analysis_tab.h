@@ -90,8 +90,6 @@ class AnalysisTab : public QWidget, public Tab {
   void OnLinkClicked(const QUrl& url);
   void ShowHints(bool on);
   void ShowFirstLeftTab();
-  // Saves text as file and says whether it is there.
-  void SaveAndReport(const std::string& text, const std::string& file);
   // The address a save dialog names its proposal after.
   QString CurrentAddress() const;
 

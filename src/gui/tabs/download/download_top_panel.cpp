@@ -21,6 +21,7 @@
 #include "engine/url.h"
 #include "gui/common/desktop.h"
 #include "gui/common/gui_util.h"
+#include "gui/common/save_notice.h"
 #include "gui/tabs/download/download_tab.h"
 #include "gui/widgets/colorize_view.h"
 #include "gui/widgets/flow_layout.h"
@@ -322,10 +323,13 @@ void DownloadTab::btnDLSaveHTMLOnlyClick() {
   }
   const std::optional<std::string> chosen = prompter_->SaveHtmlDialog("index.html", folder);
   if (!chosen) return;
-  SaveTextFile(text, *chosen);
-  local_file_->setText(QsFromSjis(*chosen));
-  label_local_url_->setText(QsFromSjis(*chosen));
-  engine_->ConfirmLocalFile(*chosen);
+  // The boxes name the file as it was written; nothing written, nothing named.
+  const std::string written = SaveAndTell(*prompter_, text, *chosen);
+  if (written.empty()) return;
+  local_file_->setText(QsFromSjis(written));
+  label_local_src_->setText(QsFromSjis(written));
+  label_local_url_->setText(QsFromSjis(written));
+  engine_->ConfirmLocalFile(written);
 }
 
 void DownloadTab::ListBoxWBInFrameFileListClick() {

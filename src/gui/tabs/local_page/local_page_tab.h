@@ -134,8 +134,9 @@ class LocalPageTab : public QWidget, public Tab {
   // Loads file into the pane (converted with code, or as it is when code < 0).
   void LoadInto(TRichEditEx* view, const std::string& file, int code);
   void ShowFile(FilePane pane, const std::string& file, int margin);
-  // Writes text, then says whether it was written.
-  void SaveAndTell(const std::string& text, const std::string& file);
+  // Writes text under the chosen name, says what was written and puts the
+  // name written into box (if any).
+  void SaveInto(QLineEdit* box, const std::string& text, const QString& chosen);
   void ShowLeft(const char* page);
   void ShowRight(const char* page);
   std::string PathBox() const;
