@@ -22,6 +22,7 @@
 #include "engine/http_server_support.h"
 #include "gui/tabs/analysis/html_edit_host.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/form_source.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
 #include "support/window_support.h"
@@ -141,6 +142,14 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return element->toPlainText().contains("id=\"para\""); }, kWait));
   EXPECT_TRUE(element->toPlainText().contains(QString::fromUtf8("本文")));
+  // While the window's source window shows, clicked elements go there.
+  W<QToolButton>("sbGUIFormSource")->click();
+  TRichEditEx* floating = form_->SourceWindow()->RichEditSource();
+  Pane()->RunScript("document.getElementById('box').click(); 1");
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return floating->toPlainText().contains("id=\"box\""); }, kWait));
+  W<QToolButton>("sbGUIFormSource")->click();
+  EXPECT_FALSE(form_->SourceWindow()->isVisible());
 
   // Pasted HTML arrives as its plain text.
   Pane()->RunScript(
