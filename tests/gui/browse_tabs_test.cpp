@@ -22,12 +22,14 @@
 #include <QTest>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineView>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 
 #include "engine/http_server_support.h"
+#include "gui/tabs/analysis/analysis_tab.h"
 #include "gui/tabs/favorites/favorites_tab.h"
 #include "gui/common/require.h"
 #include "gui/tabs/search/search_tab.h"
@@ -297,16 +299,29 @@ TEST_F(BrowseTabsTest, ResultLinksLandInTheTargetPaneTheDesktopBrowserOrNowhere)
     const char* id;
     std::string lands;  // the target pane's page
   };
+  auto* analysis = dynamic_cast<AnalysisTab*>(form_->TabAt(TabId::GuiAnalysis));
+  ASSERT_NE(analysis, nullptr);
   for (const Case& c : {Case{"plain", G("/page1.html")}, Case{"redir", G("/page2.html")},
                         Case{"double", G("/a%20b.html")}, Case{"blank", G("/page3.html")}}) {
     SCOPED_TRACE(c.id);
+    // What the download tab says of the last page, and a name chosen for it.
+    W<QLabel>("LabelDownloadedFile")->setText(QStringLiteral("the last page"));
+    W<QCheckBox>("CheckBoxDLsaveThisname")->setChecked(true);
     Click(result, c.id);
     ASSERT_TRUE(Shows(target, c.lands));
     const QString landed = QString::fromStdString(c.lands);
-    // Handed on to the target URL box and the download tab.
+    // Handed on to the target URL box and the download, address and
+    // analysis tabs' boxes; the download tab starts over with it.
     EXPECT_EQ(W<QComboBox>("ComboBoxNSTargetUrl")->currentText(), landed);
     EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText(), landed);
+    EXPECT_EQ(W<QLabel>("LabelWebBrowserUrl")->text(), landed);
+    EXPECT_TRUE(W<QLabel>("LabelDownloadedFile")->text().isEmpty());
+    EXPECT_FALSE(W<QCheckBox>("CheckBoxDLsaveThisname")->isChecked());
     EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), landed);
+    EXPECT_EQ(W<QLineEdit>("EditGUIUrl")->text(), landed);
+    // The analysis tab only holds the address: it fetched nothing.
+    EXPECT_FALSE(analysis->Filling());
+    EXPECT_TRUE(form_->Page(TabId::GuiAnalysis)->findChildren<QWebEngineView*>().isEmpty());
     EXPECT_EQ(W<QTabWidget>("PGMain")->currentWidget(), form_->Page(TabId::Search));
     EXPECT_EQ(W<QPlainTextEdit>("MemoNSUrl")->toPlainText(), landed);
     EXPECT_EQ(result->page()->url(), QUrl(QString::fromStdString(results)));
@@ -486,6 +501,10 @@ TEST_F(BrowseTabsTest, FavouritesAndSiteMenusOpenTheFavouritesTab) {
   // documents to the desktop's browser.
   Click(main, "next");
   ASSERT_TRUE(Shows(contents, Y("/next.html")));
+  // The analysis tab's box takes the link; nothing is fetched there.
+  EXPECT_EQ(W<QLineEdit>("EditGUIUrl")->text().toStdString(), Y("/next.html"));
+  EXPECT_TRUE(form_->Page(TabId::GuiAnalysis)->findChildren<QWebEngineView*>().isEmpty());
+  EXPECT_EQ(pg_main->currentWidget(), form_->Page(TabId::Favorites));
   Click(contents, "next");
   ASSERT_TRUE(Shows(Pane("WebBrowserFavSide"), Y("/next.html")));
   EXPECT_EQ(W<QTabWidget>("PGTab09FavariteBrowseRight")->currentIndex(), 1);
@@ -504,8 +523,10 @@ TEST_F(BrowseTabsTest, FavouritesAndSiteMenusOpenTheFavouritesTab) {
 
   auto* top_panel = W("PanelFavoriteBrowseTop");
   EXPECT_EQ(top_panel->maximumHeight(), 50);
+  W<QAction>("MenuSettingsReInitialize")->setChecked(true);
   favorites_->sbFavCollapseClick();
   EXPECT_EQ(top_panel->maximumHeight(), 105);
+  EXPECT_FALSE(form_->ReInitializeChecked());
   favorites_->sbFavCollapseClick();
   EXPECT_EQ(top_panel->maximumHeight(), 50);
 }
