@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -314,6 +316,38 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   EXPECT_NE(ReadIni().find("PageTopHeight=62"), std::string::npos);
   form->findChild<QAction*>("MenuViewStdTopHeight")->trigger();
   EXPECT_NE(ReadIni().find("PageTopHeight=140"), std::string::npos);
+}
+
+// Captions the tabs share or spell their own way.
+TEST_F(MainFormTest, FixedTextsOfTheTabs) {
+  auto form = Open();
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("NOLDA-KAPLO"));
+  EXPECT_EQ(Find<TRadioGroup>(form.get(), "RadioGroupDLUrlWebDecode")->title(),
+            U(" UrlのWebﾃﾞｺｰﾄﾞ "));
+  EXPECT_EQ(Find<QLabel>(form.get(), "LabelKeywordHelp")->text(),
+            U("検索ｷｰﾜｰﾄﾞは【 8 】個を、” 一括 ”検索できます。\u3000「 半角ｽﾍﾟｰｽ 」で区切ってください。  "));
+  EXPECT_EQ(Find<QComboBox>(form.get(), "ComboBoxWebKW")->toolTip(),
+            Find<QLabel>(form.get(), "LabelKeywordHelp")->text());
+  // The local page and folder tree groups say "ISO-2022", the others "ISO-2022-JP".
+  for (const char* group :
+       {"RadioGroupLocalFileLoadCharset", "RadioGroupLocalFileOriginalCharset",
+        "RadioGroupLocalFileSaveCharset", "RadioGroupTreeExplorer", "RadioGroupTreeExplorerSave",
+        "RadioGroupDLMainHTMLCharSet"}) {
+    const auto items = Find<TRadioGroup>(form.get(), group)->findChildren<QAbstractButton*>();
+    ASSERT_EQ(items.size(), 6) << group;
+    EXPECT_EQ(items[4]->text(), std::string_view(group).starts_with("RadioGroupDL")
+                                    ? QStringLiteral("ISO-2022-JP")
+                                    : QStringLiteral("ISO-2022"))
+        << group;
+  }
+  // The web code tab's close button ends the program as "終了" does.
+  form->show();
+  auto* exit = Find<QAbstractButton>(form.get(), "sbWebCodeExit");
+  EXPECT_EQ(exit->toolTip(), U("終了"));
+  form->ShowTab(TabId::WebDecode);
+  exit->click();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(std::filesystem::exists(ini_));  // closing wrote the settings
 }
 
 TEST_F(MainFormTest, AnAddressHandedOverLandsInTheTargetTab) {

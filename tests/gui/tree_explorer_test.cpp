@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+#include <fstream>
+#include <iterator>
 
 #include "filetools/file_preview.h"
 #include "filetools/filetools_test_support.h"
@@ -18,9 +22,11 @@
 #include "gui/tabs/file_search/folder_loader.h"
 #include "gui/tabs/tree_explorer/tree_explorer_tab.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
 #include "support/window_support.h"
+#include "text/convert.h"
 
 namespace kaplo::gui {
 namespace {
@@ -32,7 +38,8 @@ class TreeExplorerTest : public ::testing::Test {
   TreeExplorerTest() {
     auto* layout = new QVBoxLayout(&window);
     tab = new TreeExplorerTab({[this](const QString& m) { messages << m; }, {},
-                               [this](const QString& page) { pages << page; }},
+                               [this](const QString& page) { pages << page; },
+                               [this](const QString&) { return save_as; }},
                               &window);
     layout->addWidget(tab);
   }
@@ -64,6 +71,7 @@ class TreeExplorerTest : public ::testing::Test {
   TreeExplorerTab* tab;
   QStringList messages;
   QStringList pages;  // HTML files handed on for the local page tab
+  QString save_as;     // the save dialog's answer
   TempTree tree;
 };
 
@@ -152,6 +160,35 @@ TEST_F(TreeExplorerTest, ClickShowsTheFileByTypeAndFillsTheSearchFolder) {
   tab->NodeCollapsed(node);
   EXPECT_TRUE(tab->FileLabel().isEmpty());
   EXPECT_TRUE(tab->SourceView()->toPlainText().isEmpty());
+}
+
+TEST_F(TreeExplorerTest, SavesTheContentsInTheChosenCode) {
+  tree.Write("s.html", "<meta charset=\"Shift_JIS\">" + Utf8ToShiftJIS("あ"));
+  QTreeWidgetItem* node = Open(tree.Path());
+  ASSERT_EQ(node->childCount(), 1);
+  tab->NodeClick(node->child(0));
+  Find<TRadioGroup>(tab, "RadioGroupTreeExplorerSave")->SetItemIndex(2);  // UTF-8
+  struct Case {
+    const char* name;
+    bool keep;
+    const char* declared;
+  };
+  for (const Case& c : {Case{"u.html", false, "UTF-8"}, Case{"k.html", true, "Shift_JIS"}}) {
+    SCOPED_TRACE(c.name);
+    Find<QCheckBox>(tab, "CheckBoxTreeExplorerDontChangeCharsetWithSave")->setChecked(c.keep);
+    save_as = QString::fromStdString(tree.Path(c.name));
+    Find<QPushButton>(tab, "sbTreeExpSave")->click();
+    std::ifstream in(tree.Path(c.name), std::ios::binary);
+    const std::string saved{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(saved.find(std::string("charset=\"") + c.declared), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\xE3\x81\x82"), std::string::npos) << saved;
+    EXPECT_EQ(messages.back(), U("ファイル【 ") + save_as + U(" 】が保存されました"));
+  }
+  // Cancelled: nothing is said.
+  save_as.clear();
+  const qsizetype said = messages.size();
+  Find<QPushButton>(tab, "sbTreeExpSave")->click();
+  EXPECT_EQ(messages.size(), said);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -21,6 +22,17 @@ inline QString L(const char* latin1) { return QString::fromLatin1(latin1); }
 inline std::string Sj(const char* utf8) { return Utf8ToShiftJIS(utf8); }
 // A box's text, trimmed, as the core's Shift_JIS.
 inline std::string Trimmed(const QString& text) { return SjisFromQs(text.trimmed()); }
+
+// The items of a character code group (CharsetCode order); the local page
+// and folder tree groups spell item 4 "ISO-2022".
+inline QStringList CharsetChoices(const char* iso2022 = "ISO-2022-JP") {
+  return {U("自動"), U("EUC-JP"), U("UTF-8"), U("Shift_JIS"), L(iso2022), U("UTF-8N")};
+}
+
+// The rule of every keyword input, as its help label says it.
+inline QString KeywordHelpText() {
+  return U("検索ｷｰﾜｰﾄﾞは【 8 】個を、” 一括 ”検索できます。\u3000「 半角ｽﾍﾟｰｽ 」で区切ってください。  ");
+}
 
 // w with the objectName name, for building a control in one expression.
 template <typename W>

@@ -5,14 +5,20 @@
 
 namespace kaplo::gui {
 
-std::string SaveAndTell(Prompter& prompter, std::string_view text, const std::string& file) {
+std::string SaveAndTell(const std::function<void(const std::string&)>& tell,
+                        std::string_view text, const std::string& file) {
   const std::string written = SaveTextFile(text, file);
   if (written.empty()) {
-    prompter.Inform(SJ<"ファイルとしての保存に失敗しました">());
+    tell(SJ<"ファイルとしての保存に失敗しました">());
   } else {
-    prompter.Inform(SJ<"ファイル【 ">() + written + SJ<" 】が保存されました">());
+    tell(SJ<"ファイル【 ">() + written + SJ<" 】が保存されました">());
   }
   return written;
+}
+
+std::string SaveAndTell(Prompter& prompter, std::string_view text, const std::string& file) {
+  return SaveAndTell([&prompter](const std::string& notice) { prompter.Inform(notice); }, text,
+                     file);
 }
 
 }  // namespace kaplo::gui

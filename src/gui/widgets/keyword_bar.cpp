@@ -104,6 +104,7 @@ QComboBox* MakeInput(const char* name, QWidget* parent) {
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
   box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  box->setToolTip(KeywordHelpText());
   return box;
 }
 

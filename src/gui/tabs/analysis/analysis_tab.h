@@ -121,6 +121,7 @@ class AnalysisTab : public QWidget, public Tab {
   QListWidget* import_list_ = nullptr;
   QListWidget* united_css_list_ = nullptr;
   QListWidget* united_js_list_ = nullptr;
+  QCheckBox* css_sorted_ = nullptr;  // the colour lists' sorted-mode box
 
   TabHost* host_ = nullptr;
   Prompter* prompter_ = nullptr;

@@ -19,8 +19,7 @@ namespace kaplo::gui {
 
 namespace {
 
-const QStringList kCharsets{U("自動"),      U("EUC-JP"),      U("UTF-8"),
-                            U("Shift_JIS"), U("ISO-2022-JP"), U("UTF-8N")};
+const QStringList kCharsets = CharsetChoices();
 
 }  // namespace
 
@@ -50,7 +49,7 @@ QWidget* DownloadTab::BuildSettingsSheet() {
   grid->addWidget(radio("RadioGroupRemoveOtherDmain", " 他のﾄﾞﾒｲﾝ ",
                         {U("何もしない（ そのまま残す ）"), U("【 http:：//ﾄﾞﾒｲﾝ/ 】を除く")}),
                   1, 1);
-  grid->addWidget(radio("RadioGroupDLUrlWebDecode", " Urlのﾃﾞｺｰﾄﾞ ",
+  grid->addWidget(radio("RadioGroupDLUrlWebDecode", " UrlのWebﾃﾞｺｰﾄﾞ ",
                         {U("何もしない"), U("16進UTF-8"), U("16進EUC"), U("Web16進ｺｰﾄﾞ "),
                          U("【 %25 】を除去して16進UTF-8"), U("Base64ｺｰﾄﾞ")},
                         2),

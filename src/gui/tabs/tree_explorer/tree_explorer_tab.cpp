@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -15,6 +17,7 @@
 
 #include "filetools/file_preview.h"
 #include "gui/common/gui_util.h"
+#include "gui/common/save_notice.h"
 #include "gui/common/sjis.h"
 #include "gui/tabs/file_search/file_search_panel.h"
 #include "gui/tabs/file_search/folder_loader.h"
@@ -93,6 +96,11 @@ void TreeExplorerTab::BuildControls() {
   }
   if (!hooks_.inform) hooks_.inform = [](const QString&) {};
   if (!hooks_.show_page) hooks_.show_page = [](const QString&) {};
+  if (!hooks_.save_dialog) {
+    hooks_.save_dialog = [this](const QString& preset) {
+      return QFileDialog::getSaveFileName(this, QString(), preset);
+    };
+  }
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* split = new QSplitter(Qt::Horizontal, this);
@@ -110,11 +118,17 @@ void TreeExplorerTab::BuildControls() {
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   left->addWidget(tree_, 1);
-  QStringList codes;
-  for (int i = 0; i <= 5; ++i) codes << QString::fromUtf8(CharsetNameUtf8(i).data(), CharsetNameUtf8(i).size());
-  charset_ = new TRadioGroup(QStringLiteral("RadioGroupTreeExplorer"), U(" 文字ｺｰﾄﾞ "), codes, 3, main);
+  charset_ = new TRadioGroup(QStringLiteral("RadioGroupTreeExplorer"), U(" 文字ｺｰﾄﾞ "),
+                             CharsetChoices("ISO-2022"), 3, main);
   charset_->SetItemIndex(0);
   left->addWidget(charset_);
+  save_charset_ = new TRadioGroup(QStringLiteral("RadioGroupTreeExplorerSave"),
+                                  U(" 保存時の文字ｺｰﾄﾞ "), CharsetChoices("ISO-2022"), 3, main);
+  save_charset_->SetItemIndex(3);
+  left->addWidget(save_charset_);
+  keep_declaration_ = Named(new QCheckBox(U("保存時に文字ｺｰﾄﾞの宣言を変更しない"), main),
+                            "CheckBoxTreeExplorerDontChangeCharsetWithSave");
+  left->addWidget(keep_declaration_);
   display_left_ = new QCheckBox(U("左画面にも表示する"), main);
   display_left_->setObjectName(QStringLiteral("CheckBoxTreeExplorerDisplayLeft"));
   left->addWidget(display_left_);
@@ -135,6 +149,9 @@ void TreeExplorerTab::BuildControls() {
   file_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   labels->addWidget(type_label_);
   labels->addWidget(file_label_, 1);
+  auto* save = Named(new QPushButton(U("保存"), contents), "sbTreeExpSave");
+  labels->addWidget(save);
+  connect(save, &QPushButton::clicked, this, &TreeExplorerTab::SaveContents);
   auto* views = new QSplitter(Qt::Vertical, contents);
   right->addWidget(views, 1);
   auto* panes = new QSplitter(Qt::Horizontal, views);
@@ -329,6 +346,19 @@ void TreeExplorerTab::OpenWithAssociated() {
 void TreeExplorerTab::OpenInBrowser() {
   const QString path = file_label_->text();
   if (QFileInfo(path).isFile()) BrowserPane::OpenInSystem(QUrl::fromLocalFile(path));
+}
+
+void TreeExplorerTab::SaveContents() {
+  const TRichEditEx* view = source_.IfMade();
+  const std::string text = view ? view->SjisText() : std::string();
+  if (text.empty()) return;
+  const QString chosen = hooks_.save_dialog(file_label_->text());
+  if (chosen.isEmpty()) return;
+  const int code = save_charset_->ItemIndex();
+  const std::string declared =
+      keep_declaration_->isChecked() ? text : RewriteCharsetDeclForSave(text, code);
+  SaveAndTell([this](const std::string& notice) { hooks_.inform(QsFromSjis(notice)); },
+              ConvertShiftJISForSave(declared, code), SjisFromQs(chosen));
 }
 
 void TreeExplorerTab::OpenInEditor() {
