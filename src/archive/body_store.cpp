@@ -45,19 +45,29 @@ bool BodyStore::Append(std::string_view bytes) {
   return !failed_;
 }
 
+std::string BodyStore::Prefix(std::size_t n) {
+  std::string out;
+  ForEach([&](std::string_view piece) {
+    out.append(piece.substr(0, n - out.size()));
+    return out.size() < n;
+  });
+  return out;
+}
+
 bool BodyStore::ForEach(const std::function<bool(std::string_view)>& f) {
   if (failed_) return false;
   if (!file_) return f(memory_);
   if (std::fflush(file_) != 0 || std::fseek(file_, 0, SEEK_SET) != 0) return false;
   std::string buf(1 << 16, '\0');
   std::uint64_t left = size_;
-  while (left > 0) {
+  bool ok = true;
+  while (ok && left > 0) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buf.size()));
-    if (std::fread(buf.data(), 1, want, file_) != want) return false;
-    if (!f(std::string_view(buf.data(), want))) return false;
+    ok = std::fread(buf.data(), 1, want, file_) == want && f(std::string_view(buf.data(), want));
     left -= want;
   }
-  return std::fseek(file_, 0, SEEK_END) == 0;
+  // Later bytes go after the last.
+  return std::fseek(file_, 0, SEEK_END) == 0 && ok;
 }
 
 }  // namespace kaplo

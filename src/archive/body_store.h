@@ -21,6 +21,8 @@ class BodyStore {
   bool Append(std::string_view bytes);
   std::uint64_t size() const { return size_; }
   bool failed() const { return failed_; }
+  // The body's first n bytes (fewer when it is shorter).
+  std::string Prefix(std::size_t n);
   // Hands the body to f in pieces; false when it could not be read back or f said stop.
   bool ForEach(const std::function<bool(std::string_view)>& f);
 

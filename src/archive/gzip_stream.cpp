@@ -4,9 +4,20 @@
 
 namespace kaplo {
 
-GzipMemberWriter::GzipMemberWriter(std::FILE* out) : out_(out) {
+GzipMemberWriter::GzipMemberWriter(std::FILE* out, int level) : out_(out) {
   // 15 bits of window, +16: a gzip header and trailer around the deflate data.
-  ok_ = deflateInit2(&z_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+  ok_ = deflateInit2(&z_, level, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) == Z_OK;
+}
+
+bool IncompressibleSample(std::string_view sample) {
+  std::string out(compressBound(static_cast<uLong>(sample.size())), '\0');
+  uLongf size = static_cast<uLongf>(out.size());
+  if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                reinterpret_cast<const Bytef*>(sample.data()), static_cast<uLong>(sample.size()),
+                Z_BEST_SPEED) != Z_OK) {
+    return false;
+  }
+  return size * 10 > sample.size() * 9;
 }
 
 GzipMemberWriter::~GzipMemberWriter() { deflateEnd(&z_); }

@@ -13,7 +13,8 @@ namespace kaplo {
 // One gzip member appended to an open file, fed in pieces.
 class GzipMemberWriter {
  public:
-  explicit GzipMemberWriter(std::FILE* out);
+  // level: zlib's, 0 (stored) to 9.
+  explicit GzipMemberWriter(std::FILE* out, int level = Z_DEFAULT_COMPRESSION);
   ~GzipMemberWriter();
   GzipMemberWriter(const GzipMemberWriter&) = delete;
   GzipMemberWriter& operator=(const GzipMemberWriter&) = delete;
@@ -28,6 +29,10 @@ class GzipMemberWriter {
   z_stream z_{};
   bool ok_ = false;
 };
+
+// Whether deflate gains little on bytes like sample (already compressed
+// data: images, compressed answers), so storing them is as good and far faster.
+bool IncompressibleSample(std::string_view sample);
 
 // A file of gzip members read as the bytes they hold, member after member;
 // a file that does not start as gzip is read as it is.

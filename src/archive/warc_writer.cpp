@@ -106,7 +106,9 @@ bool WarcWriter::Begin() {
 bool WarcWriter::Record(const std::string& headers, std::string_view head, BodyStore* body) {
   if (!file_ || !error_.empty()) return false;
   const std::uint64_t length = head.size() + (body ? body->size() : 0);
-  GzipMemberWriter member(file_);
+  constexpr std::size_t kSample = 64 << 10;
+  const bool store = body && body->size() >= kSample && IncompressibleSample(body->Prefix(kSample));
+  GzipMemberWriter member(file_, store ? Z_NO_COMPRESSION : Z_DEFAULT_COMPRESSION);
   bool ok = member.Add("WARC/1.1\r\n" + headers + Field("Content-Length", std::to_string(length)) +
                        "\r\n") &&
             member.Add(head);

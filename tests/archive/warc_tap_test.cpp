@@ -134,6 +134,24 @@ TEST_F(WarcTap, SameAnswerAgainIsARevisitButNotWhenItDiffers) {
   for (const auto& r : back.records) EXPECT_TRUE(r.faults.empty()) << r.type();
 }
 
+TEST_F(WarcTap, IncompressibleBodiesAreStoredAndReadBackWhole) {
+  std::string noise(300 << 10, '\0');
+  std::uint32_t x = 12345;
+  for (char& c : noise) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>(x >> 24);
+  }
+  auto tap = writer_->Open();
+  Exchange(*tap, "http://h/noise", "HTTP/1.1 200 OK\r\n\r\n", noise, 10000);
+  tap->End(TransferTap::Ending::Complete);
+  const ReadBack back = Committed();
+  ASSERT_EQ(back.records.size(), 3u);
+  EXPECT_EQ(back.records[2].payload, noise);
+  EXPECT_TRUE(back.records[2].faults.empty());
+  // Hardly larger than the body: gzip framing and the record head.
+  EXPECT_LT(fs::file_size(dir_ / "t.warc.gz"), noise.size() + 4096);
+}
+
 TEST_F(WarcTap, NothingCommittedLeavesOnlyThePartFile) {
   auto tap = writer_->Open();
   Exchange(*tap, "http://h/a", "HTTP/1.1 200 OK\r\n\r\n", "a");
