@@ -1,5 +1,6 @@
 // One transfer's exchanges, gathered from what libcurl saw on the wire and
 // handed to the archive one exchange at a time.
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -47,11 +48,22 @@ class ArchiveTap : public TransferTap {
     payload_.emplace();
     block_->Update(x_->response.text);
     if (x_->response.chunked) dechunker_.emplace();
+    // Bytes past the announced length belong to no answer.
+    const std::string length = HeaderValue(x_->response.text, "Content-Length");
+    left_ = -1;
+    if (!x_->response.chunked && !length.empty() && length.size() < 16 &&
+        length.find_first_not_of("0123456789") == std::string::npos) {
+      left_ = std::stoll(length);
+    }
     state_ = State::Body;
   }
 
   void DataIn(std::string_view bytes) override {
     if (!x_ || state_ != State::Body) return;
+    if (left_ >= 0) {
+      bytes = bytes.substr(0, static_cast<std::size_t>(std::min<long long>(left_, bytes.size())));
+      left_ -= static_cast<long long>(bytes.size());
+    }
     if (!dechunker_) return Keep(bytes);
     std::string plain;
     if (!dechunker_->Feed(bytes, plain)) broken_ = true;
@@ -100,6 +112,7 @@ class ArchiveTap : public TransferTap {
   std::optional<Sha1> block_, payload_;
   std::optional<Dechunker> dechunker_;
   bool broken_ = false;
+  long long left_ = -1;  // body bytes still to come by Content-Length; -1 when unknown
 };
 
 }  // namespace

@@ -15,7 +15,11 @@ namespace {
 std::string Quoted(std::span<const std::string> args) {
   std::string out = "kaplo download";
   for (const std::string& a : args) {
-    const std::string text = ArgForMessage(a);
+    std::string text = ArgForMessage(a);
+    // The record's fields are lines: a line break in an argument ends none.
+    for (char& c : text) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
     out += ' ';
     if (!text.empty() && text.find_first_of(" \t\"'\\$`") == std::string::npos) {
       out += text;

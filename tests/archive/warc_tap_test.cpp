@@ -55,10 +55,13 @@ TEST_F(WarcTap, RedirectHopsInterimAnswersAndChunkedBodies) {
   Exchange(*tap, "http://h/b",
            "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
            "4\r\nbody\r\n6\r\n, more\r\n0\r\n\r\n");
+  // A server that sends more than it announced: the rest is no body.
+  Exchange(*tap, "http://h/c", "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\n", "fourEXTRA");
   tap->End(TransferTap::Ending::Complete);
   const ReadBack back = Committed();
   ASSERT_EQ(back.ended, "");
-  ASSERT_EQ(back.records.size(), 5u);
+  ASSERT_EQ(back.records.size(), 7u);
+  EXPECT_EQ(back.records[6].payload, "four");
   EXPECT_EQ(back.records[0].Header("WARC-Filename"), "t.warc.gz");
   EXPECT_EQ(back.records[0].payload.substr(0, 20), "software: KAPLO test");
   EXPECT_EQ(back.records[1].http_head, "GET / HTTP/1.1\r\nHost: h\r\n\r\n");
