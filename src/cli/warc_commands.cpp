@@ -60,12 +60,12 @@ int WarcCheck(std::span<const std::string> argv) {
 constexpr Command kCommands[] = {
     {"warc-check", "FILE",
      "read a web archive (WARC, gzip members or plain) record by record, recompute every block "
-     "and payload digest and print one line per record: type, HTTP status (- for other than "
-     "responses), address (- for none), length",
+     "and payload digest and print one line per record: type, HTTP status (- for a record "
+     "that holds no answer), address (- for none), length",
      WarcCheck, {},
      "ウェブアーカイブ（WARC、gzip でも無圧縮でも）をレコードごとに読み、ブロックとペイロードの"
-     "ダイジェストをすべて計算し直し、レコードごとに一行（種類、HTTP のステータス（応答以外は "
-     "-）、アドレス（なければ -）、長さ）を出します",
+     "ダイジェストをすべて計算し直し、レコードごとに一行（種類、HTTP のステータス（応答を持たない"
+     "レコードは -）、アドレス（なければ -）、長さ）を出します",
      "Exit 0 when every record is whole and every digest right, 1 on any fault (a digest that "
      "differs, a truncated or damaged gzip member, a malformed record), each named on standard "
      "error, 2 on a usage error or a FILE that is a folder or a device.",
