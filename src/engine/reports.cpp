@@ -77,14 +77,14 @@ std::string ReportList(const std::vector<std::string>& entries, std::string_view
   return out;
 }
 
-int DownloadEngine::DLPostProcess(const std::string& save_folder) {
+void DownloadEngine::DLPostProcess(const std::string& save_folder) {
   // Without a saved page the names would land in the working folder.
-  const std::string& page = form.local_filename;
-  if (page.empty() || save_folder.empty() || !page.starts_with(save_folder)) return 0;
-  const ReportFileNames names = MakeReportFileNames(form.local_filename);
-  const std::vector<std::string>& css_outcomes = lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS;
+  const std::string& page = labels_.local_file;
+  if (page.empty() || save_folder.empty() || !page.starts_with(save_folder)) return;
+  const ReportFileNames names = MakeReportFileNames(labels_.local_file);
+  const std::vector<std::string>& css_outcomes = lists_.stylesheet_outcomes;
   const std::vector<std::string>& image_outcomes =
-      lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
+      lists_.image_outcomes;
 
   std::string merged;
   if (!LocalFileExists(names.css_js_list) && !css_outcomes.empty()) {
@@ -98,11 +98,11 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
           !ContainsAtBoundary(ext, ".xml")) {
         continue;
       }
-      if (settings.css_only && ContainsAtBoundary(ext, ".js")) continue;
-      form.label_downloaded_file_count =
+      if (options_.css_only && ContainsAtBoundary(ext, ".js")) continue;
+      labels_.progress =
           SJ<"【 ">() + std::to_string(i + 1) + " / " + std::to_string(n) + SJ<" 】">();
-      form.label_downloaded_file = SJ<"【 ">() + path + SJ<" 】">();
-      observer_.Progress(form.label_downloaded_file_count, form.label_downloaded_file);
+      labels_.status = SJ<"【 ">() + path + SJ<" 】">();
+      observer_.Progress(labels_.progress, labels_.status);
       if (!LocalFileExists(path)) {
         last_taken = path;
         continue;
@@ -117,19 +117,18 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
     }
     if (!LocalFileExists(names.css_js_list)) {
       SaveTextFile(ReportList(css_outcomes, save_folder, kCssListWidth), names.css_js_list);
-      form.local_file_css_js_list = names.css_js_list;
+      labels_.css_js_list = names.css_js_list;
     }
   }
   if (!LocalFileExists(names.css_js_merged)) {
     SaveTextFile(merged, names.css_js_merged);
-    form.local_file_total_css_js = names.css_js_merged;
+    labels_.css_js_merged = names.css_js_merged;
   }
   if (!image_outcomes.empty() && !LocalFileExists(names.image_list)) {
     SaveTextFile(ReportList(image_outcomes, save_folder, kImageListWidth), names.image_list);
-    form.local_file_image_list = names.image_list;
+    labels_.image_list = names.image_list;
   }
-  observer_.FormChanged();
-  return 0;
+  LabelsChanged();
 }
 
 }  // namespace kaplo

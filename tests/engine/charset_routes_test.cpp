@@ -163,7 +163,7 @@ TEST_F(CharsetRoutes, PagesInEveryCodeWithAndWithoutDeclarationsAndHeaderCharset
         // The copy as fetched is the server's bytes, each line ending CR LF.
         const std::string copy = folder_ + "p" + std::to_string(n) + "/ZZOrg_page.html";
         EXPECT_EQ(Read(copy), NormaliseLineBreaks(code.encode(page)));
-        EXPECT_EQ(engine.Form().label_downloaded_file, msg::DownloadFinished());
+        EXPECT_EQ(r.labels.status, msg::DownloadFinished());
       }
     }
   }
@@ -230,7 +230,7 @@ TEST_F(CharsetRoutes, APageThatCannotBeFetchedFailsWithTheReason) {
     EXPECT_TRUE(r.failure.starts_with(msg::PageNotFetched())) << c.what;
     EXPECT_NE(r.failure.find(c.reason), std::string::npos) << c.what << ": " << r.failure;
     // The tab's label says the same, never that the download finished.
-    EXPECT_EQ(engine.Form().label_downloaded_file, r.failure) << c.what;
+    EXPECT_EQ(r.labels.status, r.failure) << c.what;
     EXPECT_FALSE(engine.Running()) << c.what;
   }
   EXPECT_TRUE(fs::is_empty(folder_));

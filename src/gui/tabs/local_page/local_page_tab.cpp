@@ -84,9 +84,8 @@ void LocalPageTab::Build(TabContext& context) {
     downloaded_ = [this]() -> DownloadedPage {
       const auto* download = window()->findChild<DownloadTab*>();
       if (!download || download->Busy()) return last_downloaded_;
-      const DownloadForm& f = download->Engine().form;
-      return {download->Engine().job.ConfirmedLocalFile, f.local_file_org_html,
-              f.local_file_css_js_list, f.local_file_total_css_js, f.local_file_image_list};
+      const JobLabels l = download->Engine().Labels();
+      return {l.confirmed_page, l.fetched_copy_file, l.css_js_list, l.css_js_merged, l.image_list};
     };
   }
 }
