@@ -1,5 +1,6 @@
 // Our converters against glibc iconv on the same 20 MB Japanese text, in one
-// process. Prints MB/s of both and the ratio (ours / iconv) for each route.
+// process. Prints MB/s of both and the ratio (ours / iconv) for each route,
+// and the rate of the detection from the bytes, which has no iconv peer.
 #include <benchmark/benchmark.h>
 #include <iconv.h>
 
@@ -10,6 +11,7 @@
 
 #include "text/convert.h"
 #include "text/cp932.h"
+#include "text/detect.h"
 
 namespace {
 
@@ -105,6 +107,14 @@ void Iconv(benchmark::State& state, const char* to, const char* from,
 }
 
 std::string Utf8ToSjisStrict(std::string_view s) { return kaplo::Utf8ToShiftJIS(s); }
+std::string Utf8ToSjisLenient(std::string_view s) { return kaplo::Utf8ToShiftJISLenient(s); }
+
+// The detection of a text that declares nothing (its whole pass over the text).
+void Detect(benchmark::State& state, const std::string& (*input)()) {
+  const std::string& in = input();
+  for (auto _ : state) benchmark::DoNotOptimize(kaplo::DetectCharsetFromBytes(in));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * in.size()));
+}
 
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -116,12 +126,21 @@ class RatioReporter : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
   void PrintRatios() const {
-    std::printf("\n%-16s %12s %12s %8s\n", "route", "ours MB/s", "iconv MB/s", "ratio");
-    for (const char* route : {"EucToShiftJIS", "ShiftJISToEuc", "Utf8ToShiftJIS", "ShiftJISToUtf8"}) {
+    std::printf("\n%-22s %12s %12s %8s\n", "route", "ours MB/s", "iconv MB/s", "ratio");
+    for (const char* route : {"EucToShiftJIS", "ShiftJISToEuc", "Utf8ToShiftJIS",
+                              "Utf8ToShiftJISLenient", "ShiftJISToUtf8", "DetectEuc",
+                              "DetectShiftJIS", "DetectUtf8"}) {
       const auto ours = rate_.find(std::string("ours/") + route);
-      const auto theirs = rate_.find(std::string("iconv/") + route);
-      if (ours == rate_.end() || theirs == rate_.end()) continue;
-      std::printf("%-16s %12.0f %12.0f %7.1fx\n", route, ours->second / 1e6,
+      if (ours == rate_.end()) continue;
+      // The lenient decoder is set against the same iconv route as the strict one.
+      const std::string peer = std::string(route) == "Utf8ToShiftJISLenient" ? "Utf8ToShiftJIS"
+                                                                             : route;
+      const auto theirs = rate_.find("iconv/" + peer);
+      if (theirs == rate_.end()) {
+        std::printf("%-22s %12.0f %12s %8s\n", route, ours->second / 1e6, "-", "-");
+        continue;
+      }
+      std::printf("%-22s %12.0f %12.0f %7.1fx\n", route, ours->second / 1e6,
                   theirs->second / 1e6, ours->second / theirs->second);
     }
   }
@@ -139,14 +158,23 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "our output differs from iconv's\n");
     return 1;
   }
+  if (kaplo::DetectCharsetFromBytes(Euc()) != 1 || kaplo::DetectCharsetFromBytes(Sjis()) != 3 ||
+      kaplo::DetectCharsetFromBytes(Utf8()) != 2) {
+    std::fprintf(stderr, "the detection takes the text for another code\n");
+    return 1;
+  }
   benchmark::RegisterBenchmark("ours/EucToShiftJIS", Ours<kaplo::EucToShiftJIS>, Euc)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("iconv/EucToShiftJIS", Iconv, "CP932", "EUC-JP", Euc)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("ours/ShiftJISToEuc", Ours<kaplo::ShiftJISToEuc>, Sjis)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("iconv/ShiftJISToEuc", Iconv, "EUC-JP", "CP932", Sjis)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("ours/Utf8ToShiftJIS", Ours<Utf8ToSjisStrict>, Utf8)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("iconv/Utf8ToShiftJIS", Iconv, "CP932", "UTF-8", Utf8)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("ours/Utf8ToShiftJISLenient", Ours<Utf8ToSjisLenient>, Utf8)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("ours/ShiftJISToUtf8", Ours<kaplo::ShiftJISToUtf8>, Sjis)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("iconv/ShiftJISToUtf8", Iconv, "UTF-8", "CP932", Sjis)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("ours/DetectEuc", Detect, Euc)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("ours/DetectShiftJIS", Detect, Sjis)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("ours/DetectUtf8", Detect, Utf8)->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -24,7 +24,6 @@
 #include "gui/common/app_texts.h"
 #include "gui/common/web_engine_flags.h"
 #include "gui/widgets/browser_pane.h"
-#include "gui/widgets/informbox_form.h"
 #include "gui/window/main_form.h"
 
 namespace {
@@ -121,8 +120,6 @@ int main(int argc, char** argv) {
   kaplo::gui::MainFormOptions options;
   options.initial_navigation = false;
   options.message_boxes = false;
-  kaplo::gui::TInformboxForm informbox;
-  options.information_window = &informbox;
   kaplo::gui::TAMainForm form(options);
   FirstPaint paint(&form);
   app.installEventFilter(&paint);

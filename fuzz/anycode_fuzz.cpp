@@ -1,11 +1,21 @@
-// The charset dispatcher and the declaration rewrites over arbitrary bytes;
-// the first byte picks the code.
+// The charset dispatcher, the detection and the declaration rewrites over
+// arbitrary bytes; the first byte picks the code.
 #include <cstdint>
+#include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "text/charset.h"
 
 using namespace kaplo;
+
+namespace {
+
+void Check(bool ok) {
+  if (!ok) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -18,5 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RewriteCharsetDeclForSave(in, code);
   ConvertShiftJISForSave(in, code);
   RewriteEncodingDeclToShiftJIS(in);
+  const CharsetDecision decision = DecideCharset(in);
+  Check(decision.code >= 1 && decision.code <= 4);
+  // Whatever the route, nothing after a bad byte is lost: line ends, a
+  // return to ASCII and a marker always come out.
+  Check(AnyCodeToShiftJIS(std::string(in) + "\n\n\n\x1b(BEND", code).ends_with("END"));
   return 0;
 }

@@ -39,6 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int code = -1; code <= kWebCodeCount; ++code) {
     WebCodeDecode(text, code);
     WebCodeEncode(text, code);
+    // Every byte is read: after any input, a marker behind line ends and a
+    // return to ASCII comes out (Base64 has no characters to lose).
+    if (code != kWebCodeBase64) {
+      ConversionStats stats;
+      Check(WebCodeDecode(std::string(text) + "\n\n\n\x1b(BEND", code, stats).ends_with("END"));
+    }
   }
   for (int code = -1; code <= kUrlDecodeBase64 + 1; ++code) {
     Check(ClimbsNowhere(UrlToSafePath(DecodeUrlForPath(text, code))));

@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <new>
 
+// Under AddressSanitizer its own allocator must stay whole: it pairs every
+// form of new with its delete, and a partial replacement breaks the pairing.
+#if !defined(__SANITIZE_ADDRESS__)
+
 namespace {
 
 constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
@@ -37,3 +41,5 @@ void* operator new(std::size_t n) {
 
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+#endif  // !__SANITIZE_ADDRESS__

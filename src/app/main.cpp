@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   // A command asks for a browser only when its options need one, before it
   // has done any work: the same command line then runs again in kaplo-window.
   services.make_browser = [argv]() -> std::unique_ptr<kaplo::BrowserPort> { ExecWindow(argv); };
-  services.make_checker = [argv]() -> std::unique_ptr<kaplo::cli::PageChecker> {
+  services.make_checker = [argv]() -> std::unique_ptr<kaplo::PageChecker> {
     ExecWindow(argv);
   };
   const int status = kaplo::cli::Run(args, services);

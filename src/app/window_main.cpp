@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "gui/widgets/page_check.h"
 #include "cli/cli.h"
 #include "cli/terminal.h"
 #include "gui/common/app_texts.h"
 #include "gui/common/web_engine_flags.h"
 #include "gui/widgets/about_box.h"
-#include "gui/widgets/form_source.h"
-#include "gui/widgets/informbox_form.h"
 #include "gui/widgets/local_page_scheme.h"
+#include "gui/widgets/page_check.h"
 #include "gui/widgets/web_page_port.h"
 #include "gui/window/main_form.h"
 
@@ -40,15 +38,10 @@ int RunWindow(int& argc, char** argv) {
   if (const char* v = std::getenv("KAPLO_NO_INITIAL_LOAD"); v && *v && std::string(v) != "0") {
     options.initial_navigation = false;
   }
-  // The secondary windows live as long as the program and belong to the
-  // desktop, not to the main window; closing them only hides them.
-  kaplo::gui::TInformboxForm informbox;
-  options.information_window = &informbox;
+  // The window makes its secondary windows (the information and source
+  // windows) itself; they belong to the desktop and live as long as it.
   kaplo::gui::TAMainForm form(options);
-  kaplo::gui::TFormSource source;
   form.show();
-  // The settings file is found when the window is first shown.
-  source.SetSettingsFile(form.SettingsFile());
   return app.exec();
 }
 

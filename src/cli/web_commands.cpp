@@ -1,5 +1,6 @@
 // Web text commands: bytes in on stdin, bytes out on stdout.
 #include <charconv>
+#include <cstdio>
 #include <string>
 
 #include "cli/cli.h"
@@ -23,8 +24,20 @@ int WebCode(std::span<const std::string> argv) {
     throw UsageError("the code is a number from 0 to " + std::to_string(kWebCodeCount - 1));
   }
   const std::string text = ReadAllStdin();
-  WriteStdout(way == "decode" ? WebCodeDecode(text, code) : WebCodeEncode(text, code));
-  return 0;
+  if (way == "encode") {
+    WriteStdout(WebCodeEncode(text, code));
+    return 0;
+  }
+  ConversionStats stats;
+  WriteStdout(WebCodeDecode(text, code, stats));
+  if (stats.invalid == 0) return 0;
+  static constexpr const char* kNames[kWebCodeCount] = {
+      "hex UTF-8", "hex UTF-8", "hex EUC-JP", "hex Shift_JIS", "UTF-8", "ISO-2022-JP", "Base64",
+      "EUC-JP"};
+  std::fprintf(stderr, "kaplo webcode: the input is not valid %s: %zu invalid sequence(s)%s\n",
+               kNames[code], stats.invalid,
+               code == kWebCodeBase64 ? "" : ", each written as \"?\"");
+  return 1;
 }
 
 int Normalise(std::span<const std::string> argv) {
@@ -58,7 +71,8 @@ int SafePath(std::span<const std::string> argv) {
 constexpr Command kCommands[] = {
     {"webcode", "decode|encode N < in > out",
      "the web code tab: to Shift_JIS from code N, or from Shift_JIS to it (0 hex UTF-8, "
-     "1 hex UTF-8 without %25, 2 hex EUC, 3 hex Shift_JIS, 4 UTF-8, 5 JIS, 6 Base64, 7 EUC)",
+     "1 hex UTF-8 without %25, 2 hex EUC, 3 hex Shift_JIS, 4 UTF-8, 5 JIS, 6 Base64, 7 EUC); "
+     "decoding invalid input says so and exits 1",
      WebCode},
     {"normalise", "< in > out", "tidy Shift_JIS HTML: blank lines, tag case, line breaks",
      Normalise},

@@ -121,41 +121,42 @@ std::string UrlToLocalPath(std::string_view url, std::string_view folder, int mo
   return path;
 }
 
-void SaveTextFile(std::string_view text, std::string_view file_name) {
-  if (text.empty()) return;
-  if (Trim(file_name).empty() || file_name.back() == '/') return;
+std::string SaveTextFile(std::string_view text, std::string_view file_name) {
+  if (text.empty()) return {};
+  if (Trim(file_name).empty() || file_name.back() == '/') return {};
   if (Has(file_name, "http:") || Has(file_name, "https:") || Has(file_name, "+") ||
       Has(file_name, "file:\\\\\\") || Has(file_name, "file:/")) {
-    return;
+    return {};
   }
   std::string name = ReplaceAllExact(file_name, "?", "@");
   name = ReplaceAllExact(name, "|", "~");
   // Colons of the file name part become ";"; the folder is the user's.
   name = FolderOf(name) + ReplaceAllExact(FileNameOf(name), ":", ";");
-  if (!IsPathFitForFileSystem(name) || name.size() > 250) return;
+  if (!IsPathFitForFileSystem(name) || name.size() > 250) return {};
   if (const std::size_t eq = FindAtBoundary(name, "=http"); eq != npos) {
     // An address inside a query stays one file name.
     name = name.substr(0, eq) + ReplaceAllExact(name.substr(eq), "/", "~");
   }
   const std::string file = FileNameOf(name);
-  if (file.empty()) return;
+  if (file.empty()) return {};
   const std::string folder = FolderOf(name);
   // The folder is already safe (made by UrlToLocalPath or chosen by the user).
-  if (!folder.empty() && ForceFolderForPath(folder, "").empty()) return;
+  if (!folder.empty() && ForceFolderForPath(folder, "").empty()) return {};
 
   namespace fs = std::filesystem;
   const fs::path target = FsPath(name);
   fs::path temp = target;
   temp += ".kaplo-part";
   std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return;
+  if (!f) return {};
   const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
   std::error_code ec;
   if (std::fclose(f) == 0 && written) {
     fs::rename(temp, target, ec);
-    if (!ec) return;
+    if (!ec) return name;
   }
   fs::remove(temp, ec);
+  return {};
 }
 
 BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_folder,

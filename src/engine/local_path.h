@@ -17,9 +17,10 @@ std::string UrlToLocalPath(std::string_view url, std::string_view folder, int mo
 std::string SafeLocalPath(std::string_view path, std::string_view save_folder);
 
 // Writes text to file_name (Shift_JIS path), creating its folders. Writes
-// nothing for an empty text or a refused name; failures are silent and the
-// caller looks for the file afterwards.
-void SaveTextFile(std::string_view text, std::string_view file_name);
+// nothing for an empty text or a refused name. The name may change on the
+// way ("?" to "@", ":" to ";" in the file name...): returns the path written
+// now, empty when nothing was.
+std::string SaveTextFile(std::string_view text, std::string_view file_name);
 
 // The local names of a job's base page.
 struct BasePageNames {

@@ -1,9 +1,11 @@
 #include "text/charset.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <utility>
 
 #include "text/convert.h"
+#include "text/detect.h"
 #include "text/sjis.h"
 #include "text/strutil.h"
 
@@ -30,18 +32,45 @@ std::string ReplaceEach(std::string text, std::initializer_list<std::string_view
   return text;
 }
 
-std::string DropLeadingQuestion(std::string text) {
-  if (!text.empty() && text.front() == '?') text.erase(0, 1);
-  return text;
+std::string_view WithoutBom(std::string_view text) {
+  return text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text;
 }
 
-// The line-break rule of a reading route: squashed, or left for the caller.
+// How a reading route writes what it cannot carry over, and whether it
+// squashes line breaks (the as-fetched copy keeps them for the caller).
+struct Reading {
+  Unmappable unmappable;
+  bool squash;
+  ConversionStats& stats;
+};
+
 std::string Lines(std::string s, bool squash) { return squash ? SquashLineBreaks(s) : s; }
 
-std::string Utf8Route(std::string_view text, Unmappable unmappable, bool squash) {
-  std::string s = Utf8ToShiftJIS(text, unmappable);
-  if (s.empty()) s = std::string(text);  // not UTF-8: taken to be Shift_JIS
-  return Lines(DropLeadingQuestion(std::move(s)), squash);
+// A code found from the bytes or from a declaration the head detection does
+// not know: read as if chosen, a UTF-8 byte-order mark dropped.
+std::string ReadAs(std::string_view text, int code, const Reading& r) {
+  switch (code) {
+    case kCharsetEucJp:
+      return Lines(EucToShiftJIS(text, r.stats), r.squash);
+    case kCharsetUtf8:
+      return Lines(Utf8ToShiftJISLenient(WithoutBom(text), r.unmappable, r.stats), r.squash);
+    case kCharsetIso2022Jp:
+      return Lines(JisToShiftJIS(text, r.stats), r.squash);
+    default:  // Shift_JIS, ASCII
+      return Lines(std::string(text), r.squash);
+  }
+}
+
+// A text that declares UTF-8. When the strict reading refuses it, it is UTF-8
+// with a few bad bytes (read with replacements), or a page written in another
+// code than it declares (read in the code its bytes show).
+std::string DeclaredUtf8(std::string_view text, const Reading& r) {
+  text = WithoutBom(text);
+  std::string s = Utf8ToShiftJIS(text, r.unmappable, r.stats);
+  if (s.empty() && !text.empty()) {
+    return ReadAs(text, IsMostlyUtf8(MeasureUtf8(text), true) ? kCharsetUtf8 : EucOrShiftJis(text), r);
+  }
+  return Lines(std::move(s), r.squash);
 }
 
 // The code declared anywhere in a lower-cased text, quoted or not.
@@ -83,58 +112,84 @@ HeadDecl HeadDeclaration(std::string_view lower) {
   return HeadDecl::kNone;
 }
 
+// A declaration in a form the head detection skips (unquoted, single quotes)
+// in the head (before "</head" or "<body"), script start tags left out.
+// lower is the text lower-cased.
+int LooseHeadDeclaration(std::string_view lower) {
+  const std::size_t end = std::min(FindAtBoundary(lower, "</head"), FindAtBoundary(lower, "<body"));
+  return LooseDeclaredCharset(RemoveEnclosed(lower.substr(0, end), "<script", ">"));
+}
+
+HeadDecl HeadDeclOf(int code) {
+  switch (code) {
+    case kCharsetShiftJis: return HeadDecl::kShiftJis;
+    case kCharsetEucJp: return HeadDecl::kEucJp;
+    case kCharsetUtf8: return HeadDecl::kUtf8;
+    case kCharsetIso2022Jp: return HeadDecl::kIso2022Jp;
+    default: return HeadDecl::kNone;
+  }
+}
+
+int CodeOf(HeadDecl decl) {
+  switch (decl) {
+    case HeadDecl::kShiftJis: return kCharsetShiftJis;
+    case HeadDecl::kEucJp: return kCharsetEucJp;
+    case HeadDecl::kUtf8: return kCharsetUtf8;
+    case HeadDecl::kIso2022Jp: return kCharsetIso2022Jp;
+    default: return kCharsetAuto;
+  }
+}
+
 // The code the Content-Type names for a text that the head detection finds
 // no declaration in; 0 when the text declares itself after all or the header
 // names no code read here. lower is the text lower-cased.
-int HeaderCode(std::string_view text, std::string lower, std::string_view content_type) {
+int HeaderCode(std::string_view text, std::string_view lower, std::string_view content_type) {
   if (HeadDeclaration(lower) != HeadDecl::kNone) return kCharsetAuto;
   const int http = CharsetFromContentType(content_type);
   if (http == kCharsetAuto) return kCharsetAuto;
-  // Before the header, a declaration in a form the detectors skip (unquoted,
-  // single quotes) in the head still speaks for the text.
-  const std::size_t body = FindAtBoundary(lower, "<body");
-  if (body != std::string::npos) lower.resize(body);
-  if (const int declared = LooseDeclaredCharset(RemoveEnclosed(lower, "<script", ">"))) {
-    return declared;
-  }
+  // Before the header, a declaration in a form the detectors skip still
+  // speaks for the text.
+  if (const int declared = LooseHeadDeclaration(lower)) return declared;
   // UTF-8N drops the byte-order mark that the plain UTF-8 route keeps as "?".
   if (http == kCharsetUtf8 && text.starts_with("\xEF\xBB\xBF")) return kCharsetUtf8N;
   return http;
 }
 
-std::string HeadDetect(std::string_view text, Unmappable unmappable, bool squash) {
-  switch (HeadDeclaration(LowerAscii(text))) {
+std::string HeadDetect(std::string_view text, const Reading& r) {
+  const std::string lower = LowerAscii(text);
+  HeadDecl decl = HeadDeclaration(lower);
+  if (decl == HeadDecl::kNone) decl = HeadDeclOf(LooseHeadDeclaration(lower));
+  switch (decl) {
     case HeadDecl::kShiftJis:
       return Lines(ReplaceEach(std::string(text),
                                {"Shift-JIS\"", "SHIFT-JIS\"", "XJIS\"", "X-JIS\"", "xjis\"",
                                 "x-jis\""},
                                "Shift_JIS\""),
-                   squash);
+                   r.squash);
     case HeadDecl::kEucJp:
-      return Lines(EucToShiftJIS(text), squash);
+      return Lines(EucToShiftJIS(text, r.stats), r.squash);
     case HeadDecl::kIso2022Jp:
-      return JisToShiftJIS(text);
-    default:  // declared UTF-8, or nothing: UTF-8 when the bytes are
-      return Utf8Route(text, unmappable, squash);
+      return JisToShiftJIS(text, r.stats);
+    case HeadDecl::kUtf8:
+      return DeclaredUtf8(text, r);
+    default:  // nothing declared: the bytes tell
+      return ReadAs(text, DetectCharsetFromBytes(text), r);
   }
 }
 
-std::string Decode(std::string_view text, int code, Unmappable unmappable, bool squash) {
+std::string Decode(std::string_view text, int code, const Reading& r) {
   if (text.empty()) return {};
   switch (code) {
     case kCharsetAuto:
-      return HeadDetect(text, unmappable, squash);
+      return HeadDetect(text, r);
     case kCharsetEucJp:
-      return Lines(EucToShiftJIS(text), squash);
-    case kCharsetUtf8: {
-      std::string s = Utf8ToShiftJIS(text, unmappable);
-      if (s.empty()) s = Utf8ToShiftJISLenient(text, unmappable);
-      return Lines(std::move(s), squash);
-    }
+      return Lines(EucToShiftJIS(text, r.stats), r.squash);
+    case kCharsetUtf8:
+      return Lines(Utf8ToShiftJISOrLenient(text, r.unmappable, r.stats), r.squash);
     case kCharsetIso2022Jp:
-      return Lines(JisToShiftJIS(text), squash);
+      return Lines(JisToShiftJIS(text, r.stats), r.squash);
     case kCharsetUtf8N:
-      return Lines(DropLeadingQuestion(Utf8ToShiftJISLenient(text, unmappable)), squash);
+      return Lines(Utf8ToShiftJISLenient(WithoutBom(text), r.unmappable, r.stats), r.squash);
     default:  // Shift_JIS and out-of-range codes: unchanged
       return std::string(text);
   }
@@ -226,8 +281,31 @@ int TextReadingCode(std::string_view text, int chosen, std::string_view content_
   return HeaderCode(text, LowerAscii(text), content_type);
 }
 
+CharsetDecision DecideCharset(std::string_view text, std::string_view content_type) {
+  if (const int declared = DetectDeclaredCharset(text)) return {declared, CharsetSource::kText};
+  const std::string lower = LowerAscii(text);
+  if (const int head = CodeOf(HeadDeclaration(lower))) return {head, CharsetSource::kText};
+  if (const int loose = LooseHeadDeclaration(lower)) return {loose, CharsetSource::kText};
+  if (const int http = CharsetFromContentType(content_type)) return {http, CharsetSource::kHeader};
+  return {DetectCharsetFromBytes(text), CharsetSource::kBytes};
+}
+
 std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
-  return Decode(text, code, unmappable, true);
+  ConversionStats stats;
+  return AnyCodeToShiftJIS(text, code, unmappable, stats);
+}
+
+std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable,
+                              ConversionStats& stats) {
+  return Decode(text, code, {unmappable, true, stats});
+}
+
+bool LooksLikeHtml(std::string_view text) {
+  const std::string start = LowerAscii(text.substr(0, 1024));
+  for (std::string_view tag : {"<!doctype", "<html", "<head", "<body"}) {
+    if (ContainsAtBoundary(start, tag)) return true;
+  }
+  return false;
 }
 
 std::string PageToShiftJIS(std::string_view text, int code) {
@@ -235,12 +313,14 @@ std::string PageToShiftJIS(std::string_view text, int code) {
 }
 
 std::string AsFetchedToShiftJIS(std::string_view text, int code, Unmappable unmappable) {
+  ConversionStats stats;
   return RewriteEncodingDeclToShiftJIS(
-      RewriteQuotedCharsetToShiftJIS(Decode(text, code, unmappable, false)));
+      RewriteQuotedCharsetToShiftJIS(Decode(text, code, {unmappable, false, stats})));
 }
 
 std::string ToShiftJISKeepingText(std::string_view text, int code, Unmappable unmappable) {
-  return NormaliseLineBreaks(Decode(text, code, unmappable, false));
+  ConversionStats stats;
+  return NormaliseLineBreaks(Decode(text, code, {unmappable, false, stats}));
 }
 
 std::string NormaliseCharsetToShiftJIS(std::string_view text, Unmappable unmappable,

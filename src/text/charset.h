@@ -41,10 +41,30 @@ int PageReadingCode(std::string_view text, int chosen, std::string_view content_
 // head detection alone unless a code is chosen: the Content-Type decides
 // only when that detection finds no declaration.
 int TextReadingCode(std::string_view text, int chosen, std::string_view content_type = {});
+// Where the code a text is read in comes from.
+enum class CharsetSource {
+  kText,    // a declaration in the text
+  kHeader,  // the charset of the HTTP Content-Type
+  kBytes,   // the bytes themselves (DetectCharsetFromBytes)
+};
+struct CharsetDecision {
+  int code;
+  CharsetSource source;
+};
+// The code a text that the user left on automatic is read in, in the order
+// the reading routes take: a declaration in the text (DetectDeclaredCharset,
+// then the head detection's forms, then unquoted or single-quoted ones in the
+// head), the Content-Type, the bytes. Never 0.
+CharsetDecision DecideCharset(std::string_view text, std::string_view content_type = {});
+
 // Characters with no Shift_JIS form on the UTF-8 routes become "?" or, for
-// HTML pages that must keep every character, numeric references.
+// HTML pages that must keep every character, numeric references. Under code
+// 0 a text that declares nothing is read in the code its bytes show.
 std::string AnyCodeToShiftJIS(std::string_view text, int code,
                               Unmappable unmappable = Unmappable::Question);
+// The same, counting what could not be carried over as it was.
+std::string AnyCodeToShiftJIS(std::string_view text, int code, Unmappable unmappable,
+                              ConversionStats& stats);
 // A page read in `code` (see PageReadingCode): converted, characters with no
 // Shift_JIS form kept as references, quoted charset names made Shift_JIS.
 // The HTML normaliser comes next.
@@ -60,6 +80,10 @@ std::string AsFetchedToShiftJIS(std::string_view text, int code,
 // the text of a page, stylesheet or script that is saved.
 std::string ToShiftJISKeepingText(std::string_view text, int code,
                                   Unmappable unmappable = Unmappable::Question);
+// Whether a text is an HTML page: a doctype, <html, <head or <body in its
+// first kilobyte. Pages keep the characters Shift_JIS lacks as references.
+bool LooksLikeHtml(std::string_view text);
+
 // A Content-Type charset reads the text when it declares nothing itself.
 std::string NormaliseCharsetToShiftJIS(std::string_view text,
                                        Unmappable unmappable = Unmappable::Question,

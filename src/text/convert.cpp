@@ -6,6 +6,7 @@
 
 #include "text/cp932.h"
 #include "text/sjis.h"
+#include "text/utf8_step.h"
 
 namespace kaplo {
 namespace {
@@ -161,29 +162,26 @@ constexpr std::size_t kMaxPerCodePoint = 10;
 // encode is the table's pointer held in a local: char stores could alias the
 // table record, so reading it through the record would reload it per byte.
 [[gnu::always_inline]] inline char* PutUnicode(char* o, char32_t cp, const std::uint16_t* encode,
-                                               Unmappable unmappable) {
+                                               Unmappable unmappable, ConversionStats& stats) {
   if (cp < 0x80) return Put(o, static_cast<u8>(cp));
   const std::uint16_t code = cp < 0x10000 ? encode[cp] : 0;
   if (code >= 0x100) return Put2(o, static_cast<u8>(code >> 8), static_cast<u8>(code));
   if (code != 0) return Put(o, static_cast<u8>(code));
   if (unmappable == Unmappable::CharRef && cp != 0xFEFF && !(cp >= 0xD800 && cp < 0xE000)) {
-    // The byte-order mark stays "?": callers strip a leading "?" as the mark.
+    // The byte-order mark stays "?", as the plain UTF-8 reading keeps it.
+    ++stats.references;
     return PutCharRef(o, cp);
   }
+  ++stats.unmappable;
+  return Put(o, '?');
+}
+
+[[gnu::always_inline]] inline char* PutInvalid(char* o, ConversionStats& stats) {
+  ++stats.invalid;
   return Put(o, '?');
 }
 
 bool IsCont(u8 b) { return (b & 0xC0) == 0x80; }
-
-// A well-formed four-byte sequence at s[i] (U+10000..U+10FFFF), or 0.
-char32_t FourByte(const u8* s, std::size_t i, std::size_t n) {
-  const u8 b = s[i];
-  if (b < 0xF0 || b > 0xF4 || i + 3 >= n) return 0;
-  if (!IsCont(s[i + 1]) || !IsCont(s[i + 2]) || !IsCont(s[i + 3])) return 0;
-  const char32_t cp = (char32_t(b & 0x07) << 18) | (char32_t(s[i + 1] & 0x3F) << 12) |
-                      (char32_t(s[i + 2] & 0x3F) << 6) | char32_t(s[i + 3] & 0x3F);
-  return (cp >= 0x10000 && cp <= 0x10FFFF) ? cp : 0;
-}
 
 // Writes one BMP code point as UTF-8 (at most 3 bytes).
 [[gnu::always_inline]] inline char* PutUtf8(char* o, char32_t cp) {
@@ -195,33 +193,61 @@ char32_t FourByte(const u8* s, std::size_t i, std::size_t n) {
   return Put2(o, static_cast<u8>(0x80 | ((cp >> 6) & 0x3F)), static_cast<u8>(0x80 | (cp & 0x3F)));
 }
 
+bool IsJisByte(u8 b) { return b >= 0x21 && b <= 0x7E; }
+bool IsEucByte(u8 b) { return b >= 0xA1 && b <= 0xFE; }
+
+// One step of double-byte mode at s[p]: a JIS X 0208 pair, a control byte as
+// itself, or "?" for a byte that is neither; returns the bytes read.
+[[gnu::always_inline]] inline std::size_t JisDoubleByte(const u8* s, std::size_t p, std::size_t n,
+                                                        char*& o, ConversionStats& stats) {
+  const u8 b = s[p];
+  if (b < 0x21) {
+    o = Put(o, b);
+  } else if (IsJisByte(b) && p + 1 < n && IsJisByte(s[p + 1])) {
+    o = Put(o, JisPairToShiftJIS(b, s[p + 1]));
+    return 2;
+  } else {
+    o = PutInvalid(o, stats);
+  }
+  return 1;
+}
+
 }  // namespace
 
 std::string JisToShiftJIS(std::string_view text) {
+  ConversionStats stats;
+  return JisToShiftJIS(text, stats);
+}
+
+std::string JisToShiftJIS(std::string_view text, ConversionStats& stats) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n);  // never longer than the input
   char* o = out.begin();
-  bool dbl = false;
+  enum { kAscii, kDouble, kKana } mode = kAscii;
   std::size_t p = 0;
   while (p < n) {
-    if (s[p] == 0x1B && p + 2 < n) {
-      if (s[p + 1] == '$' && s[p + 2] == 'B') {
-        dbl = true;
+    const u8 b = s[p];
+    if (b == 0x1B && p + 2 < n) {
+      const u8 x = s[p + 1], y = s[p + 2];
+      if (x == '$' && (y == 'B' || y == '@')) {
+        mode = kDouble;
         p += 3;
         continue;
       }
-      if (s[p + 1] == '(' && (s[p + 2] == 'B' || s[p + 2] == 'J')) {
-        dbl = false;
+      if (x == '(' && (y == 'B' || y == 'J' || y == 'I')) {
+        mode = y == 'I' ? kKana : kAscii;
         p += 3;
         continue;
       }
     }
-    if (dbl) {
-      if (p + 1 < n && s[p] >= 0x21 && s[p] <= 0x7E) o = Put(o, JisPairToShiftJIS(s[p], s[p + 1]));
-      p += 2;  // a lone last byte is dropped
+    if (mode == kDouble) {
+      p += JisDoubleByte(s, p, n, o, stats);
+    } else if (mode == kKana && b >= 0x21) {
+      o = b <= 0x5F ? Put(o, static_cast<u8>(b + 0x80)) : PutInvalid(o, stats);
+      ++p;
     } else {
-      o = Put(o, s[p]);
+      o = Put(o, b);
       ++p;
     }
   }
@@ -229,6 +255,11 @@ std::string JisToShiftJIS(std::string_view text) {
 }
 
 std::string JisToShiftJISSimple(std::string_view text) {
+  ConversionStats stats;
+  return JisToShiftJISSimple(text, stats);
+}
+
+std::string JisToShiftJISSimple(std::string_view text, ConversionStats& stats) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n);
@@ -236,8 +267,7 @@ std::string JisToShiftJISSimple(std::string_view text) {
   bool dbl = false;
   std::size_t p = 0;
   while (p < n) {
-    u8 b = s[p];
-    if (b == 0x1B) {
+    if (s[p] == 0x1B) {
       if (p + 1 < n) {
         if (s[p + 1] == '$')
           dbl = true;
@@ -246,18 +276,19 @@ std::string JisToShiftJISSimple(std::string_view text) {
       }
       p += 3;  // the escape is taken to be three bytes long
       if (p >= n) break;
-      b = s[p];
     }
+    // The byte after an escape is read as text even when it is ESC.
     if (dbl) {
-      if (p + 1 < n) o = Put(o, JisPairToShiftJIS(b, s[p + 1]));
-      p += 2;  // a lone last byte is dropped
+      p += JisDoubleByte(s, p, n, o, stats);
     } else {
-      o = Put(o, b);
+      o = Put(o, s[p]);
       ++p;
     }
   }
   return out.Take(o);
 }
+
+namespace {
 
 // The pair arithmetic as tables: the first Shift_JIS byte depends on j1
 // only, the second on j2 and the parity of j1.
@@ -292,7 +323,26 @@ constexpr PairTables kPair = MakePairTables();
   return k;
 }
 
+// Writes the ASCII byte at s[p] and the run after it; returns the bytes read.
+[[gnu::always_inline]] inline std::size_t PutAscii(const u8* s, std::size_t p, std::size_t n,
+                                                   char*& o, std::size_t room = SIZE_MAX) {
+  const std::size_t k = CopyAscii(s, p, n, o, room);
+  if (k == 0) {
+    o = Put(o, s[p]);
+    return 1;
+  }
+  o += k;
+  return k;
+}
+
+}  // namespace
+
 std::string EucToShiftJIS(std::string_view text) {
+  ConversionStats stats;
+  return EucToShiftJIS(text, stats);
+}
+
+std::string EucToShiftJIS(std::string_view text, ConversionStats& stats) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n);  // every step writes at most what it reads
@@ -300,28 +350,23 @@ std::string EucToShiftJIS(std::string_view text) {
   std::size_t p = 0;
   while (p < n) {
     const u8 b = s[p];
-    if (b >= 0xA1 && b != 0xFF) {
-      if (p + 1 < n) {
-        const u8 j1 = static_cast<u8>(b - 0x80), j2 = static_cast<u8>(s[p + 1] - 0x80);
-        o = Put2(o, kPair.first[j1], kPair.second[j1 & 1][j2]);
-      } else {
-        o = Put(o, b);  // a first byte cut off by the end is kept as it is
-      }
+    if (b < 0x80) {
+      p += PutAscii(s, p, n, o);
+    } else if (IsEucByte(b) && p + 1 < n && IsEucByte(s[p + 1])) {
+      const u8 j1 = static_cast<u8>(b - 0x80), j2 = static_cast<u8>(s[p + 1] - 0x80);
+      o = Put2(o, kPair.first[j1], kPair.second[j1 & 1][j2]);
       p += 2;
-    } else if (b < 0x80) {
-      const std::size_t k = CopyAscii(s, p, n, o);
-      if (k) {
-        o += k;
-        p += k;
-      } else {
-        o = Put(o, b);
-        ++p;
-      }
     } else if (b == 0x8E && p + 1 < n && IsHalfKana(s[p + 1])) {
       o = Put(o, s[p + 1]);
       p += 2;
+    } else if (b == 0x8F && p + 2 < n && IsEucByte(s[p + 1]) && IsEucByte(s[p + 2])) {
+      ++stats.unmappable;  // JIS X 0212
+      o = Put(o, '?');
+      p += 3;
     } else {
-      o = Put(o, b);
+      // A first byte without its second byte, or a byte that starts nothing:
+      // the byte after it is read on its own.
+      o = PutInvalid(o, stats);
       ++p;
     }
   }
@@ -440,6 +485,12 @@ std::string HalfKanaToFullKana(std::string_view text) { return HalfKanaToFull(te
 std::string HalfKanaToFullKanaPlain(std::string_view text) { return HalfKanaToFull(text, false); }
 
 std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
+  ConversionStats stats;
+  return Utf8ToShiftJIS(text, unmappable, stats);
+}
+
+std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable, ConversionStats& stats) {
+  ConversionStats counted;  // a refused text counts nothing
   const std::uint16_t* const encode = cp932::Get().encode;
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
@@ -451,14 +502,7 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
     Room(out, o, end, kMaxPerCodePoint);
     const u8 b = s[p];
     if (b < 0x80) {
-      const std::size_t k = CopyAscii(s, p, n, o, static_cast<std::size_t>(end - o));
-      if (k) {
-        o += k;
-        p += k;
-      } else {
-        o = Put(o, b);
-        ++p;
-      }
+      p += PutAscii(s, p, n, o, static_cast<std::size_t>(end - o));
       continue;
     }
     // Any other byte starts a sequence: two bytes when bit 0x20 is clear,
@@ -466,8 +510,8 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
     // four-byte sequence is read as one character beyond the BMP.
     if (b & 0x20) {
       if (b >= 0xF0) [[unlikely]] {
-        if (const char32_t cp = FourByte(s, p, n)) {
-          o = PutUnicode(o, cp, encode, unmappable);
+        if (const Utf8Step step = ReadUtf8(s, p, n); step.ok) {
+          o = PutUnicode(o, step.cp, encode, unmappable, counted);
           p += 4;
           continue;
         }
@@ -476,19 +520,27 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
       const char32_t cp = ((char32_t(b & 0x3F) << 12) | (char32_t(s[p + 1] & 0x3F) << 6) |
                            char32_t(s[p + 2] & 0x3F)) &
                           0xFFFF;
-      o = PutUnicode(o, cp, encode, unmappable);
+      o = PutUnicode(o, cp, encode, unmappable, counted);
       p += 3;
     } else {
       if (p + 1 >= n || !IsCont(s[p + 1])) return {};
       o = PutUnicode(o, (char32_t(b & 0x3F) << 6) | char32_t(s[p + 1] & 0x3F), encode,
-                     unmappable);
+                     unmappable, counted);
       p += 2;
     }
   }
+  stats.unmappable += counted.unmappable;
+  stats.references += counted.references;
   return out.Take(o);
 }
 
 std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) {
+  ConversionStats stats;
+  return Utf8ToShiftJISLenient(text, unmappable, stats);
+}
+
+std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable,
+                                  ConversionStats& stats) {
   const std::uint16_t* const encode = cp932::Get().encode;
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
@@ -497,51 +549,23 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) 
   char* end = out.end();
   std::size_t p = 0;
   while (p < n) {
-    const u8 b = s[p];
-    if (b == 0) break;  // the text ends at its first NUL
     Room(out, o, end, kMaxPerCodePoint);
+    const u8 b = s[p];
     if (b < 0x80) {
-      o = Put(o, b);
-      ++p;
+      p += PutAscii(s, p, n, o, static_cast<std::size_t>(end - o));
       continue;
     }
-    // Well-formed sequences per Unicode; each maximal ill-formed subpart is
-    // replaced by one U+FFFD.
-    std::size_t len = 0;
-    u8 lo = 0x80, hi = 0xBF;
-    char32_t cp = 0;
-    if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-      cp = b & 0x1F;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      cp = b & 0x0F;
-      if (b == 0xE0) lo = 0xA0;
-      if (b == 0xED) hi = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      cp = b & 0x07;
-      if (b == 0xF0) lo = 0x90;
-      if (b == 0xF4) hi = 0x8F;
-    }
-    std::size_t k = 1;
-    if (len != 0) {
-      for (; k < len && p + k < n; ++k) {
-        const u8 c = s[p + k];
-        if (c < lo || c > hi) break;
-        lo = 0x80;
-        hi = 0xBF;
-        cp = (cp << 6) | (c & 0x3F);
-      }
-    }
-    if (len != 0 && k == len) {
-      o = PutUnicode(o, cp, encode, unmappable);
-    } else {
-      o = PutUnicode(o, 0xFFFD, encode, unmappable);
-    }
-    p += k;
+    const Utf8Step step = ReadUtf8(s, p, n);
+    o = step.ok ? PutUnicode(o, step.cp, encode, unmappable, stats) : PutInvalid(o, stats);
+    p += step.length;
   }
   return out.Take(o);
+}
+
+std::string Utf8ToShiftJISOrLenient(std::string_view text, Unmappable unmappable,
+                                    ConversionStats& stats) {
+  std::string s = Utf8ToShiftJIS(text, unmappable, stats);
+  return s.empty() ? Utf8ToShiftJISLenient(text, unmappable, stats) : s;
 }
 
 std::string ShiftJISToUtf8(std::string_view text) {
@@ -577,6 +601,17 @@ std::string ShiftJISToUtf8(std::string_view text) {
     }
   }
   return out.Take(o);
+}
+
+std::size_t InvalidShiftJISSequences(std::string_view text) {
+  const u8* s = Bytes(text);
+  std::size_t invalid = 0;
+  for (std::size_t p = 0; p < text.size();) {
+    const std::size_t len = SjisCharLength(text, p);
+    if (len == 1 && s[p] >= 0x80 && !IsHalfKana(s[p])) ++invalid;
+    p += len;
+  }
+  return invalid;
 }
 
 }  // namespace kaplo

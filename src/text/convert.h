@@ -3,11 +3,13 @@
 // Pure functions: any byte sequence gives a result, an empty input an empty
 // result. The EUC-JP and ISO-2022-JP routes use JIS X 0208 row/cell
 // arithmetic; only the UTF-8 routes go through Unicode (the CP932 table).
-// From Shift_JIS, a first byte followed by a byte that cannot be a second
-// byte has no character: it becomes "?" (U+FFFD to UTF-8) and the byte after
-// it, a CR or LF say, is kept.
+// Every input byte is read: an invalid sequence becomes one "?" (U+FFFD
+// towards UTF-8) and the byte after it, a CR or LF say, is read on its own;
+// NUL is an ordinary character. From Shift_JIS, a first byte followed by a
+// byte that cannot be a second byte is such a sequence.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,9 +21,25 @@ enum class Unmappable {
   CharRef,   // "&#x1F600;" (HTML pages keep every character this way)
 };
 
+// What a conversion could not carry over as it was, for callers that say so.
+struct ConversionStats {
+  std::size_t invalid = 0;     // sequences invalid in the source code, one "?" each
+  std::size_t unmappable = 0;  // characters with no form in the target code, written "?"
+  std::size_t references = 0;  // characters with no Shift_JIS form, written as references
+  std::size_t Replaced() const { return invalid + unmappable; }
+};
+
+// ESC $ B and ESC $ @ switch to JIS X 0208, ESC ( B and ESC ( J to ASCII,
+// ESC ( I to half-width katakana. In double-byte mode a control byte (CR, LF,
+// tab...) stands for itself and does not end the mode.
 std::string JisToShiftJIS(std::string_view text);
+std::string JisToShiftJIS(std::string_view text, ConversionStats& stats);
+// Switches on the second byte of any escape, which it takes to be three bytes.
 std::string JisToShiftJISSimple(std::string_view text);
+std::string JisToShiftJISSimple(std::string_view text, ConversionStats& stats);
+// JIS X 0212 characters (0x8F and two bytes) have no Shift_JIS form: "?".
 std::string EucToShiftJIS(std::string_view text);
+std::string EucToShiftJIS(std::string_view text, ConversionStats& stats);
 std::string ShiftJISToEuc(std::string_view text);
 // kanaMode 1 widens half-width katakana combining voiced marks first,
 // 2 widens them one for one, anything else leaves them half-width.
@@ -29,12 +47,23 @@ std::string ShiftJISToEucKana(std::string_view text, int kanaMode);
 std::string ShiftJISToJis(std::string_view text);
 std::string HalfKanaToFullKana(std::string_view text);
 std::string HalfKanaToFullKanaPlain(std::string_view text);
-// Strict: empty when the bytes break the acceptance rule (not UTF-8).
+// Strict: empty when the bytes break the acceptance rule (not UTF-8); it
+// decides whether a text is UTF-8, and counts only a text it accepts.
 std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable = Unmappable::Question);
-// Malformed sequences become U+FFFD; the result ends at the first NUL.
+std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable, ConversionStats& stats);
+// Each maximal ill-formed part becomes one "?", as decoders replace it by one
+// U+FFFD; the whole text is read.
 std::string Utf8ToShiftJISLenient(std::string_view text,
                                   Unmappable unmappable = Unmappable::Question);
+std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable,
+                                  ConversionStats& stats);
+// The strict reading, or the lenient one when the strict rule refuses.
+std::string Utf8ToShiftJISOrLenient(std::string_view text, Unmappable unmappable,
+                                    ConversionStats& stats);
 std::string ShiftJISToUtf8(std::string_view text);
+// The invalid sequences of a Shift_JIS text: a first byte without its second
+// byte, 0x80, 0xA0, 0xFD-0xFF.
+std::size_t InvalidShiftJISSequences(std::string_view text);
 
 // JIS X 0208 pair arithmetic (bytes, modulo 256).
 struct BytePair {

@@ -10,27 +10,65 @@ namespace {
 // Also meets the LF of an existing CRLF, which then becomes CR CR LF.
 std::string LfToCrLf(std::string_view text) { return Replace(text, "\n", "\r\n"); }
 
+std::string Utf8Text(std::string_view bytes, ConversionStats& stats) {
+  return Utf8ToShiftJISOrLenient(bytes, Unmappable::Question, stats);
+}
+
+bool IsBase64Char(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+         c == '/';
+}
+
+// A group of four: two characters of the alphabet, then two more, or one
+// and "=", or "==".
+bool IsBase64Group(std::string_view g) {
+  return IsBase64Char(g[0]) && IsBase64Char(g[1]) &&
+         (IsBase64Char(g[2]) ? IsBase64Char(g[3]) || g[3] == '=' : g[2] == '=' && g[3] == '=');
+}
+
+std::string Base64Text(std::string_view text, ConversionStats& stats) {
+  std::string compact;
+  compact.reserve(text.size());
+  for (char c : text) {
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') compact.push_back(c);
+  }
+  for (std::size_t i = 0; i + 4 <= compact.size(); i += 4) {
+    if (!IsBase64Group(std::string_view(compact).substr(i, 4))) ++stats.invalid;
+  }
+  if (compact.size() % 4 != 0) ++stats.invalid;  // a cut last group
+  return Base64Decode(compact);
+}
+
 }  // namespace
 
 std::string WebCodeDecode(std::string_view text, int code) {
+  ConversionStats stats;
+  return WebCodeDecode(text, code, stats);
+}
+
+std::string WebCodeDecode(std::string_view text, int code, ConversionStats& stats) {
   if (text.empty()) return {};
   switch (code) {
     case kWebCodeUtf8Hex:
-      return Utf8ToShiftJIS(UrlDecodeBytes(text));
+      return Utf8Text(UrlDecodeBytes(text), stats);
     case kWebCodeUtf8HexUnescaped:
-      return Utf8ToShiftJIS(UrlDecodeBytes(Replace(text, "%25", "%")));
+      return Utf8Text(UrlDecodeBytes(Replace(text, "%25", "%")), stats);
     case kWebCodeEucHex:
-      return LfToCrLf(EucToShiftJIS(UrlDecodeBytes(text)));
-    case kWebCodeSjisHex:
-      return UrlDecodeBytes(text);
+      return LfToCrLf(EucToShiftJIS(UrlDecodeBytes(text), stats));
+    case kWebCodeSjisHex: {
+      // The bytes stay as they are: the window shows what is no character.
+      std::string bytes = UrlDecodeBytes(text);
+      stats.invalid += InvalidShiftJISSequences(bytes);
+      return bytes;
+    }
     case kWebCodeUtf8:
-      return Utf8ToShiftJIS(text);
+      return Utf8Text(text, stats);
     case kWebCodeJis:
-      return JisToShiftJISSimple(text);
+      return JisToShiftJISSimple(text, stats);
     case kWebCodeBase64:
-      return Base64Decode(text);
+      return Base64Text(text, stats);
     case kWebCodeEuc:
-      return LfToCrLf(EucToShiftJIS(text));
+      return LfToCrLf(EucToShiftJIS(text, stats));
     default:
       return std::string(text);
   }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/convert.h"
+
 namespace kaplo {
 
 // The item index of the web code tab's decode and encode radio groups.
@@ -21,7 +23,12 @@ enum WebCode : int {
 inline constexpr int kWebCodeCount = 8;
 
 // To Shift_JIS. Any other code, or an empty text, gives the text unchanged.
+// Every byte is read: an invalid sequence of the code becomes "?". Base64
+// skips blanks and line breaks.
 std::string WebCodeDecode(std::string_view text, int code);
+// The same, counting invalid sequences (for Base64: characters outside its
+// alphabet, padding before the end, a cut last group).
+std::string WebCodeDecode(std::string_view text, int code, ConversionStats& stats);
 // From Shift_JIS. Any other code, or an empty text, gives the text unchanged.
 std::string WebCodeEncode(std::string_view text, int code);
 

@@ -20,6 +20,29 @@ TEST(WebCommands, WebCodeBothWays) {
   EXPECT_EQ(RunKaplo({"webcode", "decode", "0"}, "").out, "");
 }
 
+TEST(WebCommands, DecodingInvalidInputSaysSoAndExitsOne) {
+  const struct {
+    std::string code, in, out;
+  } cases[] = {
+      {"4", "a\xc3(b", "a?(b"},
+      {"0", "%E3%81", "?"},
+      {"7", "\xA4\xA2\x8E", SJ<"あ">() + "?"},
+      {"5", "\x1b$B$\"$", SJ<"あ">() + "?"},
+      {"6", "QUJ*", "AB@"},  // "*" is taken as 0, as in the tab
+  };
+  for (const auto& c : cases) {
+    const auto r = RunKaplo({"webcode", "decode", c.code}, c.in);
+    EXPECT_EQ(r.status, 1) << c.code;
+    EXPECT_EQ(r.out, c.out) << c.code;
+    EXPECT_NE(r.err.find("is not valid"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  }
+  const auto r = RunKaplo({"webcode", "decode", "6"}, "QUJD\n");  // as echo writes it
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "ABC");
+  EXPECT_EQ(r.err, "");
+}
+
 TEST(WebCommands, NormaliseAndSafePath) {
   auto r = RunKaplo({"normalise"}, "<HTML>\n\n\t<BODY><TD></TD>");
   EXPECT_EQ(r.status, 0);

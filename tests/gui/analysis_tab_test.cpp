@@ -6,7 +6,6 @@
 #include "gui/common/require.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,35 +22,18 @@
 #include "engine/http_server_support.h"
 #include "gui/tabs/analysis/html_edit_host.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/form_source.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "text/convert.h"
 #include "text/sjis_literal.h"
 
 namespace kaplo::gui {
 namespace {
 
-namespace fs = std::filesystem;
-
 // The first page a test process loads waits for the whole window's panes.
 constexpr int kWait = 90000;
-
-class ScriptedPrompter : public Prompter {
- public:
-  Answer Ask(std::string_view question, Buttons) override {
-    questions.emplace_back(question);
-    return answer;
-  }
-  void Inform(std::string_view message) override { informed.emplace_back(message); }
-  void ShowInformation(std::string_view, std::string_view) override {}
-  std::optional<std::string> SaveHtmlDialog(std::string_view suggested, std::string_view) override {
-    suggestions.emplace_back(suggested);
-    return save_as;
-  }
-  Answer answer = Answer::Yes;
-  std::optional<std::string> save_as;
-  std::vector<std::string> questions, informed, suggestions;
-};
 
 class AnalysisTabTest : public ::testing::Test {
  protected:
@@ -83,39 +65,22 @@ class AnalysisTabTest : public ::testing::Test {
     server_ = nullptr;
   }
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kaplo-guitab-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-    MainFormOptions options;
-    options.settings_file = dir_ / "KAPLO.inf";
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    options.prompter = &prompter_;
-    form_ = std::make_unique<TAMainForm>(options);
+    form_ = OpenTestWindow(dir_ / "KAPLO.inf", &prompter_);
     tab_ = dynamic_cast<AnalysisTab*>(form_->TabAt(TabId::GuiAnalysis));
     ASSERT_NE(tab_, nullptr);
     form_->resize(1400, 900);
     form_->show();
     form_->ShowTab(TabId::GuiAnalysis);
   }
-  void TearDown() override {
-    form_.reset();
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { form_.reset(); }
 
   // Looked up inside the tab: the download tab keeps a hidden list of the
   // same name as a working table of its engine.
   template <typename T>
   T* W(const char* name) {
-    T* w = FindControl<T>(tab_, QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return Find<T>(tab_, name);
   }
-  QStringList Lines(const char* list) {
-    QStringList out;
-    auto* box = W<QListWidget>(list);
-    for (int i = 0; i < box->count(); ++i) out << box->item(i)->text();
-    return out;
-  }
+  QStringList Lines(const char* list) { return ListLines(tab_, list); }
   static QString Url(const char* path) { return QString::fromStdString(server_->Url(path)); }
   BrowserPane* Pane() { return tab_->Editor()->Pane(); }
   bool WaitMode(const char* mode) {
@@ -133,7 +98,7 @@ class AnalysisTabTest : public ::testing::Test {
   }
 
   static test::LocalServer* server_;
-  fs::path dir_;
+  TestFolder dir_{"guitab"};
   ScriptedPrompter prompter_;
   std::unique_ptr<TAMainForm> form_;
   AnalysisTab* tab_ = nullptr;
@@ -177,6 +142,14 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return element->toPlainText().contains("id=\"para\""); }, kWait));
   EXPECT_TRUE(element->toPlainText().contains(QString::fromUtf8("本文")));
+  // While the window's source window shows, clicked elements go there.
+  W<QToolButton>("sbGUIFormSource")->click();
+  TRichEditEx* floating = form_->SourceWindow()->RichEditSource();
+  Pane()->RunScript("document.getElementById('box').click(); 1");
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return floating->toPlainText().contains("id=\"box\""); }, kWait));
+  W<QToolButton>("sbGUIFormSource")->click();
+  EXPECT_FALSE(form_->SourceWindow()->isVisible());
 
   // Pasted HTML arrives as its plain text.
   Pane()->RunScript(
@@ -195,13 +168,14 @@ TEST_F(AnalysisTabTest, AddressFillsListsAndTheControlEditsInItsOwnWorld) {
   EXPECT_TRUE(W<TRichEditEx>("RichEditGUITab09Document")->toPlainText().contains("PLAIN"));
   prompter_.save_as = (dir_ / "saved.html").string();
   W<QPushButton>("btnGUIInnerHtmlSave")->click();
-  EXPECT_EQ(prompter_.suggestions.back(), "p.html");
+  EXPECT_EQ(prompter_.dialogs.back(), "p.html");
   std::ifstream saved(dir_ / "saved.html", std::ios::binary);
   EXPECT_TRUE(saved.good());
-  EXPECT_EQ(ShiftJISToUtf8(prompter_.informed.back()), "ファイルとして保存されました");
+  EXPECT_EQ(prompter_.informed.back(),
+            "ファイル【 " + (dir_ / "saved.html").string() + " 】が保存されました");
   prompter_.save_as = (dir_ / "no-such-folder/" / std::string(300, 'x')).string();
   W<QPushButton>("btnGUIInnerHtmlSave")->click();
-  EXPECT_EQ(ShiftJISToUtf8(prompter_.informed.back()), "ファイルとしての保存に失敗しました");
+  EXPECT_EQ(prompter_.informed.back(), "ファイルとしての保存に失敗しました");
 }
 
 TEST_F(AnalysisTabTest, HandedOverAddressOpensAndBrowseModeLinksFollow) {
@@ -218,7 +192,7 @@ TEST_F(AnalysisTabTest, LocalFilesWithFramesAskFirst) {
   const std::string frameset = WriteFile("f.html", "<html><FRAMESET><frame src=a.html></FRAMESET>");
   tab_->OpenLocalFile(QString::fromStdString(frameset));
   ASSERT_EQ(prompter_.informed.size(), 1u);
-  EXPECT_EQ(ShiftJISToUtf8(prompter_.informed[0]), "「FRAMSET」があります");
+  EXPECT_EQ(prompter_.informed[0], "「FRAMSET」があります");
   EXPECT_TRUE(W<QLineEdit>("BtnEditGUILocalFilename")->text().isEmpty());
 
   WriteFile("l.css", "local{}");
@@ -229,7 +203,7 @@ TEST_F(AnalysisTabTest, LocalFilesWithFramesAskFirst) {
   prompter_.answer = Prompter::Answer::No;
   tab_->OpenLocalFile(QString::fromStdString(page));
   ASSERT_EQ(prompter_.questions.size(), 1u);
-  EXPECT_EQ(ShiftJISToUtf8(prompter_.questions[0]), "「IFRAME」があります。読み込みますか？");
+  EXPECT_EQ(prompter_.questions[0], "「IFRAME」があります。読み込みますか？");
   EXPECT_TRUE(W<QLineEdit>("BtnEditGUILocalFilename")->text().isEmpty());
 
   prompter_.answer = Prompter::Answer::Yes;

@@ -4,7 +4,6 @@
 // browser is a recorder, and a request interceptor fails any request that
 // would leave 127.0.0.1.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -12,7 +11,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,41 +22,29 @@
 #include <QTest>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
-#include <chrono>
+#include <QWebEngineView>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
-#include <thread>
 
 #include "engine/http_server_support.h"
+#include "gui/tabs/analysis/analysis_tab.h"
 #include "gui/tabs/favorites/favorites_tab.h"
 #include "gui/common/require.h"
 #include "gui/tabs/search/search_tab.h"
 #include "gui/tabs/util_browse/util_browse_tab.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/common/gui_util.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "workspace/sites.h"
 
 namespace kaplo::gui {
 namespace {
 
 namespace fs = std::filesystem;
-
-QString U(const char* s) { return QString::fromUtf8(s); }
-
-template <typename F>
-bool WaitFor(F done, int bound_ms = 30000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > bound_ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 // Fails (blocks and records) every request to a host other than 127.0.0.1.
 class LocalOnly : public QWebEngineUrlRequestInterceptor {
@@ -86,17 +72,6 @@ class DesktopCatcher : public QObject {
 
  public:
   QStringList opened;
-};
-
-class Recorder : public Prompter {
- public:
-  Answer Ask(std::string_view, Buttons) override { return Answer::No; }
-  void Inform(std::string_view message) override { informed.emplace_back(message); }
-  void ShowInformation(std::string_view, std::string_view) override {}
-  std::optional<std::string> SaveHtmlDialog(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  std::vector<std::string> informed;
 };
 
 // One of the two engines: records every query it receives.
@@ -188,10 +163,6 @@ class BrowseTabsTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("kaplo-browse-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "kaplo" / "Favorites" / U("ニュース").toStdString());
     std::ofstream(dir_ / "sites.ini")
         << "[Search]\nGoogleJapan=" << G("") << "\nGoogleWorld=" << G("")
@@ -205,15 +176,11 @@ class BrowseTabsTest : public ::testing::Test {
         << "[InternetShortcut]\r\nURL=" << G("/local.html") << "\r\n";
     std::ofstream(fav / "broken.url") << "[InternetShortcut]\r\n";
     setenv(kSitesVariable, (dir_ / "sites.ini").c_str(), 1);
-    setenv("XDG_DATA_HOME", dir_.c_str(), 1);
+    setenv("XDG_DATA_HOME", dir_.path().c_str(), 1);
     system_opened_.clear();
 
-    MainFormOptions options;
-    options.settings_file = dir_ / "KAPLO.inf";
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    options.prompter = &prompter_;
-    form_ = std::make_unique<TAMainForm>(options);
+    prompter_.answer = Prompter::Answer::No;
+    form_ = OpenTestWindow(dir_ / "KAPLO.inf", &prompter_);
     search_ = dynamic_cast<SearchTab*>(form_->TabAt(TabId::Search));
     favorites_ = dynamic_cast<FavoritesTab*>(form_->TabAt(TabId::Favorites));
     util_ = dynamic_cast<UtilBrowseTab*>(form_->TabAt(TabId::UtilBrowse));
@@ -225,7 +192,6 @@ class BrowseTabsTest : public ::testing::Test {
     form_.reset();
     unsetenv(kSitesVariable);
     unsetenv("XDG_DATA_HOME");
-    fs::remove_all(dir_);
     std::lock_guard lock(interceptor_->mu);
     EXPECT_TRUE(interceptor_->left.isEmpty()) << interceptor_->left.join(" ").toStdString();
     interceptor_->left.clear();
@@ -235,9 +201,7 @@ class BrowseTabsTest : public ::testing::Test {
 
   template <typename T = QWidget>
   T* W(const char* name) {
-    T* w = FindControl<T>(form_.get(), QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return Find<T>(form_.get(), name);
   }
   BrowserPane* Pane(const char* name) { return W<BrowserPane>(name); }
   // The pane's document is the page at url, completely loaded.
@@ -252,8 +216,8 @@ class BrowseTabsTest : public ::testing::Test {
   }
   void SetKeyword(const char* utf8) { W<QComboBox>("ComboBoxSearchKeyWord")->setEditText(U(utf8)); }
 
-  fs::path dir_;
-  Recorder prompter_;
+  TestFolder dir_{"browse"};
+  ScriptedPrompter prompter_;
   std::unique_ptr<TAMainForm> form_;
   SearchTab* search_ = nullptr;
   FavoritesTab* favorites_ = nullptr;
@@ -335,16 +299,29 @@ TEST_F(BrowseTabsTest, ResultLinksLandInTheTargetPaneTheDesktopBrowserOrNowhere)
     const char* id;
     std::string lands;  // the target pane's page
   };
+  auto* analysis = dynamic_cast<AnalysisTab*>(form_->TabAt(TabId::GuiAnalysis));
+  ASSERT_NE(analysis, nullptr);
   for (const Case& c : {Case{"plain", G("/page1.html")}, Case{"redir", G("/page2.html")},
                         Case{"double", G("/a%20b.html")}, Case{"blank", G("/page3.html")}}) {
     SCOPED_TRACE(c.id);
+    // What the download tab says of the last page, and a name chosen for it.
+    W<QLabel>("LabelDownloadedFile")->setText(QStringLiteral("the last page"));
+    W<QCheckBox>("CheckBoxDLsaveThisname")->setChecked(true);
     Click(result, c.id);
     ASSERT_TRUE(Shows(target, c.lands));
     const QString landed = QString::fromStdString(c.lands);
-    // Handed on to the target URL box and the download tab.
+    // Handed on to the target URL box and the download, address and
+    // analysis tabs' boxes; the download tab starts over with it.
     EXPECT_EQ(W<QComboBox>("ComboBoxNSTargetUrl")->currentText(), landed);
     EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText(), landed);
+    EXPECT_EQ(W<QLabel>("LabelWebBrowserUrl")->text(), landed);
+    EXPECT_TRUE(W<QLabel>("LabelDownloadedFile")->text().isEmpty());
+    EXPECT_FALSE(W<QCheckBox>("CheckBoxDLsaveThisname")->isChecked());
     EXPECT_EQ(W<QLineEdit>("EditIPUrl")->text(), landed);
+    EXPECT_EQ(W<QLineEdit>("EditGUIUrl")->text(), landed);
+    // The analysis tab only holds the address: it fetched nothing.
+    EXPECT_FALSE(analysis->Filling());
+    EXPECT_TRUE(form_->Page(TabId::GuiAnalysis)->findChildren<QWebEngineView*>().isEmpty());
     EXPECT_EQ(W<QTabWidget>("PGMain")->currentWidget(), form_->Page(TabId::Search));
     EXPECT_EQ(W<QPlainTextEdit>("MemoNSUrl")->toPlainText(), landed);
     EXPECT_EQ(result->page()->url(), QUrl(QString::fromStdString(results)));
@@ -524,6 +501,10 @@ TEST_F(BrowseTabsTest, FavouritesAndSiteMenusOpenTheFavouritesTab) {
   // documents to the desktop's browser.
   Click(main, "next");
   ASSERT_TRUE(Shows(contents, Y("/next.html")));
+  // The analysis tab's box takes the link; nothing is fetched there.
+  EXPECT_EQ(W<QLineEdit>("EditGUIUrl")->text().toStdString(), Y("/next.html"));
+  EXPECT_TRUE(form_->Page(TabId::GuiAnalysis)->findChildren<QWebEngineView*>().isEmpty());
+  EXPECT_EQ(pg_main->currentWidget(), form_->Page(TabId::Favorites));
   Click(contents, "next");
   ASSERT_TRUE(Shows(Pane("WebBrowserFavSide"), Y("/next.html")));
   EXPECT_EQ(W<QTabWidget>("PGTab09FavariteBrowseRight")->currentIndex(), 1);
@@ -542,8 +523,10 @@ TEST_F(BrowseTabsTest, FavouritesAndSiteMenusOpenTheFavouritesTab) {
 
   auto* top_panel = W("PanelFavoriteBrowseTop");
   EXPECT_EQ(top_panel->maximumHeight(), 50);
+  W<QAction>("MenuSettingsReInitialize")->setChecked(true);
   favorites_->sbFavCollapseClick();
   EXPECT_EQ(top_panel->maximumHeight(), 105);
+  EXPECT_FALSE(form_->ReInitializeChecked());
   favorites_->sbFavCollapseClick();
   EXPECT_EQ(top_panel->maximumHeight(), 50);
 }

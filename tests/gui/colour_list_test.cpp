@@ -15,11 +15,11 @@
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "view/css_colors.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
 
-QString U(const char* s) { return QString::fromUtf8(s); }
 
 const char* kSheet =
     "body {\n  color: #333;\n  background:#FFFFFF url(bg.gif);\n}\nh1,h2 { color:#c00 }\n"

@@ -1,7 +1,6 @@
 // The buttons above the download tab's two browser panes: opening a local
 // page by a name without its ".html", and copying the page address.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -17,21 +16,15 @@
 #include "gui/common/require.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(DownloadBrowserBars, OpenLocalPageAndCopyTheAddress) {
-  const fs::path dir = fs::temp_directory_path() / ("kaplo-dlbars-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  const TestFolder dir("dlbars");
   std::ofstream(dir / "page.html") << "<html><body>local</body></html>";
-  MainFormOptions options;
-  options.settings_file = dir / "KAPLO.inf";
-  options.initial_navigation = false;
-  options.message_boxes = false;
-  auto form = std::make_unique<TAMainForm>(options);
+  auto form = OpenTestWindow(dir / "KAPLO.inf");
   auto* tab = dynamic_cast<DownloadTab*>(form->TabAt(TabId::Download));
   ASSERT_NE(tab, nullptr);
   form->show();
@@ -62,7 +55,6 @@ TEST(DownloadBrowserBars, OpenLocalPageAndCopyTheAddress) {
   EXPECT_EQ(tab->findChild<QComboBox*>(QStringLiteral("ComboBoxWBUrl"))->currentText(),
             QStringLiteral("http://127.0.0.1:9/x.html"));
   form.reset();
-  fs::remove_all(dir);
 }
 
 }  // namespace

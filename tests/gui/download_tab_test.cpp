@@ -1,16 +1,14 @@
 // The download tab: a whole job from the window against a local server, the
 // questions through an injected prompter, the frame list, and the stop
 // button while the worker sits in a slow fetch.
-#include "gui/tabs/download/download_tab.h"
 #include "gui/common/require.h"
+#include "gui/tabs/download/download_tab.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,11 +30,14 @@
 #include <vector>
 
 #include "engine/http_server_support.h"
+#include "gui/common/gui_util.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/informbox_form.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
+#include "shell/messages.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -44,61 +45,16 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString U(const char* s) { return QString::fromUtf8(s); }
-
-// Answers from a script; records what was asked. Runs on the window thread.
-class ScriptedPrompter : public Prompter {
- public:
-  Answer Ask(std::string_view question, Buttons) override {
-    questions.emplace_back(question);
-    return answer;
-  }
-  void Inform(std::string_view message) override { informed.emplace_back(message); }
-  void ShowInformation(std::string_view label, std::string_view) override {
-    information.emplace_back(label);
-  }
-  std::optional<std::string> SaveHtmlDialog(std::string_view suggested, std::string_view) override {
-    dialogs.emplace_back(suggested);
-    return save_as;
-  }
-
-  Answer answer = Answer::Yes;
-  std::optional<std::string> save_as;
-  std::vector<std::string> questions, informed, information, dialogs;
-};
-
-// Keeps the event loop running until done() or a generous bound.
-template <typename F>
-bool WaitFor(F done, int bound_ms = 60000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > bound_ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
 class DownloadTabTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("kaplo-dltab-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "save");
     MakeForm(&prompter_);
   }
-  // prompter null: the tab's own message boxes and information window.
+  // prompter null: the window's own message boxes and information window.
   void MakeForm(Prompter* prompter) {
     form_.reset();
-    MainFormOptions options;
-    options.settings_file = dir_ / "KAPLO.inf";
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    options.prompter = prompter;
-    form_ = std::make_unique<TAMainForm>(options);
+    form_ = OpenTestWindow(dir_ / "KAPLO.inf", prompter);
     tab_ = dynamic_cast<DownloadTab*>(form_->TabAt(TabId::Download));
     ASSERT_NE(tab_, nullptr);
     form_->resize(1400, 900);
@@ -114,25 +70,17 @@ class DownloadTabTest : public ::testing::Test {
     ASSERT_NE(tabs, nullptr) << name;
     tabs->setCurrentWidget(page);
   }
-  void TearDown() override {
-    form_.reset();
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { form_.reset(); }
 
   template <typename T = QWidget>
   T* W(const char* name) {
-    return FindControl<T>(form_.get(), QString::fromLatin1(name));
+    return Find<T>(form_.get(), name);
   }
   QString Folder() const { return QString::fromStdString((dir_ / "save").string() + "/"); }
   void SetUrl(const std::string& url) {
     W<QComboBox>("ComboBoxWBUrl")->setEditText(QString::fromStdString(url));
   }
-  QStringList Lines(const char* list) {
-    QStringList out;
-    auto* box = W<QListWidget>(list);
-    for (int i = 0; i < box->count(); ++i) out << box->item(i)->text();
-    return out;
-  }
+  QStringList Lines(const char* list) { return ListLines(form_.get(), list); }
   bool Colored(TRichEditEx* view) {
     for (int i = 0; i < view->blockCount(); ++i) {
       if (!view->LineFormatsOf(i).isEmpty()) return true;
@@ -142,10 +90,10 @@ class DownloadTabTest : public ::testing::Test {
   bool RunAndWait(const std::function<void()>& start) {
     QSignalSpy done(tab_, &DownloadTab::JobFinished);
     start();
-    return WaitFor([&] { return done.count() > 0; });
+    return WaitFor([&] { return done.count() > 0; }, 60000);
   }
 
-  fs::path dir_;
+  TestFolder dir_{"dltab"};
   ScriptedPrompter prompter_;
   std::unique_ptr<TAMainForm> form_;
   DownloadTab* tab_ = nullptr;
@@ -192,7 +140,7 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   // The saved copy opened from its folder asks the network for nothing.
   W<QPushButton>("btnDLCheckSaved")->click();
   ASSERT_EQ(prompter_.information.size(), 1u);
-  EXPECT_EQ(ShiftJISToUtf8(prompter_.information[0]), "保存ページはそのフォルダーだけで表示できます");
+  EXPECT_EQ(prompter_.information[0], "保存ページはそのフォルダーだけで表示できます");
   // A second job neither empties the folder nor writes the reports again.
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDontEmptyFolder")->isChecked());
   EXPECT_TRUE(W<QAbstractButton>("CheckBoxDLDontMakeCSSlist")->isChecked());
@@ -270,7 +218,7 @@ TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
   ASSERT_TRUE(RunAndWait([&] { emit outcomes->itemClicked(outcomes->item(0)); }));
   EXPECT_TRUE(W<QLabel>("LabelDLCSSJSWinFilename")->text().endsWith("s.css"));
   ASSERT_EQ(prompter_.informed.size(), 1u);
-  EXPECT_EQ(ShiftJISToUtf8(prompter_.informed[0]), "【 ファイル 】が見つかりません");
+  EXPECT_EQ(prompter_.informed[0], "【 ファイル 】が見つかりません");
 
   // An image line fills the image sheet; the fetch stores it below the
   // save folder and shows the stored file.
@@ -289,7 +237,7 @@ TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
   EXPECT_EQ(W<QLineEdit>("BtnEditPGTab02RTab08ImageIndividualFilename")->text().toStdString(),
             stored.string());
   ASSERT_EQ(prompter_.informed.size(), 1u);
-  EXPECT_NE(ShiftJISToUtf8(prompter_.informed[0]).find("として保存されました"), std::string::npos);
+  EXPECT_NE(prompter_.informed[0].find("として保存されました"), std::string::npos);
   auto* pane = W<BrowserPane>("WebBrowserIndividualImage");
   EXPECT_TRUE(WaitFor([&] { return pane->LocationURL().endsWith(QStringLiteral("img/a.png")); }));
 
@@ -349,8 +297,7 @@ TEST_F(DownloadTabTest, RefreshPageIsShownColouredInTheInformationBox) {
   });
   server.Start();
   MakeForm(nullptr);
-  TInformboxForm box;
-  tab_->SetInformationWindow(&box);
+  TInformboxForm& box = *form_->InformationWindow();
   SetUrl(server.Url("/r.html"));
   W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
 
@@ -374,8 +321,14 @@ TEST_F(DownloadTabTest, RefreshPageIsShownColouredInTheInformationBox) {
   answer.start(20);
   ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
   EXPECT_TRUE(colored);
-  EXPECT_FALSE(label.isEmpty());
+  EXPECT_EQ(label, QsFromSjis(msg::RefreshRedirect()));
   EXPECT_TRUE(text.contains("moved"));
+  // The page before the redirect is in front, and the target waits in the
+  // URL box for the next job; this one was not saved.
+  QWidget* first_fetch = W("PGTab02RTab09FirstFetch");
+  ASSERT_NE(first_fetch, nullptr);
+  EXPECT_TRUE(first_fetch->isVisible());
+  EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText(), QStringLiteral("http://127.0.0.1/x.html"));
   EXPECT_FALSE(fs::exists(dir_ / "save" / "r.html"));
 }
 
@@ -399,7 +352,7 @@ TEST_F(DownloadTabTest, FramesetPageListsItsFramesAndAClickDownloadsOne) {
 
   EXPECT_EQ(prompter_.dialogs.size(), 1u);
   ASSERT_EQ(prompter_.information.size(), 1u);
-  EXPECT_NE(ShiftJISToUtf8(prompter_.information[0]).find("Ｆｒａｍｅｓｅｔ"), std::string::npos);
+  EXPECT_NE(prompter_.information[0].find("Ｆｒａｍｅｓｅｔ"), std::string::npos);
   ASSERT_EQ(Lines("ListBoxWBInFrameFileList"), (QStringList{"menu.html", "main.html"}));
   EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
 

@@ -7,7 +7,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTableView>
@@ -19,23 +18,12 @@
 #include "gui/tabs/file_search/file_search_tab.h"
 #include "gui/tabs/file_search/folder_loader.h"
 #include "gui/tabs/file_search/match_list_model.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
 
 using test::TempTree;
-
-QString U(const char* s) { return QString::fromUtf8(s); }
-
-bool WaitFor(const std::function<bool()>& done, int timeout_ms = 20000) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!done()) {
-    if (timer.elapsed() > timeout_ms) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 TEST(FileSearchPanelTest, SearchesListsAndReportsTheFinish) {
   TempTree tree;

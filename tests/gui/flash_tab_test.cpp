@@ -15,6 +15,7 @@
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "text/convert.h"
 #include "workspace/flash_page.h"
 
@@ -22,10 +23,9 @@ namespace kaplo::gui {
 namespace {
 
 TEST(FlashTab, ShowsThePageAndItsSourceStopsAndReadsTheDocumentBack) {
-  MainFormOptions options;
-  options.initial_navigation = false;
-  options.message_boxes = false;
-  TAMainForm form(options);
+  const TestFolder dir("flash");
+  const auto window = OpenTestWindow(dir / "KAPLO.inf");
+  TAMainForm& form = *window;
   form.show();
   auto* tab = dynamic_cast<FlashTab*>(form.TabAt(TabId::Flash));
   ASSERT_NE(tab, nullptr);

@@ -2,7 +2,6 @@
 #include "gui/widgets/form_source.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -14,6 +13,8 @@
 #include "gui/widgets/rich_edit_ex.h"
 #include "shell/settings.h"
 #include "text/sjis_literal.h"
+#include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "view_test_support.h"
 
 namespace kaplo::gui {
@@ -46,29 +47,51 @@ TEST(FormSourceTest, ShowsTextColouredOrBlack) {
   EXPECT_TRUE(view->toPlainText().isEmpty());
 }
 
-TEST(FormSourceTest, BoundsComeFromTheSettingsFileWhenAboveZero) {
-  const fs::path ini =
-      fs::temp_directory_path() / ("kaplo-form-source-" + std::to_string(::getpid()) + ".inf");
-  std::ofstream(ini) << "[FormSource]\r\nTop=0\r\nLeft=0\r\nWidth=0\r\nHeight=333\r\n";
-  TFormSource form;
-  const int designed_width = form.width();
-  form.SetSettingsFile(ini);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-  EXPECT_EQ(form.width(), designed_width);
-  EXPECT_EQ(form.height(), 333);
+// The window's one source window: made at start-up, apart from the main
+// window, shown and hidden by ToolButtonOpenHTMLSource and by the analysis
+// tab's button alike, and placed where the settings file says.
+TEST(FormSourceTest, TheWindowsSourceWindowKeepsItsPlaceThroughTheSettingsFile) {
+  const TestFolder dir("form-source");
+  const fs::path ini = dir / "KAPLO.inf";
+  std::ofstream(ini) << "[FormSource]\r\nTop=40\r\nLeft=30\r\nWidth=0\r\nHeight=333\r\n";
+  auto form = OpenTestWindow(ini);
+  form->show();
+  TFormSource* source = form->SourceWindow();
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(source->parentWidget(), nullptr);
+  EXPECT_FALSE(source->isVisible());
+  const int designed_width = source->width();
 
-  form.resize(form.minimumSizeHint().width() + 50, 400);
-  form.findChild<QToolButton*>(QStringLiteral("sbAppearanceThisPosition"))->click();
+  auto* open = Find<QToolButton>(form.get(), "ToolButtonOpenHTMLSource");
+  open->click();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(source));
+  // 0 keeps the designed width; the rest comes from the file.
+  EXPECT_EQ(source->width(), designed_width);
+  EXPECT_EQ(source->height(), 333);
+  EXPECT_EQ(source->pos(), QPoint(30, 40));
+
+  // "この位置に、このｻｲｽﾞで出現させる" writes the place it has now.
+  source->setGeometry(60, 70, source->minimumSizeHint().width() + 50, 400);
+  Find<QToolButton>(source, "sbAppearanceThisPosition")->click();
   const std::optional<WindowBounds> saved = ReadFormSourceBounds(ini);
   ASSERT_TRUE(saved);
-  EXPECT_EQ(saved->width, form.width());
-  EXPECT_EQ(saved->height, 400);
-  EXPECT_EQ(saved->left, form.x());
-  EXPECT_EQ(saved->top, form.y());
-  form.close();
-  EXPECT_FALSE(form.isVisible());
-  fs::remove(ini);
+  EXPECT_EQ(*saved, (WindowBounds{source->y(), source->x(), source->width(), 400}));
+  open->click();
+  EXPECT_FALSE(source->isVisible());
+
+  // The analysis tab shows the same window; the settings the main window
+  // writes when it closes keep the place.
+  form->ShowTab(TabId::GuiAnalysis);
+  Find<QToolButton>(form.get(), "sbGUIFormSource")->click();
+  EXPECT_TRUE(source->isVisible());
+  form->close();
+  form.reset();
+  auto again = OpenTestWindow(ini);
+  again->show();
+  Find<QToolButton>(again.get(), "ToolButtonOpenHTMLSource")->click();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(again->SourceWindow()));
+  EXPECT_EQ(again->SourceWindow()->pos(), QPoint(saved->left, saved->top));
+  EXPECT_EQ(again->SourceWindow()->size(), QSize(saved->width, 400));
 }
 
 }  // namespace

@@ -6,13 +6,11 @@
 #include "gui/common/require.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +30,7 @@
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "nettools/icmp_prober.h"
 // The window tests' program is built from this folder only: the whois test
 // server comes with its source.
@@ -39,33 +38,6 @@
 
 namespace kaplo::gui {
 namespace {
-
-namespace fs = std::filesystem;
-
-QString U(const char* s) { return QString::fromUtf8(s); }
-
-template <typename F>
-bool WaitFor(F done, int bound_ms = 20000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > bound_ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
-
-class RecordingPrompter : public Prompter {
- public:
-  Answer Ask(std::string_view, Buttons) override { return Answer::Yes; }
-  void Inform(std::string_view message) override { informed.emplace_back(message); }
-  void ShowInformation(std::string_view, std::string_view) override {}
-  std::optional<std::string> SaveHtmlDialog(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  std::vector<std::string> informed;
-};
 
 // Routers 127.0.0.2, 127.0.0.3, ... up to the destination at hop `length`;
 // from hop `hang_at` on, a request waits until the stop button is pressed.
@@ -94,19 +66,10 @@ std::string FakeName(std::string_view address) {
 
 class IpAddressTabTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kaplo-iptab-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-    Open();
-  }
+  void SetUp() override { Open(); }
   void Open() {
     form_.reset();
-    MainFormOptions options;
-    options.settings_file = dir_ / "KAPLO.inf";
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    options.prompter = &prompter_;
-    form_ = std::make_unique<TAMainForm>(options);
+    form_ = OpenTestWindow(dir_ / "KAPLO.inf", &prompter_);
     tab_ = dynamic_cast<IpAddressTab*>(form_->TabAt(TabId::IpAddress));
     ASSERT_TRUE(tab_);
     tab_->SetNameLookup(FakeName);
@@ -114,26 +77,16 @@ class IpAddressTabTest : public ::testing::Test {
     form_->show();
     form_->ShowTab(TabId::IpAddress);
   }
-  void TearDown() override {
-    form_.reset();
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { form_.reset(); }
   template <typename T = QWidget>
   T* W(const char* name) {
-    T* w = FindControl<T>(form_.get(), QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return Find<T>(form_.get(), name);
   }
-  QStringList Lines(const char* list) {
-    QStringList out;
-    auto* box = W<QListWidget>(list);
-    for (int i = 0; i < box->count(); ++i) out << box->item(i)->text();
-    return out;
-  }
+  QStringList Lines(const char* list) { return ListLines(form_.get(), list); }
   bool Click(const char* button, void (IpAddressTab::*finished)()) {
     QSignalSpy done(tab_, finished);
     W<QPushButton>(button)->click();
-    return WaitFor([&] { return done.count() > 0; });
+    return WaitFor([&] { return done.count() > 0; }, 20000);
   }
   QString WhoisText() { return W<TRichEditEx>("RichEditIPWhois")->toPlainText(); }
   void UseWhoisServer(int port) {
@@ -144,8 +97,8 @@ class IpAddressTabTest : public ::testing::Test {
     tab_->SetWhoisOptions(o);
   }
 
-  fs::path dir_;
-  RecordingPrompter prompter_;
+  TestFolder dir_{"iptab"};
+  ScriptedPrompter prompter_;
   std::unique_ptr<TAMainForm> form_;
   IpAddressTab* tab_ = nullptr;
 };
@@ -215,7 +168,7 @@ TEST_F(IpAddressTabTest, LookupsClearAndPaste) {
   W<QLineEdit>("EditReverseIPAddress")->setText("127.0.0.");
   ASSERT_TRUE(Click("sbIPGetHostName", &IpAddressTab::LookupFinished));
   ASSERT_EQ(prompter_.informed.size(), 1u);
-  EXPECT_TRUE(QsFromSjis(prompter_.informed[0])
+  EXPECT_TRUE(QString::fromStdString(prompter_.informed[0])
                   .startsWith(U("ＩＰアドレスが、正しく指定されていません。")));
 
   W<QLineEdit>("EditIPQuery")->setText("a.jp");

@@ -14,11 +14,11 @@
 
 #include "gui/widgets/rich_edit_ex.h"
 #include "view_test_support.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
 
-QString U(const char* s) { return QString::fromUtf8(s); }
 
 QStringList Entries(const QListWidget* list) {
   QStringList out;

@@ -6,7 +6,6 @@
 #include "gui/common/require.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -14,7 +13,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,7 +25,6 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <thread>
 
 #include "engine/http_server_support.h"
 #include "gui/tabs/download/download_tab.h"
@@ -35,41 +32,13 @@
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
 namespace {
 
 namespace fs = std::filesystem;
-
-QString U(const char* s) { return QString::fromUtf8(s); }
-
-class Answers : public Prompter {
- public:
-  Answer Ask(std::string_view question, Buttons) override {
-    asked.push_back(ShiftJISToUtf8(question));
-    return answer;
-  }
-  void Inform(std::string_view message) override { informed.push_back(ShiftJISToUtf8(message)); }
-  void ShowInformation(std::string_view, std::string_view) override {}
-  std::optional<std::string> SaveHtmlDialog(std::string_view, std::string_view) override {
-    return std::nullopt;
-  }
-  Answer answer = Answer::Yes;
-  std::vector<std::string> asked, informed;
-};
-
-template <typename F>
-bool WaitFor(F done, int bound_ms = 30000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > bound_ms) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  return true;
-}
 
 std::string Read(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -84,17 +53,8 @@ void Write(const fs::path& p, const std::string& bytes) {
 class LocalPageTabTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("kaplo-localtab-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "save");
-    MainFormOptions options;
-    options.settings_file = dir_ / "KAPLO.inf";
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    options.prompter = &prompter_;
-    form_ = std::make_unique<TAMainForm>(options);
+    form_ = OpenTestWindow(dir_ / "KAPLO.inf", &prompter_);
     tab_ = dynamic_cast<LocalPageTab*>(form_->TabAt(TabId::LocalPage));
     ASSERT_NE(tab_, nullptr);
     tab_->SetFileDialog([this](const char* dialog, const QString&) {
@@ -104,16 +64,11 @@ class LocalPageTabTest : public ::testing::Test {
     form_->resize(1400, 900);
     form_->show();
   }
-  void TearDown() override {
-    form_.reset();
-    fs::remove_all(dir_);
-  }
+  void TearDown() override { form_.reset(); }
   // Controls of the local tab only: the download tab has namesakes.
   template <typename T = QWidget>
   T* W(const char* name) {
-    T* w = FindControl<T>(tab_, QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return Find<T>(tab_, name);
   }
   void Enter() {
     auto* pg = form_->findChild<QTabWidget*>(QStringLiteral("PGMain"));
@@ -121,15 +76,10 @@ class LocalPageTabTest : public ::testing::Test {
     pg->setCurrentWidget(form_->findChild<QWidget*>(QStringLiteral("PGMainTab03BrowseLocalFile")));
   }
   QString Q(const fs::path& p) { return QString::fromStdString(p.string()); }
-  QStringList Entries(const char* list) {
-    QStringList out;
-    auto* box = W<QListWidget>(list);
-    for (int i = 0; i < box->count(); ++i) out << box->item(i)->text();
-    return out;
-  }
+  QStringList Entries(const char* list) { return ListLines(tab_, list); }
 
-  fs::path dir_;
-  Answers prompter_;
+  TestFolder dir_{"localtab"};
+  ScriptedPrompter prompter_;
   std::unique_ptr<TAMainForm> form_;
   LocalPageTab* tab_ = nullptr;
   QString answer_;
@@ -226,6 +176,29 @@ TEST_F(LocalPageTabTest, ShowsADownloadedPageWithItsCopyListsSearchHighlightAndS
   answer_ = Q(dir_ / "blocker" / "x.html");
   W<QPushButton>("sbSaveLocaHTMLFile")->click();
   EXPECT_EQ(prompter_.informed.back(), "ファイルとしての保存に失敗しました");
+
+  // The notice and the path box name the file as the save path wrote it; a
+  // name it refuses is a failure, even beside an older file of that name.
+  Write(dir_ / "old+copy.html", Read(dir_ / "kept.html"));
+  struct Case {
+    const char* chosen;
+    const char* written;  // empty: nothing written
+  };
+  for (const Case& c : {Case{"a:b.html", "a;b.html"}, Case{"old+copy.html", ""}}) {
+    SCOPED_TRACE(c.chosen);
+    answer_ = Q(dir_ / c.chosen);
+    prompter_.informed.clear();
+    W<QPushButton>("sbSaveLocaHTMLFile")->click();
+    ASSERT_EQ(prompter_.informed.size(), 1u);
+    if (*c.written) {
+      EXPECT_EQ(prompter_.informed[0],
+                "ファイル【 " + (dir_ / c.written).string() + " 】が保存されました");
+      EXPECT_EQ(W<QLineEdit>("BtnEditConfirmLocalHTMLFile")->text(), Q(dir_ / c.written));
+      EXPECT_FALSE(std::filesystem::exists(dir_ / c.chosen));
+    } else {
+      EXPECT_EQ(prompter_.informed[0], "ファイルとしての保存に失敗しました");
+    }
+  }
 }
 
 TEST_F(LocalPageTabTest, PathBoxRulesAndPaste) {
@@ -270,8 +243,8 @@ TEST_F(LocalPageTabTest, CombinedFileAsksFirstThenListsItsColoursUnlessTold) {
 
   prompter_.answer = Prompter::Answer::No;
   W<QPushButton>("sbLocalCSSJSGo")->click();
-  ASSERT_EQ(prompter_.asked.size(), 1u);
-  EXPECT_EQ(prompter_.asked[0],
+  ASSERT_EQ(prompter_.questions.size(), 1u);
+  EXPECT_EQ(prompter_.questions[0],
             "統合ﾌｧｲﾙの読み込みには時間がかかりますので、\r\n\r\n必要な場合のみｸﾘｯｸしてください。続けますか（はい）？");
   EXPECT_TRUE(view->toPlainText().isEmpty());
 

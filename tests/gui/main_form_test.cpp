@@ -2,11 +2,13 @@
 // file across a restart.
 #include "gui/common/sjis.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QGuiApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -34,27 +36,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString U(const char* s) { return QString::fromUtf8(s); }
-
 class MainFormTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("kaplo-main-form-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    ini_ = dir_ / "KAPLO.inf";
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::unique_ptr<TAMainForm> Open() {
-    MainFormOptions options;
-    options.settings_file = ini_;
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    return std::make_unique<TAMainForm>(options);
-  }
+  std::unique_ptr<TAMainForm> Open() { return OpenTestWindow(ini_); }
 
   void WriteIni(const std::string& text) { std::ofstream(ini_, std::ios::binary) << text; }
   std::string ReadIni() const {
@@ -64,8 +48,8 @@ class MainFormTest : public ::testing::Test {
     return s.str();
   }
 
-  fs::path dir_;
-  fs::path ini_;
+  TestFolder dir_{"main-form"};
+  fs::path ini_ = dir_ / "KAPLO.inf";
 };
 
 // The download tab's controls that the settings file mirrors.
@@ -332,6 +316,38 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   EXPECT_NE(ReadIni().find("PageTopHeight=62"), std::string::npos);
   form->findChild<QAction*>("MenuViewStdTopHeight")->trigger();
   EXPECT_NE(ReadIni().find("PageTopHeight=140"), std::string::npos);
+}
+
+// Captions the tabs share or spell their own way.
+TEST_F(MainFormTest, FixedTextsOfTheTabs) {
+  auto form = Open();
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("NOLDA-KAPLO"));
+  EXPECT_EQ(Find<TRadioGroup>(form.get(), "RadioGroupDLUrlWebDecode")->title(),
+            U(" UrlのWebﾃﾞｺｰﾄﾞ "));
+  EXPECT_EQ(Find<QLabel>(form.get(), "LabelKeywordHelp")->text(),
+            U("検索ｷｰﾜｰﾄﾞは【 8 】個を、” 一括 ”検索できます。\u3000「 半角ｽﾍﾟｰｽ 」で区切ってください。  "));
+  EXPECT_EQ(Find<QComboBox>(form.get(), "ComboBoxWebKW")->toolTip(),
+            Find<QLabel>(form.get(), "LabelKeywordHelp")->text());
+  // The local page and folder tree groups say "ISO-2022", the others "ISO-2022-JP".
+  for (const char* group :
+       {"RadioGroupLocalFileLoadCharset", "RadioGroupLocalFileOriginalCharset",
+        "RadioGroupLocalFileSaveCharset", "RadioGroupTreeExplorer", "RadioGroupTreeExplorerSave",
+        "RadioGroupDLMainHTMLCharSet"}) {
+    const auto items = Find<TRadioGroup>(form.get(), group)->findChildren<QAbstractButton*>();
+    ASSERT_EQ(items.size(), 6) << group;
+    EXPECT_EQ(items[4]->text(), std::string_view(group).starts_with("RadioGroupDL")
+                                    ? QStringLiteral("ISO-2022-JP")
+                                    : QStringLiteral("ISO-2022"))
+        << group;
+  }
+  // The web code tab's close button ends the program as "終了" does.
+  form->show();
+  auto* exit = Find<QAbstractButton>(form.get(), "sbWebCodeExit");
+  EXPECT_EQ(exit->toolTip(), U("終了"));
+  form->ShowTab(TabId::WebDecode);
+  exit->click();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(std::filesystem::exists(ini_));  // closing wrote the settings
 }
 
 TEST_F(MainFormTest, AnAddressHandedOverLandsInTheTargetTab) {

@@ -16,6 +16,7 @@
 #include "gui/tabs/search/browse_helpers.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
@@ -49,18 +50,13 @@ int Helpers() {
 }
 
 TEST(PaneProcessesTest, AClosedPaneLeavesNoRendererBehind) {
-  const fs::path dir = fs::temp_directory_path() / ("kaplo-pane-processes-" + std::to_string(getpid()));
-  fs::create_directories(dir);
+  const TestFolder dir("pane-processes");
   test::LocalServer server;
   server.server().Get("/page.html", [](const httplib::Request&, httplib::Response& r) {
     r.set_content("<html><body>a page of its own site</body></html>", "text/html");
   });
   server.Start();
-  MainFormOptions options;
-  options.settings_file = dir / "KAPLO.inf";
-  options.initial_navigation = false;
-  options.message_boxes = false;
-  auto form = std::make_unique<TAMainForm>(options);
+  auto form = OpenTestWindow(dir / "KAPLO.inf");
   form->show();
   const auto settled = [&form] {
     for (BrowserPane* pane : form->Browsers()) {
@@ -85,7 +81,6 @@ TEST(PaneProcessesTest, AClosedPaneLeavesNoRendererBehind) {
   EXPECT_TRUE(QTest::qWaitFor([before] { return Helpers() <= before; }, 20000))
       << Helpers() << " processes, " << before << " before";
   form.reset();
-  fs::remove_all(dir);
 }
 
 }  // namespace

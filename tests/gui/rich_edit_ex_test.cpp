@@ -5,6 +5,9 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTest>
 
 #include "text/sjis_literal.h"
@@ -129,12 +132,55 @@ TEST(RichEditExTest, LoadsTheColouringsRtf) {
   EXPECT_EQ(ColorAt(&view, 0), QColor(0, 0, 255));
   EXPECT_FALSE(ColorAt(&view, 1).isValid());
   EXPECT_FALSE(ColorAt(&view, 2).isValid());
-  // A very long line is coloured up to the cap only.
+  // A very long line is coloured whole.
   view.LoadRtf("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}\\cf1 " +
-               std::string(kMaxColoredLineLength + 10, 'a') + "\\par b}");
-  EXPECT_EQ(ColorAt(&view, kMaxColoredLineLength - 1), QColor(0, 0, 255));
-  EXPECT_FALSE(ColorAt(&view, kMaxColoredLineLength).isValid());
-  EXPECT_EQ(ColorAt(&view, kMaxColoredLineLength + 11), QColor(0, 0, 255));  // "b"
+               std::string(kLongLineLength + 10, 'a') + "\\par b}");
+  EXPECT_EQ(ColorAt(&view, kLongLineLength + 9), QColor(0, 0, 255));
+  EXPECT_EQ(ColorAt(&view, kLongLineLength + 11), QColor(0, 0, 255));  // "b"
+}
+
+// A line of three slices: all its colours are kept, the slice in view is
+// laid over it, and another part in view gets its own slice.
+TEST_F(ShownView, ALongLineIsColouredWholeAndLaidInSlicesAroundWhatIsShown) {
+  const int length = 3 * kLongLineLength;
+  SetText(QString(length, QLatin1Char('a')) + QStringLiteral("\nshort"));
+  QTextCharFormat red, blue;
+  red.setForeground(QColor(255, 0, 0));
+  blue.setForeground(QColor(0, 0, 255));
+  LineFormats lines(2);
+  for (int at = 0; at < length; at += 10) lines[0].append({at, 10, at % 20 ? blue : red});
+  lines[1].append({0, 5, red});
+  ASSERT_TRUE(view_.SetLineFormats(lines));
+  EXPECT_EQ(view_.LineFormatsOf(0).size(), length / 10);
+  EXPECT_EQ(ColorAt(&view_, length - 1), QColor(0, 0, 255));
+  EXPECT_EQ(ColorAt(&view_, length + 1), QColor(255, 0, 0));  // the short line
+
+  const auto laid = [this] { return view_.document()->firstBlock().layout()->formats(); };
+  const auto reaches = [&](int position) {
+    for (const auto& r : laid()) {
+      if (r.start <= position && position < r.start + r.length) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(reaches(0));
+  EXPECT_FALSE(reaches(length - 1));
+  EXPECT_LE(laid().size(), kLongLineLength / 10 + 1);
+
+  // The middle of the line in view: its colours are laid.
+  view_.horizontalScrollBar()->setValue(view_.horizontalScrollBar()->maximum() / 2);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return reaches(length / 2); }, 5000));
+  // The end of the line in view: its colours are laid, the start's are not.
+  view_.horizontalScrollBar()->setValue(view_.horizontalScrollBar()->maximum());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return reaches(length - 1); }, 5000));
+  EXPECT_FALSE(reaches(0));
+
+  // An edit there moves the colours along, laid and kept alike.
+  QTextCursor cursor(view_.document());
+  cursor.setPosition(length - 15);
+  cursor.insertText(QStringLiteral("ZZZZZ"));
+  EXPECT_EQ(ColorAt(&view_, length - 12), QColor(255, 0, 0));  // "ZZZZZ", in the red run
+  EXPECT_EQ(ColorAt(&view_, length - 5), QColor(0, 0, 255));   // was at length - 10
+  EXPECT_TRUE(reaches(length + 4));
 }
 
 TEST(RichEditExTest, ColoursStayOnTheirCharactersWhenALineIsEdited) {

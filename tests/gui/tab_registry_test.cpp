@@ -12,17 +12,17 @@
 #include "gui/tabs/download/download_pages.h"
 #include "gui/tabs/download/download_tab.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
 namespace {
 
 TEST(TabRegistry, EveryTabIsBuiltOnItsOwnPageInRegistryOrder) {
-  MainFormOptions options;
-  options.initial_navigation = false;
-  options.message_boxes = false;
+  const TestFolder dir("registry");
   // Building runs every tab's checked lookups: a missing control throws here.
-  TAMainForm form(options);
+  const auto window = OpenTestWindow(dir / "KAPLO.inf");
+  TAMainForm& form = *window;
   form.show();
   auto* tabs = form.findChild<QTabWidget*>("PGMain");
   ASSERT_NE(tabs, nullptr);

@@ -3,39 +3,44 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
+#include <fstream>
+#include <iterator>
 
 #include "filetools/file_preview.h"
 #include "filetools/filetools_test_support.h"
-#include "gui/widgets/browser_pane.h"
-#include "gui/widgets/rich_edit_ex.h"
 #include "gui/tabs/file_search/file_search_panel.h"
-#include "gui/tabs/file_search/folder_loader.h"
 #include "gui/tabs/file_search/file_search_tab.h"
+#include "gui/tabs/file_search/folder_loader.h"
 #include "gui/tabs/tree_explorer/tree_explorer_tab.h"
+#include "gui/widgets/browser_pane.h"
+#include "gui/widgets/radio_group.h"
+#include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
+#include "text/convert.h"
 
 namespace kaplo::gui {
 namespace {
 
 using test::TempTree;
 
-QString U(const char* s) { return QString::fromUtf8(s); }
-
 class TreeExplorerTest : public ::testing::Test {
  protected:
   TreeExplorerTest() {
     auto* layout = new QVBoxLayout(&window);
-    local_box = new QLineEdit(&window);
-    local_box->setObjectName(QString::fromLatin1(TreeExplorerTab::kLocalPageBox));
-    tab = new TreeExplorerTab({[this](const QString& m) { messages << m; }, {}}, &window);
-    layout->addWidget(local_box);
+    tab = new TreeExplorerTab({[this](const QString& m) { messages << m; }, {},
+                               [this](const QString& page) { pages << page; },
+                               [this](const QString&) { return save_as; }},
+                              &window);
     layout->addWidget(tab);
   }
 
@@ -63,9 +68,10 @@ class TreeExplorerTest : public ::testing::Test {
   }
 
   QWidget window;
-  QLineEdit* local_box;
   TreeExplorerTab* tab;
   QStringList messages;
+  QStringList pages;  // HTML files handed on for the local page tab
+  QString save_as;     // the save dialog's answer
   TempTree tree;
 };
 
@@ -125,7 +131,7 @@ TEST_F(TreeExplorerTest, ClickShowsTheFileByTypeAndFillsTheSearchFolder) {
 
   tab->NodeClick(child("p.html"));
   EXPECT_EQ(tab->FileTypeLabel(), QStringLiteral("html"));
-  EXPECT_EQ(local_box->text(), QString::fromStdString(tree.Path("p.html")));
+  EXPECT_EQ(pages, QStringList{QString::fromStdString(tree.Path("p.html"))});
   EXPECT_EQ(tab->SourceView()->toPlainText(), QStringLiteral("<html><body>page</body></html>"));
 
   tab->NodeClick(child("i.png"));
@@ -156,6 +162,35 @@ TEST_F(TreeExplorerTest, ClickShowsTheFileByTypeAndFillsTheSearchFolder) {
   EXPECT_TRUE(tab->SourceView()->toPlainText().isEmpty());
 }
 
+TEST_F(TreeExplorerTest, SavesTheContentsInTheChosenCode) {
+  tree.Write("s.html", "<meta charset=\"Shift_JIS\">" + Utf8ToShiftJIS("あ"));
+  QTreeWidgetItem* node = Open(tree.Path());
+  ASSERT_EQ(node->childCount(), 1);
+  tab->NodeClick(node->child(0));
+  Find<TRadioGroup>(tab, "RadioGroupTreeExplorerSave")->SetItemIndex(2);  // UTF-8
+  struct Case {
+    const char* name;
+    bool keep;
+    const char* declared;
+  };
+  for (const Case& c : {Case{"u.html", false, "UTF-8"}, Case{"k.html", true, "Shift_JIS"}}) {
+    SCOPED_TRACE(c.name);
+    Find<QCheckBox>(tab, "CheckBoxTreeExplorerDontChangeCharsetWithSave")->setChecked(c.keep);
+    save_as = QString::fromStdString(tree.Path(c.name));
+    Find<QPushButton>(tab, "sbTreeExpSave")->click();
+    std::ifstream in(tree.Path(c.name), std::ios::binary);
+    const std::string saved{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(saved.find(std::string("charset=\"") + c.declared), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\xE3\x81\x82"), std::string::npos) << saved;
+    EXPECT_EQ(messages.back(), U("ファイル【 ") + save_as + U(" 】が保存されました"));
+  }
+  // Cancelled: nothing is said.
+  save_as.clear();
+  const qsizetype said = messages.size();
+  Find<QPushButton>(tab, "sbTreeExpSave")->click();
+  EXPECT_EQ(messages.size(), said);
+}
+
 }  // namespace
 }  // namespace kaplo::gui
 
@@ -164,11 +199,9 @@ namespace {
 
 TEST(TreeExplorerWindowTest, BothTabsLiveInTheWindowAndFeedTheLocalPageBox) {
   TempTree tree;
-  MainFormOptions options;
-  options.settings_file = tree.Path("KAPLO.inf");
-  options.initial_navigation = false;
-  options.message_boxes = false;
-  TAMainForm form(options);
+  tree.Write("p.html", "<html><body>page</body></html>");
+  const auto window = OpenTestWindow(tree.Path("KAPLO.inf"));
+  TAMainForm& form = *window;
   auto* explorer = dynamic_cast<TreeExplorerTab*>(form.TabAt(TabId::TreeExplorer));
   ASSERT_NE(explorer, nullptr);
   ASSERT_NE(dynamic_cast<FileSearchTab*>(form.TabAt(TabId::FileSearch)), nullptr);
@@ -185,6 +218,21 @@ TEST(TreeExplorerWindowTest, BothTabsLiveInTheWindowAndFeedTheLocalPageBox) {
   explorer->Entered();
   EXPECT_EQ(right->currentWidget()->objectName(),
             QStringLiteral("PGMainTab05TreeExplorerRightTab01FileContents"));
+
+  // An HTML file shown in the tree waits in the local page tab's path box
+  // (not in the download tab's box of the same name), the tree tab in front.
+  auto* node = new QTreeWidgetItem(explorer->Tree(), {QStringLiteral("p.html")});
+  node->setData(0, kPathRole, QString::fromStdString(tree.Path("p.html")));
+  node->setData(0, kKindRole, 2);
+  explorer->NodeClick(node);
+  auto* local_box = form.Page(TabId::LocalPage)->findChild<QLineEdit*>("BtnEditConfirmLocalHTMLFile");
+  ASSERT_NE(local_box, nullptr);
+  EXPECT_EQ(local_box->text(), QString::fromStdString(tree.Path("p.html")));
+  EXPECT_TRUE(form.Page(TabId::Download)
+                  ->findChild<QLineEdit*>("BtnEditConfirmLocalHTMLFile")
+                  ->text()
+                  .isEmpty());
+  EXPECT_EQ(form.findChild<QTabWidget*>("PGMain")->currentWidget(), form.Page(TabId::TreeExplorer));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "gui/tabs/web_decode/web_decode_text.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -43,22 +44,18 @@ TEST(WebDecodeText, LineEndsAndBadBytesAtTheMemoEdge) {
 class WebDecodeTabTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    MainFormOptions options;
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    form_ = std::make_unique<TAMainForm>(options);
+    form_ = OpenTestWindow(dir_ / "KAPLO.inf");
     form_->show();
     form_->ShowTab(TabId::WebDecode);
   }
   template <typename T = QPlainTextEdit>
   T* W(const char* name) {
-    T* w = FindControl<T>(form_.get(), QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return Find<T>(form_.get(), name);
   }
   void Click(const char* name) { W<QPushButton>(name)->click(); }
   void Code(const char* group, int index) { W<TRadioGroup>(group)->SetItemIndex(index); }
 
+  TestFolder dir_{"webdecode"};
   std::unique_ptr<TAMainForm> form_;
 };
 

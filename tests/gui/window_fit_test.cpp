@@ -3,9 +3,9 @@
 #include "gui/window/window_geometry.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QAbstractScrollArea>
+#include <QScreen>
 #include <QScrollArea>
 #include <QApplication>
 #include <QDir>
@@ -19,11 +19,10 @@
 #include <sstream>
 
 #include "gui/window/main_form.h"
+#include "support/window_support.h"
 
 namespace kaplo::gui {
 namespace {
-
-namespace fs = std::filesystem;
 
 TEST(StartGeometryTest, FirstStartSavedSizeAndScreens) {
   const QRect laptop(0, 0, 1366, 740);  // a panel takes the bottom 28 pixels
@@ -87,22 +86,9 @@ QStringList CutControls(QWidget* window) {
 
 class WindowFitTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kaplo-window-fit-" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  std::unique_ptr<TAMainForm> Open() { return OpenTestWindow(dir_ / "KAPLO.inf"); }
 
-  std::unique_ptr<TAMainForm> Open() {
-    MainFormOptions options;
-    options.settings_file = dir_ / "KAPLO.inf";
-    options.initial_navigation = false;
-    options.message_boxes = false;
-    return std::make_unique<TAMainForm>(options);
-  }
-
-  fs::path dir_;
+  TestFolder dir_{"window-fit"};
 };
 
 TEST_F(WindowFitTest, EveryTabFitsALaptopScreen) {
@@ -159,6 +145,9 @@ TEST_F(WindowFitTest, EveryTabFitsALaptopScreen) {
   EXPECT_NE(text.str().find("Width=1100"), std::string::npos) << text.str();
   auto again = Open();
   again->show();
+  // On a screen narrower than the saved size the window would be fitted to
+  // it; the test's screen is the laptop's (gui_main_support.cpp).
+  ASSERT_EQ(again->screen()->availableGeometry().size(), QSize(1366, 768));
   EXPECT_EQ(again->size(), QSize(1100, 650));
 }
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include <functional>
 #include <string>
+#include <utility>
 
 #include "text/cp932.h"
 #include "text/sjis.h"
@@ -18,7 +18,7 @@ using test::ToHex;
 
 struct Case {
   const char* name;
-  std::function<std::string(std::string_view)> convert;
+  std::string (*convert)(std::string_view);
   const char* in;
   const char* out;
 };
@@ -27,11 +27,17 @@ TEST(Convert, WorkedExamples) {
   const Case cases[] = {
       {"jis escapes", JisToShiftJIS, "1B 24 42 24 22 1B 28 42 61", "82 A0 61"},
       {"jis roman escape", JisToShiftJIS, "1B 24 42 25 22 1B 28 4A 62", "83 41 62"},
-      {"jis other escape copied", JisToShiftJIS, "1B 24 40 61", "1B 24 40 61"},
-      {"jis lone last byte dropped", JisToShiftJIS, "1B 24 42 24 22 24", "82 A0"},
-      {"jis pair outside rows dropped", JisToShiftJIS, "1B 24 42 0D 0A 24 22", "82 A0"},
+      {"jis 1978 escape", JisToShiftJIS, "1B 24 40 24 22 1B 28 42 61", "82 A0 61"},
+      {"jis kana escape", JisToShiftJIS, "1B 28 49 31 5F 60 1B 28 42 61", "B1 DF 3F 61"},
+      {"jis other escape copied", JisToShiftJIS, "1B 28 44 61", "1B 28 44 61"},
+      {"jis lone last byte replaced", JisToShiftJIS, "1B 24 42 24 22 24", "82 A0 3F"},
+      {"jis line end in double-byte mode kept", JisToShiftJIS, "1B 24 42 0D 0A 24 22",
+       "0D 0A 82 A0"},
+      {"jis bad second byte", JisToShiftJIS, "1B 24 42 24 0A 7F 24 22", "3F 0A 3F 82 A0"},
       {"jis simple any escape", JisToShiftJISSimple, "1B 24 40 24 22 1B 28 49 61", "82 A0 61"},
       {"jis simple escape at end", JisToShiftJISSimple, "61 1B 24", "61"},
+      {"jis simple line end kept", JisToShiftJISSimple, "1B 24 42 24 22 0A 24 22 24",
+       "82 A0 0A 82 A0 3F"},
       {"sjis to jis no line end", ShiftJISToJis, "82 A0", "1B 24 42 24 22 1B 28 4A"},
       {"sjis to jis line end", ShiftJISToJis, "82 A0 0D 0A", "1B 24 42 24 22 1B 28 4A 0D 0A"},
       {"sjis to jis ga", ShiftJISToJis, "B6 DE", "1B 24 42 25 2C 1B 28 4A"},
@@ -40,7 +46,11 @@ TEST(Convert, WorkedExamples) {
       {"sjis to jis kuten", ShiftJISToJis, "A1", "1B 24 42 21 23 1B 28 4A"},
       {"euc a", EucToShiftJIS, "A4 A2", "82 A0"},
       {"euc half kana", EucToShiftJIS, "8E B1", "B1"},
-      {"euc lone ss2", EucToShiftJIS, "8E 41", "8E 41"},
+      {"euc lone ss2", EucToShiftJIS, "8E 41", "3F 41"},
+      {"euc cut pair keeps the line end", EucToShiftJIS, "A4 0A A4 A2", "3F 0A 82 A0"},
+      {"euc lone last first byte", EucToShiftJIS, "61 A4", "61 3F"},
+      {"euc jis x 0212", EucToShiftJIS, "8F B0 A1 61", "3F 61"},
+      {"euc stray bytes", EucToShiftJIS, "80 A0 FF 00 61", "3F 3F 3F 00 61"},
       {"euc kanji", EucToShiftJIS, "B0 A1", "88 9F"},
       {"sjis to euc kana", ShiftJISToEuc, "B1", "8E B1"},
       {"sjis to euc a", ShiftJISToEuc, "83 41", "A5 A2"},
@@ -72,8 +82,10 @@ TEST(Convert, WorkedExamples) {
       {"half kana bad second byte", HalfKanaToFullKana, "82 0A B1", "82 0A 83 41"},
       {"lenient replaces", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
        "61 FF E3 81 82", "61 3F 82 A0"},
-      {"lenient ends at nul", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
-       "61 00 62", "61"},
+      {"lenient reads past nul", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
+       "61 62 63 C3 00 64 65 66 0A", "61 62 63 3F 00 64 65 66 0A"},
+      {"lenient surrogate", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
+       "ED A0 80 61", "3F 3F 3F 61"},
       {"lenient cut sequence", [](std::string_view s) { return Utf8ToShiftJISLenient(s); },
        "E3 81 61", "3F 61"},
   };
@@ -202,10 +214,68 @@ TEST(Convert, AnyBytesGiveAResult) {
     EXPECT_FALSE(ShiftJISToUtf8(in).empty());
     EXPECT_FALSE(HalfKanaToFullKana(in).empty());
     EXPECT_FALSE(ShiftJISToEucKana(in, 1).empty());
-    std::string no_nul(in);
-    for (char& c : no_nul) c = c ? c : 'x';
-    EXPECT_FALSE(Utf8ToShiftJISLenient(no_nul).empty());
+    EXPECT_FALSE(Utf8ToShiftJISLenient(in).empty());
   }
+}
+
+TEST(Convert, NothingAfterABadSequenceIsLost) {
+  // Any two bytes, then line ends and a return to ASCII: what follows always
+  // comes out, and each decoder counts what it replaced.
+  using Counted = std::string (*)(std::string_view, ConversionStats&);
+  const std::pair<const char*, Counted> decoders[] = {
+      {"jis", JisToShiftJIS},
+      {"jis simple", JisToShiftJISSimple},
+      {"euc", EucToShiftJIS},
+      {"utf8 lenient",
+       [](std::string_view s, ConversionStats& c) {
+         return Utf8ToShiftJISLenient(s, Unmappable::Question, c);
+       }},
+  };
+  const std::string tail = "\n\n\n\x1b(BEND";
+  for (const auto& [name, decode] : decoders) {
+    std::size_t replaced = 0;
+    for (int a = 0; a < 256; ++a) {
+      for (int b = 0; b < 256; ++b) {
+        // In ISO-2022-JP the bytes come after a switch to double-byte mode.
+        const std::string in = std::string(name).starts_with("jis") ?
+            std::string("\x1b$B") + static_cast<char>(a) + static_cast<char>(b) :
+            std::string{static_cast<char>(a), static_cast<char>(b)};
+        ConversionStats stats;
+        const std::string out = decode(in + tail, stats);
+        ASSERT_TRUE(out.ends_with("END")) << name << " " << ToHex(in);
+        ASSERT_LE(stats.Replaced(), 2u) << name << " " << ToHex(in);
+        replaced += stats.Replaced();
+      }
+    }
+    EXPECT_GT(replaced, 0u) << name;
+  }
+  // The strict decoder keeps its contract: empty for what is not UTF-8.
+  EXPECT_EQ(Utf8ToShiftJIS(Hex("61 C3 00 62")), "");
+  EXPECT_EQ(ToHex(ShiftJISToUtf8(Hex("82 00 61"))), "EF BF BD 00 61");
+  EXPECT_EQ(InvalidShiftJISSequences(Hex("82 0A 82 A0 80 A0 B1 FD 82")), 5u);
+}
+
+TEST(Convert, CountsWhatItCouldNotCarryOver) {
+  ConversionStats stats;
+  // A cut character, an emoji and a character outside Shift_JIS.
+  EXPECT_EQ(Utf8ToShiftJISLenient(Hex("E3 81 61 F0 9F 98 80 C3 A9"), Unmappable::Question, stats),
+            "?a??");
+  EXPECT_EQ(stats.invalid, 1u);
+  EXPECT_EQ(stats.unmappable, 2u);
+  stats = {};
+  EXPECT_EQ(Utf8ToShiftJISLenient(Hex("F0 9F 98 80"), Unmappable::CharRef, stats), "&#x1F600;");
+  EXPECT_EQ(stats.references, 1u);
+  EXPECT_EQ(stats.Replaced(), 0u);
+  // The strict decoder counts nothing for a text it refuses.
+  stats = {};
+  EXPECT_EQ(Utf8ToShiftJIS(Hex("C3 A9 FF"), Unmappable::Question, stats), "");
+  EXPECT_EQ(stats.Replaced(), 0u);
+  EXPECT_EQ(Utf8ToShiftJIS(Hex("C3 A9"), Unmappable::Question, stats), "?");
+  EXPECT_EQ(stats.unmappable, 1u);
+  stats = {};
+  EXPECT_EQ(ToHex(EucToShiftJIS(Hex("8F B0 A1 A4 0A"), stats)), "3F 3F 0A");
+  EXPECT_EQ(stats.unmappable, 1u);
+  EXPECT_EQ(stats.invalid, 1u);
 }
 
 }  // namespace

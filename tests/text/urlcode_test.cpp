@@ -211,7 +211,7 @@ TEST(UrlCodeTest, LinkAndStatusClassifiers) {
 TEST(WebCodeTest, DecodeCodes) {
   const std::string a = SJ<"あ">();
   EXPECT_EQ(WebCodeDecode("%E3%81%82", kWebCodeUtf8Hex), a);
-  EXPECT_EQ(WebCodeDecode("%E3%81", kWebCodeUtf8Hex), "");  // a cut sequence
+  EXPECT_EQ(WebCodeDecode("%E3%81", kWebCodeUtf8Hex), "?");  // a cut sequence
   EXPECT_EQ(WebCodeDecode("%25E3%2581%2582", kWebCodeUtf8HexUnescaped), a);
   EXPECT_EQ(WebCodeDecode("%A4%A2%0D%0A", kWebCodeEucHex), a + "\r\r\n");  // LF meets CRLF too
   EXPECT_EQ(WebCodeDecode("%82%A0+x", kWebCodeSjisHex), a + " x");
@@ -221,6 +221,31 @@ TEST(WebCodeTest, DecodeCodes) {
   EXPECT_EQ(WebCodeDecode(Hex("A4 A2 0A"), kWebCodeEuc), a + "\r\n");
   EXPECT_EQ(WebCodeDecode("", kWebCodeUtf8Hex), "");
   EXPECT_EQ(WebCodeDecode("%41", 8), "%41");
+}
+
+TEST(WebCodeTest, DecodingCountsInvalidInput) {
+  struct {
+    std::string in;
+    int code;
+    std::string out;
+    std::size_t invalid;
+  } cases[] = {
+      {"%E3%81%82", kWebCodeUtf8Hex, SJ<"あ">(), 0},
+      {"a%C3%00b", kWebCodeUtf8Hex, std::string("a?\0b", 4), 1},
+      {Hex("61 FF 62"), kWebCodeUtf8, "a?b", 1},
+      {"%A4%0A", kWebCodeEucHex, "?\r\n", 1},
+      {"%82%0A%82%A0%FF", kWebCodeSjisHex, "\x82\n" + SJ<"あ">() + "\xFF", 2},
+      {"\x1b$B$\"$", kWebCodeJis, SJ<"あ">() + "?", 1},
+      {"gqA=\r\ngqA=\n", kWebCodeBase64, SJ<"ああ">(), 0},  // blanks and line ends skipped
+      {"gq*A", kWebCodeBase64, Base64Decode("gq*A"), 1},
+      {"g=qAgqA", kWebCodeBase64, Base64Decode("g=qAgqA"), 2},  // padding inside, a cut group
+      {Hex("A4 A2 8E"), kWebCodeEuc, SJ<"あ">() + "?", 1},
+  };
+  for (const auto& c : cases) {
+    ConversionStats stats;
+    EXPECT_EQ(WebCodeDecode(c.in, c.code, stats), c.out) << c.in;
+    EXPECT_EQ(stats.invalid, c.invalid) << c.in;
+  }
 }
 
 TEST(WebCodeTest, EncodeCodes) {

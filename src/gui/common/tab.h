@@ -4,18 +4,21 @@
 #pragma once
 
 #include <QString>
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "engine/ports.h"
 #include "shell/settings.h"
 
-class QComboBox;
+class QMenu;
 class QWidget;
 
 namespace kaplo::gui {
 
 class BrowserPane;
 class SettingsBindings;
+class TFormSource;
 class TInformboxForm;
 
 // The tabs of PGMain, in their order.
@@ -33,7 +36,22 @@ enum class TabId {
   IpAddress,
 };
 
-// The window's services for its tabs.
+// The files of the page a download saved last (Shift_JIS paths): what the
+// local page tab shows when it is entered.
+struct SavedPage {
+  std::string page, first_fetched, css_js_list, combined_css_js, image_list;
+  bool operator==(const SavedPage&) const = default;
+};
+
+// How a link the user followed on a browsing tab reaches a tab that works on
+// one page.
+enum class LinkUse {
+  kAddress,  // the tab's address box takes it
+  kNewPage,  // the page to work on next: the box, and the tab's state of the last page goes
+};
+
+// The window's services for its tabs. A tab reaches the window and the other
+// tabs only through these.
 class TabHost {
  public:
   // A browser pane of that objectName, child of parent, emptied at once.
@@ -44,11 +62,32 @@ class TabHost {
   // Hands an address (a URL or a local file) to another tab: the tab comes to
   // the front and its TakeAddress hook runs.
   virtual void HandOver(TabId target, const QString& address) = 0;
+  // Passes a link (or a file) to another tab, which stays behind: its
+  // TakeLink hook runs.
+  virtual void PassLink(TabId target, const QString& address, LinkUse use) = 0;
   virtual void SetCaption(const QString& caption) = 0;
   // Whether start-up may load pages from the network.
   virtual bool InitialNavigation() const = 0;
   // "初期状態に戻す" is checked.
   virtual bool ReInitializeChecked() const = 0;
+  // Unticks "初期状態に戻す": a tab's top panel was collapsed or expanded.
+  virtual void ClearReInitialize() = 0;
+
+  // The window's one prompter: questions, notices, the save dialog.
+  virtual Prompter& Prompts() = 0;
+  // The program's secondary windows, made once at start-up.
+  virtual TInformboxForm* InformationWindow() = 0;
+  virtual TFormSource* SourceWindow() = 0;
+  // The favourites menu of the main menu, empty until a tab fills it.
+  virtual QMenu* FavoritesMenu() const = 0;
+  // The download presets' menu ("ﾀﾞｳﾝﾛｰﾄﾞ設定"), empty until a tab fills it.
+  virtual QMenu* DownloadSettingsMenu() const = 0;
+  // The settings file; empty before the window was first shown.
+  virtual const std::filesystem::path& SettingsFile() const = 0;
+
+  // The page a download saved last.
+  virtual void SetSavedPage(const SavedPage& page) = 0;
+  virtual const SavedPage& LastSavedPage() const = 0;
 
  protected:
   ~TabHost() = default;
@@ -58,10 +97,6 @@ struct TabContext {
   TabHost& host;
   // The tab's page of PGMain; it has a vertical layout.
   QWidget* page;
-  // Answers questions and dialogs on the window thread; null: message boxes.
-  Prompter* prompter = nullptr;
-  // The program's information window; null: the tab makes its own.
-  TInformboxForm* information_window = nullptr;
 };
 
 class Tab {
@@ -76,7 +111,8 @@ class Tab {
   virtual void LoadSettings(const Settings&) {}
   // Before the settings file is written, after the bound controls were read.
   virtual void StoreSettings(Settings&) {}
-  // "初期状態に戻す", after the bound controls were emptied.
+  // "初期状態に戻す": the tab empties the fields it remembers and its working
+  // state; the window then stores the bound controls and writes the file.
   virtual void Reset() {}
   // End of first showing. Initial page loads go here, and only when
   // TabHost::InitialNavigation() allows them.
@@ -86,8 +122,8 @@ class Tab {
   virtual void Left() {}
   // An address another tab handed over (TabHost::HandOver).
   virtual void TakeAddress(const QString&) {}
-  // The URL box the download presets fill (menu "ﾀﾞｳﾝﾛｰﾄﾞ設定"), if the tab has it.
-  virtual QComboBox* PresetUrlBox() { return nullptr; }
+  // A link another tab passed on (TabHost::PassLink).
+  virtual void TakeLink(const QString&, LinkUse) {}
 };
 
 // A page whose tab is not built yet: an empty frame.

@@ -10,6 +10,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "gui/common/gui_util.h"
 #include "gui/common/sjis.h"
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/rich_edit_ex.h"
@@ -33,9 +34,6 @@ constexpr std::array<ColourListRow, 4> kRows{{
     {"ListBoxGUIIndivCSSColor", "sbGUIIndivGetColorList", nullptr, "CheckBoxGUICSSColorDupIgnore",
      nullptr, nullptr, false},
 }};
-
-QString L(const char* s) { return QString::fromLatin1(s); }
-QString U(const char* s) { return QString::fromUtf8(s); }
 
 QColor Bgr(std::int32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
@@ -75,8 +73,9 @@ void ColourEntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   painter->restore();
 }
 
-ColourListPanel::ColourListPanel(const ColourListRow& row, KeywordBar* bar, QWidget* parent)
-    : QWidget(parent), row_(row), bar_(bar) {
+ColourListPanel::ColourListPanel(const ColourListRow& row, KeywordBar* bar, QWidget* parent,
+                                 QCheckBox* sorted)
+    : QWidget(parent), row_(row), bar_(bar), sorted_(sorted) {
   setObjectName(L(row.list) + QStringLiteral("Panel"));
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
@@ -91,9 +90,11 @@ ColourListPanel::ColourListPanel(const ColourListRow& row, KeywordBar* bar, QWid
     column->addWidget(clear);
     connect(clear, &QPushButton::clicked, this, &ColourListPanel::Clear);
   }
-  sorted_ = new QCheckBox(U("重複を除去し、昇順にリストする"), this);
-  sorted_->setObjectName(L(row.sorted));
-  column->addWidget(sorted_);
+  if (!sorted_) {
+    sorted_ = new QCheckBox(U("重複を除去し、昇順にリストする"), this);
+    sorted_->setObjectName(L(row.sorted));
+    column->addWidget(sorted_);
+  }
   if (row.dont_create) {
     dont_create_ = new QCheckBox(U("ｶﾗｰﾘｽﾄを作成しない"), this);
     dont_create_->setObjectName(L(row.dont_create));

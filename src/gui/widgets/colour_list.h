@@ -44,7 +44,9 @@ class ColourListPanel : public QWidget {
   Q_OBJECT
 
  public:
-  ColourListPanel(const ColourListRow& row, KeywordBar* bar, QWidget* parent);
+  // sorted: another list's sorted-mode box this one shares; null: its own.
+  ColourListPanel(const ColourListRow& row, KeywordBar* bar, QWidget* parent,
+                  QCheckBox* sorted = nullptr);
 
   QListWidget* List() const { return list_; }
   QCheckBox* Sorted() const { return sorted_; }

@@ -13,6 +13,7 @@
 #include <array>
 #include <stdexcept>
 
+#include "gui/common/gui_util.h"
 #include "gui/common/sjis.h"
 #include "gui/widgets/browser_highlight.h"
 #include "gui/widgets/browser_pane.h"
@@ -97,15 +98,13 @@ constexpr std::array<BrowserBarRow, 5> kBrowserBars{{
 // Searched inputs kept in a bar's drop-down.
 constexpr int kHistory = 30;
 
-QString L(const char* name) { return QString::fromLatin1(name); }
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
 QComboBox* MakeInput(const char* name, QWidget* parent) {
   auto* box = new QComboBox(parent);
   box->setObjectName(L(name));
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
   box->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  box->setToolTip(KeywordHelpText());
   return box;
 }
 

@@ -205,9 +205,9 @@ QtPageChecker::QtPageChecker(int& argc, char** argv) {
   if (!QApplication::instance()) MakeOffscreenBrowser(argc, argv);
 }
 
-cli::PageCheck QtPageChecker::Check(const std::string& saved_file, const std::string& live_url,
+PageCheck QtPageChecker::Check(const std::string& saved_file, const std::string& live_url,
                                     const std::string& folder) {
-  cli::PageCheck result;
+  PageCheck result;
   result.width = width;
   result.height = height;
   const QString file = QString::fromStdString(saved_file);

@@ -4,18 +4,18 @@
 // rendered, whole, beside the live page, and their texts compared.
 #pragma once
 
-#include "cli/cli.h"
+#include "workspace/page_check.h"
 
 namespace kaplo::gui {
 
-class QtPageChecker : public cli::PageChecker {
+class QtPageChecker : public PageChecker {
  public:
   // Starts the offscreen application when there is none yet.
   QtPageChecker(int& argc, char** argv);
   // In the window: the application is there.
   QtPageChecker() = default;
 
-  cli::PageCheck Check(const std::string& saved_file, const std::string& live_url,
+  PageCheck Check(const std::string& saved_file, const std::string& live_url,
                        const std::string& folder) override;
 
   // The width pages are most often laid out for, and the first screen's

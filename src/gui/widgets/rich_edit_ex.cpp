@@ -7,8 +7,10 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 #include <algorithm>
 
+#include "gui/widgets/long_line_formats.h"
 #include "view/rtf_reader.h"
 
 namespace kaplo::gui {
@@ -57,6 +59,10 @@ TRichEditEx::TRichEditEx(QWidget* parent) : QPlainTextEdit(parent), gutter_(new 
     gutter_->update();
   });
   connect(document(), &QTextDocument::contentsChange, this, &TRichEditEx::FollowEdit);
+  // A long line shows the colours of the part in view.
+  for (QScrollBar* bar : {horizontalScrollBar(), verticalScrollBar()}) {
+    connect(bar, &QScrollBar::valueChanged, this, &TRichEditEx::FollowView);
+  }
   ApplyTabStops();
   UpdateGutter();
 }
@@ -138,6 +144,37 @@ void TRichEditEx::resizeEvent(QResizeEvent* event) {
   QPlainTextEdit::resizeEvent(event);
   UpdateGutter();
   UpdateMargins();
+  FollowView();
+}
+
+void TRichEditEx::FollowView() {
+  if (slices_pending_) return;
+  slices_pending_ = true;
+  // Once the scrolling has settled, from the event loop.
+  QTimer::singleShot(0, this, [this] {
+    slices_pending_ = false;
+    LayVisibleSlices();
+  });
+}
+
+void TRichEditEx::LayVisibleSlices() {
+  const QRect area = viewport()->rect();
+  for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+    const QRectF box = blockBoundingGeometry(block).translated(contentOffset());
+    if (box.top() > area.bottom()) break;
+    if (SliceShowsArea(block, QRectF(area).translated(-box.topLeft()))) continue;
+    // The characters of the line at the view's corners, within the line:
+    // half a row in, off the line's margins.
+    const int half_row = fontMetrics().height() / 2;
+    const int top = std::max(area.top(), static_cast<int>(box.top())) + half_row;
+    const int bottom =
+        std::max(top, std::min(area.bottom(), static_cast<int>(box.bottom())) - half_row);
+    const int from = cursorForPosition(QPoint(area.left(), top)).position() - block.position();
+    const int to = cursorForPosition(QPoint(area.right(), bottom)).position() - block.position();
+    if (LayLongLineSliceFor(block, std::max(0, from), std::max(from, to) + 1)) {
+      document()->markContentsDirty(block.position(), block.length());
+    }
+  }
 }
 
 void TRichEditEx::changeEvent(QEvent* event) {
@@ -236,25 +273,29 @@ bool TRichEditEx::SetLineFormats(const LineFormats& lines) {
   QTextDocument* doc = document();
   if (lines.size() != static_cast<std::size_t>(doc->blockCount())) return false;
   std::size_t i = 0;
+  // Long lines get the slice around the caret; elsewhere in view, another.
+  const int caret = textCursor().position();
+  const bool caret_shown = viewport()->rect().intersects(cursorRect());
   for (QTextBlock block = doc->begin(); block.isValid(); block = block.next(), ++i) {
-    block.layout()->setFormats(lines[i]);
+    LayLineFormats(block, lines[i], caret - block.position());
   }
   // One relayout for all lines: only the lines in view are laid out again now.
   doc->markContentsDirty(0, doc->characterCount());
+  if (!caret_shown) FollowView();
   return true;
 }
 
 void TRichEditEx::ClearLineFormats() {
   QTextDocument* doc = document();
   for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-    block.layout()->clearFormats();
+    ClearBlockFormats(block);
   }
   doc->markContentsDirty(0, doc->characterCount());
 }
 
 QList<QTextLayout::FormatRange> TRichEditEx::LineFormatsOf(int line) const {
   const QTextBlock block = document()->findBlockByNumber(line);
-  return block.isValid() ? block.layout()->formats() : QList<QTextLayout::FormatRange>();
+  return block.isValid() ? LineFormatsOfBlock(block) : QList<QTextLayout::FormatRange>();
 }
 
 // Keeps the colours of an edited line on their characters: what follows the
@@ -267,23 +308,14 @@ void TRichEditEx::FollowEdit(int position, int removed, int added) {
   if (!same_lines || removed == added) return;
   const QTextBlock block = document()->findBlock(position);
   if (!block.isValid()) return;
-  QList<QTextLayout::FormatRange> formats = block.layout()->formats();
-  if (formats.isEmpty()) return;
   const int at = position - block.position();
   const auto moved = [&](int p) {
     if (p < at) return p;
     return p >= at + removed ? p + added - removed : at + added;
   };
-  QList<QTextLayout::FormatRange> kept;
-  for (QTextLayout::FormatRange r : formats) {
-    const int start = moved(r.start);
-    const int end = moved(r.start + r.length);
-    if (end <= start) continue;
-    r.start = start;
-    r.length = end - start;
-    kept.append(r);
-  }
-  block.layout()->setFormats(kept);
+  if (MoveLongLineFormats(block, moved, at)) return;
+  const FormatRanges formats = block.layout()->formats();
+  if (!formats.isEmpty()) block.layout()->setFormats(MovedRanges(formats, moved));
 }
 
 }  // namespace kaplo::gui

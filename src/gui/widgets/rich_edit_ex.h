@@ -70,7 +70,7 @@ class TRichEditEx : public QPlainTextEdit {
   // changed) when the view's line count is not lines.size().
   bool SetLineFormats(const LineFormats& lines);
   void ClearLineFormats();
-  // The formats laid over one line.
+  // The formats of one line (all of a long line's, also those not laid yet).
   QList<QTextLayout::FormatRange> LineFormatsOf(int line) const;
 
   // Counts the edits of the text (not of its formats): a colouring computed
@@ -95,6 +95,9 @@ class TRichEditEx : public QPlainTextEdit {
   void ApplyTabStops();
   void PaintGutter(QPaintEvent* event);
   void FollowEdit(int position, int removed, int added);
+  // Long lines in view get the slice of their colours that is shown.
+  void FollowView();
+  void LayVisibleSlices();
 
   Gutter* gutter_;
   bool line_numbers_ = false;
@@ -108,6 +111,7 @@ class TRichEditEx : public QPlainTextEdit {
   int block_count_ = 1;
   quint64 edit_count_ = 0;
   quint64 color_request_ = 0;
+  bool slices_pending_ = false;
 };
 
 }  // namespace kaplo::gui

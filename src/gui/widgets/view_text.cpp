@@ -110,7 +110,7 @@ LineFormats BuildLineFormats(QStringView text, const std::vector<int>& pos,
       }
       const int line_start = line_starts[line];
       const int line_end = line + 1 < line_starts.size() ? line_starts[line + 1] - 1 : text_end;
-      const int piece_end = std::min({to, line_end, line_start + kMaxColoredLineLength});
+      const int piece_end = std::min(to, line_end);
       if (piece_end > from) {
         auto& ranges = lines[line];
         if (last_color == color &&

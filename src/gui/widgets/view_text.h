@@ -41,10 +41,9 @@ ViewSjis ViewTextToSjis(QStringView text);
 // counted from the start of the line.
 using LineFormats = std::vector<QList<QTextLayout::FormatRange>>;
 
-// A line is coloured up to this many characters. Laying out a line costs
-// time for every colour change in it, again on every resize: past this, a
-// minified page of megabytes on one line would stall the window for seconds.
-inline constexpr int kMaxColoredLineLength = 100000;
+// A line longer than this is coloured whole but laid over the view in
+// slices of this many characters (see long_line_formats.h).
+inline constexpr int kLongLineLength = 100000;
 
 // Coloured byte stretches of the Shift_JIS form of text turned into line
 // formats. text is the view's text, pos maps bytes to it, and formats[i] is

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
+#include <QHBoxLayout>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -21,9 +21,12 @@
 #include <utility>
 
 #include "gui/common/app_texts.h"
-#include "gui/common/sjis.h"
+#include "gui/common/gui_util.h"
+#include "gui/common/message_prompter.h"
 #include "gui/widgets/about_box.h"
 #include "gui/widgets/browser_pane.h"
+#include "gui/widgets/form_source.h"
+#include "gui/widgets/informbox_form.h"
 #include "gui/widgets/scroll_panel.h"
 #include "gui/window/window_geometry.h"
 #include "nettools/own_address.h"
@@ -33,28 +36,47 @@ namespace kaplo::gui {
 
 namespace {
 
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
 constexpr std::array<int, 5> kStatusPanelWidths{150, 140, 500, 500, 500};
 
 // Small enough for a netbook's screen; below it the window is of little use.
 // A tab whose controls need more scrolls (see BuildTabs).
 constexpr QSize kMinimumSize(800, 480);
 
+// The tabs' notices go where the window's own do (Inform), so a window
+// without message boxes keeps them too.
+class WindowPrompter : public MessagePrompter {
+ public:
+  explicit WindowPrompter(TAMainForm* form)
+      : MessagePrompter(form, [form] { return form->InformationWindow(); }), form_(form) {}
+  void Inform(std::string_view message) override { form_->Inform(QsFromSjis(message)); }
+
+ private:
+  TAMainForm* form_;
+};
+
 }  // namespace
 
 TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
   setObjectName(QStringLiteral("AMainForm"));
+  QGuiApplication::setApplicationDisplayName(U(kAppTitle));
   setWindowIcon(ProgramIcon());
   setFont(UiFont(9));
   setMinimumSize(kMinimumSize);
+
+  about_box_ = new TAboutBox(this);
+  information_window_ = std::make_unique<TInformboxForm>();
+  source_window_ = std::make_unique<TFormSource>();
+  prompter_ = options_.prompter;
+  if (!prompter_) {
+    own_prompter_ = std::make_unique<WindowPrompter>(this);
+    prompter_ = own_prompter_.get();
+  }
 
   BuildTabs();
   BuildMenu();
   BuildStatusBar();
   BuildTabContents();
-  about_box_ = new TAboutBox(this);
 
   start_time_ = QDateTime::currentDateTime();
   AppTitleCaption(QString(), 1);
@@ -95,13 +117,24 @@ void TAMainForm::BuildTabs() {
     if (entry.hidden) pg_main_->setTabVisible(index, false);
     tabs_.push_back({&entry, page, content, entry.make()});
   }
-  // One close button serves every tab: it ends the program as "終了" does.
-  auto* close_button = new QToolButton(pg_main_);
-  close_button->setObjectName(QStringLiteral("sbMainClose"));
+  // Beside the tabs: the source window's button, and one close button for
+  // every tab that ends the program as "終了" does.
+  auto* corner = new QWidget(pg_main_);
+  auto* corner_row = new QHBoxLayout(corner);
+  corner_row->setContentsMargins(0, 0, 0, 0);
+  corner_row->setSpacing(2);
+  auto* source_button = Named(new QToolButton(corner), "ToolButtonOpenHTMLSource");
+  source_button->setText(U("ｿｰｽ"));
+  source_button->setToolTip(U("選択したオブジェクトの部分ＨＴＭＬソースの表示"));
+  connect(source_button, &QToolButton::clicked, this,
+          &TAMainForm::ToolButtonOpenHTMLSourceClick);
+  auto* close_button = Named(new QToolButton(corner), "sbMainClose");
   close_button->setText(U("閉じる"));
   close_button->setToolTip(U("終了"));
   connect(close_button, &QToolButton::clicked, this, &TAMainForm::MenuFileExitClick);
-  pg_main_->setCornerWidget(close_button, Qt::TopRightCorner);
+  corner_row->addWidget(source_button);
+  corner_row->addWidget(close_button);
+  pg_main_->setCornerWidget(corner, Qt::TopRightCorner);
   connect(pg_main_, &QTabWidget::currentChanged, this, &TAMainForm::PGMainChange);
   setCentralWidget(pg_main_);
   current_tab_ = pg_main_->currentIndex();
@@ -109,7 +142,7 @@ void TAMainForm::BuildTabs() {
 
 void TAMainForm::BuildTabContents() {
   for (TabSlot& slot : tabs_) {
-    TabContext context{*this, slot.content, options_.prompter, options_.information_window};
+    TabContext context{*this, slot.content};
     slot.tab->Build(context);
     slot.tab->BindSettings(bindings_, settings_);
   }
@@ -172,12 +205,8 @@ void TAMainForm::BuildMenu() {
                                 &TAMainForm::MenuSettingsReInitializeClick);
   menu_reinitialize_->setCheckable(true);
 
-  QMenu* dl = add_menu("MenuDLSettings", "ﾀﾞｳﾝﾛｰﾄﾞ設定");
-  add_item(dl, "MenuDLSettingsSave", "設定を保存する", &TAMainForm::MenuDLSettingsSaveClick);
-  add_item(dl, "MenuDLSettingsAppend", "Url/保存ﾌｫﾙﾀﾞｰに登録・追加する",
-           &TAMainForm::MenuDLSettingsAppendClick);
-  dl->addSeparator();
-  add_item(dl, "MenuDLSettingsRemove", "設定を解除する", &TAMainForm::MenuDLSettingsRemoveClick);
+  // The download tab fills its presets' menu.
+  menu_dl_settings_ = add_menu("MenuDLSettings", "ﾀﾞｳﾝﾛｰﾄﾞ設定");
 
   // The sites come from the site table; one it leaves without an address is shown disabled.
   const SiteTableLoad sites = SitesFromEnvironment();
@@ -268,6 +297,10 @@ void TAMainForm::HandOver(TabId target, const QString& address) {
   tab->TakeAddress(address);
 }
 
+void TAMainForm::PassLink(TabId target, const QString& address, LinkUse use) {
+  if (Tab* tab = TabAt(target)) tab->TakeLink(address, use);
+}
+
 BrowserPane* TAMainForm::CreateBrowserPane(const QString& name, QWidget* parent) {
   auto* pane = new BrowserPane(name, parent);
   panes_.emplace_back(pane);
@@ -351,30 +384,10 @@ bool TAMainForm::SaveSettings() {
   return false;
 }
 
-void TAMainForm::FillUrlItemsFromPresets() {
-  if (settings_.presets.Empty()) return;
-  for (TabSlot& slot : tabs_) {
-    if (QComboBox* box = slot.tab->PresetUrlBox())
-      SetComboItems(box, PresetUrls(settings_.presets));
-  }
-}
-
 void TAMainForm::ReleaseInitialize() {
-  StoreControls();
-  Settings& s = settings_;
-  for (std::string* text : {&s.ns.keyword, &s.dl.url, &s.dl.save_folder, &s.dl.local_filename,
-                            &s.dl.save_filename, &s.dl.top_page_html, &s.dl.top_dummy_directory,
-                            &s.dl.indiv_image_url, &s.ip.url, &s.gui.url, &s.gui.local_file}) {
-    text->clear();
-  }
-  s.ns.ime_mode = 0;
-  s.dl.dont_empty_folder = false;
-  s.dl.dont_save_image = false;
-  s.dl.dont_make_css_list = false;
-  s.dl.css_only = false;
-  s.ns.page_top_height = 500;
-  bindings_.Load();
+  // Each tab empties what it remembers; the record follows the controls.
   for (TabSlot& slot : tabs_) slot.tab->Reset();
+  StoreControls();
 }
 
 // ---- first showing, tab switching, closing ----
@@ -389,6 +402,7 @@ void TAMainForm::showEvent(QShowEvent* event) {
 void TAMainForm::FormShow() {
   settings_file_ =
       options_.settings_file.empty() ? FindSettingsFile(ProgramFolder()) : options_.settings_file;
+  source_window_->SetSettingsFile(settings_file_);
   if (LoadIniSettings(settings_file_, settings_) == SettingsLoad::kLoaded) {
     bindings_.Load();
     menu_maximized_->setChecked(settings_.menu.maximized);
@@ -405,7 +419,6 @@ void TAMainForm::FormShow() {
   }
   setWindowState(menu_maximized_->isChecked() ? (windowState() | Qt::WindowMaximized)
                                               : (windowState() & ~Qt::WindowMaximized));
-  FillUrlItemsFromPresets();
   AppTitleCaption(QString(), -1);
   ShowTab(TabId::Search);
   for (TabSlot& slot : tabs_) slot.tab->FirstShown();
@@ -492,45 +505,12 @@ void TAMainForm::MenuSettingsReInitializeClick() {
   if (!settings_file_.empty()) SaveSettings();
 }
 
-void TAMainForm::MenuDLSettingsSaveClick() {
-  if (!SavePresets(settings_file_, settings_.presets)) {
-    Inform(QsFromSjis(SettingsWriteError(settings_file_)));
-  }
-}
-
-QComboBox* TAMainForm::PresetUrlBox() const {
-  for (const TabSlot& slot : tabs_) {
-    if (QComboBox* box = slot.tab->PresetUrlBox()) return box;
-  }
-  return nullptr;
-}
-
-void TAMainForm::MenuDLSettingsAppendClick() {
-  StoreControls();
-  QComboBox* box = PresetUrlBox();
-  std::vector<std::string> items = box ? ComboItems(box) : std::vector<std::string>{};
-  switch (AppendPreset(settings_.presets, items, settings_.dl.url, settings_.dl.save_folder)) {
-    case PresetAppend::kAdded:
-      if (box) SetComboItems(box, items);
-      break;
-    case PresetAppend::kFull:
-      // The file keeps only this many; one more would be lost at the next start.
-      Inform(U("登録できるのは %1 件までです").arg(kMaxPresets));
-      break;
-    default:
-      break;
-  }
-}
-
-void TAMainForm::MenuDLSettingsRemoveClick() {
-  std::vector<std::string> items;
-  const bool written = RemovePresets(settings_file_, settings_.presets, items);
-  if (QComboBox* box = PresetUrlBox()) SetComboItems(box, items);
-  if (!written) Inform(QsFromSjis(SettingsWriteError(settings_file_)));
-}
-
 void TAMainForm::MenuOtherAboutClick() { about_box_->open(); }
 
 void TAMainForm::MenuOtherVersionClick() { AppTitleCaption(caption_text_, -1); }
+
+void TAMainForm::ToolButtonOpenHTMLSourceClick() {
+  source_window_->setVisible(!source_window_->isVisible());
+}
 
 }  // namespace kaplo::gui

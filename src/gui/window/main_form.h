@@ -26,7 +26,9 @@ class QTabWidget;
 namespace kaplo::gui {
 
 class BrowserPane;
+class MessagePrompter;
 class TAboutBox;
+class TFormSource;
 class TInformboxForm;
 
 struct MainFormOptions {
@@ -40,8 +42,6 @@ struct MainFormOptions {
   bool message_boxes = true;
   // The tabs' questions and dialogs; null: message boxes and file dialogs.
   Prompter* prompter = nullptr;
-  // The program's information window; null: each tab makes its own.
-  TInformboxForm* information_window = nullptr;
 };
 
 class TAMainForm : public QMainWindow, public TabHost {
@@ -60,26 +60,32 @@ class TAMainForm : public QMainWindow, public TabHost {
   // TabHost
   void ShowTab(TabId id) override;
   void HandOver(TabId target, const QString& address) override;
+  void PassLink(TabId target, const QString& address, LinkUse use) override;
   BrowserPane* CreateBrowserPane(const QString& name, QWidget* parent) override;
   void SetCaption(const QString& caption) override { setWindowTitle(caption); }
   bool InitialNavigation() const override { return options_.initial_navigation; }
   bool ReInitializeChecked() const override;
+  // A tab's top panel collapsing clears "初期状態に戻す".
+  void ClearReInitialize() override;
+  Prompter& Prompts() override { return *prompter_; }
+  TInformboxForm* InformationWindow() override { return information_window_.get(); }
+  TFormSource* SourceWindow() override { return source_window_.get(); }
+  QMenu* FavoritesMenu() const override { return menu_favorites_; }
+  QMenu* DownloadSettingsMenu() const override { return menu_dl_settings_; }
+  const std::filesystem::path& SettingsFile() const override { return settings_file_; }
+  void SetSavedPage(const SavedPage& page) override { saved_page_ = page; }
+  const SavedPage& LastSavedPage() const override { return saved_page_; }
 
   // Every browser pane the tabs made.
   std::vector<BrowserPane*> Browsers() const;
-
-  QMenu* FavoritesMenu() const { return menu_favorites_; }
 
   // ---- state ----
 
   // The values of the settings file (and of controls not built yet).
   Settings& settings() { return settings_; }
-  const std::filesystem::path& SettingsFile() const { return settings_file_; }
   const MainFormOptions& options() const { return options_; }
   QDateTime StartTime() const { return start_time_; }
   QString OwnAddress() const { return own_address_; }
-  // A tab's top panel collapsing clears "初期状態に戻す".
-  void ClearReInitialize();
 
   // ---- status bar StatusBarDLBaseBrowser: panels 0 to 4 ----
 
@@ -108,11 +114,10 @@ class TAMainForm : public QMainWindow, public TabHost {
   void MenuSettingsDefaultFolderReleaseClick();
   void MenuSettingsDefaultFolderConfirmClick();
   void MenuSettingsReInitializeClick();
-  void MenuDLSettingsSaveClick();
-  void MenuDLSettingsAppendClick();
-  void MenuDLSettingsRemoveClick();
   void MenuOtherAboutClick();
   void MenuOtherVersionClick();
+  // ToolButtonOpenHTMLSource: shows the source window, or hides it.
+  void ToolButtonOpenHTMLSourceClick();
 
  signals:
   // A news or reference site menu entry: open url in the favourites tab.
@@ -142,8 +147,6 @@ class TAMainForm : public QMainWindow, public TabHost {
   void StoreControls();
   void ReleaseInitialize();
   bool SaveSettings();
-  void FillUrlItemsFromPresets();
-  QComboBox* PresetUrlBox() const;
 
   MainFormOptions options_;
   Settings settings_;
@@ -159,11 +162,19 @@ class TAMainForm : public QMainWindow, public TabHost {
   QTabWidget* pg_main_ = nullptr;
   std::vector<QLabel*> status_panels_;
   QMenu* menu_favorites_ = nullptr;
+  QMenu* menu_dl_settings_ = nullptr;
   QAction* menu_maximized_ = nullptr;
   QAction* menu_stay_on_top_ = nullptr;
   QAction* menu_std_top_height_ = nullptr;
   QAction* menu_reinitialize_ = nullptr;
   TAboutBox* about_box_ = nullptr;
+  // The secondary windows belong to the desktop, not to this one: closing
+  // them only hides them, and they go with the window.
+  std::unique_ptr<TInformboxForm> information_window_;
+  std::unique_ptr<TFormSource> source_window_;
+  std::unique_ptr<MessagePrompter> own_prompter_;
+  Prompter* prompter_ = nullptr;
+  SavedPage saved_page_;
   std::vector<QPointer<BrowserPane>> panes_;
   SettingsBindings bindings_;
   // Last: the tabs go before the window's widgets do.

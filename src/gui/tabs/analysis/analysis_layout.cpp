@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "engine/url.h"
+#include "gui/common/gui_util.h"
 #include "gui/tabs/analysis/analysis_tab.h"
 #include "gui/tabs/analysis/analysis_util.h"
 #include "gui/tabs/analysis/html_edit_host.h"
@@ -29,9 +30,7 @@
 namespace kaplo::gui {
 namespace {
 
-const QStringList kCharsetItems = {QStringLiteral("自動"),        QStringLiteral("EUC-JP"),
-                                   QStringLiteral("UTF-8"),       QStringLiteral("Shift_JIS"),
-                                   QStringLiteral("ISO-2022-JP"), QStringLiteral("UTF-8N")};
+const QStringList kCharsetItems = CharsetChoices();
 
 QToolButton* Tool(const QString& name, const QString& caption, QWidget* parent) {
   auto* b = new QToolButton(parent);
@@ -219,7 +218,11 @@ Lazy<TRichEditEx> AnalysisTab::AddViewPage(QTabWidget* tabs, const QString& name
     KeywordBar* keywords = AddPaneWithBar(holder, view, it->second);
     keywords->SetStatusSink([this](const QString& text) { host_->SetStatusPanel(2, text); });
     if (const auto colours = kColourLists.find(name); colours != kColourLists.end()) {
-      across->addWidget(new ColourListPanel(ColourListRowOf(colours->second), keywords, body));
+      // Both lists follow one sorted-mode box.
+      auto* panel =
+          new ColourListPanel(ColourListRowOf(colours->second), keywords, body, css_sorted_);
+      css_sorted_ = panel->Sorted();
+      across->addWidget(panel);
     }
     v->addWidget(body, 1);
   } else {

@@ -1,6 +1,5 @@
 #include "gui/tabs/analysis/analysis_tab.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -9,17 +8,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <fstream>
-#include <iterator>
 
 #include "engine/fetch.h"
 #include "engine/local_path.h"
 #include "engine/url.h"
-#include "gui/common/message_prompter.h"
+#include "gui/common/save_notice.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/common/worker_host.h"
 #include "gui/tabs/analysis/analysis_util.h"
@@ -29,6 +25,7 @@
 #include "gui/widgets/form_source.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/top_over_split.h"
 #include "gui/widgets/view_text.h"
 #include "text/charset.h"
 #include "text/convert.h"
@@ -80,23 +77,10 @@ AnalysisTab::~AnalysisTab() {
 
 void AnalysisTab::Build(TabContext& context) {
   host_ = &context.host;
-  prompter_ = context.prompter;
-  if (!prompter_) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
-    prompter_ = own_prompter_.get();
-  }
+  prompter_ = &context.host.Prompts();
   setObjectName(QStringLiteral("PanelPGMainTab08GUIBrowser"));
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
   top_ = BuildTop();
-  layout->addWidget(top_);
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  split->setObjectName(QStringLiteral("SplitterGUI"));
-  split->addWidget(BuildLeft());
-  split->addWidget(BuildRight());
-  split->setStretchFactor(0, 3);
-  split->setStretchFactor(1, 2);
-  layout->addWidget(split, 1);
+  TopOverSplit(this, top_, BuildLeft(), BuildRight(), "SplitterGUI", 3, 2);
   context.page->layout()->addWidget(this);
 }
 
@@ -109,6 +93,13 @@ void AnalysisTab::BindSettings(SettingsBindings& b, Settings& s) {
   b.Text(url_box_, s.gui.url);
   b.Text(file_box_, s.gui.local_file);
 }
+
+void AnalysisTab::Reset() {
+  url_box_->clear();
+  file_box_->clear();
+}
+
+void AnalysisTab::TakeLink(const QString& address, LinkUse) { url_box_->setText(address); }
 
 void AnalysisTab::TakeAddress(const QString& address) {
   if (IsHttpUrl(PathToSjis(address))) {
@@ -256,8 +247,8 @@ void AnalysisTab::ShowFill(PageAnalysis a) {
 
 void AnalysisTab::OnElementClicked(const QString& html) {
   const std::string sjis = ToSjis(html);
-  if (form_source_ && form_source_->isVisible()) {
-    form_source_->SetFormSource(sjis);
+  if (TFormSource* source = host_->SourceWindow(); source->isVisible()) {
+    source->SetFormSource(sjis);
     return;
   }
   ShowColored(element_view_.get(), sjis);
@@ -288,13 +279,10 @@ void AnalysisTab::sbGUIBrowseEditModeClick() {
 void AnalysisTab::sbGUIDetailsClick() { Editor()->SetShowDetails(!Editor()->ShowDetails()); }
 void AnalysisTab::sbGUIBordersClick() { Editor()->SetShowBorders(!Editor()->ShowBorders()); }
 
-TFormSource* AnalysisTab::FormSource() {
-  // A window of its own, closed with the main window.
-  if (!form_source_) form_source_ = new TFormSource(this);
-  return form_source_;
+void AnalysisTab::sbGUIFormSourceClick() {
+  TFormSource* source = host_->SourceWindow();
+  source->setVisible(!source->isVisible());
 }
-
-void AnalysisTab::sbGUIFormSourceClick() { FormSource()->setVisible(!FormSource()->isVisible()); }
 
 void AnalysisTab::sbGUICopyDocumentClick() {
   QApplication::clipboard()->setText(Editor()->DocumentHtml());
@@ -306,21 +294,12 @@ void AnalysisTab::btnGUIInnerHtmlClick() {
   right_tabs_->setCurrentWidget(document_page_);
 }
 
-void AnalysisTab::SaveAndReport(const std::string& text, const std::string& file) {
-  SaveTextFile(text, file);
-  // SaveTextFile refuses some names silently; what is on disk decides.
-  std::ifstream in(FsPath(file), std::ios::binary);
-  const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  prompter_->Inform(written == text ? SJ<"ファイルとして保存されました">()
-                                    : SJ<"ファイルとしての保存に失敗しました">());
-}
-
 void AnalysisTab::btnGUIInnerHtmlSaveClick() {
   const std::string text = document_view_->SjisText();
   if (text.empty()) return;
   const auto file = prompter_->SaveHtmlDialog(
       PathToSjis(ProposedName(CurrentAddress(), QString(), QStringLiteral(".html"))), {});
-  if (file) SaveAndReport(text, *file);
+  if (file) SaveAndTell(*prompter_, text, *file);
 }
 
 void AnalysisTab::btnGUIInnerHtmlCopyClick() {
@@ -333,16 +312,13 @@ void AnalysisTab::btnGUICSSSaveClick() {
       PathToSjis(
           ProposedName(CurrentAddress(), QStringLiteral("統合CSS_"), QStringLiteral(".txt"))),
       {});
-  if (file) SaveAndReport(analysis_.combined_css, *file);
+  if (file) SaveAndTell(*prompter_, analysis_.combined_css, *file);
 }
 
 void AnalysisTab::sbGUICollapseClick() {
   const bool collapsed = top_->maximumHeight() == kTopCollapsed;
   top_->setMaximumHeight(collapsed ? kTopHeight : kTopCollapsed);
-  // The window offers its tabs no call for this; its menu entry is named.
-  if (auto* reinit = window()->findChild<QAction*>(QStringLiteral("MenuSettingsReInitialize"))) {
-    reinit->setChecked(false);
-  }
+  host_->ClearReInitialize();
 }
 
 }  // namespace kaplo::gui

@@ -39,11 +39,11 @@ class AnalysisTab : public QWidget, public Tab {
   // Tab
   void Build(TabContext& context) override;
   void BindSettings(SettingsBindings& bindings, Settings& settings) override;
+  void Reset() override;
   // A web address opens as a URL, anything else as a local file.
   void TakeAddress(const QString& address) override;
-
-  // The source window the clicked element goes to while it is showing.
-  TFormSource* FormSource();
+  // A link followed elsewhere only fills the URL box: nothing is fetched.
+  void TakeLink(const QString& address, LinkUse use) override;
 
   // The editing control; its pane is made when first shown or asked for.
   THtmlEditHost* Editor() const;
@@ -90,8 +90,6 @@ class AnalysisTab : public QWidget, public Tab {
   void OnLinkClicked(const QUrl& url);
   void ShowHints(bool on);
   void ShowFirstLeftTab();
-  // Saves text as file and says whether it is there.
-  void SaveAndReport(const std::string& text, const std::string& file);
   // The address a save dialog names its proposal after.
   QString CurrentAddress() const;
 
@@ -123,11 +121,10 @@ class AnalysisTab : public QWidget, public Tab {
   QListWidget* import_list_ = nullptr;
   QListWidget* united_css_list_ = nullptr;
   QListWidget* united_js_list_ = nullptr;
-  TFormSource* form_source_ = nullptr;
+  QCheckBox* css_sorted_ = nullptr;  // the colour lists' sorted-mode box
 
   TabHost* host_ = nullptr;
   Prompter* prompter_ = nullptr;
-  std::unique_ptr<Prompter> own_prompter_;
   std::unique_ptr<WorkerHost> worker_;
   PageAnalysis analysis_;
   QString current_file_;

@@ -12,16 +12,12 @@
 
 #include "engine/url.h"
 #include "gui/common/desktop.h"
+#include "gui/common/gui_util.h"
 #include "gui/tabs/download/download_tab.h"
-#include "gui/tabs/download/download_util.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/keyword_bar.h"
 
 namespace kaplo::gui {
-
-using download::IsFile;
-using download::Trimmed;
-using download::U;
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "engine/url.h"
 #include "gui/common/sjis.h"
 #include "gui/common/window_ports.h"
-#include "gui/tabs/download/download_util.h"
+#include "gui/common/gui_util.h"
 #include "shell/messages.h"
 #include "gui/tabs/download/download_tab.h"
 #include "gui/widgets/browser_pane.h"
@@ -29,15 +29,9 @@
 
 namespace kaplo::gui {
 
-using download::IsFile;
-using download::Trimmed;
-
 namespace {
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-const QStringList kCodes{Text("自動"),      Text("EUC-JP"),      Text("UTF-8"),
-                         Text("Shift_JIS"), Text("ISO-2022-JP"), Text("UTF-8N")};
+const QStringList kCodes = CharsetChoices();
 
 struct SheetButton {
   const char* name;
@@ -53,8 +47,8 @@ FlowLayout* ButtonRow(DownloadTab* tab, QWidget* parent,
   for (const SheetButton& b : buttons) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(b.name));
-    button->setText(Text(b.text));
-    button->setToolTip(Text(b.hint));
+    button->setText(U(b.text));
+    button->setToolTip(U(b.hint));
     QObject::connect(button, &QToolButton::clicked, tab, b.slot);
     row->addWidget(button);
   }
@@ -83,7 +77,7 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
   indiv_url_->setEditable(true);
   indiv_url_->setInsertPolicy(QComboBox::NoInsert);
   indiv_url_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  url_row->addWidget(new QLabel(Text("Url"), top));
+  url_row->addWidget(new QLabel(U("Url"), top));
   url_row->addWidget(indiv_url_, 1);
   grid->addLayout(url_row);
 
@@ -95,7 +89,7 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
   choose->setText(QStringLiteral("…"));
   connect(choose, &QToolButton::clicked, this,
           &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick);
-  file_row->addWidget(new QLabel(Text("ﾌｧｲﾙ"), top));
+  file_row->addWidget(new QLabel(U("ﾌｧｲﾙ"), top));
   file_row->addWidget(indiv_file_, 1);
   file_row->addWidget(choose);
   grid->addLayout(file_row);
@@ -121,12 +115,12 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
 
   auto* radios = new FlowLayout(nullptr, 2);
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCode"),
-                                    Text(" 文字ｺｰﾄﾞ "), kCodes, 3, top));
+                                    U(" 文字ｺｰﾄﾞ "), kCodes, 3, top));
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCodeSaveFile"),
-                                    Text(" 保存する文字ｺｰﾄﾞ "), kCodes, 3, top));
+                                    U(" 保存する文字ｺｰﾄﾞ "), kCodes, 3, top));
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualScreen"),
-                                    Text(" 表示の選択 "),
-                                    {Text("自動"), Text("ﾃｷｽﾄ"), Text("画像")}, 3, top));
+                                    U(" 表示の選択 "),
+                                    {U("自動"), U("ﾃｷｽﾄ"), U("画像")}, 3, top));
   grid->addLayout(radios);
 
   auto* split = new QSplitter(Qt::Vertical, page);
@@ -150,13 +144,13 @@ void DownloadTab::BuildImageSheet(QWidget* page) {
   auto* url_row = new QHBoxLayout;
   image_url_ = new QLineEdit(top);
   image_url_->setObjectName(QStringLiteral("EditPGTab02RTab08ImageIndividualUrl"));
-  url_row->addWidget(new QLabel(Text("Url"), top));
+  url_row->addWidget(new QLabel(U("Url"), top));
   url_row->addWidget(image_url_, 1);
   grid->addLayout(url_row);
   auto* file_row = new QHBoxLayout;
   image_file_ = new QLineEdit(top);
   image_file_->setObjectName(QStringLiteral("BtnEditPGTab02RTab08ImageIndividualFilename"));
-  file_row->addWidget(new QLabel(Text("ﾌｧｲﾙ"), top));
+  file_row->addWidget(new QLabel(U("ﾌｧｲﾙ"), top));
   file_row->addWidget(image_file_, 1);
   grid->addLayout(file_row);
   grid->addLayout(
@@ -258,7 +252,7 @@ void DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick() {
   const QString start = QFileInfo(indiv_file_->text()).absolutePath();
   const QString file = QFileDialog::getOpenFileName(
       this, QString(), indiv_file_->text().isEmpty() ? QString() : start,
-      Text("ﾃｷｽﾄﾌｧｲﾙ (*.css *.js *.htm *.html *.txt);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
+      U("ﾃｷｽﾄﾌｧｲﾙ (*.css *.js *.htm *.html *.txt);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
   if (file.isEmpty()) return;
   const std::string chosen = SjisFromQs(file);
   RunTextSheet([chosen](const SingleTextRequest& r) { return OpenSingleText(r, chosen); });
@@ -312,7 +306,7 @@ void DownloadTab::sbPGTab02RTab08ImageIndividualOpenFileClick() {
   if (Busy()) return;
   const QString file = QFileDialog::getOpenFileName(
       this, QString(), QFileInfo(image_file_->text()).absolutePath(),
-      Text("画像ﾌｧｲﾙ (*.gif *.jpg *.jpeg *.png *.bmp *.webp *.svg);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
+      U("画像ﾌｧｲﾙ (*.gif *.jpg *.jpeg *.png *.bmp *.webp *.svg);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
   if (file.isEmpty()) return;
   const std::string chosen = SjisFromQs(file);
   ShowImageSheet(SjisFromQs(image_url_->text()), chosen, chosen);

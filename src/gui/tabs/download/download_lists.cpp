@@ -10,15 +10,13 @@
 #include <array>
 #include <vector>
 
+#include "gui/common/gui_util.h"
 #include "gui/tabs/download/download_tab.h"
-#include "gui/tabs/download/download_util.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/rich_edit_ex.h"
 
 namespace kaplo::gui {
-
-using download::U;
 
 namespace {
 
@@ -206,6 +204,5 @@ void DownloadTab::ShowPage(DownloadPage page) {
   QWidget* w = pages_.at(page);
   (SpecOf(page).right ? right_tabs_ : left_tabs_)->setCurrentWidget(w);
 }
-
 
 }  // namespace kaplo::gui

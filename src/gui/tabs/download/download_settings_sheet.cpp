@@ -8,22 +8,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "gui/common/gui_util.h"
 #include "gui/common/require.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/tabs/download/download_tab.h"
-#include "gui/tabs/download/download_util.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/scroll_panel.h"
 
 namespace kaplo::gui {
 
-using download::Trimmed;
-using download::U;
-
 namespace {
 
-const QStringList kCharsets{U("自動"),      U("EUC-JP"),      U("UTF-8"),
-                            U("Shift_JIS"), U("ISO-2022-JP"), U("UTF-8N")};
+const QStringList kCharsets = CharsetChoices();
 
 }  // namespace
 
@@ -53,7 +49,7 @@ QWidget* DownloadTab::BuildSettingsSheet() {
   grid->addWidget(radio("RadioGroupRemoveOtherDmain", " 他のﾄﾞﾒｲﾝ ",
                         {U("何もしない（ そのまま残す ）"), U("【 http:：//ﾄﾞﾒｲﾝ/ 】を除く")}),
                   1, 1);
-  grid->addWidget(radio("RadioGroupDLUrlWebDecode", " Urlのﾃﾞｺｰﾄﾞ ",
+  grid->addWidget(radio("RadioGroupDLUrlWebDecode", " UrlのWebﾃﾞｺｰﾄﾞ ",
                         {U("何もしない"), U("16進UTF-8"), U("16進EUC"), U("Web16進ｺｰﾄﾞ "),
                          U("【 %25 】を除去して16進UTF-8"), U("Base64ｺｰﾄﾞ")},
                         2),
@@ -131,11 +127,13 @@ void DownloadTab::ResolveControls() {
 }
 
 void DownloadTab::BindSettings(SettingsBindings& b, Settings& s) {
+  settings_ = &s;
   b.Text(url_box_, s.dl.url);
   b.Text(save_folder_, s.dl.save_folder);
   b.Text(local_file_, s.dl.local_filename);
   b.Text(top_page_, s.dl.top_page_html);
   b.Text(dummy_dir_, s.dl.top_dummy_directory);
+  b.Text(base_page_local_, s.dl.base_page_local);
   b.Choice(radio_.final_open, s.dl.open_ie, kOpenIEChoices);
   b.Choice(radio_.initial_load, s.dl.initial_load, kInitialLoadChoices);
   b.Choice(radio_.base_level, s.dl.base_level, kBaseLevelChoices);
@@ -150,6 +148,19 @@ void DownloadTab::BindSettings(SettingsBindings& b, Settings& s) {
   b.Check(check_.css_only, s.dl.css_only);
   b.SavedOnly(save_name_, s.dl.save_filename);
   b.SavedOnly(frame_link_, s.dl.indiv_image_url);
+}
+
+void DownloadTab::ResetRemembered() {
+  url_box_->setEditText(QString());
+  for (QLineEdit* edit : {save_folder_, local_file_, save_name_, top_page_, dummy_dir_}) {
+    edit->clear();
+  }
+  for (QAbstractButton* box : {check_.dont_empty_folder, check_.dont_save_image,
+                               check_.dont_make_css_list, check_.css_only,
+                               check_.save_this_name}) {
+    box->setChecked(false);
+  }
+  SetPanelHeight(top_panel_, 500);
 }
 
 void DownloadTab::ResetChoices() {

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,28 +17,23 @@
 #include "engine/saved_page.h"
 #include "engine/parallel_fetch.h"
 #include "engine/url.h"
-#include "gui/common/message_prompter.h"
+#include "gui/common/gui_util.h"
 #include "gui/common/require.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/common/window_ports.h"
 #include "gui/common/worker_host.h"
-#include "gui/tabs/download/download_util.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
-#include "gui/widgets/informbox_form.h"
 #include "gui/widgets/page_check.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/top_over_split.h"
 #include "gui/widgets/web_page_port.h"
 #include "shell/messages.h"
 #include "text/convert.h"
 #include "text/fsname.h"
 
 namespace kaplo::gui {
-
-using download::Sj;
-using download::Trimmed;
-using download::U;
 
 // Hands what the engine shows to the window as copies. Lists are copied at
 // most a few times a second: a long image loop changes them per item.
@@ -146,25 +140,11 @@ DownloadTab::~DownloadTab() {
 
 void DownloadTab::Build(TabContext& context) {
   host_ = &context.host;
-  informbox_ = context.information_window;
-  prompter_ = context.prompter;
-  if (!prompter_) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this, [this] { return InformationWindow(); });
-    prompter_ = own_prompter_.get();
-  }
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(BuildTopPanel());
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  split->setObjectName(QStringLiteral("SplitterDL"));
-  split->addWidget(BuildLeftTabs());
-  split->addWidget(BuildRightTabs());
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 1);
-  layout->addWidget(split, 1);
+  prompter_ = &host_->Prompts();
+  TopOverSplit(this, BuildTopPanel(), BuildLeftTabs(), BuildRightTabs(), "SplitterDL");
   context.page->layout()->addWidget(this);
   ResolveControls();
+  BuildPresetMenu();
 
   // The panes are made when the engine first needs them, not before.
   browser_ = std::make_unique<DeferredBrowserPort>([this] {
@@ -180,13 +160,6 @@ void DownloadTab::Build(TabContext& context) {
 }
 
 bool DownloadTab::Busy() const { return worker_->Busy(); }
-
-void DownloadTab::SetInformationWindow(TInformboxForm* box) { informbox_ = box; }
-
-TInformboxForm* DownloadTab::InformationWindow() {
-  if (!informbox_) informbox_ = new TInformboxForm(this);
-  return informbox_;
-}
 
 // ---- the worker ----
 
@@ -204,8 +177,11 @@ bool DownloadTab::StartWorker(std::function<void()> work) {
 }
 
 void DownloadTab::WorkerDone() {
-  ShowLabels(engine_->Labels());
+  const JobLabels labels = engine_->Labels();
+  ShowLabels(labels);
   ShowLists(engine_->Lists());
+  host_->SetSavedPage({labels.confirmed_page, labels.fetched_copy_file, labels.css_js_list,
+                       labels.css_js_merged, labels.image_list});
   running_ = engine_->Running();
   UpdateStates();
   emit JobFinished();
@@ -283,19 +259,19 @@ void DownloadTab::btnDownloadAllClick() {
 
 void DownloadTab::btnDLCheckSavedClick() {
   if (Busy()) return;
-  const std::string page = engine_->Labels().confirmed_page;
-  if (page.empty() || !download::IsFile(page)) {
+  const JobLabels labels = engine_->Labels();
+  const std::string& page = labels.confirmed_page;
+  if (page.empty() || !IsFile(page)) {
     prompter_->Inform(msg::FileNotFound());
     return;
   }
   QtPageChecker checker;
-  cli::PageCheck check = checker.Check(FsPath(page).string(),
-                                       ShiftJISToUtf8(engine_->Labels().url),
-                                       FsPath(engine_->Labels().save_folder).string());
-  cli::SetAsideServerFailures(check, last_result_.failed);
-  std::string report = cli::PageCheckReport(check);
+  PageCheck check = checker.Check(FsPath(page).string(), ShiftJISToUtf8(labels.url),
+                                  FsPath(labels.save_folder).string());
+  SetAsideServerFailures(check, last_result_.failed);
+  std::string report = PageCheckReport(check);
   if (!check.error.empty()) report += check.error + "\n";
-  const bool whole = cli::PageCheckPassed(check);
+  const bool whole = PageCheckPassed(check);
   prompter_->ShowInformation(whole ? msg::SavedPageWhole() : msg::SavedPageIncomplete(),
                              Utf8ToShiftJISLenient(report));
 }
@@ -354,7 +330,7 @@ void DownloadTab::Reset() {
   // The window emptied the bound controls; these keep no settings value.
   for (QLineEdit* edit : {save_name_, frame_link_, confirm_file_, org_file_}) edit->clear();
   check_.save_this_name->setChecked(false);
-  SetPanelHeight(top_panel_, 500);
+  ResetRemembered();
   if (Busy()) return;
   ResetChoices();
   engine_->Reset();

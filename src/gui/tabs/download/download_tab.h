@@ -9,7 +9,6 @@
 // single file sheets).
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -34,11 +33,14 @@ class QPushButton;
 namespace kaplo::gui {
 
 class BrowserPane;
-class TInformboxForm;
 class TRadioGroup;
 class TRichEditEx;
 class WindowPorts;
 class WorkerHost;
+
+// The URL history update after a URL was pasted and opened: box shows url,
+// its items hold it once and no item twice, and the caption names it.
+void AddComboBoxURL(const QString& url, QComboBox* box, TabHost& host);
 
 class DownloadTab : public QWidget, public Tab {
   Q_OBJECT
@@ -64,6 +66,8 @@ class DownloadTab : public QWidget, public Tab {
   // misses and how far it looks unlike the live page.
   void btnDLCheckSavedClick();
   void sbDLNavigateClick();
+  // The clipboard's URL into the URL box (and its history), then navigated.
+  void sbDLUrlPasteNavigateClick();
   void btnDLOpenFramesetClick();
   void btnDLSaveHTMLOnlyClick();
   void ListBoxWBInFrameFileListClick();
@@ -107,20 +111,25 @@ class DownloadTab : public QWidget, public Tab {
   // the lines of stylesheets, images and their outcomes fill the sheets.
   void DownloadListClick(const std::string& list, const std::string& line);
 
-  // The information window the tab's questions about a page show; without
-  // one the tab makes its own.
-  void SetInformationWindow(TInformboxForm* box);
-  TInformboxForm* InformationWindow();
+  // The menu "ﾀﾞｳﾝﾛｰﾄﾞ設定": the presets of URL and save folder.
+  void MenuDLSettingsSaveClick();
+  void MenuDLSettingsAppendClick();
+  void MenuDLSettingsRemoveClick();
+  // A preset's URL chosen in the URL box's drop-down: its save folder too.
+  void PresetChosen(const QString& url);
 
   // Tab
   void Build(TabContext& context) override;
   void BindSettings(SettingsBindings& bindings, Settings& settings) override;
+  void LoadSettings(const Settings& settings) override;
   void Reset() override;
   void FirstShown() override;
   void Entered() override;
-  QComboBox* PresetUrlBox() override { return url_box_; }
   // A page another tab hands over goes into the URL box, ready to download.
   void TakeAddress(const QString& address) override;
+  // A link followed on the search tab: the URL box, and with kNewPage the
+  // last page's lists, names and labels go.
+  void TakeLink(const QString& address, LinkUse use) override;
 
  signals:
   // The worker finished and the controls show the engine's final state.
@@ -153,6 +162,11 @@ class DownloadTab : public QWidget, public Tab {
   // Finds the named controls the handlers use, once, after building.
   void ResolveControls();
   void ResetChoices();
+  // "初期状態に戻す" of the fields the settings file remembers.
+  void ResetRemembered();
+  void BuildPresetMenu();
+  // The last page's lists, names and labels go (a new address).
+  void StartOver();
 
   // Runs work on the worker thread; false when one is already running.
   bool StartWorker(std::function<void()> work);
@@ -184,8 +198,8 @@ class DownloadTab : public QWidget, public Tab {
   void UpdateStates();
 
   TabHost* host_ = nullptr;
-  std::unique_ptr<Prompter> own_prompter_;
   Prompter* prompter_ = nullptr;
+  Settings* settings_ = nullptr;  // the window's record, for the presets
   std::unique_ptr<Fetcher> fetcher_;
   std::unique_ptr<BrowserPort> browser_;
   std::unique_ptr<WorkerHost> worker_;
@@ -208,6 +222,7 @@ class DownloadTab : public QWidget, public Tab {
   QLineEdit* save_name_ = nullptr;
   QLineEdit* top_page_ = nullptr;
   QLineEdit* dummy_dir_ = nullptr;
+  QLineEdit* base_page_local_ = nullptr;
   QLabel* label_file_ = nullptr;
   QLabel* label_count_ = nullptr;
   QLabel* label_web_url_ = nullptr;
@@ -265,7 +280,6 @@ class DownloadTab : public QWidget, public Tab {
   QLineEdit* image_file_ = nullptr;
   Lazy<BrowserPane> image_browser_;
   std::string image_browser_shown_;
-  QPointer<TInformboxForm> informbox_;
   Lazy<BrowserPane> web_pane_;
   Lazy<BrowserPane> result_pane_;
   QLabel* label_local_src_ = nullptr;

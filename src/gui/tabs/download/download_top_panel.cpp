@@ -20,8 +20,9 @@
 #include "engine/local_path.h"
 #include "engine/url.h"
 #include "gui/common/desktop.h"
+#include "gui/common/gui_util.h"
+#include "gui/common/save_notice.h"
 #include "gui/tabs/download/download_tab.h"
-#include "gui/tabs/download/download_util.h"
 #include "gui/widgets/colorize_view.h"
 #include "gui/widgets/flow_layout.h"
 #include "gui/widgets/radio_group.h"
@@ -29,11 +30,6 @@
 #include "gui/widgets/scroll_panel.h"
 
 namespace kaplo::gui {
-
-using download::IsFile;
-using download::IsFolder;
-using download::Trimmed;
-using download::U;
 
 QWidget* DownloadTab::BuildTopPanel() {
   auto* panel = new QWidget(this);
@@ -56,8 +52,14 @@ QWidget* DownloadTab::BuildTopPanel() {
   auto* navigate = new QPushButton(U("ﾅﾋﾞｹﾞｰﾄ"), left);
   navigate->setObjectName(QStringLiteral("sbDLNavigate"));
   navigate->setToolTip(U("ﾅﾋﾞｹﾞｰﾄ"));
+  auto* paste = Named(new QToolButton(left), "sbDLUrlPasteNavigate");
+  paste->setText(U("貼付"));
+  paste->setToolTip(U("貼り付けて、ﾅﾋﾞｹﾞｰﾄ"));
   grid->addWidget(new QLabel(U("Url"), left), row, 0);
-  grid->addWidget(url_box_, row, 1, 1, 3);
+  auto* url_row = new QHBoxLayout;
+  url_row->addWidget(url_box_, 1);
+  url_row->addWidget(paste);
+  grid->addLayout(url_row, row, 1, 1, 3);
   grid->addWidget(navigate, row++, 4);
 
   save_folder_ = new QLineEdit(left);
@@ -125,6 +127,8 @@ QWidget* DownloadTab::BuildTopPanel() {
   dummy_on->setObjectName(QStringLiteral("CheckBoxTopDirectoryForUnkwon"));
   auto* dummy = new QLineEdit(left);
   dummy->setObjectName(QStringLiteral("EditDLTopDummyDirectory"));
+  base_page_local_ = Named(new QLineEdit(left), "EditWBBasePageLocalFimename");
+  base_page_local_->setToolTip(U("ﾍﾞｰｽﾍﾟｰｼﾞのﾛｰｶﾙ･ﾌｧｲﾙ名"));
   names->addWidget(new QLabel(U("保存名"), left));
   names->addWidget(save_name, 2);
   names->addWidget(save_this);
@@ -132,6 +136,8 @@ QWidget* DownloadTab::BuildTopPanel() {
   names->addWidget(top_page, 1);
   names->addWidget(dummy_on);
   names->addWidget(dummy, 1);
+  names->addWidget(new QLabel(U("ﾍﾞｰｽ"), left));
+  names->addWidget(base_page_local_, 1);
   grid->addLayout(names, row++, 0, 1, 5);
 
   confirm_file_ = new QLineEdit(left);
@@ -166,6 +172,7 @@ QWidget* DownloadTab::BuildTopPanel() {
   outer->addWidget(BuildFrameGroup(), 1);
 
   connect(navigate, &QPushButton::clicked, this, &DownloadTab::sbDLNavigateClick);
+  connect(paste, &QToolButton::clicked, this, &DownloadTab::sbDLUrlPasteNavigateClick);
   connect(btn_all_, &QPushButton::clicked, this, &DownloadTab::btnDownloadAllClick);
   connect(check, &QPushButton::clicked, this, &DownloadTab::btnDLCheckSavedClick);
   connect(btn_stop_, &QPushButton::clicked, this, &DownloadTab::btnDownloadStopClick);
@@ -191,18 +198,59 @@ QWidget* DownloadTab::BuildTopPanel() {
   // longer belong to it.
   connect(url_box_->lineEdit(), &QLineEdit::textEdited, this, [this] {
     if (Busy() || suppress_url_change_) return;
-    engine_->StartOver();
-    ShowLists(engine_->Lists());
-    save_folder_->clear();
-    local_file_->clear();
-    label_file_->clear();
-    label_count_->clear();
-    label_web_url_->clear();
-    label_local_url_->clear();
-    ShowPage(DownloadPage::WebBrowse);
-    ShowPage(DownloadPage::WebHtml);
+    StartOver();
   });
   return panel;
+}
+
+void DownloadTab::StartOver() {
+  engine_->StartOver();
+  ShowLists(engine_->Lists());
+  save_folder_->clear();
+  local_file_->clear();
+  label_file_->clear();
+  label_count_->clear();
+  label_web_url_->clear();
+  label_local_url_->clear();
+  ShowPage(DownloadPage::WebBrowse);
+  ShowPage(DownloadPage::WebHtml);
+}
+
+void DownloadTab::TakeLink(const QString& address, LinkUse use) {
+  if (Busy()) return;
+  url_box_->setEditText(address);
+  if (use != LinkUse::kNewPage) return;
+  // The page the user goes on with: nothing of the last one stays, and a
+  // file name chosen for it serves it only.
+  StartOver();
+  label_web_url_->setText(address);
+  save_name_->clear();
+  check_.save_this_name->setChecked(false);
+}
+
+void AddComboBoxURL(const QString& url, QComboBox* box, TabHost& host) {
+  const QString text = url.trimmed();
+  if (text.isEmpty()) return;
+  box->setEditText(text);
+  if (box->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0) box->addItem(text);
+  // Repeats go, the first of each stays where it was.
+  QStringList seen;
+  for (int i = 0; i < box->count();) {
+    if (seen.contains(box->itemText(i))) {
+      box->removeItem(i);
+    } else {
+      seen << box->itemText(i++);
+    }
+  }
+  if (!text.contains(U("about:blank"))) host.SetCaption(U("[ ") + text + U(" ]"));
+  box->setEditText(text);
+}
+
+void DownloadTab::sbDLUrlPasteNavigateClick() {
+  const QString text = QApplication::clipboard()->text().trimmed();
+  if (Busy() || !IsHttpUrl(SjisFromQs(text))) return;
+  AddComboBoxURL(text, url_box_, *host_);
+  sbDLNavigateClick();
 }
 
 QWidget* DownloadTab::BuildFrameGroup() {
@@ -276,10 +324,13 @@ void DownloadTab::btnDLSaveHTMLOnlyClick() {
   }
   const std::optional<std::string> chosen = prompter_->SaveHtmlDialog("index.html", folder);
   if (!chosen) return;
-  SaveTextFile(text, *chosen);
-  local_file_->setText(QsFromSjis(*chosen));
-  label_local_url_->setText(QsFromSjis(*chosen));
-  engine_->ConfirmLocalFile(*chosen);
+  // The boxes name the file as it was written; nothing written, nothing named.
+  const std::string written = SaveAndTell(*prompter_, text, *chosen);
+  if (written.empty()) return;
+  local_file_->setText(QsFromSjis(written));
+  label_local_src_->setText(QsFromSjis(written));
+  label_local_url_->setText(QsFromSjis(written));
+  engine_->ConfirmLocalFile(written);
 }
 
 void DownloadTab::ListBoxWBInFrameFileListClick() {

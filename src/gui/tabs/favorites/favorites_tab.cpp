@@ -7,26 +7,25 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "engine/url.h"
 #include "filetools/favorites.h"
+#include "gui/common/gui_util.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/common/sjis.h"
 #include "gui/tabs/favorites/favorites_menu.h"
 #include "gui/tabs/search/browse_helpers.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/scroll_panel.h"
+#include "gui/widgets/top_over_split.h"
 #include "text/urlcode.h"
 #include "workspace/web_search.h"
 
 namespace kaplo::gui {
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 constexpr int kTopCollapsed = 50;
 constexpr int kTopExpanded = 105;
@@ -48,10 +47,6 @@ FavoritesTab::~FavoritesTab() = default;
 
 void FavoritesTab::Build(TabContext& context) {
   host_ = &context.host;
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(BuildTopPanel());
-
   left_ = new QTabWidget(this);
   left_->setObjectName(QStringLiteral("PGTab09FavariteBrowseLeft"));
   QWidget* basic = PanePage(left_, "PGTab09FavariteBrowseLeftTab01Basic");
@@ -105,15 +100,11 @@ void FavoritesTab::Build(TabContext& context) {
   side->layout()->addWidget(side_.Place());
   right_->addTab(side, U(" 詳細 "));
 
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  split->setObjectName(QStringLiteral("SplitterFav"));
-  split->addWidget(left_);
-  split->addWidget(right_);
-  layout->addWidget(split, 1);
+  TopOverSplit(this, BuildTopPanel(), left_, right_, "SplitterFav");
   context.page->layout()->addWidget(this);
 
   // The favourites menu of the main menu, built once.
-  if (auto* menu = context.page->window()->findChild<QMenu*>(QStringLiteral("MenuFavoriteTop"))) {
+  if (QMenu* menu = host_->FavoritesMenu()) {
     menu_ = new TFavoritesMenu(menu, [this](const QString& url) { NavNewspaper(url); }, this);
     menu_->Build(FavoritesFolder());
   }
@@ -182,7 +173,7 @@ void FavoritesTab::MainPaneClick(const QString& link) {
     contents_->Navigate(url);
     contents_link_.clear();
     url_box_->setText(url);
-    HandOnLink(*host_, TabId::Favorites, url, {TabId::GuiAnalysis});
+    host_->PassLink(TabId::GuiAnalysis, url, LinkUse::kAddress);
     ShowRight(kContents);
   }
 }
@@ -197,7 +188,7 @@ void FavoritesTab::ContentsPaneClick(const QString& link) {
     side_->Navigate(url);
     ShowRight(kSide);
     url_box_->setText(url);
-    HandOnLink(*host_, TabId::Favorites, url, {TabId::GuiAnalysis});
+    host_->PassLink(TabId::GuiAnalysis, url, LinkUse::kAddress);
   }
 }
 
@@ -223,6 +214,7 @@ void FavoritesTab::CloseAllFavBrowser() {
 
 void FavoritesTab::sbFavCollapseClick() {
   SetPanelHeight(top_, top_->maximumHeight() > kTopCollapsed ? kTopCollapsed : kTopExpanded);
+  host_->ClearReInitialize();
 }
 
 void FavoritesTab::OpenInSystemBrowser(const QString& url) {

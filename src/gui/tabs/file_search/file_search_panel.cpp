@@ -25,6 +25,7 @@
 #include <thread>
 
 #include "filetools/file_preview.h"
+#include "gui/common/gui_util.h"
 #include "gui/common/worker_host.h"
 #include "gui/tabs/file_search/match_list_model.h"
 #include "text/convert.h"
@@ -69,8 +70,6 @@ struct FileSearchPanel::Shared : FinderSink {
 };
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 QComboBox* Box(const QString& name, const QStringList& items, QWidget* parent) {
   auto* box = new QComboBox(parent);

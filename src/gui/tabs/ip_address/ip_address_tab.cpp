@@ -9,31 +9,23 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include "engine/url.h"
-#include "gui/common/message_prompter.h"
+#include "gui/common/gui_util.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/common/sjis.h"
 #include "gui/common/worker_host.h"
 #include "gui/tabs/ip_address/whois_form.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/top_over_split.h"
 #include "nettools/icmp_prober.h"
 #include "nettools/lookup.h"
 
 namespace kaplo::gui {
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-template <typename T>
-T* Named(T* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   return Named(new QPushButton(U(caption), parent), name);
@@ -81,20 +73,8 @@ bool IpAddressTab::TraceBusy() const { return lookup_worker_->Busy(); }
 bool IpAddressTab::WhoisBusy() const { return whois_worker_->Busy(); }
 
 void IpAddressTab::Build(TabContext& context) {
-  prompter_ = context.prompter;
-  if (!prompter_) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
-    prompter_ = own_prompter_.get();
-  }
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(BuildTopPanel());
-  auto* split = Named(new QSplitter(Qt::Horizontal, this), "SplitterIPAddress");
-  split->addWidget(BuildLeftTabs());
-  split->addWidget(BuildWhoisPanel());
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 1);
-  layout->addWidget(split, 1);
+  prompter_ = &context.host.Prompts();
+  TopOverSplit(this, BuildTopPanel(), BuildLeftTabs(), BuildWhoisPanel(), "SplitterIPAddress");
   context.page->layout()->addWidget(this);
   tab_host_ = &context.host;
   UpdateStates();
@@ -224,9 +204,14 @@ void IpAddressTab::BindSettings(SettingsBindings& bindings, Settings& settings) 
   bindings.Text(url_, settings.ip.url);
 }
 
-void IpAddressTab::Reset() { IPClearAll(); }
+void IpAddressTab::Reset() {
+  url_->clear();
+  IPClearAll();
+}
 
 void IpAddressTab::TakeAddress(const QString& address) { url_->setText(address); }
+
+void IpAddressTab::TakeLink(const QString& address, LinkUse) { url_->setText(address); }
 
 // ---- boxes ----
 

@@ -70,6 +70,7 @@ class IpAddressTab : public QWidget, public Tab {
   void BindSettings(SettingsBindings& bindings, Settings& settings) override;
   void Reset() override;
   void TakeAddress(const QString& address) override;
+  void TakeLink(const QString& address, LinkUse use) override;
 
  signals:
   // A route (with its names) or a lookup ended and the boxes show its result.
@@ -95,7 +96,6 @@ class IpAddressTab : public QWidget, public Tab {
 
   TabHost* tab_host_ = nullptr;
   Prompter* prompter_ = nullptr;
-  std::unique_ptr<Prompter> own_prompter_;
   std::unique_ptr<WorkerHost> lookup_worker_;
   std::unique_ptr<WorkerHost> whois_worker_;
   std::unique_ptr<TWhoisForm> whois_form_;

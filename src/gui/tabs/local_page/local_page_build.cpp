@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "gui/common/gui_util.h"
 #include "gui/tabs/local_page/local_page_files.h"
 #include "gui/tabs/local_page/local_page_tab.h"
 #include "gui/widgets/browser_pane.h"
@@ -24,14 +25,7 @@
 
 namespace kaplo::gui {
 
-using local_page::L;
-using local_page::U;
-
 namespace {
-
-QStringList CharsetItems() {
-  return {U("自動"), U("EUC-JP"), U("UTF-8"), U("Shift_JIS"), U("ISO-2022-JP"), U("UTF-8N")};
-}
 
 QCheckBox* AddCheck(QWidget* parent, const char* name, const char* caption) {
   auto* box = new QCheckBox(U(caption), parent);
@@ -111,6 +105,7 @@ QWidget* LocalPageTab::BuildTopBar() {
     page_row->addWidget(b);
   }
   grid->addWidget(new QLabel(U("ﾛｰｶﾙ・ﾌｧｲﾙ名 "), panel), 0, 0);
+  auto* help = Named(new QLabel(KeywordHelpText(), panel), "LabelKeywordHelp");
   grid->addWidget(path_, 0, 1);
   grid->addLayout(page_row, 0, 2);
 
@@ -129,11 +124,11 @@ QWidget* LocalPageTab::BuildTopBar() {
   // The option groups wrap where the window is narrow.
   auto* options = new FlowLayout(nullptr, 4);
   load_code_ = new TRadioGroup(QStringLiteral("RadioGroupLocalFileLoadCharset"),
-                               U("読込み時の文字ｺｰﾄﾞ"), CharsetItems(), 6, panel);
+                               U("読込み時の文字ｺｰﾄﾞ"), CharsetChoices("ISO-2022"), 6, panel);
   org_code_ = new TRadioGroup(QStringLiteral("RadioGroupLocalFileOriginalCharset"),
-                              U("ｵﾘｼﾞﾅﾙの文字ｺｰﾄﾞ"), CharsetItems(), 6, panel);
+                              U("ｵﾘｼﾞﾅﾙの文字ｺｰﾄﾞ"), CharsetChoices("ISO-2022"), 6, panel);
   save_code_ = new TRadioGroup(QStringLiteral("RadioGroupLocalFileSaveCharset"),
-                               U("保存時の文字ｺｰﾄﾞ"), CharsetItems(), 6, panel);
+                               U("保存時の文字ｺｰﾄﾞ"), CharsetChoices("ISO-2022"), 6, panel);
   load_code_->SetItemIndex(0);
   org_code_->SetItemIndex(0);
   save_code_->SetItemIndex(3);
@@ -155,6 +150,8 @@ QWidget* LocalPageTab::BuildTopBar() {
   }
   options->addWidget(check_column);
   grid->addLayout(options, 2, 0, 1, 3);
+  help->setWordWrap(true);
+  grid->addWidget(help, 3, 0, 1, 3);
   grid->setColumnStretch(1, 1);
   return panel;
 }

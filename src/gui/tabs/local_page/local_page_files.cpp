@@ -8,10 +8,12 @@
 
 #include "engine/local_path.h"
 #include "engine/url.h"
+#include "gui/common/gui_util.h"
+#include "gui/common/save_notice.h"
 #include "gui/tabs/local_page/local_page_files.h"
 #include "gui/tabs/local_page/local_page_tab.h"
-#include "gui/widgets/colour_list.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/colour_list.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "text/charset.h"
@@ -19,10 +21,6 @@
 #include "text/sjis_literal.h"
 
 namespace kaplo::gui {
-
-using local_page::IsFile;
-using local_page::U;
-
 
 namespace {
 
@@ -112,16 +110,11 @@ void LocalPageTab::ShowFile(FilePane pane, const std::string& file, int margin) 
   if (pane == FilePane::IndivCss) indiv_colours_->Loaded();
 }
 
-void LocalPageTab::SaveAndTell(const std::string& text, const std::string& file) {
-  SaveTextFile(text, file);
-  std::error_code ec;
-  const bool written = IsFile(file) && std::filesystem::file_size(local_page::FsPath(file), ec) ==
-                                           text.size() && !text.empty();
-  if (written) {
-    prompter_->Inform(SJ<"ファイル【 ">() + file + SJ<" 】が保存されました">());
-  } else {
-    prompter_->Inform(SJ<"ファイルとしての保存に失敗しました">());
-  }
+void LocalPageTab::SaveInto(QLineEdit* box, const std::string& text, const QString& chosen) {
+  if (box) box->setText(chosen);
+  // The box names the file as it was written.
+  const std::string written = SaveAndTell(*prompter_, text, SjisFromQs(chosen));
+  if (box && !written.empty()) box->setText(QsFromSjis(written));
 }
 
 namespace {
@@ -138,11 +131,10 @@ void LocalPageTab::SaveIndividual(FilePane pane, const char* dialog) {
   QLineEdit* box = file_boxes_.at(pane);
   const QString chosen = AskFile(dialog, box->text().trimmed());
   if (chosen.isEmpty()) return;
-  box->setText(chosen);
   const int code = save_code_->ItemIndex();
   const std::string text =
       ForSave(file_views_.at(pane)->SjisText(), code, dont_change_charset_->isChecked());
-  SaveAndTell(ConvertShiftJISForSave(text, code), SjisFromQs(chosen));
+  SaveInto(box, ConvertShiftJISForSave(text, code), chosen);
 }
 
 void LocalPageTab::sbLocaIndivlCSSSaveClick() { SaveIndividual(FilePane::IndivCss, "SaveDialogCSS"); }
@@ -153,17 +145,16 @@ void LocalPageTab::sbSaveLocaHTMLFileClick() {
   const std::string current = PathBox();
   const QString chosen = AskFile("SaveDialogHTML", IsFile(current) ? QsFromSjis(current) : QString());
   if (chosen.isEmpty()) return;
-  path_->setText(chosen);
   const int code = save_code_->ItemIndex();
   std::string text = ForSave(html_->SjisText(), code, dont_change_charset_->isChecked());
   if (cleanup_html_->isChecked()) text = NormaliseHtml(text);
-  SaveAndTell(ConvertShiftJISForSave(text, code), SjisFromQs(chosen));
+  SaveInto(path_, ConvertShiftJISForSave(text, code), chosen);
 }
 
 void LocalPageTab::sclPGMainTab03LocalLeftTab05OuterHTMLSaveClick() {
   const QString chosen = AskFile("SaveDialogHTML", QString());
   if (chosen.isEmpty()) return;
-  SaveAndTell(inner_left_->SjisText(), SjisFromQs(chosen));
+  SaveInto(nullptr, inner_left_->SjisText(), chosen);
 }
 
 }  // namespace kaplo::gui

@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QCheckBox>
 #include <QListWidget>
-#include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
@@ -15,9 +14,8 @@
 
 #include "engine/url.h"
 #include "gui/common/desktop.h"
-#include "gui/common/message_prompter.h"
+#include "gui/common/gui_util.h"
 #include "gui/common/settings_bindings.h"
-#include "gui/tabs/download/download_tab.h"
 #include "gui/tabs/local_page/local_page_files.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
@@ -25,15 +23,14 @@
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/top_over_split.h"
 #include "text/charset.h"
 #include "text/normalise.h"
 #include "text/urlcode.h"
 
 namespace kaplo::gui {
 
-using local_page::IsFile;
 using local_page::PageFileName;
-using local_page::U;
 
 namespace {
 
@@ -62,32 +59,10 @@ LocalPageTab::~LocalPageTab() = default;
 
 void LocalPageTab::Build(TabContext& context) {
   host_ = &context.host;
-  prompter_ = context.prompter;
-  if (!prompter_) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
-    prompter_ = own_prompter_.get();
-  }
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(BuildTopBar());
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  split->setObjectName(QStringLiteral("SplitterLocal"));
-  split->addWidget(BuildLeftTabs());
-  split->addWidget(BuildRightTabs());
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 1);
-  layout->addWidget(split, 1);
+  prompter_ = &context.host.Prompts();
+  TopOverSplit(this, BuildTopBar(), BuildLeftTabs(), BuildRightTabs(), "SplitterLocal");
   context.page->layout()->addWidget(this);
   left_page_ = left_->currentWidget();
-
-  if (!downloaded_) {
-    downloaded_ = [this]() -> DownloadedPage {
-      const auto* download = window()->findChild<DownloadTab*>();
-      if (!download || download->Busy()) return last_downloaded_;
-      const JobLabels l = download->Engine().Labels();
-      return {l.confirmed_page, l.fetched_copy_file, l.css_js_list, l.css_js_merged, l.image_list};
-    };
-  }
 }
 
 BrowserPane* LocalPageTab::MakeBrowser(QWidget* parent) {
@@ -272,6 +247,7 @@ void LocalPageTab::sbConfirmLocaHTMLOrgHTMLOpenClick() {
 
 void LocalPageTab::sbDLLocalCollapseClick() {
   SetPanelHeight(top_panel_, top_panel_->height() == 62 ? 140 : 62);
+  host_->ClearReInitialize();
 }
 
 void LocalPageTab::sbConfirmLocalHTMLFileExitClick() { window()->close(); }
@@ -322,25 +298,27 @@ void LocalPageTab::Reset() {
   org_path_->clear();
 }
 
+void LocalPageTab::TakeLink(const QString& address, LinkUse) { path_->setText(address); }
+
 void LocalPageTab::Entered() {
   // A new download hands its page and reports over, and the page loads afresh.
-  const DownloadedPage now = downloaded_();
-  if (now.confirmed_file != last_downloaded_.confirmed_file) {
-    last_downloaded_ = now;
+  const SavedPage& now = host_->LastSavedPage();
+  if (now.page != last_saved_.page) {
+    last_saved_ = now;
     dont_load_->setChecked(false);
-    if (!now.org_file.empty()) org_path_->setText(QsFromSjis(now.org_file));
+    if (!now.first_fetched.empty()) org_path_->setText(QsFromSjis(now.first_fetched));
     if (!now.css_js_list.empty())
       file_boxes_.at(FilePane::CssJsList)->setText(QsFromSjis(now.css_js_list));
-    if (!now.total_css_js.empty())
-      file_boxes_.at(FilePane::TotalCssJs)->setText(QsFromSjis(now.total_css_js));
+    if (!now.combined_css_js.empty())
+      file_boxes_.at(FilePane::TotalCssJs)->setText(QsFromSjis(now.combined_css_js));
     if (!now.image_list.empty())
       file_boxes_.at(FilePane::ImageList)->setText(QsFromSjis(now.image_list));
   }
   if (!dont_load_->isChecked()) {
     ShowLeft("PGMainTab03LocalLeftTab01Browser");
-    if (IsFile(now.confirmed_file)) {
-      path_->setText(QsFromSjis(now.confirmed_file));
-      LoadPageUnconverted(now.confirmed_file);
+    if (IsFile(now.page)) {
+      path_->setText(QsFromSjis(now.page));
+      LoadPageUnconverted(now.page);
       dont_load_->setChecked(true);
     } else {
       browser_->Navigate(QStringLiteral("about:blank"));

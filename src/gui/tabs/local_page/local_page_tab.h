@@ -48,13 +48,6 @@ class LocalPageTab : public QWidget, public Tab {
   // the path the dialog opens at. Tests answer them.
   using FileDialog = std::function<QString(const char* dialog, const QString& preset)>;
   void SetFileDialog(FileDialog dialog) { file_dialog_ = std::move(dialog); }
-  // Where entering the tab learns the download's page and report files; by
-  // default the download tab's engine.
-  struct DownloadedPage {
-    std::string confirmed_file, org_file, css_js_list, total_css_js, image_list;
-  };
-  using DownloadedPageSource = std::function<DownloadedPage()>;
-  void SetDownloadedPageSource(DownloadedPageSource source) { downloaded_ = std::move(source); }
 
   // Loading a page and its first-fetched copy (Shift_JIS paths).
   void ConfirmLocaHTMLGo(const std::string& file);
@@ -99,6 +92,8 @@ class LocalPageTab : public QWidget, public Tab {
   void Build(TabContext& context) override;
   void Reset() override;
   void Entered() override;
+  // A file another tab passes on (the folder tree's HTML files) goes into the path box.
+  void TakeLink(const QString& address, LinkUse use) override;
 
  private:
   struct FilePaneSpec {
@@ -139,8 +134,9 @@ class LocalPageTab : public QWidget, public Tab {
   // Loads file into the pane (converted with code, or as it is when code < 0).
   void LoadInto(TRichEditEx* view, const std::string& file, int code);
   void ShowFile(FilePane pane, const std::string& file, int margin);
-  // Writes text, then says whether it was written.
-  void SaveAndTell(const std::string& text, const std::string& file);
+  // Writes text under the chosen name, says what was written and puts the
+  // name written into box (if any).
+  void SaveInto(QLineEdit* box, const std::string& text, const QString& chosen);
   void ShowLeft(const char* page);
   void ShowRight(const char* page);
   std::string PathBox() const;
@@ -153,10 +149,8 @@ class LocalPageTab : public QWidget, public Tab {
 
   TabHost* host_ = nullptr;
   Prompter* prompter_ = nullptr;
-  std::unique_ptr<Prompter> own_prompter_;
   FileDialog file_dialog_;
-  DownloadedPageSource downloaded_;
-  DownloadedPage last_downloaded_;
+  SavedPage last_saved_;  // the download's page the tab took last
 
   QWidget* top_panel_ = nullptr;
   QLineEdit* path_ = nullptr;

@@ -17,11 +17,6 @@ constexpr char kNumberedTab[] = "kaploNumberedTab";
 
 }  // namespace
 
-void HandOnLink(TabHost& host, TabId from, const QString& url, std::initializer_list<TabId> to) {
-  for (TabId id : to) host.HandOver(id, url);
-  host.ShowTab(from);
-}
-
 std::string LinkBytes(const QUrl& link) {
   return link.toString(QUrl::FullyEncoded).toStdString();
 }

@@ -1,10 +1,8 @@
 // What the browsing tabs (search, favourites, dictionary and map) share:
-// handing a followed link to the tabs that work on one page, numbered tabs of
-// browser panes, and the click rule of plain panes.
+// numbered tabs of browser panes and the click rule of plain panes.
 #pragma once
 
 #include <QString>
-#include <initializer_list>
 #include <string>
 
 #include "gui/common/tab.h"
@@ -17,9 +15,6 @@ namespace kaplo::gui {
 
 class BrowserPane;
 
-// Hands a link the user followed to the tabs that work on one page (their
-// TakeAddress), then brings the tab `from` back to the front.
-void HandOnLink(TabHost& host, TabId from, const QString& url, std::initializer_list<TabId> to);
 // Adds a tab to tabs holding one new silent pane: caption number + ". " +
 // title, hint url; the tab becomes active and loads url unless it is blank.
 // Null when the pane cannot be made.
@@ -31,6 +26,5 @@ void CloseNumberedPaneTabs(QTabWidget* tabs);
 bool FollowOnlyWebLinks(const QUrl& link);
 // The address bytes exactly as the page has them, as the core reads links.
 std::string LinkBytes(const QUrl& link);
-
 
 }  // namespace kaplo::gui

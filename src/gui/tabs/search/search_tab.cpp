@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -19,8 +18,7 @@
 
 #include "engine/fetch.h"
 #include "engine/url.h"
-#include "gui/common/message_prompter.h"
-#include "gui/common/require.h"
+#include "gui/common/gui_util.h"
 #include "gui/common/settings_bindings.h"
 #include "gui/common/sjis.h"
 #include "gui/common/worker_host.h"
@@ -28,21 +26,14 @@
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/flow_layout.h"
 #include "gui/widgets/keyword_bar.h"
-#include "gui/widgets/scroll_panel.h"
-#include "text/urlcode.h"
 #include "gui/widgets/radio_group.h"
+#include "gui/widgets/scroll_panel.h"
+#include "gui/widgets/top_over_split.h"
+#include "text/urlcode.h"
 
 namespace kaplo::gui {
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
-
-template <typename W>
-W* Named(W* w, const char* name) {
-  w->setObjectName(QString::fromLatin1(name));
-  return w;
-}
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   auto* b = Named(new QPushButton(U(caption), parent), name);
@@ -80,30 +71,18 @@ bool SearchTab::Probing() const { return worker_->Busy(); }
 
 void SearchTab::Build(TabContext& context) {
   host_ = &context.host;
-  prompter_ = context.prompter;
-  if (!prompter_) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
-    prompter_ = own_prompter_.get();
-  }
+  prompter_ = &context.host.Prompts();
   const SiteTableLoad load = SitesFromEnvironment();
   if (!load.error.empty()) std::fprintf(stderr, "kaplo: %s\n", load.error.c_str());
   sites_ = load.table;
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(BuildTopPanel());
-  auto* split = Named(new QSplitter(Qt::Horizontal, this), "SplitterNS");
-  split->addWidget(BuildLeftTabs());
-  split->addWidget(BuildRightTabs());
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 1);
-  layout->addWidget(split, 1);
+  TopOverSplit(this, BuildTopPanel(), BuildLeftTabs(), BuildRightTabs(), "SplitterNS");
   context.page->layout()->addWidget(this);
   ApplyInputMode();
 }
 
 QWidget* SearchTab::BuildTopPanel() {
-  auto* top = Named(new QWidget(this), "PanelPGSearchTabTop");
+  auto* top = top_ = Named(new QWidget(this), "PanelPGSearchTabTop");
   auto* grid = new QGridLayout(ScrolledContent(top, QStringLiteral("PanelPGSearchTabTopContent")));
   grid->setContentsMargins(0, 0, 0, 0);
 
@@ -289,10 +268,13 @@ QTabWidget* SearchTab::BuildRightTabs() {
 void SearchTab::BindSettings(SettingsBindings& bindings, Settings& settings) {
   bindings.Text(keyword_, settings.ns.keyword);
   bindings.Choice(ime_mode_, settings.ns.ime_mode, kImeModeChoices);
-  bindings.Height(Require<QWidget>(this, "PanelPGSearchTabTop"), settings.ns.page_top_height);
+  bindings.Height(top_, settings.ns.page_top_height);
 }
 
 void SearchTab::Reset() {
+  keyword_->setEditText(QString());
+  ime_mode_->SetItemIndex(0);
+  SetPanelHeight(top_, 500);
   state_ = {};
   result_link_.clear();
   target_link_.clear();
@@ -451,7 +433,7 @@ void SearchTab::Carry(const LinkAction& action) {
       ShowLeft(kAuxiliary);
       auxiliary_->Navigate(url);
       auxiliary_url_->setText(url);
-      gui::HandOnLink(*host_, TabId::Search, url, {TabId::Download});
+      host_->PassLink(TabId::Download, url, LinkUse::kAddress);
       return;
     default:
       return;
@@ -463,8 +445,9 @@ void SearchTab::Carry(const LinkAction& action) {
 
 void SearchTab::HandOnLink(const QString& url) {
   target_url_->setEditText(url);
-  gui::HandOnLink(*host_, TabId::Search, url,
-                  {TabId::Download, TabId::IpAddress, TabId::GuiAnalysis});
+  host_->PassLink(TabId::Download, url, LinkUse::kNewPage);
+  host_->PassLink(TabId::IpAddress, url, LinkUse::kAddress);
+  host_->PassLink(TabId::GuiAnalysis, url, LinkUse::kAddress);
 }
 
 void SearchTab::OpenInSystemBrowser(const QString& url) {
@@ -498,7 +481,7 @@ void SearchTab::sbNSNavigateClick() {
   const QString url = target_url_->currentText().trimmed();
   if (!IsHttpUrl(SjisFromQs(url))) return;
   target_->Navigate(url);
-  gui::HandOnLink(*host_, TabId::Search, url, {TabId::Download});
+  host_->PassLink(TabId::Download, url, LinkUse::kAddress);
 }
 
 void SearchTab::sbNSTargetPasteClick() {

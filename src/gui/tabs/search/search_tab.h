@@ -93,7 +93,8 @@ class SearchTab : public QWidget, public Tab {
   void Search(SearchEngine engine);
   void LoadResults(const std::string& url);
   void Carry(const LinkAction& action);
-  // The link goes to the download, address and analysis tabs too.
+  // The link goes to the download, address and analysis tabs too; they stay
+  // behind and only take it into their boxes.
   void HandOnLink(const QString& url);
   void ResultStatusText(const QString& text);
   void TargetStatusText(const QString& text);
@@ -104,7 +105,6 @@ class SearchTab : public QWidget, public Tab {
 
   TabHost* host_ = nullptr;  // the context itself lives only while Build runs
   Prompter* prompter_ = nullptr;
-  std::unique_ptr<Prompter> own_prompter_;
   SiteTable sites_;
   SearchState state_;
   QString result_link_;
@@ -113,6 +113,7 @@ class SearchTab : public QWidget, public Tab {
   bool started_ = false;
   std::unique_ptr<WorkerHost> worker_;
 
+  QWidget* top_ = nullptr;  // PanelPGSearchTabTop
   QComboBox* keyword_ = nullptr;
   TRadioGroup* ime_mode_ = nullptr;
   QSpinBox* offset_box_ = nullptr;

@@ -2,11 +2,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -15,20 +16,19 @@
 #include <memory>
 
 #include "filetools/file_preview.h"
-#include "gui/common/message_prompter.h"
+#include "gui/common/gui_util.h"
+#include "gui/common/save_notice.h"
 #include "gui/common/sjis.h"
+#include "gui/tabs/file_search/file_search_panel.h"
+#include "gui/tabs/file_search/folder_loader.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
-#include "gui/tabs/file_search/file_search_panel.h"
-#include "gui/tabs/file_search/folder_loader.h"
 #include "text/charset.h"
 
 namespace kaplo::gui {
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 enum Kind { kDrive = 0, kFolder = 1, kFile = 2 };
 
@@ -74,12 +74,11 @@ TreeExplorerTab::TreeExplorerTab(Hooks hooks, QWidget* parent)
 TreeExplorerTab::~TreeExplorerTab() = default;
 
 void TreeExplorerTab::Build(TabContext& context) {
-  Prompter* prompter = context.prompter;
-  if (prompter == nullptr) {
-    own_prompter_ = std::make_unique<MessagePrompter>(this, [] { return nullptr; });
-    prompter = own_prompter_.get();
-  }
-  hooks_.inform = [prompter](const QString& message) { prompter->Inform(SjisFromQs(message)); };
+  TabHost& host = context.host;
+  hooks_.inform = [&host](const QString& message) { host.Prompts().Inform(SjisFromQs(message)); };
+  hooks_.show_page = [&host](const QString& path) {
+    host.PassLink(TabId::LocalPage, path, LinkUse::kAddress);
+  };
   BuildControls();
   context.page->layout()->addWidget(this);
 }
@@ -96,6 +95,12 @@ void TreeExplorerTab::BuildControls() {
     hooks_.make_pane = [](const QString& name, QWidget* p) { return new BrowserPane(name, p); };
   }
   if (!hooks_.inform) hooks_.inform = [](const QString&) {};
+  if (!hooks_.show_page) hooks_.show_page = [](const QString&) {};
+  if (!hooks_.save_dialog) {
+    hooks_.save_dialog = [this](const QString& preset) {
+      return QFileDialog::getSaveFileName(this, QString(), preset);
+    };
+  }
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   auto* split = new QSplitter(Qt::Horizontal, this);
@@ -113,11 +118,17 @@ void TreeExplorerTab::BuildControls() {
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree_->setContextMenuPolicy(Qt::CustomContextMenu);
   left->addWidget(tree_, 1);
-  QStringList codes;
-  for (int i = 0; i <= 5; ++i) codes << QString::fromUtf8(CharsetNameUtf8(i).data(), CharsetNameUtf8(i).size());
-  charset_ = new TRadioGroup(QStringLiteral("RadioGroupTreeExplorer"), U(" 文字ｺｰﾄﾞ "), codes, 3, main);
+  charset_ = new TRadioGroup(QStringLiteral("RadioGroupTreeExplorer"), U(" 文字ｺｰﾄﾞ "),
+                             CharsetChoices("ISO-2022"), 3, main);
   charset_->SetItemIndex(0);
   left->addWidget(charset_);
+  save_charset_ = new TRadioGroup(QStringLiteral("RadioGroupTreeExplorerSave"),
+                                  U(" 保存時の文字ｺｰﾄﾞ "), CharsetChoices("ISO-2022"), 3, main);
+  save_charset_->SetItemIndex(3);
+  left->addWidget(save_charset_);
+  keep_declaration_ = Named(new QCheckBox(U("保存時に文字ｺｰﾄﾞの宣言を変更しない"), main),
+                            "CheckBoxTreeExplorerDontChangeCharsetWithSave");
+  left->addWidget(keep_declaration_);
   display_left_ = new QCheckBox(U("左画面にも表示する"), main);
   display_left_->setObjectName(QStringLiteral("CheckBoxTreeExplorerDisplayLeft"));
   left->addWidget(display_left_);
@@ -138,6 +149,9 @@ void TreeExplorerTab::BuildControls() {
   file_label_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   labels->addWidget(type_label_);
   labels->addWidget(file_label_, 1);
+  auto* save = Named(new QPushButton(U("保存"), contents), "sbTreeExpSave");
+  labels->addWidget(save);
+  connect(save, &QPushButton::clicked, this, &TreeExplorerTab::SaveContents);
   auto* views = new QSplitter(Qt::Vertical, contents);
   right->addWidget(views, 1);
   auto* panes = new QSplitter(Qt::Horizontal, views);
@@ -307,9 +321,7 @@ void TreeExplorerTab::ShowFile(const QString& path) {
       left_->Navigate(url.toString());
       right_->Navigate(url.toString());
       show_text();
-      if (auto* box = window()->findChild<QLineEdit*>(QString::fromLatin1(kLocalPageBox))) {
-        box->setText(path);
-      }
+      hooks_.show_page(path);
       break;
     }
     case PreviewType::kMht:
@@ -334,6 +346,19 @@ void TreeExplorerTab::OpenWithAssociated() {
 void TreeExplorerTab::OpenInBrowser() {
   const QString path = file_label_->text();
   if (QFileInfo(path).isFile()) BrowserPane::OpenInSystem(QUrl::fromLocalFile(path));
+}
+
+void TreeExplorerTab::SaveContents() {
+  const TRichEditEx* view = source_.IfMade();
+  const std::string text = view ? view->SjisText() : std::string();
+  if (text.empty()) return;
+  const QString chosen = hooks_.save_dialog(file_label_->text());
+  if (chosen.isEmpty()) return;
+  const int code = save_charset_->ItemIndex();
+  const std::string declared =
+      keep_declaration_->isChecked() ? text : RewriteCharsetDeclForSave(text, code);
+  SaveAndTell([this](const std::string& notice) { hooks_.inform(QsFromSjis(notice)); },
+              ConvertShiftJISForSave(declared, code), SjisFromQs(chosen));
 }
 
 void TreeExplorerTab::OpenInEditor() {

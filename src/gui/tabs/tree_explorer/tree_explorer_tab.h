@@ -34,6 +34,10 @@ class TreeExplorerTab : public QWidget, public Tab {
     std::function<void(const QString&)> inform;
     // Makes a browser pane of that objectName; by default an empty one of the tab's own.
     std::function<BrowserPane*(const QString& name, QWidget* parent)> make_pane;
+    // An HTML file shown here, for the local page tab's path box.
+    std::function<void(const QString& path)> show_page;
+    // Where to save the file contents (preset: the shown file); empty: cancelled.
+    std::function<QString(const QString& preset)> save_dialog;
   };
   // For the registry: the controls are made by Build.
   TreeExplorerTab();
@@ -68,8 +72,9 @@ class TreeExplorerTab : public QWidget, public Tab {
   void OpenWithAssociated();
   void OpenInBrowser();
   void OpenInEditor();
-  // The page of the local page tab's path box takes HTML files shown here.
-  static constexpr const char* kLocalPageBox = "BtnEditConfirmLocalHTMLFile";
+  // The file contents saved in the code of RadioGroupTreeExplorerSave, its
+  // charset declaration rewritten unless the check box keeps it.
+  void SaveContents();
 
  private:
   void BuildControls();
@@ -77,12 +82,13 @@ class TreeExplorerTab : public QWidget, public Tab {
   void ClearPreview();
 
   Hooks hooks_;
-  std::unique_ptr<Prompter> own_prompter_;
   QTabWidget* left_tabs_ = nullptr;
   QTreeWidget* tree_ = nullptr;
   QLabel* file_label_ = nullptr;
   QLabel* type_label_ = nullptr;
   TRadioGroup* charset_ = nullptr;
+  TRadioGroup* save_charset_ = nullptr;
+  QCheckBox* keep_declaration_ = nullptr;
   QCheckBox* display_left_ = nullptr;
   Lazy<TRichEditEx> source_;
   Lazy<BrowserPane> left_;

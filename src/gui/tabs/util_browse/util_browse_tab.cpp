@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "gui/common/gui_util.h"
 #include "gui/common/sjis.h"
 #include "gui/tabs/search/browse_helpers.h"
 #include "gui/widgets/browser_pane.h"
@@ -13,8 +14,6 @@
 namespace kaplo::gui {
 
 namespace {
-
-QString U(const char* utf8) { return QString::fromUtf8(utf8); }
 
 struct PaneSpec {
   const char* name;

@@ -96,6 +96,12 @@ QWidget* WebDecodeTab::BuildPane(bool left) {
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {decode, encode, paste, clear_top, clear_bottom}) buttons->addWidget(b);
   buttons->addStretch();
+  if (!left) {
+    auto* exit = Button(QStringLiteral("sbWebCodeExit"), QStringLiteral("終了"), pane);
+    exit->setToolTip(QStringLiteral("終了"));
+    buttons->addWidget(exit);
+    connect(exit, &QPushButton::clicked, this, &WebDecodeTab::sbWebCodeExitClick);
+  }
   // One above the other: side by side they would widen half the window.
   auto* groups = new QVBoxLayout;
   groups->addWidget(decode_group);
@@ -124,6 +130,8 @@ QWidget* WebDecodeTab::BuildPane(bool left) {
   }
   return pane;
 }
+
+void WebDecodeTab::sbWebCodeExitClick() { window()->close(); }
 
 void WebDecodeTab::btnWebCodeLeftDecodeClick() {
   Show(right_src_, WebCodeDecode(SjisOf(left_src_), left_decode_->ItemIndex()));

@@ -28,6 +28,8 @@ class WebDecodeTab : public QWidget, public Tab {
 
  public slots:
   // Each button reads the code from the group of its own pane.
+  // The File menu's "終了".
+  void sbWebCodeExitClick();
   void btnWebCodeLeftDecodeClick();
   void btnWebCodeLeftEncodeClick();
   void btnWebCodeRightDecodeClick();
