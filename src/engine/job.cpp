@@ -37,7 +37,8 @@ std::string CheckRefresh(std::string_view text) {
     std::erase(s, '\'');
     return s;
   };
-  if (ContainsAtBoundary(head, "http-equiv=\"refresh\"")) return unquote(Between(head, "url=", "\""));
+  if (ContainsAtBoundary(head, "http-equiv=\"refresh\""))
+    return unquote(Between(head, "url=", "\""));
   if (ContainsAtBoundary(head, "location.replace(")) {
     return unquote(Between(head, "location.replace(", ")"));
   }
@@ -194,7 +195,8 @@ NavigateResult DownloadEngine::Navigate(const NavigateRequest& request) {
     tag = ReplaceFirstExact(tag, "HREF=", "href=");
     std::string value = Between(tag, "\"", "\"");
     if (value.empty() && !ContainsAtBoundary(tag, "\"")) value = tag;
-    result.base_message = SJ<"＜ｂａｓｅ　ｈｒｅｆ＝”【 ">() + value + SJ<" 】 ” ・・＞が見つかりました">();
+    result.base_message =
+        SJ<"＜ｂａｓｅ　ｈｒｅｆ＝”【 ">() + value + SJ<" 】 ” ・・＞が見つかりました">();
     labels_.status = result.base_message;
   }
   labels_.progress.clear();
@@ -218,12 +220,14 @@ DownloadResult DownloadEngine::RunFrame(const FrameRequest& request) {
   page_saved_ = false;
   frameset_page_ = false;
   failure_ = DownloadFailure::None;
+  bool done = false;
   if (FrameTarget(request.page_url, reference).empty()) {
     failure_ = DownloadFailure::NotWebAddress;
-  } else if (!DLInFrameFileGo(request.page_url, std::string(Trim(request.save_folder)),
-                              reference) &&
-             failure_ == DownloadFailure::None && options_.frame_download == 0) {
-    failure_ = DownloadFailure::PageNotSaved;
+  } else {
+    done = DLInFrameFileGo(request.page_url, std::string(Trim(request.save_folder)), reference);
+    if (!done && failure_ == DownloadFailure::None && options_.frame_download == 0) {
+      failure_ = DownloadFailure::PageNotSaved;
+    }
   }
   if (!reference.empty() && options_.frame_download == 0) {
     bool known = false;
@@ -231,7 +235,13 @@ DownloadResult DownloadEngine::RunFrame(const FrameRequest& request) {
     if (!known) labels_.url_history.push_back(reference);
   }
   LabelsChanged();
-  return LastResult();
+  DownloadResult result = LastResult();
+  // Shown in a browser, nothing was to be saved: that is no failure.
+  if (done && options_.frame_download != 0) {
+    result.failure_kind = DownloadFailure::None;
+    result.failure.clear();
+  }
+  return result;
 }
 
 void DownloadEngine::Stop() {
@@ -275,10 +285,8 @@ DownloadResult DownloadEngine::LastResult() const {
   if (page_saved_) r.saved_page = labels_.local_file;
   r.url = labels_.url;
   r.frameset = frameset_page_;
-  r.stylesheet_counts = CountMarks(lists_.stylesheet_outcomes,
-                                   OutcomeList::StylesheetsAndScripts);
-  r.image_counts =
-      CountMarks(lists_.image_outcomes, OutcomeList::Images);
+  r.stylesheet_counts = CountMarks(lists_.stylesheet_outcomes, OutcomeList::StylesheetsAndScripts);
+  r.image_counts = CountMarks(lists_.image_outcomes, OutcomeList::Images);
   r.frames = lists_.frames;
   r.lists = lists_;
   r.labels = Labels();
@@ -420,8 +428,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     LabelsChanged();
     job_.PageUrl = url;
     if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job_.PageUrl += kFolderAddressMark;
-    const std::string chosen_file =
-        FileNameOf(*chosen).empty() ? *chosen + "index.html" : *chosen;
+    const std::string chosen_file = FileNameOf(*chosen).empty() ? *chosen + "index.html" : *chosen;
     const bool saved =
         DLMakeFrameSetFile(url, chosen_file, fetched, std::string(Trim(labels_.save_folder))) == 0;
     options_.dont_empty_folder = true;
@@ -509,8 +516,8 @@ bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& sav
     observer_.ShowText(JobText::FetchedCopy, shown, true);
     observer_.ShowText(JobText::Native, shown, false);
 
-    job_.NavigatedPageText = NormaliseHtml(
-        NormaliseCharsetToShiftJIS(text, Unmappable::CharRef, page.content_type));
+    job_.NavigatedPageText =
+        NormaliseHtml(NormaliseCharsetToShiftJIS(text, Unmappable::CharRef, page.content_type));
     if (const std::size_t body = FindAtBoundary(job_.NavigatedPageText, "<body");
         body != std::string::npos) {
       job_.PageHead = job_.NavigatedPageText.substr(0, body);
