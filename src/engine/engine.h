@@ -1,5 +1,35 @@
-// The download engine: one job at a time, driven by the download tab or by
-// the command line through the same front door.
+// The download engine: one web page and what it needs saved into a folder,
+// one job at a time, for the download tab and `kaplo download` alike.
+//
+// How a job flows:
+//   request   A front end fills a DownloadRequest (download_request.h): the
+//             address, the save folder, the options, the address list. The
+//             navigate button sends a NavigateRequest, a frame entry of the
+//             page last saved a FrameRequest. Nothing else goes in.
+//   stages    Run checks the address and the folder (asking the Prompter
+//             when the page has no file name, redirects or names a base),
+//             fetches the page once and hands that answer on: the navigate
+//             step shows it, the base page stage (base_page.cpp) names the
+//             local files, keeps the copy as fetched and enters what the page
+//             names into the resource map; the resource stage
+//             (resource_stage.cpp) fetches stylesheets first, what they
+//             import and show after them, then images and other files; the
+//             page is saved with its references pointed at the local files;
+//             the report files (reports.cpp) are written beside it. A
+//             frameset page (frames.cpp) is saved with local frame names and
+//             its frames listed for jobs of their own.
+//   events    While it runs the job tells its JobObserver (ports.h) what it
+//             shows, by meaning: labels, lists, texts, progress, what to
+//             bring to the front, running or not. The calls come from the
+//             job's thread; the tab copies what they pass to the window.
+//   result    Run answers with a DownloadResult: saved or not and why, the
+//             page file, counts per outcome mark, frames, reports, failed
+//             resources, the lists and labels as the job ended, and the
+//             options the next job starts from.
+//
+// The working state (the job record, lists, labels, options) is the engine's
+// own; front ends read it only through Labels, Lists and LastResult, and
+// change it only through the calls below (Stop, StartOver, Reset...).
 #pragma once
 
 #include <atomic>
@@ -77,10 +107,15 @@ class DownloadEngine {
   void DLPostProcess(const std::string& save_folder);
 
   // Clearing and showing.
-  void DLClearListBox(bool keep_lists);
+  // The job's lists emptied (unless keep_lists; the frame list stays).
+  void DLClearLists(bool keep_lists);
+  // The page's file names; mode 0 its texts too.
   void DLClearPageFile(int mode);
-  void DLClearEditText(int mode);
-  void DLClearRichEditListBox();
+  // Mode 0 the address, mode 0 and 1 the save folder, every mode the local
+  // file; the web pane blanked and its source texts emptied.
+  void DLClearNames(int mode);
+  // The shown texts and the browser's image list emptied.
+  void DLClearTexts();
   void DLFileDownloadInfo(std::string_view text, int total, int index);
   void SetRunning(bool running);
   void Focus(JobFocus what) { observer_.Focus(what); }

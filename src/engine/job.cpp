@@ -200,7 +200,7 @@ NavigateResult DownloadEngine::Navigate(const NavigateRequest& request) {
     labels_.status = result.base_message;
   }
   labels_.progress.clear();
-  if (!options_.dont_web_list_clear) DLClearListBox(false);
+  if (!options_.dont_web_list_clear) DLClearLists(false);
   job_.PageHead = BeforeBody(text);
   // The next job fetches the page anew: the user may navigate long before it.
   page_response_.reset();
@@ -246,18 +246,18 @@ DownloadResult DownloadEngine::RunFrame(const FrameRequest& request) {
 
 void DownloadEngine::Stop() {
   fetcher_.CancelPrefetch();
-  DLClearEditText(2);
+  DLClearNames(2);
   SetRunning(false);
 }
 
 void DownloadEngine::ClearViews() {
-  DLClearListBox(false);
-  DLClearRichEditListBox();
+  DLClearLists(false);
+  DLClearTexts();
 }
 
 void DownloadEngine::StartOver() {
   lists_.frames.clear();
-  DLClearListBox(false);
+  DLClearLists(false);
 }
 
 void DownloadEngine::Reset() {
@@ -340,7 +340,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   std::string folder(Trim(labels_.save_folder));
   if (!IsHttpUrl(url)) return Abandon(DownloadFailure::NotWebAddress, false);
 
-  DLClearListBox(false);
+  DLClearLists(false);
   Focus(JobFocus::WebPage);
   Focus(JobFocus::WebSource);
 
@@ -499,7 +499,7 @@ bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& sav
   job_.NavigatedPageText.clear();
   job_.InnerPageText.clear();
   job_.InnerCopyFile.clear();
-  if (mode == 0) DLClearRichEditListBox();
+  if (mode == 0) DLClearTexts();
   if ((mode == 0 || mode == 1) && browser_) browser_->Navigate(BrowserPane::Download, url);
 
   const TextResponse& page = PageResponse(url);
@@ -533,7 +533,7 @@ bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& sav
 
 void DownloadEngine::DownLoadMain(const std::string& url, const std::string& save_folder) {
   DLClearPageFile(0);
-  DLClearListBox(false);
+  DLClearLists(false);
   job_.BaseHrefValue.clear();
   job_.BaseHrefDirPath.clear();
   job_.BaseHrefDir.clear();
@@ -555,7 +555,7 @@ void DownloadEngine::SetRunning(bool running) {
   observer_.RunningChanged(running);
 }
 
-void DownloadEngine::DLClearListBox(bool keep_lists) {
+void DownloadEngine::DLClearLists(bool keep_lists) {
   if (!keep_lists) {
     JobLists& l = lists_;
     for (auto* list : {&l.stylesheets, &l.stylesheet_outcomes, &l.images, &l.image_outcomes,
@@ -576,7 +576,7 @@ void DownloadEngine::DLClearPageFile(int mode) {
   }
 }
 
-void DownloadEngine::DLClearEditText(int mode) {
+void DownloadEngine::DLClearNames(int mode) {
   if (mode == 0) labels_.url.clear();
   if (mode == 0 || mode == 1) labels_.save_folder.clear();
   labels_.local_file.clear();
@@ -586,7 +586,7 @@ void DownloadEngine::DLClearEditText(int mode) {
   LabelsChanged();
 }
 
-void DownloadEngine::DLClearRichEditListBox() {
+void DownloadEngine::DLClearTexts() {
   observer_.ClearTexts();
   lists_.browser_images.clear();
   ListsChanged();
