@@ -54,6 +54,7 @@ std::vector<std::span<const Command>> AllCommands() {
       ViewCommands(),
       BrowseCommands(),
       DiffCommands(),
+      WarcCommands(),
       NetCommands(),
       FindCommands(),
       AnalyseCommands(),

@@ -60,6 +60,7 @@ std::span<const Command> NetCommands();
 std::span<const Command> FindCommands();
 std::span<const Command> AnalyseCommands();
 std::span<const Command> DiffCommands();
+std::span<const Command> WarcCommands();
 
 // Every group, in the order --help lists them.
 std::vector<std::span<const Command>> AllCommands();

@@ -13,6 +13,7 @@
 
 #include "cli/cli.h"
 #include "cli/download_report.h"
+#include "cli/job_archive.h"
 #include "cli/terminal.h"
 #include "engine/engine.h"
 #include "engine/fetch.h"
@@ -169,10 +170,8 @@ int CheckStatus(const PageCheck& c) {
   return PageCheckPassed(c) ? 0 : 3;
 }
 
-}  // namespace
-
-int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_ref,
-                   int frame_choice) {
+int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int frame_choice,
+           JobArchive& archive) {
   Args args(argv, DownloadOptionTable());
   DownloadOptions s;
   long long v = 0;
@@ -212,7 +211,13 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   if (args.IntValue("--max-memory", 16, 1 << 20, v)) limits.max_memory_bytes = v << 20;
   const bool render = args.Flag("--render");
   const bool check = args.Flag("--check");
+  std::string warc_file;
+  const bool warc = args.Value("--warc", warc_file);
   const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
+  if (warc) {
+    archive.Prepare(warc_file, argv);
+    limits.recorder = archive.sink();
+  }
 
   std::string folder;
   if (pos.size() == 2) {
@@ -323,6 +328,14 @@ int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_r
   if (!result.page_saved) return ReportFailed(result, how, ToTerminal(target));
   ReportSaved(result, how, nullptr);
   return 0;
+}
+
+}  // namespace
+
+int RunDownloadJob(std::span<const std::string> argv, const std::string* frame_ref,
+                   int frame_choice) {
+  JobArchive archive;
+  return archive.End(RunJob(argv, frame_ref, frame_choice, archive));
 }
 
 namespace {

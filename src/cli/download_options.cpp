@@ -90,6 +90,17 @@ constexpr Option kDownloadOptions[] = {
      "the memory the job's bodies may take, in MiB (16 and up); a larger body goes through a "
      "temporary file",
      "取得した本文が使ってよいメモリ（MiB、16 以上）。大きな本文は一時ファイルを通します"},
+    {"--warc", "FILE", "",
+     "also keep every HTTP exchange of the job in the web archive FILE (WARC 1.1, one gzip "
+     "member per record): each request as sent, each answer as received with its content "
+     "coding, redirects as exchanges of their own, a repeated answer as a revisit record. It is "
+     "written as FILE.part and named FILE once the page is saved; a job that fails leaves "
+     "FILE.part and says so. kaplo warc-check reads it back",
+     "ジョブの HTTP のやりとりをすべてウェブアーカイブ FILE（WARC 1.1、レコードごとに gzip "
+     "メンバー一つ）にも残します: 送ったままの要求、受け取ったままの応答（圧縮もそのまま）、"
+     "リダイレクトはそれぞれ一つのやりとり、同じ応答の繰り返しは revisit レコード。"
+     "FILE.part に書き、ページを保存できたら FILE と名付けます。失敗したジョブは FILE.part を"
+     "残してそう伝えます。kaplo warc-check で読み返せます"},
     {"--verbose", "", "",
      "print every outcome line after the path, and every step of the progress as a line",
      "パスの後にすべての結果の行を出し、進み具合を一段ごとに一行で出します"},

@@ -60,6 +60,66 @@ Easy MakeEasy(std::string_view url, const FetchLimits& limits, const char* agent
   return h;
 }
 
+// Hands libcurl's view of the wire to a recorder's tap.
+int OnDebug(CURL* c, curl_infotype type, char* data, size_t size, void* user) try {
+  auto* tap = static_cast<TransferTap*>(user);
+  const std::string_view bytes(data, size);
+  switch (type) {
+    case CURLINFO_HEADER_OUT: {
+      // Where this request goes: after a redirect, the new address.
+      char* url = nullptr;
+      char* ip = nullptr;
+      curl_easy_getinfo(c, CURLINFO_EFFECTIVE_URL, &url);
+      curl_easy_getinfo(c, CURLINFO_PRIMARY_IP, &ip);
+      tap->RequestOut(url ? url : "", ip ? ip : "", bytes);
+      break;
+    }
+    case CURLINFO_HEADER_IN:
+      tap->HeaderIn(bytes);
+      break;
+    case CURLINFO_DATA_IN:
+      tap->DataIn(bytes);
+      break;
+    default:
+      break;
+  }
+  return 0;
+} catch (...) {
+  return 0;  // nothing may unwind through libcurl
+}
+
+// A tap on the handle's exchanges when the limits name a recorder.
+std::unique_ptr<TransferTap> Tap(CURL* c, const FetchLimits& limits) {
+  if (!limits.recorder) return nullptr;
+  std::unique_ptr<TransferTap> tap = limits.recorder->Open();
+  if (!tap) return nullptr;
+  curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, OnDebug);
+  curl_easy_setopt(c, CURLOPT_DEBUGDATA, tap.get());
+  curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);  // the debug function is called only so
+  return tap;
+}
+
+// Once the tap is gone libcurl must not call it (a connection closed later).
+void Untap(CURL* c) {
+  curl_easy_setopt(c, CURLOPT_VERBOSE, 0L);
+  curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, nullptr);
+}
+
+TransferTap::Ending EndingOf(CURLcode result, bool over_cap) {
+  switch (result) {
+    case CURLE_OK:
+      return TransferTap::Ending::Complete;
+    case CURLE_FILESIZE_EXCEEDED:
+      return TransferTap::Ending::TooLarge;
+    case CURLE_OPERATION_TIMEDOUT:
+      return TransferTap::Ending::TimedOut;
+    case CURLE_WRITE_ERROR:
+      return over_cap ? TransferTap::Ending::TooLarge : TransferTap::Ending::Failed;
+    default:
+      return TransferTap::Ending::Failed;
+  }
+}
+
 struct Sink {
   std::string* text = nullptr;
   std::int64_t cap = 0;       // the largest body taken
@@ -69,6 +129,7 @@ struct Sink {
   std::FILE* file = nullptr;  // the spilled body, while it comes
   std::string file_path;
   char error[CURL_ERROR_SIZE] = {};
+  std::unique_ptr<TransferTap> tap;
   ~Sink() {
     if (file) std::fclose(file);
     if (!file_path.empty()) std::remove(file_path.c_str());
@@ -200,6 +261,7 @@ CURL* NewGetHandle(std::string_view url, const FetchLimits& limits, std::string*
   curl_easy_setopt(h.get(), CURLOPT_WRITEFUNCTION, OnBody);
   curl_easy_setopt(h.get(), CURLOPT_WRITEDATA, sink);
   curl_easy_setopt(h.get(), CURLOPT_ERRORBUFFER, sink->error);
+  sink->tap = Tap(h.get(), limits);
   return h.release();
 }
 
@@ -215,6 +277,11 @@ void ReadOutcome(CURL* handle, CURLcode result, const FetchLimits& limits, Respo
   char* private_data = nullptr;
   curl_easy_getinfo(handle, CURLINFO_PRIVATE, &private_data);
   Sink* sink = reinterpret_cast<Sink*>(private_data);
+  if (sink && sink->tap) {
+    sink->tap->End(EndingOf(result, sink->over_cap));
+    Untap(handle);
+    sink->tap.reset();
+  }
   if (sink) {
     response.body_size = sink->total;
     if (sink->file && std::fflush(sink->file) == 0) {
@@ -235,6 +302,7 @@ void FreeGetHandle(CURL* handle) {
   if (!handle) return;
   char* sink = nullptr;
   curl_easy_getinfo(handle, CURLINFO_PRIVATE, &sink);
+  Untap(handle);
   delete reinterpret_cast<Sink*>(sink);
   curl_easy_cleanup(handle);
 }
@@ -335,7 +403,12 @@ ProbeReport CurlFetcher::Probe(std::string_view url) {
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, &lines);
     curl_easy_setopt(c, CURLOPT_FILETIME, 1L);
+    std::unique_ptr<TransferTap> tap = Tap(c, limits_);
     const CURLcode rc = curl_easy_perform(c);
+    if (tap) {
+      tap->End(EndingOf(rc, false));
+      Untap(c);
+    }
     curl_slist_free_all(headers);
     if (rc != CURLE_OK) return report;
 

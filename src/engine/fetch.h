@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/exchange_sink.h"
+
 namespace kaplo {
 
 struct FetchLimits {
@@ -27,6 +29,9 @@ struct FetchLimits {
   long max_redirects = 15;
   // Certificates to trust instead of the system's (a test server's own).
   std::string ca_file;
+  // Told of every exchange as it happens (a web archive); must outlive
+  // the fetcher. None when null.
+  ExchangeSink* recorder = nullptr;
 };
 
 // What a HEAD probe saw of an address.

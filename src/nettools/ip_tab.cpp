@@ -80,6 +80,7 @@ std::optional<WhoisStart> IpStartWhois(IpTabBoxes& boxes) {
   if (query.empty()) return std::nullopt;
   boxes.query = query;
   boxes.whois_output = SJ<" 【 ">() + query + SJ<" 】">() + "\r\n\r\n";
+  boxes.whois_no_match_server.clear();
   return WhoisStart{server, query};
 }
 
@@ -90,16 +91,18 @@ void IpWhoisConnected(IpTabBoxes& boxes, std::string_view server) {
 void IpWhoisAnswered(IpTabBoxes& boxes, const WhoisAnswer& answer) {
   // A cut answer still shows what came before its error.
   if (answer.status == WhoisStatus::kOk || answer.status == WhoisStatus::kTooLarge) {
-    for (const std::string& line : answer.lines) boxes.whois_output += line + "\r\n";
+    std::string text;
+    for (const std::string& line : answer.lines) text += line + "\r\n";
+    if (WhoisSaysNoMatch(text)) boxes.whois_no_match_server = answer.server;
+    boxes.whois_output += text;
   }
   if (answer.status != WhoisStatus::kOk)
     boxes.whois_output += WhoisErrorMessage(answer) + "\r\n";
 }
 
-bool IpFinishWhois(IpTabBoxes& boxes) {
-  const bool no_match = WhoisSaysNoMatch(boxes.whois_output);
+std::string IpFinishWhois(IpTabBoxes& boxes) {
   boxes.whois_output = WhoisDisplayText(boxes.whois_output);
-  return no_match;
+  return boxes.whois_no_match_server;
 }
 
 }  // namespace kaplo

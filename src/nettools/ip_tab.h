@@ -29,6 +29,9 @@ struct IpTabBoxes {
   std::vector<std::string> trace;  // ListBoxTraceRoute: one hop address a line
   std::vector<std::string> names;  // ListBoxIPandHostname: address, a tab, name
   std::string whois_output;        // the answer pane, lines ending in CR LF
+  // The server whose answer said that nothing was found (after a referral,
+  // the one referred to); empty when none did.
+  std::string whois_no_match_server;
   bool trace_enabled = true;       // sbIPTraceRoute
 };
 
@@ -66,8 +69,10 @@ std::optional<WhoisStart> IpStartWhois(IpTabBoxes& boxes);
 // The answer pane as the query goes.
 void IpWhoisConnected(IpTabBoxes& boxes, std::string_view server);
 void IpWhoisAnswered(IpTabBoxes& boxes, const WhoisAnswer& answer);
-// After the last answer: the pane's blanks made full width; true when the
-// answer says nothing was found (the window then suggests another server).
-bool IpFinishWhois(IpTabBoxes& boxes);
+// After the last answer: the pane's blanks made full width. Returns the
+// server whose answer says nothing was found, or empty; the window then
+// suggests trying another than that one. Only the servers' answers are read:
+// a query such as "参考.jp" in the pane's first line is no answer.
+std::string IpFinishWhois(IpTabBoxes& boxes);
 
 }  // namespace kaplo

@@ -20,6 +20,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
@@ -287,6 +288,41 @@ TEST_F(BrowseTabsTest, SearchesSendTheKeywordsAsTypedAndPageByAHundred) {
   EXPECT_EQ(yahoo_->Count() + google_->Count(), after);
 }
 
+TEST_F(BrowseTabsTest, TheDescriptionBoxSearchesWithTheEngineChosenLast) {
+  auto* desc = W<QComboBox>("ComboBoxDesc");
+  auto* keyword = W<QComboBox>("ComboBoxSearchKeyWord");
+  ASSERT_EQ(desc->count(), 8);
+  EXPECT_TRUE(desc->currentText().isEmpty());
+  const std::size_t g0 = google_->Count(), y0 = yahoo_->Count();
+
+  // Before any search an item searches Google, as the keyword.
+  desc->setCurrentIndex(2);
+  emit desc->textActivated(desc->itemText(2));
+  ASSERT_TRUE(WaitFor([&] { return google_->Count() == g0 + 1; }));
+  EXPECT_EQ(google_->LastParam("as_q"), "CSS プロパティ 一覧");
+  EXPECT_EQ(keyword->currentText(), U("CSS プロパティ 一覧"));
+
+  // After a Yahoo search, Yahoo: a typed text and Enter search once, and the
+  // text heads the box's list.
+  SetKeyword("kw");
+  search_->sbSearchYahooClick();
+  ASSERT_TRUE(WaitFor([&] { return yahoo_->Count() == y0 + 1; }));
+  desc->setEditText(U(" 東京 駅 "));
+  QTest::keyClick(desc->lineEdit(), Qt::Key_Return);
+  ASSERT_TRUE(WaitFor([&] { return yahoo_->Count() == y0 + 2; }));
+  EXPECT_EQ(yahoo_->LastParam("p"), "東京 駅");
+  QTest::qWait(300);
+  EXPECT_EQ(yahoo_->Count(), y0 + 2);
+  EXPECT_EQ(google_->Count(), g0 + 1);
+  EXPECT_EQ(desc->itemText(0), U("東京 駅"));
+  EXPECT_EQ(desc->count(), 9);
+  // A blank box searches nothing.
+  desc->setEditText(U("　 "));
+  QTest::keyClick(desc->lineEdit(), Qt::Key_Return);
+  QTest::qWait(300);
+  EXPECT_EQ(yahoo_->Count() + google_->Count(), y0 + 2 + g0 + 1);
+}
+
 TEST_F(BrowseTabsTest, ResultLinksLandInTheTargetPaneTheDesktopBrowserOrNowhere) {
   BrowserPane* result = Pane("WebBrowserNSBase");
   BrowserPane* target = Pane("WebBrowserNSTarget");
@@ -355,6 +391,11 @@ TEST_F(BrowseTabsTest, ResultLinksLandInTheTargetPaneTheDesktopBrowserOrNowhere)
   EXPECT_EQ(W<QTabWidget>("PGTab01L")->currentIndex(), 2);
   EXPECT_EQ(W<QLineEdit>("EditPGTab01LTab03BrowserNewWindow")->text().toStdString(),
             G("/next.html"));
+  // Each link takes the place of the last in the auxiliary pane's history.
+  BrowserPane* auxiliary = Pane("WebBrowserNSNewWindow");
+  search_->TargetPaneClick(QString::fromStdString(G("/second.html")));
+  ASSERT_TRUE(Shows(auxiliary, G("/second.html")));
+  EXPECT_EQ(auxiliary->history()->count(), 1);
   Click(target, "doc");
   QTest::qWait(300);
   EXPECT_EQ(system_opened_.size(), 2);
@@ -507,6 +548,9 @@ TEST_F(BrowseTabsTest, FavouritesAndSiteMenusOpenTheFavouritesTab) {
   EXPECT_EQ(pg_main->currentWidget(), form_->Page(TabId::Favorites));
   Click(contents, "next");
   ASSERT_TRUE(Shows(Pane("WebBrowserFavSide"), Y("/next.html")));
+  favorites_->ContentsPaneClick(QString::fromStdString(Y("/second.html")));
+  ASSERT_TRUE(Shows(Pane("WebBrowserFavSide"), Y("/second.html")));
+  EXPECT_EQ(Pane("WebBrowserFavSide")->history()->count(), 1);
   EXPECT_EQ(W<QTabWidget>("PGTab09FavariteBrowseRight")->currentIndex(), 1);
   Click(main, "doc");
   ASSERT_TRUE(WaitFor([&] { return !system_opened_.isEmpty(); }));

@@ -28,6 +28,15 @@ constexpr const char* kPage =
     "document.createElement = null;"
     "document.createTreeWalker = function () { throw 2; };</script></body></html>";
 
+// Shows the pane and loads url into it; false when it never completes.
+bool ShowAndLoad(BrowserPane& pane, const std::string& url) {
+  pane.resize(600, 400);
+  pane.show();
+  QSignalSpy done(&pane, &BrowserPane::DocumentComplete);
+  pane.Navigate(QString::fromStdString(url));
+  return done.wait(20000) || done.count() > 0;
+}
+
 TEST(BrowserHighlightTest, WrapsHitsInTheSpanOfTheirPositionDespiteThePagesScripts) {
   test::LocalServer server;
   server.server().Get("/p.html", [](const httplib::Request&, httplib::Response& r) {
@@ -39,11 +48,7 @@ TEST(BrowserHighlightTest, WrapsHitsInTheSpanOfTheirPositionDespiteThePagesScrip
   });
   server.Start();
   BrowserPane pane(QStringLiteral("WebBrowserConfirmLocalFile"));
-  pane.resize(600, 400);
-  pane.show();
-  QSignalSpy done(&pane, &BrowserPane::DocumentComplete);
-  pane.Navigate(QString::fromStdString(server.Url("/p.html")));
-  ASSERT_TRUE(done.wait(20000) || done.count() > 0);
+  ASSERT_TRUE(ShowAndLoad(pane, server.Url("/p.html")));
 
   const std::vector<std::string> keywords = {"abc", Utf8ToShiftJIS("\"');alert(1)//")};
   EXPECT_EQ(HighlightKeywords(&pane, keywords), 3);
@@ -69,6 +74,68 @@ TEST(BrowserHighlightTest, WrapsHitsInTheSpanOfTheirPositionDespiteThePagesScrip
   pane.Navigate(QString::fromStdString(server.Url("/slow.html")));
   EXPECT_EQ(HighlightKeywords(&pane, keywords), -1);
   EXPECT_TRUE(QTest::qWaitFor([&] { return pane.ReadyState() == BrowserPane::kComplete; }, 20000));
+}
+
+TEST(BrowserHighlightTest, FindsForwardAndBackwardFromTheSelection) {
+  test::LocalServer server;
+  server.server().Get("/f.html", [](const httplib::Request&, httplib::Response& r) {
+    r.set_content("<html><body><p id=\"p\">abc one ABC two abc</p>"
+                  "<script>window.find = function () { return true; };</script></body></html>",
+                  "text/html; charset=utf-8");
+  });
+  server.Start();
+  BrowserPane pane(QStringLiteral("WebBrowserNSTarget"));
+  ASSERT_TRUE(ShowAndLoad(pane, server.Url("/f.html")));
+  // Where the selection starts in the paragraph's text, and what it holds.
+  const auto selected = [&pane] {
+    return pane
+        .RunScript(QStringLiteral("(function () { var s = getSelection(); return s.rangeCount ? "
+                                  "s.getRangeAt(0).startOffset + ':' + s : 'none'; })()"))
+        .toString();
+  };
+  const auto select = [&pane](int from, int to) {
+    pane.RunScript(QStringLiteral("(function () { var r = document.createRange(), t = "
+                                  "document.getElementById('p').firstChild; r.setStart(t, %1); "
+                                  "r.setEnd(t, %2); getSelection().removeAllRanges(); "
+                                  "getSelection().addRange(r); return 1; })()")
+                       .arg(from)
+                       .arg(to));
+  };
+
+  // Letter case aside; forward to the end and no further; the page's own
+  // window.find is not the one called.
+  EXPECT_TRUE(FindFromSelection(&pane, QStringLiteral("abc"), false));
+  EXPECT_EQ(selected(), QStringLiteral("0:abc"));
+  EXPECT_TRUE(FindFromSelection(&pane, QStringLiteral("abc"), false));
+  EXPECT_EQ(selected(), QStringLiteral("8:ABC"));
+  EXPECT_TRUE(FindFromSelection(&pane, QStringLiteral("abc"), false));
+  EXPECT_EQ(selected(), QStringLiteral("16:abc"));
+  EXPECT_FALSE(FindFromSelection(&pane, QStringLiteral("abc"), false));
+  EXPECT_EQ(selected(), QStringLiteral("16:abc"));
+  EXPECT_TRUE(FindFromSelection(&pane, QStringLiteral("abc"), true));
+  EXPECT_EQ(selected(), QStringLiteral("8:ABC"));
+
+  // From a selection the user made ("two"), either way.
+  select(12, 15);
+  EXPECT_TRUE(FindFromSelection(&pane, QStringLiteral("abc"), true));
+  EXPECT_EQ(selected(), QStringLiteral("8:ABC"));
+  select(12, 15);
+  EXPECT_TRUE(FindFromSelection(&pane, QStringLiteral("abc"), false));
+  EXPECT_EQ(selected(), QStringLiteral("16:abc"));
+
+  // The bar's buttons find the input's text as one phrase.
+  QWidget holder;
+  BrowserKeywordBar bar(BrowserBarRowOf("edDLTargetSearchAndHighlight"), &pane, &holder);
+  QSignalSpy found(&bar, &BrowserKeywordBar::found);
+  bar.Input()->setEditText(QStringLiteral(" one abc "));
+  select(0, 0);
+  bar.FindPrevious();
+  ASSERT_EQ(found.count(), 1);
+  EXPECT_FALSE(found.takeFirst().front().toBool());
+  bar.FindNext();
+  ASSERT_EQ(found.count(), 1);
+  EXPECT_TRUE(found.takeFirst().front().toBool());
+  EXPECT_EQ(selected(), QStringLiteral("4:one ABC"));
 }
 
 }  // namespace

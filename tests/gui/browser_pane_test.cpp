@@ -7,6 +7,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <filesystem>
 #include <fstream>
@@ -133,6 +134,30 @@ TEST_F(BrowserPaneTest, ClickCallbackDecidesWhetherALinkIsFollowed) {
   allow = true;
   pane.RunScript("document.getElementById('link').click()");
   ASSERT_TRUE(QTest::qWaitFor([&] { return pane.LocationURL() == Url("/b.html"); }, kWait));
+}
+
+TEST_F(BrowserPaneTest, NoHistoryNavigationTakesThePlaceOfThePageShown) {
+  BrowserPane pane("WebBrowserNSNewWindow");
+  ASSERT_TRUE(LoadAndWait(pane, QStringLiteral("about:blank")));
+  int clicks = 0;
+  pane.SetClickCallback([&clicks](const QUrl&) { return ++clicks, true; });
+  const auto go = [&pane](const char* path, bool no_history) {
+    no_history ? pane.NavigateNoHistory(Url(path)) : pane.Navigate(Url(path));
+    return QTest::qWaitFor(
+        [&] { return pane.LocationURL() == Url(path) && pane.ReadyState() == BrowserPane::kComplete; },
+        kWait);
+  };
+  ASSERT_TRUE(go("/a.html", true));
+  EXPECT_FALSE(pane.history()->canGoBack());
+  ASSERT_TRUE(go("/b.html", false));
+  EXPECT_EQ(pane.history()->count(), 2);
+  ASSERT_TRUE(go("/c.html", true));
+  EXPECT_EQ(pane.history()->count(), 2);
+  // Back skips the page that was replaced.
+  pane.GoBack();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return pane.LocationURL() == Url("/a.html"); }, kWait));
+  // The replacement is no click of the page's.
+  EXPECT_EQ(clicks, 0);
 }
 
 TEST_F(BrowserPaneTest, NewWindowsAreCancelledRedirectedOrHandedToTheSystem) {

@@ -249,10 +249,11 @@ TEST_F(IpAddressTabTest, WhoisAnswerWithReferralAndNoMatchWindow) {
       << text.toStdString();
   // A picture of the tab for the eye.
   EXPECT_TRUE(form_->grab().save(QStringLiteral("/tmp/kaplo-ip-address-tab.png")));
-  // "No match" calls up the server window for two seconds.
+  // "No match" calls up the server window for two seconds, naming the
+  // server that said it.
   TWhoisForm* window = tab_->WhoisForm();
   EXPECT_TRUE(window->isVisible());
-  EXPECT_EQ(window->findChild<QLabel*>("LabelOherWhoisServer")->text(), "whois.first.invalid");
+  EXPECT_EQ(window->findChild<QLabel*>("LabelOherWhoisServer")->text(), "whois.second.invalid");
   EXPECT_TRUE(window->Timer()->isActive());
   EXPECT_TRUE(WaitFor([&] { return !window->isVisible(); }, 10000));
   EXPECT_FALSE(window->Timer()->isActive());

@@ -235,6 +235,11 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
     EXPECT_EQ(dl->url->itemText(0), "http://127.0.0.1/a");
     EXPECT_EQ(dl->url->itemText(1), "http://127.0.0.1/b");
 
+    // Choosing a preset brings its save folder back.
+    dl->url->setCurrentIndex(1);
+    emit dl->url->textActivated(dl->url->itemText(1));
+    EXPECT_EQ(dl->folder->text(), "/tmp/b");
+
     dl->url->setEditText("http://127.0.0.1/c");
     dl->folder->setText("/tmp/c");
     dl->keep->setChecked(true);
@@ -287,6 +292,7 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   const DownloadControls controls(form.get());
   const DownloadControls* dl = &controls;
   dl->save_name->setText("mine.html");
+  EXPECT_EQ(Find<QLineEdit>(form.get(), "EditWBBasePageLocalFimename")->text(), "keep.html");
 
   // Switching to the download tab sizes its top panel.
   auto* tabs = form->findChild<QTabWidget*>("PGMain");
@@ -309,6 +315,15 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   tabs->setCurrentWidget(form->Page("PGMainTab01Search"));
   tabs->setCurrentWidget(form->Page("PGMainTab02Dowload"));
   EXPECT_EQ(dl->top->height(), 500);
+
+  // Collapsing or expanding a tab's top panel clears the reset.
+  for (const char* collapse : {"sbDLLocalCollapse", "sbFavCollapse", "sbGUICollapse"}) {
+    SCOPED_TRACE(collapse);
+    form->findChild<QAction*>("MenuSettingsReInitialize")->setChecked(true);
+    Find<QAbstractButton>(form.get(), collapse)->click();
+    EXPECT_FALSE(form->ReInitializeChecked());
+  }
+  form->findChild<QAction*>("MenuSettingsReInitialize")->setChecked(true);
 
   // The top-height command clears the reset and writes its key at once.
   form->findChild<QAction*>("MenuViewStdTopHeight")->trigger();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <fstream>
@@ -26,6 +27,7 @@
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
 #include "support/window_support.h"
+#include "view_test_support.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
@@ -160,6 +162,51 @@ TEST_F(TreeExplorerTest, ClickShowsTheFileByTypeAndFillsTheSearchFolder) {
   tab->NodeCollapsed(node);
   EXPECT_TRUE(tab->FileLabel().isEmpty());
   EXPECT_TRUE(tab->SourceView()->toPlainText().isEmpty());
+}
+
+TEST_F(TreeExplorerTest, AfterAPhraseSearchAShownFileMarksThePhrasesWords) {
+  tree.Write("a.txt", "first line\r\nsee tokyo and eki\r\n");
+  FileSearchPanel* search = tab->Search();
+  search->MaskBox()->setEditText("*.txt");
+  search->FolderBox()->setEditText(QString::fromStdString(tree.Path()));
+  // Split as a keyword bar splits: a full-width blank separates too.
+  search->PhraseBox()->setEditText(U("tokyo　eki"));
+  search->GoClick();
+  ASSERT_TRUE(search->WaitIdle(20000));
+  EXPECT_EQ(search->HighlightKeywords(), (std::vector<std::string>{"tokyo", "eki"}));
+
+  QTreeWidgetItem* node = Open(tree.Path());
+  ASSERT_EQ(node->childCount(), 1);
+  tab->NodeClick(node->child(0));
+  TRichEditEx* view = tab->SourceView();
+  const int tokyo = static_cast<int>(view->toPlainText().indexOf("tokyo"));
+  const int eki = static_cast<int>(view->toPlainText().indexOf("eki"));
+  // Marks are bold; the source colours never are.
+  const auto bold_at = [view](int position) {
+    const QTextBlock block = view->document()->findBlock(position);
+    for (const auto& range : view->LineFormatsOf(block.blockNumber())) {
+      const int column = position - block.position();
+      if (column >= range.start && column < range.start + range.length &&
+          range.format.fontWeight() == QFont::Bold) {
+        return true;
+      }
+    }
+    return false;
+  };
+  // A colouring still on its way does not paint over the marks.
+  QTest::qWait(300);
+  EXPECT_EQ(ColorAt(view, tokyo), QColor(255, 0, 0));
+  EXPECT_EQ(ColorAt(view, eki), QColor(255, 0, 255));
+  EXPECT_TRUE(bold_at(tokyo) && bold_at(eki));
+  EXPECT_FALSE(bold_at(0));
+  EXPECT_EQ(view->textCursor().position(), eki);
+
+  // Boxes cleared: the next file shown has no marks.
+  search->ClearBoxesClick();
+  EXPECT_TRUE(search->HighlightKeywords().empty());
+  tab->NodeClick(node->child(0));
+  ASSERT_TRUE(WaitColorized(view));
+  EXPECT_FALSE(bold_at(tokyo));
 }
 
 TEST_F(TreeExplorerTest, SavesTheContentsInTheChosenCode) {

@@ -82,18 +82,26 @@ TEST(IpTabTest, WhoisPaneCollectsAnswersAndErrors) {
   ASSERT_TRUE(IpStartWhois(b));
   IpWhoisConnected(b, "127.0.0.1");
   WhoisAnswer ok;
+  ok.server = "whois.a.invalid";
   ok.status = WhoisStatus::kOk;
   ok.lines = {"a  b", "No match!!"};
   IpWhoisAnswered(b, ok);
   WhoisAnswer refused;
+  refused.server = "whois.b.invalid";
   refused.status = WhoisStatus::kRefused;
   refused.code = 10061;
   IpWhoisAnswered(b, refused);
-  EXPECT_TRUE(IpFinishWhois(b));
+  // The server that said "no match" is named, not the last one asked.
+  EXPECT_EQ(IpFinishWhois(b), "whois.a.invalid");
   EXPECT_EQ(b.whois_output, SJ<" 【 a.jp 】\r\n\r\nConnected to host: 127.0.0.1\r\na　b\r\nNo "
                                "match!!\r\nﾄﾞﾒｲﾝ登録情報通知ｻｰﾋﾞｽが有効となっていません\r\n">());
-  b.whois_output = "Domain: a.jp\r\n";
-  EXPECT_FALSE(IpFinishWhois(b));
+
+  // A new query forgets it; words of the query line are no answer.
+  b.query = SJ<"参考.jp">();
+  ASSERT_TRUE(IpStartWhois(b));
+  ok.lines = {"Domain Information:", "[State] Connected"};
+  IpWhoisAnswered(b, ok);
+  EXPECT_EQ(IpFinishWhois(b), "");
 }
 
 }  // namespace

@@ -66,6 +66,8 @@ class TabHost {
   // TakeLink hook runs.
   virtual void PassLink(TabId target, const QString& address, LinkUse use) = 0;
   virtual void SetCaption(const QString& caption) = 0;
+  // The caption "[ url ]"; an "about:blank" address leaves it as it is.
+  virtual void SetFormCaption(const QString& url) = 0;
   // Whether start-up may load pages from the network.
   virtual bool InitialNavigation() const = 0;
   // "初期状態に戻す" is checked.

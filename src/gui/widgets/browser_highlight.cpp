@@ -1,11 +1,8 @@
 #include "gui/widgets/browser_highlight.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QPointer>
-#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 
@@ -89,22 +86,22 @@ int HighlightKeywords(BrowserPane* pane, std::span<const std::string> keywords, 
   QStringList words;
   for (const std::string& k : keywords) words << QsFromSjis(k);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  QEventLoop loop;
-  QPointer<QEventLoop> guard(&loop);
-  int hits = -1;
-  // The answer may come after a time-out, when loop and hits are gone.
-  pane->page()->runJavaScript(HighlightScript(words), QWebEngineScript::ApplicationWorld,
-                              [&hits, guard](const QVariant& v) {
-                                if (!guard) return;
-                                bool ok = false;
-                                const int n = v.toInt(&ok);
-                                hits = ok ? n : -1;
-                                guard->quit();
-                              });
-  QTimer::singleShot(timeout_ms, &loop, &QEventLoop::quit);
-  loop.exec();
+  bool ok = false;
+  const int hits = RunScriptAndWait(pane->page(), HighlightScript(words), timeout_ms,
+                                     QWebEngineScript::ApplicationWorld).toInt(&ok);
   QApplication::restoreOverrideCursor();
-  return hits;
+  return ok ? hits : -1;
+}
+
+bool FindFromSelection(BrowserPane* pane, const QString& text, bool backward, int timeout_ms) {
+  if (!pane || !pane->HasDocument() || pane->Busy() || text.isEmpty()) return false;
+  // window.find goes on from the selection and selects what it finds.
+  const QString script =
+      QStringLiteral("(function (t, back) { return window.find(t, false, back, false, false, "
+                     "true, false) === true; })(%1[0], %2)")
+          .arg(Json(QJsonArray{text}), backward ? QStringLiteral("true") : QStringLiteral("false"));
+  return RunScriptAndWait(pane->page(), script, timeout_ms, QWebEngineScript::ApplicationWorld)
+      .toBool();
 }
 
 }  // namespace kaplo::gui

@@ -4,12 +4,15 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 
 #include "gui/widgets/local_page_scheme.h"
@@ -51,13 +54,14 @@ QUrl PaneUrl(const QString& url_or_path) {
   return FileUrl(QUrl::fromUserInput(text, QDir::currentPath(), QUrl::AssumeLocalFile));
 }
 
-QVariant RunScriptAndWait(QWebEnginePage* page, const QString& script, int timeout_ms) {
+QVariant RunScriptAndWait(QWebEnginePage* page, const QString& script, int timeout_ms,
+                          quint32 world_id) {
   if (!page) return {};
   QEventLoop loop;
   QVariant result;
   QPointer<QEventLoop> guard(&loop);
   // The answer may come after a time-out, when loop and result are gone.
-  page->runJavaScript(script, [&result, guard](const QVariant& v) {
+  page->runJavaScript(script, world_id, [&result, guard](const QVariant& v) {
     if (!guard) return;
     result = v;
     guard->quit();
@@ -118,6 +122,29 @@ void BrowserPane::Navigate(const QString& url_or_path) {
   if (!url.isValid()) return;
   ready_state_ = kLoading;
   page_->load(url);
+}
+
+void BrowserPane::NavigateNoHistory(const QString& url_or_path) {
+  const QUrl url = PaneUrl(url_or_path);
+  if (!url.isValid()) return;
+  if (!HasDocument() || (url.scheme() != QLatin1String("http") &&
+                         url.scheme() != QLatin1String("https"))) {
+    Navigate(url_or_path);
+    return;
+  }
+  // location.replace is the document's own way to load without a history
+  // entry. A load under way is stopped first so that the replacement is the
+  // last navigation asked for. The script runs in a world of its own, out of
+  // the page's reach; where it cannot run, the address loads as usual.
+  if (Busy()) page_->triggerAction(QWebEnginePage::Stop);
+  ready_state_ = kLoading;
+  const QString address = QString::fromUtf8(
+      QJsonDocument(QJsonArray{url.toString(QUrl::FullyEncoded)}).toJson(QJsonDocument::Compact));
+  QPointer<BrowserPane> self(this);
+  page_->runJavaScript(QStringLiteral("location.replace(%1[0]); true").arg(address),
+                       QWebEngineScript::ApplicationWorld, [self, url](const QVariant& done) {
+                         if (self && !done.toBool()) self->page_->load(url);
+                       });
 }
 
 void BrowserPane::GoBack() { page_->triggerAction(QWebEnginePage::Back); }

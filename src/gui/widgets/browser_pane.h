@@ -21,9 +21,11 @@ namespace kaplo::gui {
 // the pane's addresses, events and image lists name it by its file: URL.
 QUrl PaneUrl(const QString& url_or_path);
 
-// Runs script in page and waits for its value, letting the window's events
-// run meanwhile; an invalid QVariant when page is null or on time-out.
-QVariant RunScriptAndWait(QWebEnginePage* page, const QString& script, int timeout_ms);
+// Runs script in page (in the script world world_id: the page's own by
+// default) and waits for its value, letting the window's events run
+// meanwhile; an invalid QVariant when page is null or on time-out.
+QVariant RunScriptAndWait(QWebEnginePage* page, const QString& script, int timeout_ms,
+                          quint32 world_id = 0);
 
 class BrowserPane : public QWebEngineView {
   Q_OBJECT
@@ -37,6 +39,10 @@ class BrowserPane : public QWebEngineView {
 
   // Starts loading and returns at once; "about:blank" empties the pane.
   void Navigate(const QString& url_or_path);
+  // Navigate whose page takes the place of the one shown in the pane's
+  // history, as the no-history flag asks: going back skips it. Only a web
+  // address can replace a page; anything else loads as Navigate does.
+  void NavigateNoHistory(const QString& url_or_path);
   void GoBack();
 
   // Whether a document has been loaded at all.

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -115,6 +116,15 @@ QPushButton* MakeButton(const QString& name, const char* caption, QWidget* paren
   return b;
 }
 
+QToolButton* MakeArrow(const QString& name, const char* arrow, const char* hint,
+                       QWidget* parent) {
+  auto* b = new QToolButton(parent);
+  b->setObjectName(name);
+  b->setText(U(arrow));
+  b->setToolTip(U(hint));
+  return b;
+}
+
 // Bold in the keyword's colour, for positions 0 to 7.
 const std::array<QTextCharFormat, kMaxKeywords>& KeywordFormats() {
   static const std::array<QTextCharFormat, kMaxKeywords> formats = [] {
@@ -190,6 +200,15 @@ ViewSearch MarkKeywords(TRichEditEx* view, std::span<const std::string> keywords
   return found;
 }
 
+void ShowFoundHit(TRichEditEx* view, const ViewSearch& found) {
+  if (found.caret < 0) return;
+  QTextCursor cursor = view->textCursor();
+  cursor.setPosition(found.caret);
+  view->setTextCursor(cursor);
+  view->SetFirstVisibleLine(found.caret_line);
+  view->ensureCursorVisible();
+}
+
 // ---- KeywordBar ----
 
 KeywordBar::KeywordBar(const KeywordBarRow& row, Lazy<TRichEditEx> view, QWidget* parent)
@@ -245,13 +264,7 @@ void KeywordBar::Search() {
   // A search's list holds its own hits only, also when its first keyword is empty.
   results_->clear();
   results_->addItems(found.entries);
-  if (found.caret >= 0) {
-    QTextCursor cursor = view_->textCursor();
-    cursor.setPosition(found.caret);
-    view_->setTextCursor(cursor);
-    view_->SetFirstVisibleLine(found.caret_line);
-    view_->ensureCursorVisible();
-  }
+  ShowFoundHit(view_.get(), found);
   QApplication::restoreOverrideCursor();
   RememberInput(input_, text.trimmed());
   emit searched();
@@ -330,11 +343,18 @@ BrowserKeywordBar::BrowserKeywordBar(const BrowserBarRow& row, Lazy<BrowserPane>
   input_ = MakeInput(row.input, this);
   auto* search = MakeButton(L(row.search), "ﾊｲﾗｲﾄ検索", this);
   auto* paste = MakeButton(L(row.search) + QStringLiteral("Paste"), "貼付け検索", this);
+  // Arrows only: the bars share their rows with other controls.
+  auto* previous = MakeArrow(L(row.search) + QStringLiteral("Prev"), "▲", "前を検索", this);
+  auto* next = MakeArrow(L(row.search) + QStringLiteral("Next"), "▼", "次を検索", this);
   line->addWidget(input_, 1);
   line->addWidget(search);
   line->addWidget(paste);
+  line->addWidget(previous);
+  line->addWidget(next);
   connect(search, &QPushButton::clicked, this, &BrowserKeywordBar::Search);
   connect(paste, &QPushButton::clicked, this, &BrowserKeywordBar::Paste);
+  connect(previous, &QToolButton::clicked, this, &BrowserKeywordBar::FindPrevious);
+  connect(next, &QToolButton::clicked, this, &BrowserKeywordBar::FindNext);
   connect(input_->lineEdit(), &QLineEdit::returnPressed, this, &BrowserKeywordBar::Search);
 }
 
@@ -351,5 +371,16 @@ void BrowserKeywordBar::Paste() {
   input_->setEditText(ClipboardText());
   Search();
 }
+
+void BrowserKeywordBar::Find(bool backward) {
+  // The whole text is one phrase here, blanks and all.
+  const QString text = input_->currentText().trimmed();
+  if (text.isEmpty()) return;
+  RememberInput(input_, text);
+  emit found(FindFromSelection(pane_.get(), text, backward));
+}
+
+void BrowserKeywordBar::FindNext() { Find(false); }
+void BrowserKeywordBar::FindPrevious() { Find(true); }
 
 }  // namespace kaplo::gui

@@ -11,7 +11,8 @@
 // below) the pane and ResultPanel() beside it.
 //
 // A browser pane's bar (BrowserKeywordBar) highlights the keywords in the
-// rendered page (see browser_highlight.h).
+// rendered page, and finds its text forward or backward from the page's
+// selection (see browser_highlight.h).
 #pragma once
 
 #include <QComboBox>
@@ -64,6 +65,9 @@ struct ViewSearch {
 // colours over it in one go, replacing any colouring it had. The view's
 // caret and scroll are left alone.
 ViewSearch MarkKeywords(TRichEditEx* view, std::span<const std::string> keywords);
+// Puts the view's caret on the search's first hit of its last keyword, that
+// hit's line at the top; nothing when it found none.
+void ShowFoundHit(TRichEditEx* view, const ViewSearch& found);
 
 class KeywordBar : public QWidget {
   Q_OBJECT
@@ -109,7 +113,8 @@ class KeywordBar : public QWidget {
   std::function<void(const QString&)> status_;
 };
 
-// The bar of a browser pane: input, search button and paste button.
+// The bar of a browser pane: input, search button, paste button, and the
+// find buttons (named after the search button, "Prev" and "Next" added).
 struct BrowserBarRow {
   const char* input;
   const char* search;
@@ -128,12 +133,19 @@ class BrowserKeywordBar : public QWidget {
   QComboBox* Input() const { return input_; }
   void Search();
   void Paste();
+  // The input's text, found after (or before) the page's selection.
+  void FindNext();
+  void FindPrevious();
 
  signals:
   // The number of hits wrapped, or -1 when the page was left alone.
   void highlighted(int hits);
+  // A find selected an occurrence (true) or found none.
+  void found(bool selected);
 
  private:
+  void Find(bool backward);
+
   Lazy<BrowserPane> pane_;
   QComboBox* input_;
 };

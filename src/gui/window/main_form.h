@@ -97,7 +97,7 @@ class TAMainForm : public QMainWindow, public TabHost {
   // mode -1: title and version; 0: the build line around text; 1: title alone.
   void AppTitleCaption(const QString& text, int mode);
   // "[ url ]", unless url holds "about:blank".
-  void SetFormCaption(const QString& url);
+  void SetFormCaption(const QString& url) override;
 
   // ---- messages ----
 

@@ -18,8 +18,6 @@ namespace kaplo::gui {
 
 namespace {
 
-// DL BasePageLocal (EditWBBasePageLocalFimename) has no control yet: the
-// settings file keeps it as read.
 const std::array<TabEntry, 11> kTabs{{
     {TabId::Search, "PGMainTab01Search", "     ネット検索     ", false, MakeTab<SearchTab>},
     {TabId::Favorites, "PGMainTab10FavariteBrowse", " 「 お気に入り 」閲覧（ 【 ２ 】画面 ） ",

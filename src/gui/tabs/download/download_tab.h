@@ -38,10 +38,6 @@ class TRichEditEx;
 class WindowPorts;
 class WorkerHost;
 
-// The URL history update after a URL was pasted and opened: box shows url,
-// its items hold it once and no item twice, and the caption names it.
-void AddComboBoxURL(const QString& url, QComboBox* box, TabHost& host);
-
 class DownloadTab : public QWidget, public Tab {
   Q_OBJECT
 

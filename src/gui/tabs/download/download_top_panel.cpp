@@ -22,6 +22,7 @@
 #include "gui/common/desktop.h"
 #include "gui/common/gui_util.h"
 #include "gui/common/save_notice.h"
+#include "gui/common/url_history.h"
 #include "gui/tabs/download/download_tab.h"
 #include "gui/widgets/colorize_view.h"
 #include "gui/widgets/flow_layout.h"
@@ -228,28 +229,11 @@ void DownloadTab::TakeLink(const QString& address, LinkUse use) {
   check_.save_this_name->setChecked(false);
 }
 
-void AddComboBoxURL(const QString& url, QComboBox* box, TabHost& host) {
-  const QString text = url.trimmed();
-  if (text.isEmpty()) return;
-  box->setEditText(text);
-  if (box->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0) box->addItem(text);
-  // Repeats go, the first of each stays where it was.
-  QStringList seen;
-  for (int i = 0; i < box->count();) {
-    if (seen.contains(box->itemText(i))) {
-      box->removeItem(i);
-    } else {
-      seen << box->itemText(i++);
-    }
-  }
-  if (!text.contains(U("about:blank"))) host.SetCaption(U("[ ") + text + U(" ]"));
-  box->setEditText(text);
-}
-
 void DownloadTab::sbDLUrlPasteNavigateClick() {
   const QString text = QApplication::clipboard()->text().trimmed();
   if (Busy() || !IsHttpUrl(SjisFromQs(text))) return;
-  AddComboBoxURL(text, url_box_, *host_);
+  AddComboBoxURL(text, url_box_, url_box_,
+                 [this](const QString& url) { host_->SetFormCaption(url); });
   sbDLNavigateClick();
 }
 

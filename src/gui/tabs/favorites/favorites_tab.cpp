@@ -185,7 +185,7 @@ void FavoritesTab::ContentsPaneClick(const QString& link) {
     OpenInSystemBrowser(url);
   } else if (action.target == LinkTarget::kSidePane) {
     contents_link_ = link;
-    side_->Navigate(url);
+    side_->NavigateNoHistory(url);
     ShowRight(kSide);
     url_box_->setText(url);
     host_->PassLink(TabId::GuiAnalysis, url, LinkUse::kAddress);

@@ -29,6 +29,7 @@
 #include "gui/common/worker_host.h"
 #include "gui/tabs/file_search/match_list_model.h"
 #include "text/convert.h"
+#include "view/keyword_search.h"
 
 namespace kaplo::gui {
 
@@ -259,6 +260,7 @@ void FileSearchPanel::GoClick() {
     return;
   }
   const SearchPlan plan = BuildPlan(Criteria());
+  keywords_ = EdictScan(Utf8ToShiftJIS(phrase_->currentText().toStdString()));
   list_->setSortingEnabled(false);
   list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
   list_->horizontalHeader()->setSectionsClickable(false);
@@ -360,6 +362,7 @@ void FileSearchPanel::ClearListClick() {
 
 void FileSearchPanel::ClearBoxesClick() {
   for (QComboBox* box : {mask_, folder_, phrase_}) box->setEditText(QString());
+  keywords_.clear();
 }
 
 void FileSearchPanel::PasteClick(int box) {

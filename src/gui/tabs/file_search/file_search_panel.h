@@ -74,6 +74,9 @@ class FileSearchPanel : public QWidget {
 
   // The criteria a start would search with now.
   FinderCriteria Criteria() const;
+  // The last search's phrase split into keywords (Shift_JIS), as a keyword
+  // bar splits its input: what a view of a found file highlights.
+  const std::vector<std::string>& HighlightKeywords() const { return keywords_; }
   // Folders entered by the last search.
   std::uint64_t FolderCount() const { return folder_count_; }
 
@@ -118,6 +121,7 @@ class FileSearchPanel : public QWidget {
   WorkerHost* host_ = nullptr;
 
   std::shared_ptr<Shared> shared_;  // also held by the worker
+  std::vector<std::string> keywords_;
   std::uint64_t folder_count_ = 0;
   qint64 start_ms_ = 0;
   Opener opener_;

@@ -416,8 +416,9 @@ void IpAddressTab::sbIPGetDomainInfoClick() {
 }
 
 void IpAddressTab::WhoisDone() {
-  const bool no_match = IpFinishWhois(whois_boxes_);
-  if (no_match) whois_form_->ShowFor(QsFromSjis(whois_boxes_.whois_server));
+  if (const std::string server = IpFinishWhois(whois_boxes_); !server.empty()) {
+    whois_form_->ShowFor(QsFromSjis(server));
+  }
   ShowWhoisOutput(whois_boxes_.whois_output);
   UpdateStates();
   emit WhoisFinished();

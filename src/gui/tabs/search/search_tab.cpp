@@ -53,6 +53,14 @@ QStatusBar* StatusBar(QWidget* parent, const char* name, QLabel*& link_panel) {
   return bar;
 }
 
+// What the description box offers: phrases this program's users look up
+// while they take pages apart.
+constexpr const char* kDescriptions[] = {
+    "HTML タグ 一覧",       "HTML 属性 一覧",       "CSS プロパティ 一覧",
+    "CSS セレクタ 一覧",    "JavaScript リファレンス", "文字コード Shift_JIS UTF-8 EUC-JP",
+    "HTTP ステータスコード", "MIME タイプ 一覧",
+};
+
 // The sub-tabs of PGTab01L.
 enum LeftTab { kMain = 0, kHttpGet = 1, kAuxiliary = 2 };
 
@@ -127,7 +135,14 @@ QWidget* SearchTab::BuildTopPanel() {
   row2->addWidget(immediate_);
   description_ = Named(new QComboBox(top), "ComboBoxDesc");
   description_->setEditable(true);
+  description_->setInsertPolicy(QComboBox::NoInsert);
+  for (const char* item : kDescriptions) description_->addItem(U(item));
+  description_->setEditText(QString());
+  description_->setToolTip(U("選ぶと、その語句で検索します（直前の検索と同じ Google／Yahoo）"));
+  // A choice from the list, or a text typed and confirmed with Enter.
   connect(description_, &QComboBox::textActivated, this, &SearchTab::ComboBoxDescSelect);
+  connect(description_->lineEdit(), &QLineEdit::returnPressed, this,
+          &SearchTab::ComboBoxDescSelect);
   row2->addWidget(description_, 1);
   grid->addLayout(row2, 1, 0, 1, 2);
 
@@ -348,8 +363,12 @@ void SearchTab::sbKeywordPasteClick() {
 }
 
 void SearchTab::ComboBoxDescSelect() {
-  keyword_->setEditText(description_->currentText());
-  sbSearchGoogleClick();
+  const QString text = description_->currentText().trimmed();
+  if (text.isEmpty()) return;
+  keyword_->setEditText(text);
+  // The engine the user searched with last (Google before any search).
+  Search(state_.engine);
+  RememberInput(description_, text);
 }
 
 void SearchTab::RadioGroupIMEModeClick() {
@@ -431,7 +450,7 @@ void SearchTab::Carry(const LinkAction& action) {
       memo_url_->setPlainText(url);
       if (!url.contains(QStringLiteral("java"), Qt::CaseInsensitive)) new_window_url_->setText(url);
       ShowLeft(kAuxiliary);
-      auxiliary_->Navigate(url);
+      auxiliary_->NavigateNoHistory(url);
       auxiliary_url_->setText(url);
       host_->PassLink(TabId::Download, url, LinkUse::kAddress);
       return;

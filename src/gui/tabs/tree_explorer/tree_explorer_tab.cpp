@@ -23,6 +23,7 @@
 #include "gui/tabs/file_search/folder_loader.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "text/charset.h"
@@ -302,6 +303,10 @@ void TreeExplorerTab::ShowFile(const QString& path) {
     const PreviewText text = ReadPreviewText(path.toStdString());
     std::string sjis = AnyCodeToShiftJIS(text.bytes, charset_->ItemIndex());
     ShowColored(source_.get(), sjis);
+    // After a search for a phrase, the file shows where it holds it.
+    if (const auto& keywords = search_->HighlightKeywords(); !keywords.empty()) {
+      ShowFoundHit(source_.get(), MarkKeywords(source_.get(), keywords));
+    }
     if (text.truncated) {
       type_label_->setText(type_label_->text() + U("（先頭の 16 MiB のみ表示）"));
     }
