@@ -102,17 +102,16 @@ class ProgressLine : public JobObserver {
 };
 
 // Every outcome line (on standard output: --verbose asks for them).
-void PrintOutcomeLines(const DownloadLists& l) {
+void PrintOutcomeLines(const JobLists& l) {
   const struct {
     std::string heading;
     const std::vector<std::string>& lines;
-  } groups[] = {{"[CSS/JS]", l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS},
-                {Tr("[images]", "[画像]"), l.ListBoxPGTab02LTab03PageImageDownloaedImage},
-                {Tr("[images not fetched]", "[取得できなかった画像]"),
-                 l.ListBoxPGTab02LTab06DLImageNotFound}};
+  } groups[] = {{"[CSS/JS]", l.stylesheet_outcomes},
+                {Tr("[images]", "[画像]"), l.image_outcomes},
+                {Tr("[images not fetched]", "[取得できなかった画像]"), l.failed_images}};
   std::string out;
   for (const auto& g : groups) {
-    if (g.lines.empty() && &g.lines == &l.ListBoxPGTab02LTab06DLImageNotFound) continue;
+    if (g.lines.empty() && &g.lines == &l.failed_images) continue;
     out += Utf8ToTerminal(g.heading) + "\n";
     for (const std::string& line : g.lines) out += ToTerminal(line) + "\n";
   }
@@ -142,13 +141,12 @@ struct Reporting {
   bool verbose = false, quiet = false, json = false;
 };
 
-void ReportSaved(const DownloadResult& result, const DownloadLists& lists, const Reporting& how,
-                 const PageCheck* check) {
+void ReportSaved(const DownloadResult& result, const Reporting& how, const PageCheck* check) {
   if (how.json) {
-    WriteStdout(DownloadJson(result, lists, check));
+    WriteStdout(DownloadJson(result, check));
   } else {
     WriteStdout(ToTerminal(result.saved_page) + "\n");
-    if (how.verbose) PrintOutcomeLines(lists);
+    if (how.verbose) PrintOutcomeLines(result.lists);
     if (check) WriteStdout(Utf8ToTerminal(PageCheckReport(*check)));
   }
   if (!how.quiet) PrintSummary(result);
@@ -156,9 +154,8 @@ void ReportSaved(const DownloadResult& result, const DownloadLists& lists, const
 
 // A job that saved no page: the reason on standard error (and the JSON
 // object on standard output with --json); exit 1.
-int ReportFailed(const DownloadResult& result, const DownloadLists& lists, const Reporting& how,
-                 const std::string& what) {
-  if (how.json) WriteStdout(DownloadJson(result, lists, nullptr));
+int ReportFailed(const DownloadResult& result, const Reporting& how, const std::string& what) {
+  if (how.json) WriteStdout(DownloadJson(result, nullptr));
   Complain(ArgForMessage(what) + ": " + FailureText(result));
   return 1;
 }
@@ -274,28 +271,28 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   // What the navigate button does in the window: the head as the server
   // sends it, the body as the browser builds it.
   request.navigate_first = s.download_inner_html;
+  DownloadResult container_result;
   if (container) {
-    const DownloadResult result = engine.Run(request);
+    container_result = engine.Run(request);
+    const DownloadResult& result = container_result;
     progress.EndLine();
-    if (!result.page_saved) return ReportFailed(result, engine.Lists(), how, pos[0]);
+    if (!result.page_saved) return ReportFailed(result, how, pos[0]);
     if (checker) {
       PageCheck c = checker->Check(FsPath(result.saved_page).string(), ToTerminal(request.url),
-                                   FsPath(engine.Form().save_folder).string());
+                                   FsPath(result.labels.save_folder).string());
       SetAsideServerFailures(c, result.failed);
-      ReportSaved(result, engine.Lists(), how, &c);
+      ReportSaved(result, how, &c);
       return CheckStatus(c);
     }
     // For the frame command the container is a step: its summary only.
-    if (!frame_ref) ReportSaved(result, engine.Lists(), how, nullptr);
+    if (!frame_ref) ReportSaved(result, how, nullptr);
     else if (!how.quiet) PrintSummary(result);
-  } else {
-    engine.Load(request);
   }
   if (!frame_ref) return 0;
 
   // A number picks the container's entry at that place; other text is the
   // entry itself, or without a container an absolute address.
-  const std::vector<std::string>& frames = engine.Lists().ListBoxWBInFrameFileList;
+  const std::vector<std::string>& frames = container_result.frames;
   std::string ref = FromTerminal(*frame_ref);
   bool known = std::find(frames.begin(), frames.end(), ref) != frames.end();
   long long index = 0;
@@ -310,7 +307,8 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
              ArgForMessage(pos[0]));
     return 1;
   }
-  const std::string target = FrameTarget(engine.Form().url, ref);
+  const std::string page_url = container ? container_result.url : std::string();
+  const std::string target = FrameTarget(page_url, ref);
   if (target.empty()) {
     Complain(ArgForMessage(*frame_ref) +
              std::string(Tr(" leads to no http or https address",
@@ -322,10 +320,13 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
     WriteStdout(ToTerminal(target) + "\n");
     return 0;
   }
-  const DownloadResult result = engine.RunFrame(ref);
+  DownloadOptions frame_options = container ? container_result.next_options : s;
+  frame_options.frame_download = 0;
+  const DownloadResult result = engine.RunFrame(
+      {.page_url = page_url, .save_folder = folder, .reference = ref, .options = frame_options});
   progress.EndLine();
-  if (!result.page_saved) return ReportFailed(result, engine.Lists(), how, ToTerminal(target));
-  ReportSaved(result, engine.Lists(), how, nullptr);
+  if (!result.page_saved) return ReportFailed(result, how, ToTerminal(target));
+  ReportSaved(result, how, nullptr);
   return 0;
 }
 

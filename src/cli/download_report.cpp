@@ -167,8 +167,7 @@ std::string EngineMessage(std::string_view sjis) {
   return ShiftJISToUtf8(sjis);
 }
 
-std::string DownloadJson(const DownloadResult& result, const DownloadLists& lists,
-                         const PageCheck* check) {
+std::string DownloadJson(const DownloadResult& result, const PageCheck* check) {
   std::string s = "{\"saved\": ";
   s += result.page_saved ? "true" : "false";
   s += ", \"saved_page\": " +

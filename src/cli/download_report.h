@@ -24,7 +24,6 @@ std::string FailureText(const DownloadResult& result);
 std::string EngineMessage(std::string_view sjis);
 
 // The JSON object of --json (UTF-8); check is null unless --check ran.
-std::string DownloadJson(const DownloadResult& result, const DownloadLists& lists,
-                         const PageCheck* check);
+std::string DownloadJson(const DownloadResult& result, const PageCheck* check);
 
 }  // namespace kaplo::cli

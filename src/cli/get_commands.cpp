@@ -7,9 +7,8 @@
 
 #include "cli/cli.h"
 #include "cli/terminal.h"
-#include "engine/engine.h"
 #include "engine/fetch.h"
-#include "engine/individual.h"
+#include "engine/single_file.h"
 #include "text/charset.h"
 #include "text/convert.h"
 
@@ -64,58 +63,56 @@ int Get(std::span<const std::string> argv) {
 
   CurlFetcher fetcher;
   QuietPrompter prompter;
-  JobObserver observer;
-  DownloadEngine engine(fetcher, prompter, nullptr, observer);
   const std::string url = FromTerminal(pos[0]);
 
   if (image) {
     // FOLDER is the save folder: the image goes below it at its address's path.
+    SingleImageRequest request{.url = url};
     if (pos.size() == 2) {
-      std::string folder = AbsolutePath(pos[1]);
-      if (folder.back() != '/') folder += '/';
-      engine.form.save_folder = folder;
+      request.save_folder = AbsolutePath(pos[1]);
+      if (request.save_folder.back() != '/') request.save_folder += '/';
     }
-    engine.individual_image.url = url;
-    if (!engine.sbPGTab02RTab08ImageIndividualDownloadClick()) {
+    const SingleImageResult r = FetchSingleImage(fetcher, prompter, request);
+    if (!r.done) {
       Complain(std::string(Tr("the image could not be fetched or saved: ",
                               "画像を取得または保存できませんでした: ")) +
                ArgForMessage(pos[0]));
       return 1;
     }
-    WriteStdout(SjisToTerminal(engine.individual_image.file) + "\n");
+    WriteStdout(SjisToTerminal(r.file) + "\n");
     return 0;
   }
 
-  engine.form.individual_url = url;
-  engine.individual.code = static_cast<int>(code);
-  engine.individual.screen = 1;  // always as text: there is no pane for an image
-  engine.sbPGTab02RTab07IndividualUrlClick();
-  if (!engine.individual.failure.empty()) {
+  // Always as text: there is no pane for an image.
+  SingleTextRequest request{.url = url, .code = static_cast<int>(code), .screen = 1};
+  const SingleTextResult shown = ShowSingleText(fetcher, request);
+  if (!shown.failure.empty()) {
     Complain(std::string(Tr("cannot fetch ", "取得できません: ")) + ArgForMessage(pos[0]) + ": " +
-             ShiftJISToUtf8(engine.individual.failure));
+             ShiftJISToUtf8(shown.failure));
     return 1;
   }
-  if (engine.individual.memo.empty()) {
+  if (shown.memo.empty()) {
     Complain(ArgForMessage(pos[0]) + std::string(Tr(": no data", ": データがありません")));
     return 1;
   }
   if (pos.size() == 1) {
     // On standard output the text is in the terminal's code unless a code is asked for.
     const int out_code = save_code <= 0 ? TerminalCode() : static_cast<int>(save_code);
-    WriteStdout(ConvertShiftJISForSave(DeclareCode(engine.individual.memo, out_code), out_code));
+    WriteStdout(ConvertShiftJISForSave(DeclareCode(shown.memo, out_code), out_code));
     return 0;
   }
   // A file is Shift_JIS unless a code is asked for.
   const int file_code = save_code <= 0 ? kCharsetShiftJis : static_cast<int>(save_code);
-  engine.individual.memo = DeclareCode(engine.individual.memo, file_code);
-  engine.individual.file = AbsolutePath(pos[1]);
-  engine.individual.save_code = file_code;
-  if (!engine.sbsbPGTab02RTab07IndividualSaveFileClick()) {
+  request.memo = DeclareCode(shown.memo, file_code);
+  request.file = AbsolutePath(pos[1]);
+  request.save_code = file_code;
+  const SingleTextResult saved = SaveSingleText(prompter, request);
+  if (!saved.done) {
     Complain(std::string(Tr("cannot save ", "保存できません: ")) + ArgForMessage(pos[1]));
     return 1;
   }
-  Complain(std::string(Tr("saved ", "保存しました: ")) + ShiftJISToUtf8(engine.individual.file) +
-           " (" + std::string(CharsetNameUtf8(file_code)) + ")");
+  Complain(std::string(Tr("saved ", "保存しました: ")) + ShiftJISToUtf8(saved.file) + " (" +
+           std::string(CharsetNameUtf8(file_code)) + ")");
   return 0;
 }
 

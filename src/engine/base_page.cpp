@@ -50,14 +50,14 @@ const TextResponse& DownloadEngine::PageResponse(const std::string& url) {
 
 std::string DownloadEngine::DLInnerMakeHTML() {
   const std::string document = browser_ ? browser_->OuterHtml() : std::string();
-  job.InnerDocumentText = document;
+  job_.InnerDocumentText = document;
   const std::string body = FromBody(document);
-  job.PageHead = RewriteCharsetDeclToShiftJIS(job.PageHead);
+  job_.PageHead = RewriteCharsetDeclToShiftJIS(job_.PageHead);
   // Both halves are Shift_JIS already (the head was converted when the page
   // was navigated, the body comes from the browser): converting again by the
   // page's own declaration would garble a page that declares UTF-8, so only
   // the declarations are rewritten.
-  std::string text = SqueezeSpaces(job.PageHead + NormaliseHtml(body));
+  std::string text = SqueezeSpaces(job_.PageHead + NormaliseHtml(body));
   return BreakHtmlLines(RewriteQuotedCharsetToShiftJIS(RewriteCharsetDeclToShiftJIS(text)));
 }
 
@@ -67,15 +67,15 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
   std::string text;
   page_base_ = WireUrl(url);
   page_query_code_ = kCharsetShiftJis;  // the browser-built page comes from Shift_JIS texts
-  if (settings.download_inner_html) {
-    if (job.PageHead.empty()) {
+  if (options_.download_inner_html) {
+    if (job_.PageHead.empty()) {
       prompter_.Inform(SJ<"●">() + msg::NotNavigated());
       return -1;
     }
     text = DLInnerMakeHTML();
-    job.InnerPageText = text;
+    job_.InnerPageText = text;
     text = BreakHtmlLines(text);
-    observer_.ShowText(JobView::Inner, job.InnerDocumentText, true);
+    observer_.ShowText(JobText::Inner, job_.InnerDocumentText, true);
   } else {
     const TextResponse& page = PageResponse(url);
     if (!page.failure.empty()) {
@@ -84,36 +84,36 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
       return -1;
     }
     // The copy as fetched keeps the server's bytes and code.
-    job.RawPageText = Replace(page.text, "\"/*", "\" /*");
-    job.PageHead =
+    job_.RawPageText = Replace(page.text, "\"/*", "\" /*");
+    job_.PageHead =
         NormaliseCharsetToShiftJIS(BeforeBody(page.text), Unmappable::CharRef, page.content_type);
-    const ReadText read = ReadSavedText(page.text, settings.main_html_charset, page.content_type,
+    const ReadText read = ReadSavedText(page.text, options_.main_html_charset, page.content_type,
                                         true);
     text = read.text;
     page_query_code_ = read.code;
-    job.RawPageCode = read.code;
+    job_.RawPageCode = read.code;
     if (!page.final_url.empty()) page_base_ = page.final_url;
   }
 
   page_scan_ = ScanPage(text);
   if (page_scan_.has_base) {
-    job.BaseHrefValue = page_scan_.base_href;
-    job.BaseHrefDir = UrlDirectory(job.BaseHrefValue);
-    form.status_base_href =
-        SJ<" 【 ">() + job.BaseHrefDir + SJ<" 】  [ ">() + job.BaseHrefValue + " ]";
-    if (job.BaseHrefDir == url) job.BaseHrefDir = "/";
+    job_.BaseHrefValue = page_scan_.base_href;
+    job_.BaseHrefDir = UrlDirectory(job_.BaseHrefValue);
+    labels_.base_address =
+        SJ<" 【 ">() + job_.BaseHrefDir + SJ<" 】  [ ">() + job_.BaseHrefValue + " ]";
+    if (job_.BaseHrefDir == url) job_.BaseHrefDir = "/";
   }
 
-  const bool dummy = settings.top_directory_for_unknown && !settings.top_dummy_directory.empty();
-  const BasePageNames names = MakeBasePageNames(url, save_folder, settings.url_web_decode,
-                                                dummy ? settings.top_dummy_directory : "");
+  const bool dummy = options_.top_directory_for_unknown && !options_.top_dummy_directory.empty();
+  const BasePageNames names = MakeBasePageNames(url, save_folder, options_.url_web_decode,
+                                                dummy ? options_.top_dummy_directory : "");
   if (!MakeFoldersBelow(save_folder, names.local_file)) return -1;
-  job.LocalPageFile = names.local_file;
-  form.local_filename = names.local_file;
-  job.FetchedCopyFile = names.fetched_copy;
-  job.InnerCopyFile = names.inner_copy;
-  job.ConvertedPageText = std::move(text);
-  observer_.FormChanged();
+  job_.LocalPageFile = names.local_file;
+  labels_.local_file = names.local_file;
+  job_.FetchedCopyFile = names.fetched_copy;
+  job_.InnerCopyFile = names.inner_copy;
+  job_.ConvertedPageText = std::move(text);
+  LabelsChanged();
   return 0;
 }
 
@@ -121,14 +121,14 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
                                               const std::string& page_file,
                                               const std::string& save_folder,
                                               const PageScan& scan) {
-  ResourceMap map(save_folder, settings.url_web_decode);
-  ResourceStage stage(fetcher_, map, lists, settings,
+  ResourceMap map(save_folder, options_.url_web_decode);
+  ResourceStage stage(fetcher_, map, lists_, options_,
                       {.running = [this] { return Running(); },
                        .progress =
                            [this](std::string_view local, int total, int index) {
                              DLFileDownloadInfo(local, total, index);
                            },
-                       .lists_changed = [this] { observer_.ListsChanged(); }});
+                       .lists_changed = [this] { ListsChanged(); }});
   std::string base = page_base_;
   if (scan.has_base) {
     if (std::string resolved = RequestUrl(page_base_, scan.base_href, page_query_code_);
@@ -138,7 +138,7 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
   }
   const std::vector<std::string> urls = ResourceStage::ResolvePage(scan, base, page_query_code_);
   stage.EnterPage(scan, urls, base);
-  if (!lists.ListBoxIEImage.empty()) stage.EnterBrowserImages(lists.ListBoxIEImage);
+  if (!lists_.browser_images.empty()) stage.EnterBrowserImages(lists_.browser_images);
   stage.Run();
   last_resources_.assign(map.Entries().begin(), map.Entries().end());
   return RewriteSavedPage({.page = text,
@@ -146,80 +146,78 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
                            .urls = urls,
                            .page_url = page_base_,
                            .page_file = page_file,
-                           .saved_from = job.PageUrl,
+                           .saved_from = job_.PageUrl,
                            .map = map,
-                           .options = settings});
+                           .options = options_});
 }
 
 int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& save_folder) {
-  if (DLMakeWinPage(url, save_folder, 0) != 0 || job.LocalPageFile.empty() ||
-      job.FetchedCopyFile.empty()) {
+  if (DLMakeWinPage(url, save_folder, 0) != 0 || job_.LocalPageFile.empty() ||
+      job_.FetchedCopyFile.empty()) {
     return -1;
   }
 
-  if (!job.RawPageText.empty()) {
-    if (settings.save_this_name) {
-      std::string folder = FolderOf(job.FetchedCopyFile);
+  if (!job_.RawPageText.empty()) {
+    if (options_.save_this_name) {
+      std::string folder = FolderOf(job_.FetchedCopyFile);
       if (const std::size_t at = FindAtBoundary(folder, "@"); at != npos) {
         folder = FolderOf(folder.substr(0, at));
       }
       const std::string name = WithHtmlExtension(
-          settings.save_filename.empty() ? "index.html" : settings.save_filename);
+          options_.save_filename.empty() ? "index.html" : options_.save_filename);
       WriteFileBelow(save_folder,
                      folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name),
-                     job.RawPageText);
+                     job_.RawPageText);
     } else {
-      job.FetchedCopyFile = WithHtmlExtension(job.FetchedCopyFile);
-      WriteFileBelow(save_folder, job.FetchedCopyFile, job.RawPageText);
+      job_.FetchedCopyFile = WithHtmlExtension(job_.FetchedCopyFile);
+      WriteFileBelow(save_folder, job_.FetchedCopyFile, job_.RawPageText);
     }
   }
 
-  lists.ListedScriptSet.clear();
-  lists.ListedImageSet.clear();
-  ShowTab(JobPage::PageCssJs);
-  job.HeadPreamble = HeadPreambleOf(job.ConvertedPageText);
-  if (settings.top_page_filename.empty()) settings.top_page_filename = kIndexPage;
-  job.TopPageFileName = settings.top_page_filename;
+  Focus(JobFocus::Stylesheets);
+  job_.HeadPreamble = HeadPreambleOf(job_.ConvertedPageText);
+  if (options_.top_page_filename.empty()) options_.top_page_filename = kIndexPage;
+  job_.TopPageFileName = options_.top_page_filename;
 
   std::string written;
-  if (settings.save_this_name) {
-    std::string name(Trim(settings.save_filename));
+  if (options_.save_this_name) {
+    std::string name(Trim(options_.save_filename));
     name = WithHtmlExtension(name.empty() ? "index.html" : name);
-    job.ChosenLocalFile = FolderOf(job.LocalPageFile) + UrlToSafePath(name);
-    written = job.ChosenLocalFile;
+    job_.ChosenLocalFile = FolderOf(job_.LocalPageFile) + UrlToSafePath(name);
+    written = job_.ChosenLocalFile;
   } else {
-    written = FinalPageName(job.LocalPageFile);
+    written = FinalPageName(job_.LocalPageFile);
   }
   const std::string page =
-      SaveWithResources(job.ConvertedPageText, written, save_folder, page_scan_);
-  if (!settings.dont_save_image) ShowTab(JobPage::PageImage);
+      SaveWithResources(job_.ConvertedPageText, written, save_folder, page_scan_);
+  if (!options_.dont_save_image) Focus(JobFocus::Images);
   // Inline frames are saved by jobs of their own into this folder; the
   // reports wait for them.
   for (const FoundReference& ref : page_scan_.references) {
     if (ref.role != RefRole::kFrame) continue;
-    settings.dont_empty_folder = true;
-    settings.dont_make_css_list = true;
+    options_.dont_empty_folder = true;
+    options_.dont_make_css_list = true;
     break;
   }
 
-  if (settings.save_this_name) form.local_filename = job.ChosenLocalFile;
-  form.label_downloaded_file =
-      SJ<"【 ">() + (settings.save_this_name ? job.ChosenLocalFile : job.LocalPageFile) + SJ<" 】">();
+  if (options_.save_this_name) labels_.local_file = job_.ChosenLocalFile;
+  labels_.status =
+      SJ<"【 ">() + (options_.save_this_name ? job_.ChosenLocalFile : job_.LocalPageFile) + SJ<" 】">();
   std::string why;
   const bool saved = WriteFileBelow(save_folder, written, page, &why);
   if (!saved) failure_reason_ = why;
-  if (settings.download_inner_html) {
-    WriteFileBelow(save_folder, FinalPageName(PrefixedName(job.LocalPageFile, kInnerPagePrefix)),
+  if (options_.download_inner_html) {
+    WriteFileBelow(save_folder, FinalPageName(PrefixedName(job_.LocalPageFile, kInnerPagePrefix)),
                    page);
   }
-  observer_.ShowText(JobView::Local, page, true);
-  if (!ContainsAtBoundary(job.LocalPageFile, ".htm") && job.LocalPageFile + ".html" != written) {
-    WriteFileBelow(save_folder, job.LocalPageFile + ".html", page);
+  observer_.ShowText(JobText::Local, page, true);
+  if (!ContainsAtBoundary(job_.LocalPageFile, ".htm") && job_.LocalPageFile + ".html" != written) {
+    WriteFileBelow(save_folder, job_.LocalPageFile + ".html", page);
   }
-  if (!job.InnerPageText.empty() && !job.InnerCopyFile.empty()) {
-    WriteFileBelow(save_folder, job.InnerCopyFile, job.InnerPageText);
+  if (!job_.InnerPageText.empty() && !job_.InnerCopyFile.empty()) {
+    WriteFileBelow(save_folder, job_.InnerCopyFile, job_.InnerPageText);
   }
-  observer_.FormChanged();
+  LabelsChanged();
   return saved && LocalFileExists(written) ? 0 : -1;
 }
 

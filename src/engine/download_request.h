@@ -1,7 +1,8 @@
 // The download engine's front door: what a front end asks for (a request)
 // and what it gets back (a result). The command line, the tests and the
-// download tab fill a request and read a result; the working state behind
-// them stays the engine's.
+// download tab fill a request and read a result (and, while a job runs,
+// what the observer is told); the working state behind them stays the
+// engine's.
 #pragma once
 
 #include <map>
@@ -23,6 +24,35 @@ struct DownloadRequest {
   // Navigate first, as the window's navigate button does: the browser-built
   // page (options.download_inner_html) needs the page's head from it.
   bool navigate_first = false;
+  // The addresses asked for before (the address box's list): the job's
+  // address joins them.
+  std::vector<std::string> url_history;
+};
+
+// The navigate button: the browser opens the address, and its text is
+// fetched and shown.
+struct NavigateRequest {
+  std::string url;  // as typed: backslashes are dropped
+  std::string save_folder;
+  DownloadOptions options;
+};
+
+struct NavigateResult {
+  bool navigated = false;  // false: no http or https address
+  // The address box after it: an address typed with another one inside
+  // ("http://a/http://b") keeps the inner one; a redirect in the browser
+  // gives where it ended.
+  std::string url;
+  std::string base_message;  // what a base element in the page says, empty without one
+};
+
+// A frame entry of the page last saved.
+struct FrameRequest {
+  std::string page_url;     // the frame container's address (for a relative entry)
+  std::string save_folder;
+  std::string reference;    // the entry as listed, or an absolute address
+  DownloadOptions options;  // options.frame_download chooses what is done
+  std::vector<std::string> url_history;  // the address box's list: a saved entry joins it
 };
 
 // Why a job saved no page.
@@ -60,6 +90,11 @@ struct DownloadResult {
   std::vector<std::string> frames;   // frame entries of the page, for RunFrame
   std::vector<std::string> reports;  // report files that exist beside the page
   std::vector<FailedResource> failed;  // stylesheets, scripts, images... not delivered
+  JobLists lists;                      // everything the job listed, as it ended
+  JobLabels labels;                    // everything it shows besides, as it ended
+  // The options the next job starts from: a job keeps the folder and skips
+  // the reports next time, and a chosen page name serves one job.
+  DownloadOptions next_options;
   DownloadFailure failure_kind = DownloadFailure::None;
   // The reason as a message (Shift_JIS), with what libcurl or the server
   // said when the page could not be fetched; empty when saved.

@@ -1,5 +1,35 @@
-// The download engine: one job at a time, driven by the download tab or by
-// the command line through the same ports.
+// The download engine: one web page and what it needs saved into a folder,
+// one job at a time, for the download tab and `kaplo download` alike.
+//
+// How a job flows:
+//   request   A front end fills a DownloadRequest (download_request.h): the
+//             address, the save folder, the options, the address list. The
+//             navigate button sends a NavigateRequest, a frame entry of the
+//             page last saved a FrameRequest. Nothing else goes in.
+//   stages    Run checks the address and the folder (asking the Prompter
+//             when the page has no file name, redirects or names a base),
+//             fetches the page once and hands that answer on: the navigate
+//             step shows it, the base page stage (base_page.cpp) names the
+//             local files, keeps the copy as fetched and enters what the page
+//             names into the resource map; the resource stage
+//             (resource_stage.cpp) fetches stylesheets first, what they
+//             import and show after them, then images and other files; the
+//             page is saved with its references pointed at the local files;
+//             the report files (reports.cpp) are written beside it. A
+//             frameset page (frames.cpp) is saved with local frame names and
+//             its frames listed for jobs of their own.
+//   events    While it runs the job tells its JobObserver (ports.h) what it
+//             shows, by meaning: labels, lists, texts, progress, what to
+//             bring to the front, running or not. The calls come from the
+//             job's thread; the tab copies what they pass to the window.
+//   result    Run answers with a DownloadResult: saved or not and why, the
+//             page file, counts per outcome mark, frames, reports, failed
+//             resources, the lists and labels as the job ended, and the
+//             options the next job starts from.
+//
+// The working state (the job record, lists, labels, options) is the engine's
+// own; front ends read it only through Labels, Lists and LastResult, and
+// change it only through the calls below (Stop, StartOver, Reset...).
 #pragma once
 
 #include <atomic>
@@ -17,24 +47,26 @@
 
 namespace kaplo {
 
+// The download engine, one job at a time. A front end fills a request; the
+// engine asks its questions through the prompter, shows what it does
+// through the observer and answers with a result. Its working state is its
+// own: nothing outside edits it.
 class DownloadEngine {
  public:
   DownloadEngine(Fetcher& fetcher, Prompter& prompter, BrowserPort* browser,
                  JobObserver& observer, SystemBrowser* system_browser = nullptr);
 
-  // The front door. Run saves the request's page as the download button
-  // does (questions through the prompter, progress through the observer)
-  // and says what became of it; the lists stay readable through Lists().
+  // A whole job: the page and what it needs into the request's folder.
   DownloadResult Run(const DownloadRequest& request);
-  // Takes the request's address, folder and options without starting a job.
-  void Load(const DownloadRequest& request);
-  // Saves a frame entry (as listed, or an absolute address) of the page last
-  // run or loaded as a job of its own into the same folder.
-  DownloadResult RunFrame(const std::string& reference);
-  // What the last job (started here or by btnDownloadAllClick) came to.
-  DownloadResult LastResult() const;
-  // The stop button: the running loops end after their current item.
-  void Stop() { btnDownloadStopClick(); }
+  // The navigate button: the browser opens the page, its text is fetched
+  // once and shown, its head kept for a browser-built save.
+  NavigateResult Navigate(const NavigateRequest& request);
+  // A frame entry of the page last saved: a job of its own into the same
+  // folder, the system browser or the result pane (request.options).
+  DownloadResult RunFrame(const FrameRequest& request);
+  // The stop: the running loops end after their current item.
+  void Stop();
+  bool Running() const { return running_.load(); }
   // A new address typed: the last page's lists and frame entries go.
   void StartOver();
   // The window's reset: StartOver and a blank job record.
@@ -42,97 +74,62 @@ class DownloadEngine {
   // A page file saved by hand (the window's save dialog) becomes the one
   // the next job confirms.
   void ConfirmLocalFile(const std::string& file);
-  const DownloadOptions& Options() const { return settings; }
-  const DownloadForm& Form() const { return form; }
-  const DownloadJob& Job() const { return job; }
-  const DownloadLists& Lists() const { return lists; }
+  // The views and lists emptied, the page blanked (the navigate step's first part).
+  void ClearViews();
 
-  // The tab's working state, which the window still edits directly.
-  DownloadOptions settings;
-  DownloadForm form;
-  DownloadJob job;
-  DownloadLists lists;
+  // What the last job came to, and what the tab shows now (read only).
+  DownloadResult LastResult() const;
+  JobLabels Labels() const;
+  const JobLists& Lists() const { return lists_; }
 
-  // The user's download-all action: one whole job on the URL box's text.
-  void btnDownloadAllClick();
+ private:
+  // One whole job on labels_.url: the checks and questions around DLDownloadAll.
+  void RunJob();
   // The checks, questions and stages of one job; true when the page was saved.
   bool DLDownloadAll(const std::string& url);
   bool WBDLNavigate(const std::string& url, const std::string& save_folder, int mode);
   void DownLoadMain(const std::string& url, const std::string& save_folder);
-  // The stop button: the running loops end after their current item.
-  void btnDownloadStopClick();
-  bool Running() const { return running_.load(); }
-
   // The base page stage and its acquisition; 0 / -1.
   int DownLoadBasePage(const std::string& url, const std::string& save_folder);
   int DLMakeWinPage(const std::string& url, const std::string& save_folder, int mode);
   std::string DLInnerMakeHTML();
-
-  // Frames. A frameset page is listed and saved with local frame names (0 /
-  // -1); inline frames found by discovery are listed (how many were found).
+  // A frameset page: its frames listed, the page saved with local frame names (0 / -1).
   int DLMakeFrameSetFile(const std::string& url, const std::string& chosen_file,
                          const std::string& page_text, const std::string& save_folder);
   void DLSaveMakeHTML(const std::string& url, const std::string& local_file,
                       const std::string& page_text, const std::string& save_folder);
-  // The action on a frame entry chosen by settings.frame_download: a whole
-  // job, the system browser, or the result pane. False when the reference
-  // leads to no http address or the job saved nothing.
+  // The action on a frame entry by options_.frame_download: a whole job,
+  // the system browser, or the result pane. False when the reference leads
+  // to no http address or the job saved nothing.
   bool DLInFrameFileGo(const std::string& page_url, const std::string& save_folder,
                        const std::string& reference);
-  void ListBoxWBInFrameFileListClick(const std::string& entry);
-  void sbDLFrameGoClick();
+  // The report files beside the saved page.
+  void DLPostProcess(const std::string& save_folder);
 
-  // The report files beside the saved page; always 0.
-  int DLPostProcess(const std::string& save_folder);
-
-  void DLClearListBox(bool keep_boxes);
+  // Clearing and showing.
+  // The job's lists emptied (unless keep_lists; the frame list stays).
+  void DLClearLists(bool keep_lists);
+  // The page's file names; mode 0 its texts too.
   void DLClearPageFile(int mode);
-  void DLClearEditText(int mode);
-  void DLClearRichEditListBox();
+  // Mode 0 the address, mode 0 and 1 the save folder, every mode the local
+  // file; the web pane blanked and its source texts emptied.
+  void DLClearNames(int mode);
+  // The shown texts and the browser's image list emptied.
+  void DLClearTexts();
   void DLFileDownloadInfo(std::string_view text, int total, int index);
-  void DLButtonDisable();
-  void DLButtonEnable();
+  void SetRunning(bool running);
+  void Focus(JobFocus what) { observer_.Focus(what); }
+  void LabelsChanged() { observer_.LabelsChanged(Labels()); }
+  void ListsChanged() { observer_.ListsChanged(lists_); }
 
-  // The single file sheets. Each action changes the sheets (and the form),
-  // shows its message through the prompter and ends with FormChanged.
-  IndividualTextSheet individual;
-  IndividualImageSheet individual_image;
-  // A ResourceLine chosen in a stylesheet list: both URL boxes and the file
-  // box filled, then shown.
-  void ListBoxDlLIndividual(const std::string& line);
-  // A ResourceLine chosen in the image list.
-  void ListBoxDLIndividualImage(const std::string& line);
-  // An outcome line of the stylesheet list: its file read with code; false
-  // (and the file-missing message) when the file is not there.
-  bool ListBoxDLIndividualOutcome(const std::string& line, int code);
-  // An outcome line of the image list: the file shown, or the message.
-  bool ListBoxDLIndividualImageOutcome(const std::string& line);
-  void sbPGTab02RTab07IndividualUrlClick();           // show
-  bool sbPGTab02RTab07IndividualDownloadClick();      // fetch to file; true when stored
-  bool sbsbPGTab02RTab07IndividualSaveFileClick();    // save the memo; true when written
-  // Reads a local file into the memo (the window's open dialog chose it).
-  void IndividualOpenFile(const std::string& file);
-  // The file box's file; false when the box is empty (the window then asks).
-  bool sbsbPGTab02RTab07IndividualOpenFileGoClick();
-  void sbsbPGTab02RTab07IndividualMemoClearClick();
-  void sbPGTab02RTab08ImageIndividualGoClick();       // image show
-  bool sbPGTab02RTab08ImageIndividualDownloadClick(); // image fetch; true when stored
-  void IndividualOpenImage(const std::string& file);
-  void sbPGTab02RTab08ImageIndividualClearClick();
-
-  // Whether the last job saved its page (the command line's exit status).
-  bool PageSaved() const { return page_saved_; }
-
- private:
   void RestoreConfirmedLocalFile();
   // "KAPLO 【 URL 】  - [ saved page ]"
   std::string SavedPageCaption() const;
-  // Ends a job that saved nothing: the reason kept, the buttons enabled,
+  // Ends a job that saved nothing: the reason kept, the controls idle,
   // and with restore the confirmed file of the job before put back. False.
   bool Abandon(DownloadFailure kind, bool restore);
   // Why the last job saved nothing, with the fetch's reason; empty when it did.
   std::string FailureMessage(DownloadFailure kind) const;
-  void ShowTab(JobPage page) { observer_.ShowTab(page); }
   // The page's response, fetched once per job and handed from stage to stage.
   const TextResponse& PageResponse(const std::string& url);
   // Fetches what the page (scanned as scan) names into the save folder and
@@ -145,10 +142,15 @@ class DownloadEngine {
   BrowserPort* browser_;  // may be null: no browser pane (the command line without --render)
   JobObserver& observer_;
   SystemBrowser* system_browser_;
+
+  DownloadOptions options_;
+  JobLabels labels_;
+  JobLists lists_;
+  DownloadJob job_;
   std::atomic<bool> running_{false};
   bool page_saved_ = false;
   DownloadFailure failure_ = DownloadFailure::None;
-  std::string failure_reason_;  // what libcurl or the server said, for PageNotFetched
+  std::string failure_reason_;  // what libcurl or the server said
   bool frameset_page_ = false;  // the last job's page was a frameset
   std::optional<TextResponse> page_response_;
   std::string page_response_url_;

@@ -35,7 +35,7 @@ int DownloadEngine::DLMakeFrameSetFile(const std::string& url, const std::string
   bool any = false;
   for (const FoundReference& ref : page_scan_.references) any |= ref.role == RefRole::kFrame;
   if (!any) return -1;
-  std::string local = UrlToLocalPath(url, save_folder, settings.url_web_decode, 0);
+  std::string local = UrlToLocalPath(url, save_folder, options_.url_web_decode, 0);
   if (local.empty() || local.back() == '/') local += "index.html";
   DLSaveMakeHTML(url, local, page_text, save_folder);
   return 0;
@@ -51,11 +51,11 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& /*url*/, const std::strin
   if (!htm || (ContainsAtBoundary(local_file, "@") && ContainsAtBoundary(local_file, "="))) {
     WriteFileBelow(save_folder, local_file + ".html", page);
   }
-  observer_.ShowText(JobView::WebSource, page, true);
-  form.local_filename = local_file;
-  form.caption = SavedPageCaption();
-  observer_.ListsChanged();
-  observer_.FormChanged();
+  observer_.ShowText(JobText::WebSource, page, true);
+  labels_.local_file = local_file;
+  labels_.caption = SavedPageCaption();
+  ListsChanged();
+  LabelsChanged();
 }
 
 bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
@@ -63,12 +63,12 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
                                      const std::string& reference) {
   const std::string target = FrameTarget(page_url, reference);
   if (target.empty()) return false;
-  switch (settings.frame_download) {
+  switch (options_.frame_download) {
     case 0: {
-      form.label_downloaded_file.clear();
-      form.label_downloaded_file_count.clear();
+      labels_.status.clear();
+      labels_.progress.clear();
       const bool saved = DLDownloadAll(target);
-      ShowTab(JobPage::LocalBrowse);
+      Focus(JobFocus::LocalPage);
       return saved;
     }
     case 1:
@@ -76,34 +76,12 @@ bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
       return true;
     case 2:
       if (browser_) browser_->Navigate(BrowserPane::DownloadResult, target);
-      form.label_local_browser_url = target;
-      ShowTab(JobPage::LocalBrowse);
+      labels_.result_address = target;
+      Focus(JobFocus::LocalPage);
       return true;
     default:
       return false;
   }
-}
-
-void DownloadEngine::ListBoxWBInFrameFileListClick(const std::string& entry) {
-  const std::string ref(Trim(entry));
-  if (ref.empty()) return;
-  form.frame_link_url = ref;
-  const std::string folder(Trim(form.save_folder));
-  std::error_code ec;
-  if (!IsHttpUrl(form.url) || folder.empty() ||
-      !std::filesystem::is_directory(FsPath(folder), ec)) {
-    observer_.FormChanged();
-    return;
-  }
-  DLInFrameFileGo(form.url, folder, ref);
-  bool known = false;
-  for (const std::string& item : form.url_history) known |= item == ref;
-  if (!known) form.url_history.push_back(ref);
-  observer_.FormChanged();
-}
-
-void DownloadEngine::sbDLFrameGoClick() {
-  if (!form.frame_link_url.empty()) ListBoxWBInFrameFileListClick(form.frame_link_url);
 }
 
 }  // namespace kaplo

@@ -37,7 +37,8 @@ std::string CheckRefresh(std::string_view text) {
     std::erase(s, '\'');
     return s;
   };
-  if (ContainsAtBoundary(head, "http-equiv=\"refresh\"")) return unquote(Between(head, "url=", "\""));
+  if (ContainsAtBoundary(head, "http-equiv=\"refresh\""))
+    return unquote(Between(head, "url=", "\""));
   if (ContainsAtBoundary(head, "location.replace(")) {
     return unquote(Between(head, "location.replace(", ")"));
   }
@@ -57,64 +58,63 @@ DownloadEngine::DownloadEngine(Fetcher& fetcher, Prompter& prompter, BrowserPort
       observer_(observer),
       system_browser_(system_browser) {}
 
-void DownloadEngine::btnDownloadAllClick() {
+void DownloadEngine::RunJob() {
   page_saved_ = false;
   frameset_page_ = false;
   failure_ = DownloadFailure::None;
-  std::string url(Trim(form.url));
+  std::string url(Trim(labels_.url));
   if (url.empty()) {
     failure_ = DownloadFailure::NoAddress;
     return;
   }
   if (const std::size_t hash = FindAtBoundary(url, "#"); hash != std::string::npos) {
     url.resize(hash);
-    form.url = url;
+    labels_.url = url;
   }
   if (ContainsAtBoundary(url, "/**http%3A//") || ContainsAtBoundary(url, "/**https%3A//")) {
     url = DecodeSearchRedirect(url);
-    form.url = url;
+    labels_.url = url;
   }
-  observer_.FormChanged();
+  LabelsChanged();
   if (!IsPageUrl(url)) {
     switch (prompter_.Ask(msg::NoHtmlFile(), Prompter::Buttons::YesNoCancel)) {
       case Prompter::Answer::Cancel:
         failure_ = DownloadFailure::Cancelled;
         return;
       case Prompter::Answer::No:
-        form.url += "/index.html";
-        url = form.url;
-        observer_.FormChanged();
+        labels_.url += "/index.html";
+        url = labels_.url;
+        LabelsChanged();
         break;
       case Prompter::Answer::Yes:
         break;
     }
   }
-  if (settings.download_inner_html && job.PageHead.empty()) {
+  if (options_.download_inner_html && job_.PageHead.empty()) {
     prompter_.Inform(msg::NotNavigated());
     failure_ = DownloadFailure::NotNavigated;
     return;
   }
-  lists.FrameTagSet.clear();
-  lists.ListBoxWBInFrameFileList.clear();
-  form.caption = "KAPLO[ " + url + " ]";
-  job.FramesetSaved = false;
+  lists_.frames.clear();
+  labels_.caption = "KAPLO[ " + url + " ]";
+  job_.FramesetSaved = false;
 
   DLDownloadAll(url);
 
   // A second job in the same run neither empties the folder nor writes the
   // reports unless the user asks again.
-  settings.dont_empty_folder = true;
-  settings.dont_make_css_list = true;
-  job.PreviousConfirmedLocalFile = job.ConfirmedLocalFile;
-  job.ConfirmedLocalFile = form.local_filename;
-  form.confirm_local_html_file = job.ConfirmedLocalFile;
-  form.local_file_org_html = PrefixedName(job.ConfirmedLocalFile, kFetchedPagePrefix);
-  form.local_dont_load = false;
+  options_.dont_empty_folder = true;
+  options_.dont_make_css_list = true;
+  job_.PreviousConfirmedLocalFile = job_.ConfirmedLocalFile;
+  job_.ConfirmedLocalFile = labels_.local_file;
+  labels_.confirmed_file = job_.ConfirmedLocalFile;
+  labels_.fetched_copy_file = PrefixedName(job_.ConfirmedLocalFile, kFetchedPagePrefix);
+  labels_.local_views_stay = false;
   bool known = false;
-  for (const std::string& item : form.url_history) known |= EqualsIgnoreCase(item, form.url);
-  if (!known) form.url_history.push_back(form.url);
-  observer_.FormChanged();
-  if (job.FramesetSaved) ShowTab(JobPage::Native);
+  for (const std::string& item : labels_.url_history) known |= EqualsIgnoreCase(item, labels_.url);
+  if (!known) labels_.url_history.push_back(labels_.url);
+  LabelsChanged();
+  if (job_.FramesetSaved) Focus(JobFocus::Native);
 }
 
 const std::string& DownloadFailureText(DownloadFailure kind) {
@@ -150,64 +150,147 @@ std::string DownloadEngine::FailureMessage(DownloadFailure kind) const {
   return with_reason ? msg::WithReason(text, failure_reason_) : text;
 }
 
-void DownloadEngine::Load(const DownloadRequest& request) {
-  settings = request.options;
-  form.url = request.url;
-  form.save_folder = request.save_folder;
-}
-
 DownloadResult DownloadEngine::Run(const DownloadRequest& request) {
-  Load(request);
+  options_ = request.options;
+  labels_.url = request.url;
+  labels_.save_folder = request.save_folder;
+  labels_.url_history = request.url_history;
   page_response_.reset();
   if (request.navigate_first) {
-    WBDLNavigate(form.url, form.save_folder, 0);
+    WBDLNavigate(labels_.url, labels_.save_folder, 0);
     reuse_page_response_ = true;
   }
-  btnDownloadAllClick();
+  RunJob();
   reuse_page_response_ = false;
   return LastResult();
 }
 
-DownloadResult DownloadEngine::RunFrame(const std::string& reference) {
-  settings.frame_download = 0;
+NavigateResult DownloadEngine::Navigate(const NavigateRequest& request) {
+  NavigateResult result;
+  options_ = request.options;
+  std::string url(Trim(request.url));
+  std::erase(url, '\\');
+  result.url = url;
+  // An address typed with another one inside it: the box keeps the inner one.
+  if (const std::size_t first = url.find("http://"); first != std::string::npos) {
+    if (const std::size_t inner = url.find("http://", first + 7); inner != std::string::npos) {
+      result.url = url.substr(inner);
+    }
+  }
+  labels_.url = result.url;
+  job_.SuppressUrlChange = false;
+  page_response_.reset();
+  if (!WBDLNavigate(url, std::string(Trim(request.save_folder)), 0)) return result;
+  result.navigated = true;
+  const std::string here = browser_ ? browser_->LocationUrl() : std::string();
+  if (here != url && here != kBlank && here.starts_with("http://")) {
+    labels_.url = result.url = here;
+    job_.ConfirmedLocalFile = here;
+  }
+  // What the page says of its base address, as the web source view shows it.
+  std::string text = ReplaceFirstExact(job_.NavigatedPageText, "<BASE ", "<base ");
+  labels_.status.clear();
+  if (const std::size_t at = FindAtBoundary(text, "<base "); at != std::string::npos) {
+    std::string tag = SqueezeSpaces(Between(text.substr(at), "<base ", ">"));
+    tag = ReplaceFirstExact(tag, "HREF=", "href=");
+    std::string value = Between(tag, "\"", "\"");
+    if (value.empty() && !ContainsAtBoundary(tag, "\"")) value = tag;
+    result.base_message =
+        SJ<"＜ｂａｓｅ　ｈｒｅｆ＝”【 ">() + value + SJ<" 】 ” ・・＞が見つかりました">();
+    labels_.status = result.base_message;
+  }
+  labels_.progress.clear();
+  if (!options_.dont_web_list_clear) DLClearLists(false);
+  job_.PageHead = BeforeBody(text);
+  // The next job fetches the page anew: the user may navigate long before it.
+  page_response_.reset();
+  LabelsChanged();
+  Focus(JobFocus::WebPage);
+  Focus(JobFocus::WebSource);
+  return result;
+}
+
+DownloadResult DownloadEngine::RunFrame(const FrameRequest& request) {
+  options_ = request.options;
+  labels_.url = request.page_url;
+  labels_.save_folder = request.save_folder;
+  labels_.url_history = request.url_history;
+  const std::string reference(Trim(request.reference));
+  labels_.frame_entry = reference;
   page_saved_ = false;
   frameset_page_ = false;
   failure_ = DownloadFailure::None;
-  if (FrameTarget(form.url, reference).empty()) {
+  bool done = false;
+  if (FrameTarget(request.page_url, reference).empty()) {
     failure_ = DownloadFailure::NotWebAddress;
-  } else if (!DLInFrameFileGo(form.url, form.save_folder, reference) &&
-             failure_ == DownloadFailure::None) {
-    failure_ = DownloadFailure::PageNotSaved;
+  } else {
+    done = DLInFrameFileGo(request.page_url, std::string(Trim(request.save_folder)), reference);
+    if (!done && failure_ == DownloadFailure::None && options_.frame_download == 0) {
+      failure_ = DownloadFailure::PageNotSaved;
+    }
   }
-  return LastResult();
+  if (!reference.empty() && options_.frame_download == 0) {
+    bool known = false;
+    for (const std::string& item : labels_.url_history) known |= item == reference;
+    if (!known) labels_.url_history.push_back(reference);
+  }
+  LabelsChanged();
+  DownloadResult result = LastResult();
+  // Shown in a browser, nothing was to be saved: that is no failure.
+  if (done && options_.frame_download != 0) {
+    result.failure_kind = DownloadFailure::None;
+    result.failure.clear();
+  }
+  return result;
+}
+
+void DownloadEngine::Stop() {
+  fetcher_.CancelPrefetch();
+  DLClearNames(2);
+  SetRunning(false);
+}
+
+void DownloadEngine::ClearViews() {
+  DLClearLists(false);
+  DLClearTexts();
 }
 
 void DownloadEngine::StartOver() {
-  lists.ListBoxWBInFrameFileList.clear();
-  DLClearListBox(false);
+  lists_.frames.clear();
+  DLClearLists(false);
 }
 
 void DownloadEngine::Reset() {
-  job = DownloadJob{};
+  job_ = DownloadJob{};
+  labels_ = JobLabels{};
   StartOver();
 }
 
 void DownloadEngine::ConfirmLocalFile(const std::string& file) {
-  form.local_filename = file;
-  job.ConfirmedLocalFile = file;
+  labels_.local_file = file;
+  job_.ConfirmedLocalFile = file;
+}
+
+JobLabels DownloadEngine::Labels() const {
+  JobLabels l = labels_;
+  l.confirmed_page = job_.ConfirmedLocalFile;
+  l.page_address = job_.PageUrl;
+  l.frameset_saved = job_.FramesetSaved;
+  return l;
 }
 
 DownloadResult DownloadEngine::LastResult() const {
   DownloadResult r;
   r.page_saved = page_saved_;
-  if (page_saved_) r.saved_page = form.local_filename;
-  r.url = form.url;
+  if (page_saved_) r.saved_page = labels_.local_file;
+  r.url = labels_.url;
   r.frameset = frameset_page_;
-  r.stylesheet_counts = CountMarks(lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
-                                   OutcomeList::StylesheetsAndScripts);
-  r.image_counts =
-      CountMarks(lists.ListBoxPGTab02LTab03PageImageDownloaedImage, OutcomeList::Images);
-  r.frames = lists.ListBoxWBInFrameFileList;
+  r.stylesheet_counts = CountMarks(lists_.stylesheet_outcomes, OutcomeList::StylesheetsAndScripts);
+  r.image_counts = CountMarks(lists_.image_outcomes, OutcomeList::Images);
+  r.frames = lists_.frames;
+  r.lists = lists_;
+  r.labels = Labels();
+  r.next_options = options_;
   for (const MappedResource& m : last_resources_) {
     if (m.handled && IsFailure(m.mark)) {
       r.failed.push_back({m.url, m.local, m.mark, m.reason,
@@ -215,7 +298,7 @@ DownloadResult DownloadEngine::LastResult() const {
     }
   }
   for (const std::string* report :
-       {&form.local_file_css_js_list, &form.local_file_total_css_js, &form.local_file_image_list}) {
+       {&labels_.css_js_list, &labels_.css_js_merged, &labels_.image_list}) {
     if (!report->empty() && LocalFileExists(*report)) r.reports.push_back(*report);
   }
   r.failure_kind = page_saved_ ? DownloadFailure::None : failure_;
@@ -227,21 +310,21 @@ DownloadResult DownloadEngine::LastResult() const {
 }
 
 std::string DownloadEngine::SavedPageCaption() const {
-  return SJ<"KAPLO 【 ">() + form.url + SJ<" 】  - [ ">() + form.local_filename + " ]";
+  return SJ<"KAPLO 【 ">() + labels_.url + SJ<" 】  - [ ">() + labels_.local_file + " ]";
 }
 
 void DownloadEngine::RestoreConfirmedLocalFile() {
-  job.ConfirmedLocalFile = job.PreviousConfirmedLocalFile;
+  job_.ConfirmedLocalFile = job_.PreviousConfirmedLocalFile;
 }
 
 bool DownloadEngine::Abandon(DownloadFailure kind, bool restore) {
   failure_ = kind;
   if (restore) RestoreConfirmedLocalFile();
   // The label says why the job ended; never the finished message.
-  form.label_downloaded_file = FailureMessage(kind);
-  form.label_downloaded_file_count.clear();
-  observer_.FormChanged();
-  DLButtonEnable();
+  labels_.status = FailureMessage(kind);
+  labels_.progress.clear();
+  LabelsChanged();
+  SetRunning(false);
   return false;
 }
 
@@ -252,56 +335,56 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   fetcher_.StartJob();
   if (!reuse_page_response_) page_response_.reset();
   last_resources_.clear();
-  job.PageUrl = url;
-  job.SuppressUrlChange = false;
-  std::string folder(Trim(form.save_folder));
+  job_.PageUrl = url;
+  job_.SuppressUrlChange = false;
+  std::string folder(Trim(labels_.save_folder));
   if (!IsHttpUrl(url)) return Abandon(DownloadFailure::NotWebAddress, false);
 
-  DLClearListBox(false);
-  ShowTab(JobPage::WebBrowse);
-  ShowTab(JobPage::WebHtml);
+  DLClearLists(false);
+  Focus(JobFocus::WebPage);
+  Focus(JobFocus::WebSource);
 
   // The page as first fetched, read as the base page stage will read it, so
   // a frameset page is saved in Shift_JIS like any page.
   std::string fetched;
   std::string lower;
-  if (!settings.download_inner_html) {
+  if (!options_.download_inner_html) {
     const TextResponse& first = PageResponse(url);
     if (!first.failure.empty()) {
       failure_reason_ = first.failure;
       return Abandon(DownloadFailure::PageNotFetched, false);
     }
     const ReadText read =
-        ReadSavedText(first.text, settings.main_html_charset, first.content_type, true);
+        ReadSavedText(first.text, options_.main_html_charset, first.content_type, true);
     fetched = read.text;
     page_query_code_ = read.code;
     page_base_ = first.final_url.empty() ? WireUrl(url) : first.final_url;
-    if (!fetched.empty()) observer_.ShowText(JobView::FirstFetch, fetched, true);
+    if (!fetched.empty()) observer_.ShowText(JobText::FirstFetch, fetched, true);
     lower = LowerAscii(fetched);
     const std::string target = CheckRefresh(lower);
     if (!target.empty()) {
       prompter_.ShowInformation(msg::RefreshRedirect(), fetched);
-      ShowTab(JobPage::FirstFetch);
+      Focus(JobFocus::FirstFetch);
       if (IsHttpUrl(target) && target.starts_with("http:")) {
-        form.url = target;  // offered for the next job; this one goes on with its URL
-        observer_.FormChanged();
+        labels_.url = target;  // offered for the next job; this one goes on with its URL
+        LabelsChanged();
       }
       if (prompter_.Ask(msg::GoOn(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
         return Abandon(DownloadFailure::Cancelled, false);
       }
     }
-    if (ContainsAtBoundary(lower, "<base") && settings.remove_base_href == 0 &&
+    if (ContainsAtBoundary(lower, "<base") && options_.remove_base_href == 0 &&
         prompter_.Ask(msg::BaseHref(), Prompter::Buttons::YesNo) != Prompter::Answer::Yes) {
       return Abandon(DownloadFailure::Cancelled, false);
     }
   }
 
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
-  form.label_downloaded_file.clear();
-  form.label_downloaded_file_count.clear();
+  labels_.status.clear();
+  labels_.progress.clear();
 
   if (folder.empty()) {
-    const std::string mapped = UrlToLocalPath(url, "", settings.url_web_decode, 0);
+    const std::string mapped = UrlToLocalPath(url, "", options_.url_web_decode, 0);
     std::string name;
     if (mapped.empty() || ContainsAtBoundary(mapped, ".htm")) {
       name = "index.html";
@@ -312,20 +395,20 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     name = UrlToSafePath(name);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(name, "");
     if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
-    form.local_filename = *chosen;
-    form.save_folder = FolderOf(*chosen);
-    observer_.FormChanged();
+    labels_.local_file = *chosen;
+    labels_.save_folder = FolderOf(*chosen);
+    LabelsChanged();
   } else if (!LocalFolderExists(folder)) {
     prompter_.Inform(msg::FolderNotFound());
     return Abandon(DownloadFailure::FolderNotFound, true);
   }
 
-  folder = std::string(Trim(form.save_folder));
+  folder = std::string(Trim(labels_.save_folder));
   if (folder.empty()) {
     prompter_.Inform(msg::NoSaveFolder());
     return Abandon(DownloadFailure::NoSaveFolder, false);
   }
-  if (std::string why; !settings.dont_empty_folder && !EmptyFolder(folder, &why)) {
+  if (std::string why; !options_.dont_empty_folder && !EmptyFolder(folder, &why)) {
     failure_reason_ = Utf8ToShiftJISLenient(why);
     prompter_.Inform(msg::WithReason(msg::FolderNotEmptied(), failure_reason_));
     return Abandon(DownloadFailure::FolderNotEmptied, false);
@@ -334,209 +417,185 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
 
   if (ContainsAtBoundary(lower, "<frameset ")) {
     // Frame pages are saved one by one from the frame list.
-    observer_.ShowText(JobView::Native, fetched, true);
+    observer_.ShowText(JobText::Native, fetched, true);
     prompter_.ShowInformation(msg::FramesetPage(), fetched);
-    form.local_filename.clear();
+    labels_.local_file.clear();
     const std::string file_name = UrlFileName(url);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(
         file_name.empty() ? std::string(kIndexPage) : UrlToSafePath(file_name), folder);
     if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
-    form.save_folder = FolderOf(*chosen);
-    observer_.FormChanged();
-    job.PageUrl = url;
-    if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job.PageUrl += kFolderAddressMark;
-    const std::string chosen_file =
-        FileNameOf(*chosen).empty() ? *chosen + "index.html" : *chosen;
+    labels_.save_folder = FolderOf(*chosen);
+    LabelsChanged();
+    job_.PageUrl = url;
+    if (!ContainsAtBoundary(url, ".htm") && url.ends_with('/')) job_.PageUrl += kFolderAddressMark;
+    const std::string chosen_file = FileNameOf(*chosen).empty() ? *chosen + "index.html" : *chosen;
     const bool saved =
-        DLMakeFrameSetFile(url, chosen_file, fetched, std::string(Trim(form.save_folder))) == 0;
-    settings.dont_empty_folder = true;
-    settings.dont_make_css_list = true;
-    if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
-    ShowTab(JobPage::WebHtml);
-    job.FramesetSaved = true;
+        DLMakeFrameSetFile(url, chosen_file, fetched, std::string(Trim(labels_.save_folder))) == 0;
+    options_.dont_empty_folder = true;
+    options_.dont_make_css_list = true;
+    if (!job_.ConfirmedLocalFile.empty()) labels_.confirmed_file = job_.ConfirmedLocalFile;
+    Focus(JobFocus::WebSource);
+    job_.FramesetSaved = true;
     frameset_page_ = true;
-    page_saved_ = saved && LocalFileExists(form.local_filename);
+    page_saved_ = saved && LocalFileExists(labels_.local_file);
     if (!page_saved_) {
       failure_ = DownloadFailure::PageNotSaved;
-      form.label_downloaded_file = FailureMessage(failure_);
+      labels_.status = FailureMessage(failure_);
     }
-    observer_.FormChanged();
+    LabelsChanged();
     return page_saved_;
   }
 
-  DLButtonDisable();
-  if (!WBDLNavigate(url, std::string(Trim(form.save_folder)), 0)) {
+  SetRunning(true);
+  if (!WBDLNavigate(url, std::string(Trim(labels_.save_folder)), 0)) {
     return Abandon(DownloadFailure::NotWebAddress, false);
   }
   DownLoadMain(url, folder);
 
-  form.caption = SavedPageCaption();
-  form.label_local_browser_url = form.local_filename;
-  form.label_web_browser_url = form.url;
+  labels_.caption = SavedPageCaption();
+  labels_.result_address = labels_.local_file;
+  labels_.web_address = labels_.url;
 
-  std::string display = form.local_filename + ".html";
+  std::string display = labels_.local_file + ".html";
   display = ReplaceFirstExact(display, ".htm.html", ".htm");
   display = ReplaceFirstExact(display, ".html.html", ".html");
-  switch (settings.final_open) {
+  switch (options_.final_open) {
     case 0:
       if (browser_) browser_->Navigate(BrowserPane::DownloadResult, url);
-      form.label_local_browser_url = url;
+      labels_.result_address = url;
       break;
     case 1:
       if (LocalFileExists(display)) {
         if (browser_) browser_->Navigate(BrowserPane::DownloadResult, "file://" + display);
-        form.label_local_browser_url = display;
+        labels_.result_address = display;
       } else {
-        form.label_local_browser_url.clear();
+        labels_.result_address.clear();
       }
       break;
     case 2:
-      if (!form.local_filename.empty() && LocalFileExists(display)) {
+      if (!labels_.local_file.empty() && LocalFileExists(display)) {
         if (system_browser_) system_browser_->OpenInSystemBrowser(display);
-        form.label_local_browser_url = display;
+        labels_.result_address = display;
       }
       break;
     default:
       break;
   }
-  ShowTab(JobPage::LocalBrowse);
-  ShowTab(JobPage::WebBrowse);
-  if (!settings.dont_make_css_list) DLPostProcess(folder);
-  if (!job.ConfirmedLocalFile.empty()) form.confirm_local_html_file = job.ConfirmedLocalFile;
-  DLButtonEnable();
-  form.label_downloaded_file_count.clear();
+  Focus(JobFocus::LocalPage);
+  Focus(JobFocus::WebPage);
+  if (!options_.dont_make_css_list) DLPostProcess(folder);
+  if (!job_.ConfirmedLocalFile.empty()) labels_.confirmed_file = job_.ConfirmedLocalFile;
+  SetRunning(false);
+  labels_.progress.clear();
   if (!page_saved_ && failure_ == DownloadFailure::None) failure_ = DownloadFailure::PageNotSaved;
-  form.label_downloaded_file = page_saved_ ? msg::DownloadFinished() : FailureMessage(failure_);
-  observer_.FormChanged();
+  labels_.status = page_saved_ ? msg::DownloadFinished() : FailureMessage(failure_);
+  LabelsChanged();
   return page_saved_;
 }
 
 bool DownloadEngine::WBDLNavigate(const std::string& url, const std::string& save_folder,
                                   int mode) {
   if (!IsHttpUrl(url)) return false;
-  job.NavigatedPageText.clear();
-  job.InnerPageText.clear();
-  job.InnerCopyFile.clear();
-  if (mode == 0) DLClearRichEditListBox();
+  job_.NavigatedPageText.clear();
+  job_.InnerPageText.clear();
+  job_.InnerCopyFile.clear();
+  if (mode == 0) DLClearTexts();
   if ((mode == 0 || mode == 1) && browser_) browser_->Navigate(BrowserPane::Download, url);
 
   const TextResponse& page = PageResponse(url);
   const std::string& text = page.text;
   if (!observer_.ShowsTexts()) {
     // Nothing shows the views: only the head is kept, for the browser-built page.
-    job.PageHead = NormaliseHtml(
+    job_.PageHead = NormaliseHtml(
         NormaliseCharsetToShiftJIS(BeforeBody(text), Unmappable::CharRef, page.content_type));
   } else {
     // The as-fetched views show the page's own lines, in Shift_JIS as every view.
     const std::string shown = AsFetchedToShiftJIS(
-        text, PageReadingCode(text, settings.main_html_charset, page.content_type),
+        text, PageReadingCode(text, options_.main_html_charset, page.content_type),
         Unmappable::CharRef);
-    observer_.ShowText(JobView::FetchedLeft, shown, true);
-    observer_.ShowText(JobView::FetchedRight, shown, true);
-    observer_.ShowText(JobView::Native, shown, false);
+    observer_.ShowText(JobText::FetchedCopy, shown, true);
+    observer_.ShowText(JobText::Native, shown, false);
 
-    job.NavigatedPageText = NormaliseHtml(
-        NormaliseCharsetToShiftJIS(text, Unmappable::CharRef, page.content_type));
-    if (const std::size_t body = FindAtBoundary(job.NavigatedPageText, "<body");
+    job_.NavigatedPageText =
+        NormaliseHtml(NormaliseCharsetToShiftJIS(text, Unmappable::CharRef, page.content_type));
+    if (const std::size_t body = FindAtBoundary(job_.NavigatedPageText, "<body");
         body != std::string::npos) {
-      job.PageHead = job.NavigatedPageText.substr(0, body);
+      job_.PageHead = job_.NavigatedPageText.substr(0, body);
     }
-    observer_.ShowText(JobView::WebSource, job.NavigatedPageText, true);
+    observer_.ShowText(JobText::WebSource, job_.NavigatedPageText, true);
   }
-  form.label_web_browser_url = url;
+  labels_.web_address = url;
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
-  form.caption = SJ<"KAPLO 【 ">() + url + SJ<" 】">();
-  observer_.FormChanged();
+  labels_.caption = SJ<"KAPLO 【 ">() + url + SJ<" 】">();
+  LabelsChanged();
   return true;
 }
 
 void DownloadEngine::DownLoadMain(const std::string& url, const std::string& save_folder) {
   DLClearPageFile(0);
-  DLClearListBox(false);
-  job.BaseHrefValue.clear();
-  job.BaseHrefDirPath.clear();
-  job.BaseHrefDir.clear();
+  DLClearLists(false);
+  job_.BaseHrefValue.clear();
+  job_.BaseHrefDirPath.clear();
+  job_.BaseHrefDir.clear();
   if (browser_) {
-    job.NativePageText = NormaliseHtml(browser_->OuterHtml());
-    observer_.ShowText(JobView::Native, job.NativePageText, true);
-    lists.ListBoxIEImage = browser_->ImageUrls();
+    job_.NativePageText = NormaliseHtml(browser_->OuterHtml());
+    observer_.ShowText(JobText::Native, job_.NativePageText, true);
+    lists_.browser_images = browser_->ImageUrls();
   } else {
-    lists.ListBoxIEImage.clear();
+    lists_.browser_images.clear();
   }
-  observer_.ListsChanged();
-  DLButtonDisable();
+  ListsChanged();
+  SetRunning(true);
   page_saved_ = DownLoadBasePage(url, save_folder) == 0;
-  settings.save_this_name = false;  // a chosen name serves one job only
+  options_.save_this_name = false;  // a chosen name serves one job only
 }
 
-void DownloadEngine::btnDownloadStopClick() {
-  fetcher_.CancelPrefetch();
-  DLClearEditText(2);
-  DLButtonEnable();
+void DownloadEngine::SetRunning(bool running) {
+  running_ = running;
+  observer_.RunningChanged(running);
 }
 
-void DownloadEngine::DLButtonDisable() {
-  running_ = true;
-  observer_.RunningChanged(true);
-}
-
-void DownloadEngine::DLButtonEnable() {
-  running_ = false;
-  observer_.RunningChanged(false);
-}
-
-void DownloadEngine::DLClearListBox(bool keep_boxes) {
-  DownloadLists& l = lists;
-  if (!keep_boxes) {
-    for (auto* box : {&l.ListBoxPGTab02LTab02PageWebCSS, &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
-                      &l.ListBoxPGTab02LTab03PageImage, &l.ListBoxPGTab02LTab03PageImageDownloaedImage,
-                      &l.ListBoxPGTab02LTab04DLCSSFileImportCSS,
-                      &l.ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS, &l.ListBoxPGTab02LTab05UseRoot,
-                      &l.ListBoxPGTab02LTab06DLImportCSSImage, &l.ListBoxPGTab02LTab06DLImageNotFound,
-                      &l.ListBoxPGTab02LTab07DLAllCSSFileImportCSS,
-                      &l.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS,
-                      &l.ListBoxPGTab02LTab08UnkownImage, &l.ListBoxPGTab02LTab09LHref}) {
-      box->clear();
+void DownloadEngine::DLClearLists(bool keep_lists) {
+  if (!keep_lists) {
+    JobLists& l = lists_;
+    for (auto* list : {&l.stylesheets, &l.stylesheet_outcomes, &l.images, &l.image_outcomes,
+                       &l.imports, &l.entered_images, &l.failed_images, &l.all_stylesheets,
+                       &l.all_stylesheet_outcomes, &l.found_images, &l.link_hosts}) {
+      list->clear();
     }
   }
-  for (auto* set : {&l.ResourceCandidateSet, &l.FrameTagSet, &l.NestedCandidateSet,
-                    &l.ListedScriptSet, &l.ListedImageSet, &l.WrittenFileSet,
-                    &l.StylesheetHostSet}) {
-    set->clear();
-  }
-  observer_.ListsChanged();
+  ListsChanged();
 }
 
 void DownloadEngine::DLClearPageFile(int mode) {
-  job.LocalPageFile.clear();
-  job.FetchedCopyFile.clear();
+  job_.LocalPageFile.clear();
+  job_.FetchedCopyFile.clear();
   if (mode == 0) {
-    job.ConvertedPageText.clear();
-    job.RawPageText.clear();
+    job_.ConvertedPageText.clear();
+    job_.RawPageText.clear();
   }
 }
 
-void DownloadEngine::DLClearEditText(int mode) {
-  if (mode == 0) form.url.clear();
-  if (mode == 0 || mode == 1) form.save_folder.clear();
-  form.local_filename.clear();
+void DownloadEngine::DLClearNames(int mode) {
+  if (mode == 0) labels_.url.clear();
+  if (mode == 0 || mode == 1) labels_.save_folder.clear();
+  labels_.local_file.clear();
   if (browser_) browser_->Navigate(BrowserPane::Download, kBlank);
-  observer_.ShowText(JobView::WebSource, "", false);
-  observer_.ShowText(JobView::FetchedLeft, "", false);
-  observer_.ShowText(JobView::FetchedRight, "", false);
-  observer_.FormChanged();
+  observer_.ShowText(JobText::WebSource, "", false);
+  observer_.ShowText(JobText::FetchedCopy, "", false);
+  LabelsChanged();
 }
 
-void DownloadEngine::DLClearRichEditListBox() {
+void DownloadEngine::DLClearTexts() {
   observer_.ClearTexts();
-  lists.ListBoxIEImage.clear();
-  observer_.ListsChanged();
+  lists_.browser_images.clear();
+  ListsChanged();
 }
 
 void DownloadEngine::DLFileDownloadInfo(std::string_view text, int total, int index) {
-  form.label_downloaded_file_count = DownloadCountLabel(total, index);
-  if (text.find(' ') == std::string_view::npos) form.label_downloaded_file = std::string(text);
-  observer_.Progress(form.label_downloaded_file_count, text);
+  labels_.progress = DownloadCountLabel(total, index);
+  if (text.find(' ') == std::string_view::npos) labels_.status = std::string(text);
+  observer_.Progress(labels_.progress, text);
 }
 
 }  // namespace kaplo

@@ -26,10 +26,10 @@ class Prompter {
                                                     std::string_view folder) = 0;
 };
 
-// The download tab's two browser panes.
+// The two browser panes a job uses.
 enum class BrowserPane {
-  Download,        // WebBrowserDownload: the page from the web
-  DownloadResult,  // WebBrowserDownloadResult: the result display
+  Download,        // the page from the web
+  DownloadResult,  // the result: the saved page or the web page
 };
 
 class BrowserPort {
@@ -45,48 +45,47 @@ class BrowserPort {
   virtual std::string LocationUrl() = 0;
 };
 
-// Text views of the download tab that a job fills.
-enum class JobView {
-  WebSource,        // "　WebHTML ": the normalised page, coloured
-  FetchedLeft,      // the two as-fetched views
-  FetchedRight,
-  Native,           // " WebHTMLNative"
-  Inner,            // " Java実行後の内部HTML "
-  Local,            // " ﾛｰｶﾙHTML "
-  FirstFetch,       // " Redirect前のWebHTML  "
+// The texts a job shows.
+enum class JobText {
+  WebSource,    // the page as fetched, normalised, coloured
+  FetchedCopy,  // the page as fetched, its lines kept
+  Native,       // the document as the browser built it
+  Inner,        // the document the browser built, after its scripts ran
+  Local,        // the page as saved
+  FirstFetch,   // the page as first fetched, before a redirect
 };
 
-// The pages of the download tab a job brings to the front.
-enum class JobPage {
-  WebBrowse,    // " Webﾍﾟｰｼﾞの閲覧 "
-  WebHtml,      // "　WebHTML "
-  LocalBrowse,  // the local result browser
-  FirstFetch,   // " Redirect前のWebHTML  "
-  Native,       // " WebHTMLNative"
-  PageCssJs,    // the page's stylesheet and script list
-  PageImage,    // the page's image list
-  TextSheet,    // " CSS/JSﾀﾞｳﾝﾛｰﾄﾞ "
-  ImageSheet,   // " Imageﾀﾞｳﾝﾛｰﾄﾞ "
+// What a job brings to the user's attention.
+enum class JobFocus {
+  WebPage,      // the page from the web
+  WebSource,    // its source
+  LocalPage,    // the result: the saved page or the web page
+  FirstFetch,   // the page as first fetched
+  Native,       // the browser's document
+  Stylesheets,  // the list of stylesheets and scripts
+  Images,       // the list of images
 };
 
-// What a job shows while it runs. Every call has a do-nothing default.
+struct JobLabels;
+struct JobLists;
+
+// What a job shows while it runs, by meaning; the front end maps it to its
+// controls. Calls come from the thread that runs the job; what they pass
+// is valid during the call. Every call has a do-nothing default.
 class JobObserver {
  public:
   virtual ~JobObserver() = default;
-  // The form's boxes or labels changed (DownloadForm).
-  virtual void FormChanged() {}
-  // A working list changed.
-  virtual void ListsChanged() {}
-  virtual void ShowText(JobView view, std::string_view text, bool colour) {}
-  // False when texts are not shown anywhere: the work of making them is spared.
-  virtual bool ShowsTexts() const { return true; }
+  virtual void LabelsChanged(const JobLabels& labels) {}
+  virtual void ListsChanged(const JobLists& lists) {}
+  virtual void ShowText(JobText which, std::string_view text, bool colour) {}
   virtual void ClearTexts() {}
-  // Bring a page of the download tab to the front.
-  virtual void ShowTab(JobPage page) {}
-  // The tab entered (true) or left (false) the running state.
+  virtual void Focus(JobFocus what) {}
+  // The job started (true) or ended (false).
   virtual void RunningChanged(bool running) {}
   // Progress of a per-item loop ("【  3  /  12 】", file).
   virtual void Progress(std::string_view count_label, std::string_view file_label) {}
+  // False when texts are not shown anywhere: the work of making them is spared.
+  virtual bool ShowsTexts() const { return true; }
 };
 
 }  // namespace kaplo

@@ -59,15 +59,15 @@ std::string ReportListLine(std::string_view entry, std::string_view save_folder,
   below = "/" + ReplaceAllExact(below, "\\", "/");
   // Every way of not being delivered is a failure in the list.
   const std::optional<OutcomeMark> of_line = MarkOfLine(entry);
-  const OutcomeMark mark = (of_line && IsFailure(*of_line)) ||
-                                   ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed))
-                               ? OutcomeMark::Failed
-                               : OutcomeMark::Saved;
+  const OutcomeMark mark =
+      (of_line && IsFailure(*of_line)) || ContainsAtBoundary(entry, MarkText(OutcomeMark::Failed))
+          ? OutcomeMark::Failed
+          : OutcomeMark::Saved;
   const std::string status = MarkText(mark) + "  ";
   return AlignTab(FileNameOf(path) + "\t" + status + below, width);
 }
 
-std::string ReportList(const std::vector<std::string>& entries, std::string_view save_folder,
+std::string ReportList(std::span<const std::string> entries, std::string_view save_folder,
                        int width) {
   std::string out = SJ<"　　　　【 ">() + std::string(save_folder) + SJ<" 】">() + "\r\n\r\n\r\n";
   for (const std::string& entry : entries) {
@@ -77,14 +77,14 @@ std::string ReportList(const std::vector<std::string>& entries, std::string_view
   return out;
 }
 
-int DownloadEngine::DLPostProcess(const std::string& save_folder) {
+ReportFileNames WriteReports(const ReportRequest& request) {
+  ReportFileNames written;
   // Without a saved page the names would land in the working folder.
-  const std::string& page = form.local_filename;
-  if (page.empty() || save_folder.empty() || !page.starts_with(save_folder)) return 0;
-  const ReportFileNames names = MakeReportFileNames(form.local_filename);
-  const std::vector<std::string>& css_outcomes = lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS;
-  const std::vector<std::string>& image_outcomes =
-      lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
+  const std::string& page = request.page_file;
+  const std::string& save_folder = request.save_folder;
+  if (page.empty() || save_folder.empty() || !page.starts_with(save_folder)) return written;
+  const ReportFileNames names = MakeReportFileNames(page);
+  const std::span<const std::string> css_outcomes = request.stylesheet_outcomes;
 
   std::string merged;
   if (!LocalFileExists(names.css_js_list) && !css_outcomes.empty()) {
@@ -98,11 +98,12 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
           !ContainsAtBoundary(ext, ".xml")) {
         continue;
       }
-      if (settings.css_only && ContainsAtBoundary(ext, ".js")) continue;
-      form.label_downloaded_file_count =
-          SJ<"【 ">() + std::to_string(i + 1) + " / " + std::to_string(n) + SJ<" 】">();
-      form.label_downloaded_file = SJ<"【 ">() + path + SJ<" 】">();
-      observer_.Progress(form.label_downloaded_file_count, form.label_downloaded_file);
+      if (request.css_only && ContainsAtBoundary(ext, ".js")) continue;
+      if (request.progress) {
+        request.progress(
+            SJ<"【 ">() + std::to_string(i + 1) + " / " + std::to_string(n) + SJ<" 】">(),
+            SJ<"【 ">() + path + SJ<" 】">());
+      }
       if (!LocalFileExists(path)) {
         last_taken = path;
         continue;
@@ -117,19 +118,39 @@ int DownloadEngine::DLPostProcess(const std::string& save_folder) {
     }
     if (!LocalFileExists(names.css_js_list)) {
       SaveTextFile(ReportList(css_outcomes, save_folder, kCssListWidth), names.css_js_list);
-      form.local_file_css_js_list = names.css_js_list;
+      written.css_js_list = names.css_js_list;
     }
   }
   if (!LocalFileExists(names.css_js_merged)) {
     SaveTextFile(merged, names.css_js_merged);
-    form.local_file_total_css_js = names.css_js_merged;
+    written.css_js_merged = names.css_js_merged;
   }
-  if (!image_outcomes.empty() && !LocalFileExists(names.image_list)) {
-    SaveTextFile(ReportList(image_outcomes, save_folder, kImageListWidth), names.image_list);
-    form.local_file_image_list = names.image_list;
+  if (!request.image_outcomes.empty() && !LocalFileExists(names.image_list)) {
+    SaveTextFile(ReportList(request.image_outcomes, save_folder, kImageListWidth),
+                 names.image_list);
+    written.image_list = names.image_list;
   }
-  observer_.FormChanged();
-  return 0;
+  return written;
+}
+
+void DownloadEngine::DLPostProcess(const std::string& save_folder) {
+  const ReportFileNames written =
+      WriteReports({.page_file = labels_.local_file,
+                    .save_folder = save_folder,
+                    .stylesheet_outcomes = lists_.stylesheet_outcomes,
+                    .image_outcomes = lists_.image_outcomes,
+                    .css_only = options_.css_only,
+                    .progress = [this](const std::string& count, const std::string& file) {
+                      labels_.progress = count;
+                      labels_.status = file;
+                      observer_.Progress(count, file);
+                    }});
+  for (auto [label, name] : {std::pair{&labels_.css_js_list, &written.css_js_list},
+                             std::pair{&labels_.css_js_merged, &written.css_js_merged},
+                             std::pair{&labels_.image_list, &written.image_list}}) {
+    if (!name->empty()) *label = *name;
+  }
+  LabelsChanged();
 }
 
 }  // namespace kaplo

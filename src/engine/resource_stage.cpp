@@ -185,7 +185,7 @@ ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view cont
   return r;
 }
 
-ResourceStage::ResourceStage(Fetcher& fetcher, ResourceMap& map, DownloadLists& lists,
+ResourceStage::ResourceStage(Fetcher& fetcher, ResourceMap& map, JobLists& lists,
                              const DownloadOptions& options, Hooks hooks)
     : fetcher_(fetcher), map_(map), lists_(lists), options_(options), hooks_(std::move(hooks)) {}
 
@@ -208,30 +208,30 @@ std::vector<std::string> ResourceStage::ResolvePage(const PageScan& scan, const 
 
 void ResourceStage::ListImage(const std::string& reference, const MappedResource& r) {
   const std::string line = MakeResourceLine(reference, r.url, r.local);
-  if (!lists_.ListedImageSet.insert(r.url).second) return;
-  lists_.ListBoxPGTab02LTab03PageImage.push_back(line);
-  lists_.ListBoxPGTab02LTab06DLImportCSSImage.push_back(line);
+  if (!listed_images_.insert(r.url).second) return;
+  lists_.images.push_back(line);
+  lists_.entered_images.push_back(line);
 }
 
 void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::string>& urls,
                               const std::string& base) {
   const std::string page_host = HostPortOf(base);
-  std::set<std::string> frames(lists_.ListBoxWBInFrameFileList.begin(),
-                               lists_.ListBoxWBInFrameFileList.end());
+  std::set<std::string> frames(lists_.frames.begin(),
+                               lists_.frames.end());
   std::set<std::string> hosts, head_hrefs;
   for (std::size_t i = 0; i < scan.references.size(); ++i) {
     const FoundReference& ref = scan.references[i];
     const std::string& url = urls[i];
     if (ref.role == RefRole::kFrame) {
       const std::string entry(Trim(ref.value));
-      if (frames.insert(entry).second) lists_.ListBoxWBInFrameFileList.push_back(entry);
+      if (frames.insert(entry).second) lists_.frames.push_back(entry);
       continue;
     }
     if (ref.role == RefRole::kLink) {
       if ((IsHttpUrl(ref.value) || ref.value.starts_with("//")) && !url.empty()) {
         const std::string host = HostPortOf(url);
         if (!host.empty() && host != page_host && hosts.insert(host).second) {
-          lists_.ListBoxPGTab02LTab09LHref.push_back(host.substr(0, host.rfind(':')));
+          lists_.link_hosts.push_back(host.substr(0, host.rfind(':')));
         }
       }
       continue;
@@ -239,14 +239,14 @@ void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::strin
     if (url.empty() || map_.size() >= kMaxResources) continue;
     const std::string lower = LowerAscii(ref.value);
     if (lower.find(".swf") != std::string::npos) {
-      lists_.ListBoxPGTab02LTab04ImportHTMLSWF.push_back(ref.value);
+      lists_.flash.push_back(ref.value);
     }
     if (ref.in_head && !ref.in_css && ref.role != RefRole::kScript &&
         head_hrefs.insert(ref.value).second) {
-      lists_.ListBoxPGTab02LTab04ImportHTMLCSSForBase.push_back(ref.value);
+      lists_.head_references.push_back(ref.value);
       for (std::string_view kind : {".css", ".ico", ".xml", ".rss", ".rdf"}) {
         if (lower.find(kind) != std::string::npos) {
-          lists_.ListBoxGUICSS.push_back(ref.value + "\t");
+          lists_.analysis_stylesheets.push_back(ref.value + "\t");
           break;
         }
       }
@@ -254,9 +254,9 @@ void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::strin
     MappedResource& r = map_.Enter(url, ref.role, ref.value, 0);
     if (IsText(ref.role)) {
       const std::string line = MakeResourceLine(ref.value, r.url, r.local);
-      if (lists_.ListedScriptSet.insert(r.url).second) {
-        lists_.ListBoxPGTab02LTab02PageWebCSS.push_back(line);
-        lists_.ListBoxPGTab02LTab07DLAllCSSFileImportCSS.push_back(line);
+      if (listed_scripts_.insert(r.url).second) {
+        lists_.stylesheets.push_back(line);
+        lists_.all_stylesheets.push_back(line);
       }
     } else {
       ListImage(ref.value, r);
@@ -282,8 +282,8 @@ MappedResource* ResourceStage::EnterNested(const FoundReference& ref, const std:
   MappedResource& r = map_.Enter(url, ref.role, ref.value, depth);
   const std::string line = MakeResourceLine(ref.value, r.url, r.local);
   if (IsText(ref.role)) {
-    lists_.ListBoxPGTab02LTab04DLCSSFileImportCSS.push_back(line);
-    lists_.ListBoxPGTab02LTab07DLAllCSSFileImportCSS.push_back(line);
+    lists_.imports.push_back(line);
+    lists_.all_stylesheets.push_back(line);
   } else {
     ListImage(ref.value, r);
   }
@@ -317,13 +317,13 @@ void ResourceStage::Mark(MappedResource& r, OutcomeMark mark, std::string reason
   r.reason = std::move(reason);
   const std::string line = MarkText(mark) + r.local;
   if (IsText(r.role)) {
-    lists_.ListBoxPGTab02LTab02PageFileDownloaedCSSJS.push_back(line);
-    lists_.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS.push_back(line);
+    lists_.stylesheet_outcomes.push_back(line);
+    lists_.all_stylesheet_outcomes.push_back(line);
     return;
   }
-  auto& outcomes = lists_.ListBoxPGTab02LTab03PageImageDownloaedImage;
+  auto& outcomes = lists_.image_outcomes;
   outcomes.insert(outcomes.begin(), line);  // the newest first
-  if (!r.Saved()) lists_.ListBoxPGTab02LTab06DLImageNotFound.push_back(r.url + "\t" + line);
+  if (!r.Saved()) lists_.failed_images.push_back(r.url + "\t" + line);
 }
 
 bool ResourceStage::Existing(MappedResource& r) {
@@ -377,7 +377,7 @@ void ResourceStage::HandleText(MappedResource& r) {
   std::string reason;
   const OutcomeMark judged = Judge(response, r.role, reason);
   if (judged == OutcomeMark::WasImage) {
-    lists_.ListBoxPGTab02LTab08UnkownImage.push_back(r.url);
+    lists_.found_images.push_back(r.url);
     if (Write(r, response.body)) Mark(r, OutcomeMark::WasImage);
     return;
   }

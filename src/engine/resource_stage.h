@@ -41,7 +41,7 @@ class ResourceStage {
     std::function<void(std::string_view local, int total, int index)> progress;
     std::function<void()> lists_changed;
   };
-  ResourceStage(Fetcher& fetcher, ResourceMap& map, DownloadLists& lists,
+  ResourceStage(Fetcher& fetcher, ResourceMap& map, JobLists& lists,
                 const DownloadOptions& options, Hooks hooks);
 
   // Enters every address the page names (urls: ResolvePage's) and fills the
@@ -74,7 +74,8 @@ class ResourceStage {
 
   Fetcher& fetcher_;
   ResourceMap& map_;
-  DownloadLists& lists_;
+  JobLists& lists_;
+  std::set<std::string> listed_scripts_, listed_images_;  // each address once in the lists
   const DownloadOptions& options_;
   Hooks hooks_;
   std::set<std::string> written_;  // files this job wrote

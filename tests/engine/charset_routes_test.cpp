@@ -28,13 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // What `iconv -f CP932` says: every byte sequence is a CP932 character.
 bool IsCp932(const std::string& text) {
   iconv_t cd = iconv_open("UTF-8", "CP932");
@@ -102,7 +95,7 @@ class CharsetRoutes : public ::testing::Test {
 
   // A saved file that must read as Japanese text: valid CP932, CR LF only.
   static void ExpectShiftJisText(const std::string& file, const std::string& sjis_text) {
-    const std::string saved = Read(file);
+    const std::string saved = test::ReadFile(file);
     EXPECT_TRUE(ContainsAtBoundary(saved, sjis_text)) << file << "\n" << saved;
     EXPECT_TRUE(IsCp932(saved)) << file;
     EXPECT_TRUE(OnlyCrLf(saved)) << file;
@@ -162,8 +155,8 @@ TEST_F(CharsetRoutes, PagesInEveryCodeWithAndWithoutDeclarationsAndHeaderCharset
         ExpectShiftJisText(r.saved_page, SJ<"日本語のページ">());
         // The copy as fetched is the server's bytes, each line ending CR LF.
         const std::string copy = folder_ + "p" + std::to_string(n) + "/ZZOrg_page.html";
-        EXPECT_EQ(Read(copy), NormaliseLineBreaks(code.encode(page)));
-        EXPECT_EQ(engine.Form().label_downloaded_file, msg::DownloadFinished());
+        EXPECT_EQ(test::ReadFile(copy), NormaliseLineBreaks(code.encode(page)));
+        EXPECT_EQ(r.labels.status, msg::DownloadFinished());
       }
     }
   }
@@ -203,7 +196,7 @@ TEST_F(CharsetRoutes, FramesetPagesInEveryCodeAreSavedAsShiftJis) {
     EXPECT_TRUE(r.frameset);
     EXPECT_EQ(r.frames, (std::vector<std::string>{"menu.html", "main.php?id=1"}));
     ExpectShiftJisText(r.saved_page, SJ<"フレームのページ">());
-    const std::string saved = Read(r.saved_page);
+    const std::string saved = test::ReadFile(r.saved_page);
     EXPECT_TRUE(ContainsAtBoundary(saved, "charset=Shift_JIS")) << saved;
     EXPECT_TRUE(ContainsAtBoundary(saved, "main.php@id=1.html")) << saved;
   }
@@ -230,7 +223,7 @@ TEST_F(CharsetRoutes, APageThatCannotBeFetchedFailsWithTheReason) {
     EXPECT_TRUE(r.failure.starts_with(msg::PageNotFetched())) << c.what;
     EXPECT_NE(r.failure.find(c.reason), std::string::npos) << c.what << ": " << r.failure;
     // The tab's label says the same, never that the download finished.
-    EXPECT_EQ(engine.Form().label_downloaded_file, r.failure) << c.what;
+    EXPECT_EQ(r.labels.status, r.failure) << c.what;
     EXPECT_FALSE(engine.Running()) << c.what;
   }
   EXPECT_TRUE(fs::is_empty(folder_));

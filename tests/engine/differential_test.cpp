@@ -141,39 +141,41 @@ class Differential : public ::testing::TestWithParam<Case> {
   }
 
   // The saved tree and the engine's lists, as relative path -> bytes.
-  std::map<std::string, std::string> Outcome(const DownloadEngine& engine) const {
+  std::map<std::string, std::string> Outcome(const DownloadResult& result) const {
     std::map<std::string, std::string> out;
     for (const auto& e : fs::recursive_directory_iterator(root_ / "save")) {
       if (!e.is_regular_file()) continue;
       const std::string rel = fs::relative(e.path(), root_ / "save").string();
       out["tree/" + Normal(rel)] = Normal(Read(e.path()));
     }
-    const DownloadLists& l = engine.lists;
+    const JobLists& l = result.lists;
+    const std::vector<std::string> none;
+    // The headings name the lists as the recorded trees do.
     const std::pair<const char*, const std::vector<std::string>*> boxes[] = {
-        {"PageWebCSS", &l.ListBoxPGTab02LTab02PageWebCSS},
-        {"PageFileDownloaedCSSJS", &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS},
-        {"PageImage", &l.ListBoxPGTab02LTab03PageImage},
-        {"PageImageDownloaedImage", &l.ListBoxPGTab02LTab03PageImageDownloaedImage},
-        {"DLCSSFileImportCSS", &l.ListBoxPGTab02LTab04DLCSSFileImportCSS},
-        {"ImportCSSFileDownloaedCSSJS", &l.ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS},
-        {"ImportHTMLSWF", &l.ListBoxPGTab02LTab04ImportHTMLSWF},
-        {"ImportHTMLCSSForBase", &l.ListBoxPGTab02LTab04ImportHTMLCSSForBase},
-        {"UseRoot", &l.ListBoxPGTab02LTab05UseRoot},
-        {"DLImportCSSImage", &l.ListBoxPGTab02LTab06DLImportCSSImage},
-        {"DLImageNotFound", &l.ListBoxPGTab02LTab06DLImageNotFound},
-        {"DLAllCSSFileImportCSS", &l.ListBoxPGTab02LTab07DLAllCSSFileImportCSS},
-        {"AllImportCSSFileDownloaedCSSJS", &l.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS},
-        {"UnkownImage", &l.ListBoxPGTab02LTab08UnkownImage},
-        {"LHref", &l.ListBoxPGTab02LTab09LHref},
-        {"WBInFrameFileList", &l.ListBoxWBInFrameFileList},
-        {"GUICSS", &l.ListBoxGUICSS},
+        {"PageWebCSS", &l.stylesheets},
+        {"PageFileDownloaedCSSJS", &l.stylesheet_outcomes},
+        {"PageImage", &l.images},
+        {"PageImageDownloaedImage", &l.image_outcomes},
+        {"DLCSSFileImportCSS", &l.imports},
+        {"ImportCSSFileDownloaedCSSJS", &none},
+        {"ImportHTMLSWF", &l.flash},
+        {"ImportHTMLCSSForBase", &l.head_references},
+        {"UseRoot", &none},
+        {"DLImportCSSImage", &l.entered_images},
+        {"DLImageNotFound", &l.failed_images},
+        {"DLAllCSSFileImportCSS", &l.all_stylesheets},
+        {"AllImportCSSFileDownloaedCSSJS", &l.all_stylesheet_outcomes},
+        {"UnkownImage", &l.found_images},
+        {"LHref", &l.link_hosts},
+        {"WBInFrameFileList", &l.frames},
+        {"GUICSS", &l.analysis_stylesheets},
     };
     std::string lists;
     for (const auto& [name, box] : boxes) {
       lists += std::string("[") + name + "]\n";
       for (const std::string& line : *box) lists += line + "\n";
     }
-    lists += "[local_filename]\n" + engine.form.local_filename + "\n";
+    lists += "[local_filename]\n" + result.labels.local_file + "\n";
     out["lists.txt"] = Normal(lists);
     return out;
   }
@@ -200,12 +202,16 @@ TEST_P(Differential, SameFilesAndListsAsRecorded) {
   if (c.options) c.options(request.options);
   const DownloadResult result = engine.Run(request);
   ASSERT_TRUE(result.page_saved) << result.failure;
-  EXPECT_EQ(result.saved_page, engine.Form().local_filename);
+  EXPECT_EQ(result.saved_page, result.labels.local_file);
+  DownloadResult last = result;
   if (!c.frame.empty()) {
-    const DownloadResult frame = engine.RunFrame(c.frame);
-    ASSERT_TRUE(frame.page_saved) << frame.failure;
+    last = engine.RunFrame({.page_url = request.url,
+                            .save_folder = folder_,
+                            .reference = c.frame,
+                            .options = result.next_options});
+    ASSERT_TRUE(last.page_saved) << last.failure;
   }
-  const std::map<std::string, std::string> got = Outcome(engine);
+  const std::map<std::string, std::string> got = Outcome(last);
 
   const fs::path expected_dir =
       fs::path(KAPLO_TEST_DATA).parent_path() / "engine" / "data" / "differential" / c.name;

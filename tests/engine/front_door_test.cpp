@@ -16,49 +16,30 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FrontDoor : public ::testing::Test {
+class FrontDoor : public test::EngineTest {
  protected:
-  void SetUp() override {
-    test::ServeSite(server_.server(), site_, "<html><body>404 Not Found</body></html>");
-    server_.Start();
+  FrontDoor() : EngineTest("front", true) {
+    options_.dont_empty_folder = true;
+    site_ = {
+        {"/p/index.html",
+         "<html><head><title>p</title><link rel=\"stylesheet\" href=\"p.css\">"
+         "<link rel=\"stylesheet\" href=\"gone.css\"></head>\r\n<body><img src=\"no.png\">"
+         "</body></html>\r\n"},
+        {"/p/p.css", "p { color: red; }"},
+        {"/r.html",
+         "<html><head><meta http-equiv=\"refresh\" content=\"0; url=http://127.0.0.1/x\"></head>"
+         "<body></body></html>"},
+        {"/f/top.html",
+         "<html><head></head><frameset cols=\"*,*\"><frame src=\"a.html\"><frame src=\"b.html\">"
+         "</frameset></html>"},
+        {"/f/a.html", "<html><head></head><body>a</body></html>"},
+    };
   }
-
-  DownloadRequest Request(const std::string& path) {
-    DownloadRequest r;
-    r.url = path.starts_with("/") ? server_.Url(path) : path;
-    r.save_folder = folder_;
-    r.options.dont_empty_folder = true;
-    return r;
-  }
-
-  std::map<std::string, std::string> site_ = {
-      {"/p/index.html",
-       "<html><head><title>p</title><link rel=\"stylesheet\" href=\"p.css\">"
-       "<link rel=\"stylesheet\" href=\"gone.css\"></head>\r\n<body><img src=\"no.png\">"
-       "</body></html>\r\n"},
-      {"/p/p.css", "p { color: red; }"},
-      {"/r.html",
-       "<html><head><meta http-equiv=\"refresh\" content=\"0; url=http://127.0.0.1/x\"></head>"
-       "<body></body></html>"},
-      {"/f/top.html",
-       "<html><head></head><frameset cols=\"*,*\"><frame src=\"a.html\"><frame src=\"b.html\">"
-       "</frameset></html>"},
-      {"/f/a.html", "<html><head></head><body>a</body></html>"},
-  };
-  test::TempSaveFolder temp_{"front"};
-  const fs::path root_ = temp_.root;
-  const std::string folder_ = temp_.save;
-  test::LocalServer server_;
-  CurlFetcher fetcher_;
-  test::ScriptedPrompter prompter_;
-  JobObserver observer_;
-  DownloadEngine engine_{fetcher_, prompter_, nullptr, observer_};
 };
 
 TEST_F(FrontDoor, SavedPageWithCountsAndReports) {
-  DownloadRequest request = Request("/p/index.html");
-  request.options.dont_make_css_list = false;
-  const DownloadResult r = engine_.Run(request);
+  options_.dont_make_css_list = false;
+  const DownloadResult r = Run("/p/index.html");
   ASSERT_TRUE(r.page_saved) << r.failure;
   EXPECT_EQ(r.failure_kind, DownloadFailure::None);
   EXPECT_TRUE(r.failure.empty());
@@ -72,8 +53,11 @@ TEST_F(FrontDoor, SavedPageWithCountsAndReports) {
   EXPECT_EQ(r.reports.size(), 3u);
   for (const std::string& report : r.reports) EXPECT_TRUE(fs::exists(FsPath(report)));
   // The result is the engine's own state, read back.
-  EXPECT_EQ(engine_.LastResult().saved_page, r.saved_page);
-  EXPECT_EQ(engine_.Lists().ListBoxPGTab02LTab02PageFileDownloaedCSSJS.size(), 2u);
+  EXPECT_EQ(Engine().LastResult().saved_page, r.saved_page);
+  EXPECT_EQ(Engine().Lists().stylesheet_outcomes, r.lists.stylesheet_outcomes);
+  EXPECT_EQ(r.lists.stylesheet_outcomes.size(), 2u);
+  // The page is asked for once, though the job reads it at three stages.
+  EXPECT_EQ(Hits("/p/index.html"), 1);
 }
 
 TEST_F(FrontDoor, FailuresSayWhy) {
@@ -129,30 +113,57 @@ TEST_F(FrontDoor, FailuresSayWhy) {
   EXPECT_EQ(DownloadFailureText(DownloadFailure::FolderNotFound), msg::FolderNotFound());
 }
 
+TEST_F(FrontDoor, ThePageIsFetchedOncePerJob) {
+  // Navigated first (the browser-built save needs the page's head), then
+  // saved: the navigate step's answer serves the stages after it.
+  DownloadRequest request = Request("/p/index.html");
+  request.navigate_first = true;
+  ASSERT_TRUE(Run(request).page_saved);
+  EXPECT_EQ(Hits("/p/index.html"), 1);
+  EXPECT_EQ(Hits("/p/p.css"), 1);
+  // The next job asks again: the page may have changed since.
+  ASSERT_TRUE(Run("/p/index.html").page_saved);
+  EXPECT_EQ(Hits("/p/index.html"), 2);
+  // So does a job after the navigate button, which the user may press long before.
+  const NavigateResult navigated =
+      Engine().Navigate({.url = Url("/p/index.html"), .save_folder = folder_, .options = options_});
+  EXPECT_TRUE(navigated.navigated);
+  EXPECT_EQ(Hits("/p/index.html"), 3);
+  ASSERT_TRUE(Run("/p/index.html").page_saved);
+  EXPECT_EQ(Hits("/p/index.html"), 4);
+}
+
 TEST_F(FrontDoor, FramesetThenOneFrame) {
   prompter_.save_path = folder_ + "top.html";
-  const DownloadResult top = engine_.Run(Request("/f/top.html"));
+  const DownloadResult top = Run("/f/top.html");
   ASSERT_TRUE(top.page_saved) << top.failure;
   EXPECT_TRUE(top.frameset);
   EXPECT_EQ(top.frames, (std::vector<std::string>{"a.html", "b.html"}));
 
-  const DownloadResult frame = engine_.RunFrame("a.html");
+  const DownloadResult frame = RunFrame("a.html");
   ASSERT_TRUE(frame.page_saved) << frame.failure;
   EXPECT_EQ(frame.saved_page, folder_ + "f/a.html");
   EXPECT_FALSE(frame.frameset);
 
-  const DownloadResult none = engine_.RunFrame("javascript:void(0)");
+  last_ = top;
+  const DownloadResult none = RunFrame("javascript:void(0)");
   EXPECT_FALSE(none.page_saved);
   EXPECT_EQ(none.failure_kind, DownloadFailure::NotWebAddress);
   // A new address starts over: the last page's lists and frames go.
-  engine_.StartOver();
-  EXPECT_TRUE(engine_.Lists().ListBoxWBInFrameFileList.empty());
-  EXPECT_TRUE(engine_.Lists().ListBoxPGTab02LTab02PageWebCSS.empty());
-  engine_.Reset();
-  EXPECT_TRUE(engine_.Job().PageUrl.empty());
-  // Without a page loaded first, an absolute address is the frame.
-  engine_.Load(Request(""));
-  EXPECT_TRUE(engine_.RunFrame(server_.Url("/f/a.html")).page_saved);
+  EXPECT_FALSE(Engine().Lists().frames.empty());
+  Engine().StartOver();
+  EXPECT_TRUE(Engine().Lists().frames.empty());
+  EXPECT_TRUE(Engine().Lists().stylesheets.empty());
+  Engine().Reset();
+  EXPECT_TRUE(Engine().Labels().page_address.empty());
+  EXPECT_TRUE(Engine().Labels().url.empty());
+  // Without a page first, an absolute address is the frame.
+  EXPECT_TRUE(Engine()
+                  .RunFrame({.page_url = "",
+                             .save_folder = folder_,
+                             .reference = Url("/f/a.html"),
+                             .options = options_})
+                  .page_saved);
 }
 
 }  // namespace

@@ -24,8 +24,11 @@ std::string LocalServer::Url(const std::string& path) const {
 }
 
 void ServeSite(httplib::Server& server, const std::map<std::string, std::string>& site,
-               std::string not_found, std::function<std::string(const std::string&)> edit) {
-  server.Get(".*", [&site, not_found, edit](const httplib::Request& req, httplib::Response& res) {
+               std::string not_found, std::function<std::string(const std::string&)> edit,
+               std::function<void(const std::string&)> seen) {
+  server.Get(".*", [&site, not_found, edit, seen](const httplib::Request& req,
+                                                  httplib::Response& res) {
+    if (seen) seen(req.path);
     const auto it = site.find(req.path);
     if (it == site.end()) {
       res.status = 404;

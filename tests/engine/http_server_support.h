@@ -31,9 +31,11 @@ class LocalServer {
 
 // Serves site (path -> body) with a content type by the path's extension;
 // any other path is a 404 with not_found. edit, when given, changes each
-// body as it is sent. site must outlive the server.
+// body as it is sent; seen, when given, is told each path asked for (on the
+// server's threads). site must outlive the server.
 void ServeSite(httplib::Server& server, const std::map<std::string, std::string>& site,
                std::string not_found,
-               std::function<std::string(const std::string&)> edit = nullptr);
+               std::function<std::string(const std::string&)> edit = nullptr,
+               std::function<void(const std::string&)> seen = nullptr);
 
 }  // namespace kaplo::test

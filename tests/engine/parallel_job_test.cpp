@@ -55,13 +55,6 @@ struct Result {
   std::vector<std::vector<std::string>> lists;
 };
 
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 Result RunJob(Fetcher& fetcher, const std::string& url, const fs::path& dir) {
   fs::remove_all(dir);
   fs::create_directories(dir);
@@ -69,25 +62,20 @@ Result RunJob(Fetcher& fetcher, const std::string& url, const fs::path& dir) {
   test::ScriptedPrompter prompter;
   JobObserver observer;
   DownloadEngine engine(fetcher, prompter, nullptr, observer);
-  engine.form.url = url;
-  engine.form.save_folder = folder;
-  engine.btnDownloadAllClick();
+  const DownloadResult result = engine.Run({.url = url, .save_folder = folder});
+  EXPECT_TRUE(result.page_saved) << result.failure;
   Result r;
   for (const auto& e : fs::recursive_directory_iterator(dir)) {
     // Reports name the folder of their own job.
     if (e.is_regular_file()) {
       r.files[e.path().string().substr(folder.size())] =
-          ReplaceAllExact(Read(e.path()), folder, "<folder>/");
+          ReplaceAllExact(test::ReadFile(e.path()), folder, "<folder>/");
     }
   }
-  const DownloadLists& l = engine.lists;
-  for (const auto* box : {&l.ListBoxPGTab02LTab02PageWebCSS, &l.ListBoxPGTab02LTab02PageFileDownloaedCSSJS,
-                          &l.ListBoxPGTab02LTab03PageImage, &l.ListBoxPGTab02LTab03PageImageDownloaedImage,
-                          &l.ListBoxPGTab02LTab04DLCSSFileImportCSS,
-                          &l.ListBoxPGTab02LTab06DLImportCSSImage, &l.ListBoxPGTab02LTab06DLImageNotFound,
-                          &l.ListBoxPGTab02LTab07DLAllCSSFileImportCSS,
-                          &l.ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS,
-                          &l.ListBoxPGTab02LTab08UnkownImage}) {
+  const JobLists& l = result.lists;
+  for (const auto* box : {&l.stylesheets, &l.stylesheet_outcomes, &l.images, &l.image_outcomes,
+                          &l.imports, &l.entered_images, &l.failed_images, &l.all_stylesheets,
+                          &l.all_stylesheet_outcomes, &l.found_images}) {
     std::vector<std::string> lines;
     // Lines name the folder of their own job.
     for (const std::string& line : *box) lines.push_back(ReplaceAllExact(line, folder, "<folder>/"));

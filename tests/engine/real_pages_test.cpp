@@ -26,13 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
@@ -46,10 +39,9 @@ class RealPages : public ::testing::Test {
     r.save_folder = folder_;
     r.options.dont_make_css_list = false;
     result_ = engine.Run(r);
-    lists_ = engine.Lists();
     return result_;
   }
-  std::string Saved(const std::string& below) { return Read(FsPath(folder_ + below)); }
+  std::string Saved(const std::string& below) { return test::ReadFile(FsPath(folder_ + below)); }
 
   test::FixtureSite site_;
   test::TempSaveFolder temp_{"real"};
@@ -57,7 +49,6 @@ class RealPages : public ::testing::Test {
   test::ScriptedPrompter prompter_;
   JobObserver observer_;
   DownloadResult result_;
-  DownloadLists lists_;
 };
 
 TEST_F(RealPages, ManualPageTwoFoldersDeepIsSavedWhole) {
@@ -204,11 +195,11 @@ TEST_F(RealPages, ErrorAnswersAreNeverSaved) {
                              "too many redirects (more than 15)"}) {
     EXPECT_TRUE(reasons.contains(reason)) << reason;
   }
-  const std::string list = Read(FsPath(folder_ + "errors/ZU_page_CSS_JS_" + SJ<"一覧">() + ".txt"));
+  const std::string list = Saved("errors/ZU_page_CSS_JS_" + SJ<"一覧">() + ".txt");
   EXPECT_TRUE(Has(list, SJ<"●  /refused.css">())) << list;
   EXPECT_TRUE(Has(list, SJ<"●  /errors/loop-redirect.css">())) << list;
   // The report lists every failure as one.
-  const std::string report = Read(FsPath(folder_ + "errors/ZU_page_Image_" + SJ<"一覧">() + ".txt"));
+  const std::string report = Saved("errors/ZU_page_Image_" + SJ<"一覧">() + ".txt");
   EXPECT_EQ(std::count(report.begin(), report.end(), '\t'), 2 * 6);
   EXPECT_FALSE(Has(report, SJ<"◎  /errors/500-empty.png">()));
   EXPECT_TRUE(Has(report, SJ<"●  /errors/500-empty.png">()));

@@ -27,7 +27,7 @@ class Reports : public ::testing::Test {
     fs::remove_all(root_);
     fs::create_directories(root_ / "dl/css");
     folder_ = (root_ / "dl").string() + "/";
-    engine_.form.local_filename = folder_ + "page.php.html";
+    page_ = folder_ + "page.php.html";
   }
   void TearDown() override { fs::remove_all(root_); }
 
@@ -53,14 +53,18 @@ class Reports : public ::testing::Test {
     return out;
   }
 
+  ReportFileNames MakeReports() {
+    return WriteReports({.page_file = page_,
+                         .save_folder = folder_,
+                         .stylesheet_outcomes = css_,
+                         .image_outcomes = images_,
+                         .css_only = css_only_});
+  }
+
   fs::path root_;
-  std::string folder_;
-  CurlFetcher fetcher_;
-  test::ScriptedPrompter prompter_;
-  JobObserver observer_;
-  DownloadEngine engine_{fetcher_, prompter_, nullptr, observer_};
-  std::vector<std::string>& css_ = engine_.lists.ListBoxPGTab02LTab02PageFileDownloaedCSSJS;
-  std::vector<std::string>& images_ = engine_.lists.ListBoxPGTab02LTab03PageImageDownloaedImage;
+  std::string folder_, page_;
+  std::vector<std::string> css_, images_;  // the outcome lists of a job
+  bool css_only_ = false;
 };
 
 TEST_F(Reports, ListColumns) {
@@ -68,21 +72,19 @@ TEST_F(Reports, ListColumns) {
   css_ = {SJ<"◎">() + Local("css/a.css"), SJ<"■">() + Local("css/gone.js")};
   images_ = {SJ<"●">() + Local("img/x.gif"), SJ<"○">() + Local(long_name + ".png")};
   Write("css/a.css", "a{}\r\n");
-  engine_.DLPostProcess(folder_);
+  const ReportFileNames written = MakeReports();
 
   const std::string heading = SJ<"　　　　【 ">() + folder_ + SJ<" 】">();
   EXPECT_EQ(Lines(Report(ShiftJISToUtf8(SJ<"_CSS_JS_一覧.txt">()))),
             (std::vector<std::string>{
-                heading, "", "",
-                "a.css" + std::string(34, ' ') + "\t\t" + SJ<"◎  /css/a.css">(),
+                heading, "", "", "a.css" + std::string(34, ' ') + "\t\t" + SJ<"◎  /css/a.css">(),
                 "gone.js" + std::string(32, ' ') + "\t\t" + SJ<"●  /css/gone.js">()}));
   EXPECT_EQ(Lines(Report(ShiftJISToUtf8(SJ<"_Image_一覧.txt">()))),
             (std::vector<std::string>{
-                heading, "", "",
-                "x.gif" + std::string(74, ' ') + "\t\t" + SJ<"●  /img/x.gif">(),
+                heading, "", "", "x.gif" + std::string(74, ' ') + "\t\t" + SJ<"●  /img/x.gif">(),
                 long_name + ".png   \t\t" + SJ<"◎  /">() + long_name + ".png"}));
-  EXPECT_EQ(engine_.form.local_file_image_list,
-            folder_ + "ZU_page.php" + SJ<"_Image_一覧.txt">());
+  EXPECT_EQ(written.image_list, folder_ + "ZU_page.php" + SJ<"_Image_一覧.txt">());
+  EXPECT_EQ(written.css_js_list, folder_ + "ZU_page.php" + SJ<"_CSS_JS_一覧.txt">());
 }
 
 TEST_F(Reports, MergedSections) {
@@ -93,7 +95,12 @@ TEST_F(Reports, MergedSections) {
   const std::string s = SJ<"○">() + Local("css/s.js");
   // Twice in a row merged once; again after another file merged again;
   // a page and a missing file named in the list only.
-  css_ = {a, a, s, a, SJ<"▼">() + Local("css/page.css"), SJ<"■">() + Local("css/none.css"),
+  css_ = {a,
+          a,
+          s,
+          a,
+          SJ<"▼">() + Local("css/page.css"),
+          SJ<"■">() + Local("css/none.css"),
           SJ<"◇">() + Local("css/i.gif")};
   auto section = [](const std::string& path, const std::string& lines) {
     return SJ<"▼▼▼【 ">() + path + SJ<" 】▽▽▽">() + "\r\n\r\n\r\n" + lines + "\r\n\r\n" +
@@ -104,13 +111,13 @@ TEST_F(Reports, MergedSections) {
     SCOPED_TRACE(css_only);
     fs::remove(root_ / "dl" / ("ZU_page.php" + merged_name));
     fs::remove(root_ / "dl" / ("ZU_page.php" + ShiftJISToUtf8(SJ<"_CSS_JS_一覧.txt">())));
-    engine_.settings.css_only = css_only;
-    engine_.DLPostProcess(folder_);
+    css_only_ = css_only;
+    MakeReports();
     const std::string a_section = section(Local("css/a.css"), "a{}\r\nb{}\r\n");
-    EXPECT_EQ(Report(merged_name),
-              // A script left out does not separate the two a.css lines.
-              css_only ? a_section
-                       : a_section + section(Local("css/s.js"), "var s;\r\n") + a_section);
+    EXPECT_EQ(
+        Report(merged_name),
+        // A script left out does not separate the two a.css lines.
+        css_only ? a_section : a_section + section(Local("css/s.js"), "var s;\r\n") + a_section);
     EXPECT_EQ(Lines(Report(ShiftJISToUtf8(SJ<"_CSS_JS_一覧.txt">()))).size(), 3 + css_.size());
   }
 }
@@ -123,18 +130,21 @@ TEST_F(Reports, ExistingReportsAreLeftAlone) {
   const std::string image_list = ShiftJISToUtf8(SJ<"_Image_一覧.txt">());
   std::ofstream(root_ / "dl" / ("ZU_page.php" + list)) << "mine";
   std::ofstream(root_ / "dl" / ("ZU_page.php" + image_list)) << "mine too";
-  engine_.DLPostProcess(folder_);
+  const ReportFileNames written = MakeReports();
+  EXPECT_TRUE(written.css_js_list.empty());
+  EXPECT_TRUE(written.image_list.empty());
   EXPECT_EQ(Report(list), "mine");
   EXPECT_EQ(Report(image_list), "mine too");
   // The merged text is built only along with its list.
-  EXPECT_FALSE(fs::exists(root_ / "dl" / ("ZU_page.php" + ShiftJISToUtf8(SJ<"_CSS_JS_統合.txt">()))));
+  EXPECT_FALSE(
+      fs::exists(root_ / "dl" / ("ZU_page.php" + ShiftJISToUtf8(SJ<"_CSS_JS_統合.txt">()))));
 }
 
 TEST_F(Reports, NoReportWithoutAPageInTheFolder) {
   images_ = {SJ<"●">() + Local("x.gif")};
   for (const std::string& page : {std::string(), (root_ / "elsewhere/p.html").string()}) {
-    engine_.form.local_filename = page;
-    engine_.DLPostProcess(folder_);
+    page_ = page;
+    EXPECT_TRUE(MakeReports().image_list.empty());
   }
   EXPECT_EQ(std::distance(fs::recursive_directory_iterator(root_), {}), 2) << "dl and dl/css";
   EXPECT_FALSE(fs::exists("ZU_" + ShiftJISToUtf8(SJ<"_Image_一覧.txt">())));
@@ -151,52 +161,38 @@ TEST(ReportHelpers, MarksAndNames) {
 
 // A whole job writes the reports beside the page; a second job into the same
 // folder leaves them as they are.
-TEST(ReportsOfAJob, WrittenOnceBesideThePage) {
-  const fs::path root = fs::temp_directory_path() / ("kaplo-reportjob-" + std::to_string(::getpid()));
-  fs::remove_all(root);
-  fs::create_directories(root);
-  test::LocalServer server;
-  server.server().Get(".*", [](const httplib::Request& req, httplib::Response& res) {
-    if (req.path == "/p/index.html") {
-      res.set_content("<html><head><title>t</title><link rel=\"stylesheet\" href=\"s.css\">"
-                      "</head><body><img src=\"ok.gif\"><img src=\"bad.gif\"></body></html>",
-                      "text/html");
-    } else if (req.path == "/p/s.css") {
-      res.set_content("body{color:red}", "text/css");
-    } else if (req.path == "/p/ok.gif") {
-      res.set_content(std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13), "image/gif");
-    } else {
-      res.status = 404;
-      res.set_content("<html><body>404 Not Found</body></html>", "text/html");
-    }
-  });
-  server.Start();
-  CurlFetcher fetcher;
-  test::ScriptedPrompter prompter;
-  JobObserver observer;
-  DownloadEngine engine(fetcher, prompter, nullptr, observer);
-  engine.form.url = server.Url("/p/index.html");
-  engine.form.save_folder = root.string() + "/";
-  engine.btnDownloadAllClick();
-  ASSERT_TRUE(engine.PageSaved());
-  const fs::path image_list = root / "p" / ("ZU_index" + ShiftJISToUtf8(SJ<"_Image_一覧.txt">()));
-  const fs::path merged = root / "p" / ("ZU_index" + ShiftJISToUtf8(SJ<"_CSS_JS_統合.txt">()));
+class ReportsOfAJob : public test::EngineTest {
+ protected:
+  ReportsOfAJob() : EngineTest("reportjob") {
+    site_ = {{"/p/index.html",
+              "<html><head><title>t</title><link rel=\"stylesheet\" href=\"s.css\">"
+              "</head><body><img src=\"ok.gif\"><img src=\"bad.gif\"></body></html>"},
+             {"/p/s.css", "body{color:red}"},
+             {"/p/ok.gif", std::string("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13)}};
+  }
+};
+
+TEST_F(ReportsOfAJob, WrittenOnceBesideThePage) {
+  const DownloadResult r = Run("/p/index.html");
+  ASSERT_TRUE(r.page_saved) << r.failure;
+  const fs::path image_list =
+      root_ / "save" / "p" / ("ZU_index" + ShiftJISToUtf8(SJ<"_Image_一覧.txt">()));
+  const fs::path merged =
+      root_ / "save" / "p" / ("ZU_index" + ShiftJISToUtf8(SJ<"_CSS_JS_統合.txt">()));
   ASSERT_TRUE(fs::exists(image_list));
   ASSERT_TRUE(fs::exists(merged));
-  std::ifstream in(image_list, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find(SJ<"●  /p/bad.gif">()), std::string::npos) << text.str();
-  EXPECT_NE(text.str().find(SJ<"◎  /p/ok.gif">()), std::string::npos) << text.str();
+  EXPECT_EQ(r.reports.size(), 3u);
+  EXPECT_EQ(r.labels.image_list, folder_ + "p/ZU_index" + SJ<"_Image_一覧.txt">());
+  const std::string text = test::ReadFile(image_list);
+  EXPECT_NE(text.find(SJ<"●  /p/bad.gif">()), std::string::npos) << text;
+  EXPECT_NE(text.find(SJ<"◎  /p/ok.gif">()), std::string::npos) << text;
 
   // The finished job turned the reports off; asked again, existing files stay.
-  EXPECT_TRUE(engine.settings.dont_make_css_list);
+  EXPECT_TRUE(options_.dont_make_css_list);
   fs::resize_file(merged, 0);
-  engine.settings.dont_make_css_list = false;
-  engine.btnDownloadAllClick();
-  ASSERT_TRUE(engine.PageSaved());
+  options_.dont_make_css_list = false;
+  ASSERT_TRUE(Run("/p/index.html").page_saved);
   EXPECT_EQ(fs::file_size(merged), 0u);
-  fs::remove_all(root);
 }
 
 }  // namespace

@@ -207,15 +207,16 @@ TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
   EXPECT_EQ(W<QTabWidget>("PGTab02R")->currentWidget()->objectName(),
             QStringLiteral("PGTab02RTab07Individual"));
 
-  // An outcome line reads the stored file; a missing one is named and reported.
+  // An outcome line reads the stored file at once (no fetch, no worker); a
+  // missing one is named and reported.
   auto* outcomes = W<QListWidget>("ListBoxPGTab02LTab02PageFileDownloaedCSSJS");
   ASSERT_GT(outcomes->count(), 0);
   memo->clear();
-  ASSERT_TRUE(RunAndWait([&] { emit outcomes->itemClicked(outcomes->item(0)); }));
+  emit outcomes->itemClicked(outcomes->item(0));
   EXPECT_TRUE(memo->toPlainText().contains("color: red")) << memo->toPlainText().toStdString();
   fs::remove(dir_ / "save" / "p" / "s.css");
   prompter_.informed.clear();
-  ASSERT_TRUE(RunAndWait([&] { emit outcomes->itemClicked(outcomes->item(0)); }));
+  emit outcomes->itemClicked(outcomes->item(0));
   EXPECT_TRUE(W<QLabel>("LabelDLCSSJSWinFilename")->text().endsWith("s.css"));
   ASSERT_EQ(prompter_.informed.size(), 1u);
   EXPECT_EQ(prompter_.informed[0], "【 ファイル 】が見つかりません");
@@ -224,7 +225,7 @@ TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
   // save folder and shows the stored file.
   auto* images = W<QListWidget>("ListBoxPGTab02LTab03PageImage");
   ASSERT_GT(images->count(), 0);
-  ASSERT_TRUE(RunAndWait([&] { emit images->itemClicked(images->item(0)); }));
+  emit images->itemClicked(images->item(0));
   EXPECT_EQ(W<QLineEdit>("EditPGTab02RTab08ImageIndividualUrl")->text().toStdString(),
             server.Url("/p/img/a.png"));
   EXPECT_EQ(W<QTabWidget>("PGTab02R")->currentWidget()->objectName(),

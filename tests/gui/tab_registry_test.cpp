@@ -59,22 +59,24 @@ TEST(TabRegistry, RequireNamesTheMissingControl) {
   EXPECT_THROW(Require<QTabWidget>(&root, "EditThere"), MissingControl);
 }
 
-TEST(DownloadPages, EveryEnginePageIdShowsItsCaptionedPage) {
-  // The engine names pages by id; the captions are the window's.
+TEST(DownloadPages, EveryJobFocusShowsItsCaptionedPage) {
+  // The engine says what it brings to the front; the pages and captions are the window's.
   struct Case {
-    JobPage id;
+    JobFocus what;
     const char* caption;
   };
-  for (const Case& c : {Case{JobPage::WebBrowse, " Webﾍﾟｰｼﾞの閲覧 "},
-                        Case{JobPage::WebHtml, "　WebHTML "},
-                        Case{JobPage::LocalBrowse, " ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 "},
-                        Case{JobPage::FirstFetch, " Redirect前のWebHTML  "},
-                        Case{JobPage::Native, " WebHTMLNative"},
-                        Case{JobPage::PageCssJs, " PageCSS/JS"}, Case{JobPage::PageImage, "PageImage"},
-                        Case{JobPage::TextSheet, " CSS/JSﾀﾞｳﾝﾛｰﾄﾞ "},
-                        Case{JobPage::ImageSheet, " Imageﾀﾞｳﾝﾛｰﾄﾞ "}}) {
-    EXPECT_STREQ(SpecOf(PageOf(c.id)).caption, c.caption);
+  for (const Case& c : {Case{JobFocus::WebPage, " Webﾍﾟｰｼﾞの閲覧 "},
+                        Case{JobFocus::WebSource, "　WebHTML "},
+                        Case{JobFocus::LocalPage, " ﾛｰｶﾙﾍﾟｰｼﾞの閲覧 "},
+                        Case{JobFocus::FirstFetch, " Redirect前のWebHTML  "},
+                        Case{JobFocus::Native, " WebHTMLNative"},
+                        Case{JobFocus::Stylesheets, " PageCSS/JS"},
+                        Case{JobFocus::Images, "PageImage"}}) {
+    EXPECT_STREQ(SpecOf(PageOf(c.what)).caption, c.caption);
   }
+  // The page as fetched shows in both of its views.
+  EXPECT_EQ(ViewsOf(JobText::FetchedCopy),
+            (std::vector<JobView>{JobView::FetchedLeft, JobView::FetchedRight}));
   for (const DownloadPageSpec& spec : DownloadPages()) EXPECT_EQ(&SpecOf(spec.page), &spec);
 }
 

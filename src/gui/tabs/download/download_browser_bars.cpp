@@ -99,10 +99,8 @@ void DownloadTab::sbDLBackwardClick() {
 
 void DownloadTab::sbDLHomeClick() {
   if (Busy()) return;
-  engine_->DLButtonEnable();
-  running_ = engine_->Running();
-  UpdateStates();
-  std::string from = engine_->job.PageUrl;
+  SetRunning(false);
+  std::string from = engine_->Labels().page_address;
   if (from.empty()) from = Trimmed(url_box_->currentText());
   if (from.empty()) return;
   url_box_->setEditText(QsFromSjis(UrlRoot(from)));

@@ -13,7 +13,12 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "engine/reports.h"
+#include "engine/url.h"
 #include "gui/common/sjis.h"
+#include "gui/common/window_ports.h"
+#include "gui/common/gui_util.h"
+#include "shell/messages.h"
 #include "gui/tabs/download/download_tab.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
@@ -26,10 +31,7 @@ namespace kaplo::gui {
 
 namespace {
 
-QString Text(const char* utf8) { return QString::fromUtf8(utf8); }
-
-const QStringList kCodes{Text("自動"),      Text("EUC-JP"),      Text("UTF-8"),
-                         Text("Shift_JIS"), Text("ISO-2022-JP"), Text("UTF-8N")};
+const QStringList kCodes = CharsetChoices();
 
 struct SheetButton {
   const char* name;
@@ -45,8 +47,8 @@ FlowLayout* ButtonRow(DownloadTab* tab, QWidget* parent,
   for (const SheetButton& b : buttons) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QString::fromLatin1(b.name));
-    button->setText(Text(b.text));
-    button->setToolTip(Text(b.hint));
+    button->setText(U(b.text));
+    button->setToolTip(U(b.hint));
     QObject::connect(button, &QToolButton::clicked, tab, b.slot);
     row->addWidget(button);
   }
@@ -75,7 +77,7 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
   indiv_url_->setEditable(true);
   indiv_url_->setInsertPolicy(QComboBox::NoInsert);
   indiv_url_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  url_row->addWidget(new QLabel(Text("Url"), top));
+  url_row->addWidget(new QLabel(U("Url"), top));
   url_row->addWidget(indiv_url_, 1);
   grid->addLayout(url_row);
 
@@ -87,7 +89,7 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
   choose->setText(QStringLiteral("…"));
   connect(choose, &QToolButton::clicked, this,
           &DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick);
-  file_row->addWidget(new QLabel(Text("ﾌｧｲﾙ"), top));
+  file_row->addWidget(new QLabel(U("ﾌｧｲﾙ"), top));
   file_row->addWidget(indiv_file_, 1);
   file_row->addWidget(choose);
   grid->addLayout(file_row);
@@ -113,12 +115,12 @@ void DownloadTab::BuildIndividualSheet(QWidget* page) {
 
   auto* radios = new FlowLayout(nullptr, 2);
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCode"),
-                                    Text(" 文字ｺｰﾄﾞ "), kCodes, 3, top));
+                                    U(" 文字ｺｰﾄﾞ "), kCodes, 3, top));
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualCodeSaveFile"),
-                                    Text(" 保存する文字ｺｰﾄﾞ "), kCodes, 3, top));
+                                    U(" 保存する文字ｺｰﾄﾞ "), kCodes, 3, top));
   radios->addWidget(new TRadioGroup(QStringLiteral("RadioGroupDLIndividualScreen"),
-                                    Text(" 表示の選択 "),
-                                    {Text("自動"), Text("ﾃｷｽﾄ"), Text("画像")}, 3, top));
+                                    U(" 表示の選択 "),
+                                    {U("自動"), U("ﾃｷｽﾄ"), U("画像")}, 3, top));
   grid->addLayout(radios);
 
   auto* split = new QSplitter(Qt::Vertical, page);
@@ -142,13 +144,13 @@ void DownloadTab::BuildImageSheet(QWidget* page) {
   auto* url_row = new QHBoxLayout;
   image_url_ = new QLineEdit(top);
   image_url_->setObjectName(QStringLiteral("EditPGTab02RTab08ImageIndividualUrl"));
-  url_row->addWidget(new QLabel(Text("Url"), top));
+  url_row->addWidget(new QLabel(U("Url"), top));
   url_row->addWidget(image_url_, 1);
   grid->addLayout(url_row);
   auto* file_row = new QHBoxLayout;
   image_file_ = new QLineEdit(top);
   image_file_->setObjectName(QStringLiteral("BtnEditPGTab02RTab08ImageIndividualFilename"));
-  file_row->addWidget(new QLabel(Text("ﾌｧｲﾙ"), top));
+  file_row->addWidget(new QLabel(U("ﾌｧｲﾙ"), top));
   file_row->addWidget(image_file_, 1);
   grid->addLayout(file_row);
   grid->addLayout(
@@ -169,24 +171,18 @@ void DownloadTab::BuildImageSheet(QWidget* page) {
   layout->addWidget(image_browser_.Place(), 1);
 }
 
-void DownloadTab::SheetsToEngine() {
-  DownloadForm& f = engine_->form;
-  f.individual_url = SjisFromQs(indiv_url_->currentText());
-  f.individual_url_history.clear();
-  for (int i = 0; i < indiv_url_->count(); ++i) {
-    f.individual_url_history.push_back(SjisFromQs(indiv_url_->itemText(i)));
-  }
-  IndividualTextSheet& t = engine_->individual;
-  t.file = SjisFromQs(indiv_file_->text());
+SingleTextRequest DownloadTab::TextSheetRequest() const {
+  SingleTextRequest r;
+  r.url = SjisFromQs(indiv_url_->currentText());
+  r.file = SjisFromQs(indiv_file_->text());
   // A memo not made yet has never held a text.
   const TRichEditEx* memo = indiv_memo_.IfMade();
-  t.memo = memo ? memo->SjisText() : std::string();
-  t.code = radio_.indiv_code->ItemIndex();
-  t.save_code = radio_.indiv_save_code->ItemIndex();
-  t.screen = radio_.indiv_screen->ItemIndex();
-  t.css_js_win_filename = SjisFromQs(css_js_win_file_->text());
-  engine_->individual_image.url = SjisFromQs(image_url_->text());
-  engine_->individual_image.file = SjisFromQs(image_file_->text());
+  r.memo = memo ? memo->SjisText() : std::string();
+  r.code = radio_.indiv_code->ItemIndex();
+  r.save_code = radio_.indiv_save_code->ItemIndex();
+  r.screen = radio_.indiv_screen->ItemIndex();
+  r.save_folder = SjisFromQs(save_folder_->text());
+  return r;
 }
 
 void DownloadTab::ShowUrlBox(QComboBox* box, const std::vector<std::string>& history,
@@ -202,25 +198,23 @@ void DownloadTab::ShowUrlBox(QComboBox* box, const std::vector<std::string>& his
   if (box->currentText() != QsFromSjis(text)) box->setEditText(QsFromSjis(text));
 }
 
-void DownloadTab::ShowSheets(const DownloadForm& f, const IndividualTextSheet& t,
-                             const IndividualImageSheet& image) {
-  ShowUrlBox(indiv_url_, f.individual_url_history, f.individual_url);
-  auto set = [](QLineEdit* edit, const std::string& text) {
-    const QString q = QsFromSjis(text);
-    if (edit->text() != q) edit->setText(q);
-  };
-  set(indiv_file_, t.file);
-  set(image_url_, image.url);
-  set(image_file_, image.file);
-  css_js_win_file_->setText(QsFromSjis(t.css_js_win_filename));
+void DownloadTab::ShowTextSheet(const SingleTextResult& r) {
+  if (SjisFromQs(indiv_url_->currentText()) != r.url) indiv_url_->setEditText(QsFromSjis(r.url));
+  if (SjisFromQs(indiv_file_->text()) != r.file) indiv_file_->setText(QsFromSjis(r.file));
   // The memo is the user's to edit: only a changed text replaces it.
   const TRichEditEx* memo = indiv_memo_.IfMade();
-  if (memo ? memo->SjisText() != t.memo : !t.memo.empty()) {
-    indiv_memo_->SetSjisText(t.memo);
+  if (memo ? memo->SjisText() != r.memo : !r.memo.empty()) {
+    indiv_memo_->SetSjisText(r.memo);
     ResetViewColors(indiv_memo_.get());
   }
-  ShowInPane(indiv_browser_, t.browser, indiv_browser_shown_);
-  ShowInPane(image_browser_, image.browser, image_browser_shown_);
+  ShowInPane(indiv_browser_, r.browser, indiv_browser_shown_);
+}
+
+void DownloadTab::ShowImageSheet(const std::string& url, const std::string& file,
+                                 const std::string& browser) {
+  image_url_->setText(QsFromSjis(url));
+  image_file_->setText(QsFromSjis(file));
+  ShowInPane(image_browser_, browser, image_browser_shown_);
 }
 
 void DownloadTab::RunSheetAction(std::function<void()> work) {
@@ -231,18 +225,26 @@ void DownloadTab::RunSheetAction(std::function<void()> work) {
   StartWorker(std::move(work));
 }
 
+void DownloadTab::RunTextSheet(std::function<SingleTextResult(const SingleTextRequest&)> action) {
+  RunSheetAction([this, action = std::move(action), request = TextSheetRequest()] {
+    SingleTextResult result = action(request);
+    Post([this, result = std::move(result)] { ShowTextSheet(result); });
+  });
+}
+
 // ---- the text sheet ----
 
 void DownloadTab::sbPGTab02RTab07IndividualUrlClick() {
-  RunSheetAction([this] { engine_->sbPGTab02RTab07IndividualUrlClick(); });
+  RunTextSheet([this](const SingleTextRequest& r) { return ShowSingleText(*fetcher_, r); });
 }
 
 void DownloadTab::sbPGTab02RTab07IndividualDownloadClick() {
-  RunSheetAction([this] { engine_->sbPGTab02RTab07IndividualDownloadClick(); });
+  RunTextSheet(
+      [this](const SingleTextRequest& r) { return FetchSingleText(*fetcher_, *ports_, r); });
 }
 
 void DownloadTab::sbsbPGTab02RTab07IndividualSaveFileClick() {
-  RunSheetAction([this] { engine_->sbsbPGTab02RTab07IndividualSaveFileClick(); });
+  RunTextSheet([this](const SingleTextRequest& r) { return SaveSingleText(*ports_, r); });
 }
 
 void DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick() {
@@ -250,10 +252,10 @@ void DownloadTab::sbsbPGTab02RTab07IndividualOpenFileClick() {
   const QString start = QFileInfo(indiv_file_->text()).absolutePath();
   const QString file = QFileDialog::getOpenFileName(
       this, QString(), indiv_file_->text().isEmpty() ? QString() : start,
-      Text("ﾃｷｽﾄﾌｧｲﾙ (*.css *.js *.htm *.html *.txt);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
+      U("ﾃｷｽﾄﾌｧｲﾙ (*.css *.js *.htm *.html *.txt);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
   if (file.isEmpty()) return;
   const std::string chosen = SjisFromQs(file);
-  RunSheetAction([this, chosen] { engine_->IndividualOpenFile(chosen); });
+  RunTextSheet([chosen](const SingleTextRequest& r) { return OpenSingleText(r, chosen); });
 }
 
 void DownloadTab::sbsbPGTab02RTab07IndividualOpenFileGoClick() {
@@ -261,11 +263,12 @@ void DownloadTab::sbsbPGTab02RTab07IndividualOpenFileGoClick() {
     sbsbPGTab02RTab07IndividualOpenFileClick();
     return;
   }
-  RunSheetAction([this] { engine_->sbsbPGTab02RTab07IndividualOpenFileGoClick(); });
+  RunTextSheet([](const SingleTextRequest& r) { return OpenSingleText(r, r.file); });
 }
 
 void DownloadTab::sbsbPGTab02RTab07IndividualMemoClearClick() {
-  RunSheetAction([this] { engine_->sbsbPGTab02RTab07IndividualMemoClearClick(); });
+  if (Busy()) return;
+  ShowTextSheet({.url = SjisFromQs(indiv_url_->currentText())});
 }
 
 void DownloadTab::sbsbPGTab02RTab07IndividualCOPYClick() {
@@ -279,25 +282,39 @@ void DownloadTab::sbPGTab02RTab07IndividualUrlPasteClick() {
 // ---- the image sheet ----
 
 void DownloadTab::sbPGTab02RTab08ImageIndividualGoClick() {
-  RunSheetAction([this] { engine_->sbPGTab02RTab08ImageIndividualGoClick(); });
+  if (Busy()) return;
+  image_browser_shown_ = "\x01";  // shown again: it reloads
+  const std::string url(Trimmed(image_url_->text()));
+  ShowImageSheet(url, SjisFromQs(image_file_->text()), IsHttpUrl(url) ? url : std::string());
 }
 
 void DownloadTab::sbPGTab02RTab08ImageIndividualDownloadClick() {
-  RunSheetAction([this] { engine_->sbPGTab02RTab08ImageIndividualDownloadClick(); });
+  const SingleImageRequest request{.url = SjisFromQs(image_url_->text()),
+                                   .save_folder = SjisFromQs(save_folder_->text())};
+  RunSheetAction([this, request] {
+    const SingleImageResult r = FetchSingleImage(*fetcher_, *ports_, request);
+    Post([this, r] {
+      ShowImageSheet(r.url, r.file, r.browser);
+      if (r.save_folder != SjisFromQs(save_folder_->text())) {
+        save_folder_->setText(QsFromSjis(r.save_folder));
+      }
+    });
+  });
 }
 
 void DownloadTab::sbPGTab02RTab08ImageIndividualOpenFileClick() {
   if (Busy()) return;
   const QString file = QFileDialog::getOpenFileName(
       this, QString(), QFileInfo(image_file_->text()).absolutePath(),
-      Text("画像ﾌｧｲﾙ (*.gif *.jpg *.jpeg *.png *.bmp *.webp *.svg);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
+      U("画像ﾌｧｲﾙ (*.gif *.jpg *.jpeg *.png *.bmp *.webp *.svg);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
   if (file.isEmpty()) return;
   const std::string chosen = SjisFromQs(file);
-  RunSheetAction([this, chosen] { engine_->IndividualOpenImage(chosen); });
+  ShowImageSheet(SjisFromQs(image_url_->text()), chosen, chosen);
 }
 
 void DownloadTab::sbPGTab02RTab08ImageIndividualClearClick() {
-  RunSheetAction([this] { engine_->sbPGTab02RTab08ImageIndividualClearClick(); });
+  if (Busy()) return;
+  ShowImageSheet({}, {}, {});
 }
 
 void DownloadTab::sbPGTab02RTab08ImageIndividualPasteClick() {
@@ -308,28 +325,42 @@ void DownloadTab::sbPGTab02RTab08ImageIndividualPasteClick() {
 
 void DownloadTab::DownloadListClick(const std::string& list, const std::string& line) {
   if (line.empty() || Busy()) return;
+  const ResourceFields f = SplitResourceLine(line);
   if (list == "ListBoxPGTab02LTab02PageWebCSS" ||
       list == "ListBoxPGTab02LTab04DLCSSFileImportCSS" ||
       list == "ListBoxPGTab02LTab06DLImportCSSImage") {
-    RunSheetAction([this, line] { engine_->ListBoxDlLIndividual(line); });
+    // A line fills both address boxes and the text sheet's file box, then shows.
+    image_url_->setText(QsFromSjis(f.absolute_url));
+    indiv_url_->setEditText(QsFromSjis(f.absolute_url));
+    indiv_file_->setText(QsFromSjis(f.local_path));
+    sbPGTab02RTab07IndividualUrlClick();
+    ShowPage(DownloadPage::Individual);
   } else if (list == "ListBoxPGTab02LTab03PageImage") {
-    RunSheetAction([this, line] { engine_->ListBoxDLIndividualImage(line); });
+    indiv_url_->setEditText(QsFromSjis(f.absolute_url));
+    ShowImageSheet(f.absolute_url, f.local_path,
+                   IsHttpUrl(f.absolute_url) ? f.absolute_url : std::string());
+    ShowPage(DownloadPage::ImageIndividual);
   } else if (list == "ListBoxPGTab02LTab02PageFileDownloaedCSSJS") {
     // The stylesheets' files are read in the code they were saved in.
-    const int code = radio_.css_js_charset->ItemIndex();
-    RunSheetAction([this, line, code] {
-      if (!engine_->ListBoxDLIndividualOutcome(line, code)) {
-        Post([this] {
-          if (TRichEditEx* memo = css_js_memo_.IfMade()) memo->clear();
-        });
-      }
-    });
+    const std::string path = RemoveDownloadMark(line);
+    if (!IsFile(path)) {
+      css_js_win_file_->setText(QsFromSjis(path));
+      if (TRichEditEx* memo = css_js_memo_.IfMade()) memo->clear();
+      prompter_->Inform(msg::FileNotFound());
+      return;
+    }
+    SingleTextRequest request = TextSheetRequest();
+    request.code = radio_.css_js_charset->ItemIndex();
+    ShowTextSheet(OpenSingleText(request, path));
+    ShowPage(DownloadPage::Individual);
   } else if (list == "ListBoxPGTab02LTab03PageImageDownloaedImage") {
-    RunSheetAction([this, line] {
-      if (engine_->ListBoxDLIndividualImageOutcome(line)) {
-        Post([this] { ShowPage(DownloadPage::ImageIndividual); });
-      }
-    });
+    const std::string path = RemoveDownloadMark(line);
+    if (!IsFile(path)) {
+      prompter_->Inform(msg::FileNotFound());
+      return;
+    }
+    ShowImageSheet(SjisFromQs(image_url_->text()), SjisFromQs(image_file_->text()), path);
+    ShowPage(DownloadPage::ImageIndividual);
   }
 }
 

@@ -20,39 +20,31 @@ namespace kaplo::gui {
 
 namespace {
 
-using ListMember = std::vector<std::string> DownloadLists::*;
+using ListMember = std::vector<std::string> JobLists::*;
 
 struct ListSpec {
   const char* name;
   ListMember member;
 };
 
-constexpr std::array<ListSpec, 18> kLists{{
-    {"ListBoxPGTab02LTab02PageWebCSS", &DownloadLists::ListBoxPGTab02LTab02PageWebCSS},
-    {"ListBoxPGTab02LTab02PageFileDownloaedCSSJS",
-     &DownloadLists::ListBoxPGTab02LTab02PageFileDownloaedCSSJS},
-    {"ListBoxPGTab02LTab03PageImage", &DownloadLists::ListBoxPGTab02LTab03PageImage},
-    {"ListBoxPGTab02LTab03PageImageDownloaedImage",
-     &DownloadLists::ListBoxPGTab02LTab03PageImageDownloaedImage},
-    {"ListBoxPGTab02LTab04DLCSSFileImportCSS",
-     &DownloadLists::ListBoxPGTab02LTab04DLCSSFileImportCSS},
-    {"ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS",
-     &DownloadLists::ListBoxPGTab02LTab04ImportCSSFileDownloaedCSSJS},
-    {"ListBoxPGTab02LTab04ImportHTMLSWF", &DownloadLists::ListBoxPGTab02LTab04ImportHTMLSWF},
-    {"ListBoxPGTab02LTab04ImportHTMLCSSForBase",
-     &DownloadLists::ListBoxPGTab02LTab04ImportHTMLCSSForBase},
-    {"ListBoxPGTab02LTab05UseRoot", &DownloadLists::ListBoxPGTab02LTab05UseRoot},
-    {"ListBoxPGTab02LTab06DLImportCSSImage", &DownloadLists::ListBoxPGTab02LTab06DLImportCSSImage},
-    {"ListBoxPGTab02LTab06DLImageNotFound", &DownloadLists::ListBoxPGTab02LTab06DLImageNotFound},
-    {"ListBoxPGTab02LTab07DLAllCSSFileImportCSS",
-     &DownloadLists::ListBoxPGTab02LTab07DLAllCSSFileImportCSS},
-    {"ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS",
-     &DownloadLists::ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS},
-    {"ListBoxPGTab02LTab08UnkownImage", &DownloadLists::ListBoxPGTab02LTab08UnkownImage},
-    {"ListBoxPGTab02LTab09LHref", &DownloadLists::ListBoxPGTab02LTab09LHref},
-    {"ListBoxIEImage", &DownloadLists::ListBoxIEImage},
-    {"ListBoxWBInFrameFileList", &DownloadLists::ListBoxWBInFrameFileList},
-    {"ListBoxGUICSS", &DownloadLists::ListBoxGUICSS},
+// Which list box shows which of the engine's lists.
+constexpr std::array<ListSpec, 16> kLists{{
+    {"ListBoxPGTab02LTab02PageWebCSS", &JobLists::stylesheets},
+    {"ListBoxPGTab02LTab02PageFileDownloaedCSSJS", &JobLists::stylesheet_outcomes},
+    {"ListBoxPGTab02LTab03PageImage", &JobLists::images},
+    {"ListBoxPGTab02LTab03PageImageDownloaedImage", &JobLists::image_outcomes},
+    {"ListBoxPGTab02LTab04DLCSSFileImportCSS", &JobLists::imports},
+    {"ListBoxPGTab02LTab04ImportHTMLSWF", &JobLists::flash},
+    {"ListBoxPGTab02LTab04ImportHTMLCSSForBase", &JobLists::head_references},
+    {"ListBoxPGTab02LTab06DLImportCSSImage", &JobLists::entered_images},
+    {"ListBoxPGTab02LTab06DLImageNotFound", &JobLists::failed_images},
+    {"ListBoxPGTab02LTab07DLAllCSSFileImportCSS", &JobLists::all_stylesheets},
+    {"ListBoxPGTab02LTab07AllImportCSSFileDownloaedCSSJS", &JobLists::all_stylesheet_outcomes},
+    {"ListBoxPGTab02LTab08UnkownImage", &JobLists::found_images},
+    {"ListBoxPGTab02LTab09LHref", &JobLists::link_hosts},
+    {"ListBoxIEImage", &JobLists::browser_images},
+    {"ListBoxWBInFrameFileList", &JobLists::frames},
+    {"ListBoxGUICSS", &JobLists::analysis_stylesheets},
 }};
 
 }  // namespace
@@ -190,7 +182,7 @@ QTabWidget* DownloadTab::BuildRightTabs() {
 
 // The choices a fresh window starts with.
 
-void DownloadTab::ShowLists(const DownloadLists& l) {
+void DownloadTab::ShowLists(const JobLists& l) {
   for (const ListSpec& spec : kLists) {
     QListWidget* box = lists_[spec.name];
     if (!box) continue;

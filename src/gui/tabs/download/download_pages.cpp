@@ -54,28 +54,36 @@ std::span<const DownloadPageSpec> DownloadPages() { return kPages; }
 
 const DownloadPageSpec& SpecOf(DownloadPage page) { return kPages[static_cast<int>(page)]; }
 
-DownloadPage PageOf(JobPage page) {
-  switch (page) {
-    case JobPage::WebBrowse:
+DownloadPage PageOf(JobFocus what) {
+  switch (what) {
+    case JobFocus::WebPage:
       return DownloadPage::WebBrowse;
-    case JobPage::WebHtml:
+    case JobFocus::WebSource:
       return DownloadPage::WebHtml;
-    case JobPage::LocalBrowse:
+    case JobFocus::LocalPage:
       return DownloadPage::LocalBrowse;
-    case JobPage::FirstFetch:
+    case JobFocus::FirstFetch:
       return DownloadPage::FirstFetch;
-    case JobPage::Native:
+    case JobFocus::Native:
       return DownloadPage::Native;
-    case JobPage::PageCssJs:
+    case JobFocus::Stylesheets:
       return DownloadPage::PageCssJs;
-    case JobPage::PageImage:
+    case JobFocus::Images:
       return DownloadPage::PageImage;
-    case JobPage::TextSheet:
-      return DownloadPage::Individual;
-    case JobPage::ImageSheet:
-      return DownloadPage::ImageIndividual;
   }
   return DownloadPage::WebBrowse;
+}
+
+std::vector<JobView> ViewsOf(JobText text) {
+  switch (text) {
+    case JobText::WebSource: return {JobView::WebSource};
+    case JobText::FetchedCopy: return {JobView::FetchedLeft, JobView::FetchedRight};
+    case JobText::Native: return {JobView::Native};
+    case JobText::Inner: return {JobView::Inner};
+    case JobText::Local: return {JobView::Local};
+    case JobText::FirstFetch: return {JobView::FirstFetch};
+  }
+  return {};
 }
 
 }  // namespace kaplo::gui

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "engine/ports.h"
 
@@ -46,6 +47,20 @@ struct DownloadPageSpec {
 
 std::span<const DownloadPageSpec> DownloadPages();
 const DownloadPageSpec& SpecOf(DownloadPage page);
-DownloadPage PageOf(JobPage page);
+// The page that shows what a job brings to the front.
+DownloadPage PageOf(JobFocus what);
+
+// The tab's source views.
+enum class JobView {
+  WebSource,     // "　WebHTML "
+  FetchedLeft,   // the two "WebHTMLｵﾘｼﾞﾅﾙ" views
+  FetchedRight,
+  Native,        // " WebHTMLNative"
+  Inner,         // " Java実行後の内部HTML "
+  Local,         // " ﾛｰｶﾙHTML "
+  FirstFetch,    // " Redirect前のWebHTML  "
+};
+// The views a text of the engine shows in.
+std::vector<JobView> ViewsOf(JobText text);
 
 }  // namespace kaplo::gui

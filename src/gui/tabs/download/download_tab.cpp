@@ -41,29 +41,26 @@ class DownloadTab::Observer : public JobObserver {
  public:
   explicit Observer(DownloadTab& tab) : tab_(tab) {}
 
-  void FormChanged() override {
-    DownloadForm copy = tab_.engine_->Form();
-    IndividualTextSheet text = tab_.engine_->individual;
-    IndividualImageSheet image = tab_.engine_->individual_image;
-    tab_.Post(
-        [t = &tab_, copy = std::move(copy), text = std::move(text), image = std::move(image)] {
-          t->ShowForm(copy);
-          t->ShowSheets(copy, text, image);
-        });
+  void LabelsChanged(const JobLabels& labels) override {
+    tab_.Post([t = &tab_, copy = labels] { t->ShowLabels(copy); });
   }
-  void ListsChanged() override {
+  void ListsChanged(const JobLists& lists) override {
     lists_dirty_ = true;
-    FlushLists(false);
+    FlushLists(lists, false);
   }
-  void ShowText(JobView view, std::string_view text, bool colour) override {
-    tab_.Post([t = &tab_, view, s = std::string(text), colour] {
-      TRichEditEx* v = t->views_[view].get();
-      if (!v) return;
-      if (colour) {
-        ShowColored(v, s);
-      } else {
-        v->SetSjisText(s);
-        ResetViewColors(v);
+  void ShowText(JobText which, std::string_view text, bool colour) override {
+    tab_.Post([t = &tab_, which, s = std::string(text), colour] {
+      // The page as fetched shows in two views.
+      for (const JobView view : ViewsOf(which)) {
+        const auto it = t->views_.find(view);
+        if (it == t->views_.end()) continue;
+        TRichEditEx* v = it->second.get();
+        if (colour) {
+          ShowColored(v, s);
+        } else {
+          v->SetSjisText(s);
+          ResetViewColors(v);
+        }
       }
     });
   }
@@ -73,19 +70,17 @@ class DownloadTab::Observer : public JobObserver {
       if (TRichEditEx* memo = t->css_js_memo_.IfMade()) memo->clear();
     });
   }
-  void ShowTab(JobPage page) override {
-    tab_.Post([t = &tab_, page] { t->ShowPage(PageOf(page)); });
+  void Focus(JobFocus what) override {
+    tab_.Post([t = &tab_, what] { t->ShowPage(PageOf(what)); });
   }
   void RunningChanged(bool running) override {
     tab_.Post([t = &tab_, running] { t->SetRunning(running); });
   }
   void Progress(std::string_view count_label, std::string_view file_label) override {
     // Where a long loop lets the window act: a stop asked for meanwhile
-    // clears the local file name here, on the engine's own thread.
-    if (tab_.worker_->OnWorkerThread() && tab_.worker_->TakeStop()) {
-      tab_.engine_->DLClearEditText(2);
-    }
-    FlushLists(false);
+    // takes effect here, on the engine's own thread.
+    if (tab_.worker_->OnWorkerThread() && tab_.worker_->TakeStop()) tab_.engine_->Stop();
+    if (lists_dirty_) FlushLists(tab_.engine_->Lists(), false);
     const bool show_file = file_label.find(' ') == std::string_view::npos;
     tab_.Post([t = &tab_, c = std::string(count_label), f = std::string(file_label), show_file] {
       t->label_count_->setText(QsFromSjis(c));
@@ -93,14 +88,12 @@ class DownloadTab::Observer : public JobObserver {
     });
   }
 
-  void FlushLists(bool force) {
-    if (!lists_dirty_) return;
+  void FlushLists(const JobLists& lists, bool force) {
     const auto now = std::chrono::steady_clock::now();
     if (!force && now - last_copy_ < std::chrono::milliseconds(250)) return;
     lists_dirty_ = false;
     last_copy_ = now;
-    DownloadLists copy = tab_.engine_->Lists();
-    tab_.Post([t = &tab_, copy = std::move(copy)] { t->ShowLists(copy); });
+    tab_.Post([t = &tab_, copy = lists] { t->ShowLists(copy); });
   }
 
  private:
@@ -141,10 +134,7 @@ DownloadTab::DownloadTab() : QWidget(nullptr), worker_(std::make_unique<WorkerHo
 
 DownloadTab::~DownloadTab() {
   if (engine_) {
-    worker_->Shutdown([this] {
-      fetcher_->CancelPrefetch();
-      engine_->DLButtonEnable();
-    });
+    worker_->Shutdown([this] { engine_->Stop(); });
   }
 }
 
@@ -177,22 +167,21 @@ void DownloadTab::Post(std::function<void()> fn) { worker_->Post(std::move(fn));
 
 bool DownloadTab::StartWorker(std::function<void()> work) {
   if (Busy()) return false;
-  ControlsToEngine();
   worker_->Start([this, work = std::move(work)] {
     work();
-    // A stop that came after the last loop still empties the local file name.
-    if (worker_->TakeStop()) engine_->DLClearEditText(2);
+    // A stop that came after the last loop still takes effect.
+    if (worker_->TakeStop()) engine_->Stop();
   });
   UpdateStates();
   return true;
 }
 
 void DownloadTab::WorkerDone() {
-  EngineToControls();
-  const DownloadForm& f = engine_->Form();
-  host_->SetSavedPage({engine_->Job().ConfirmedLocalFile, f.local_file_org_html,
-                       f.local_file_css_js_list, f.local_file_total_css_js,
-                       f.local_file_image_list});
+  const JobLabels labels = engine_->Labels();
+  ShowLabels(labels);
+  ShowLists(engine_->Lists());
+  host_->SetSavedPage({labels.confirmed_page, labels.fetched_copy_file, labels.css_js_list,
+                       labels.css_js_merged, labels.image_list});
   running_ = engine_->Running();
   UpdateStates();
   emit JobFinished();
@@ -205,55 +194,37 @@ DownloadRequest DownloadTab::RequestFromControls() const {
   request.url = SjisFromQs(url_box_->currentText());
   request.save_folder = SjisFromQs(save_folder_->text());
   request.options = OptionsFromControls();
+  for (int i = 0; i < url_box_->count(); ++i) {
+    request.url_history.push_back(SjisFromQs(url_box_->itemText(i)));
+  }
   return request;
 }
 
-void DownloadTab::ControlsToEngine() {
-  engine_->Load(RequestFromControls());
-  // The boxes a job reads besides its request: the tab keeps them editable.
-  DownloadForm& f = engine_->form;
-  f.url_history.clear();
-  for (int i = 0; i < url_box_->count(); ++i)
-    f.url_history.push_back(SjisFromQs(url_box_->itemText(i)));
-  f.local_filename = SjisFromQs(local_file_->text());
-  f.confirm_local_html_file = SjisFromQs(confirm_file_->text());
-  f.local_file_org_html = SjisFromQs(org_file_->text());
-  f.frame_link_url = SjisFromQs(frame_link_->text());
-  f.local_dont_load = check_.local_dont_load->isChecked();
-  f.label_downloaded_file = SjisFromQs(label_file_->text());
-  f.label_downloaded_file_count = SjisFromQs(label_count_->text());
-  SheetsToEngine();
-}
-
-void DownloadTab::EngineToControls() {
-  ShowForm(engine_->Form());
-  ShowSheets(engine_->Form(), engine_->individual, engine_->individual_image);
-  ShowLists(engine_->Lists());
+void DownloadTab::ShowOptions(const DownloadOptions& s) {
   // A job turns some options off for the next one; the boxes follow.
-  const DownloadOptions& s = engine_->Options();
   check_.dont_empty_folder->setChecked(s.dont_empty_folder);
   check_.dont_make_css_list->setChecked(s.dont_make_css_list);
   check_.save_this_name->setChecked(s.save_this_name);
 }
 
-void DownloadTab::ShowForm(const DownloadForm& f) {
+void DownloadTab::ShowLabels(const JobLabels& l) {
   auto set = [](QLineEdit* edit, const std::string& text) {
     const QString t = QsFromSjis(text);
     if (edit->text() != t) edit->setText(t);
   };
-  ShowUrlBox(url_box_, f.url_history, f.url);
-  set(save_folder_, f.save_folder);
-  set(local_file_, f.local_filename);
-  set(confirm_file_, f.confirm_local_html_file);
-  set(org_file_, f.local_file_org_html);
-  set(frame_link_, f.frame_link_url);
-  label_file_->setText(QsFromSjis(f.label_downloaded_file));
-  label_count_->setText(QsFromSjis(f.label_downloaded_file_count));
-  label_web_url_->setText(QsFromSjis(f.label_web_browser_url));
-  label_local_url_->setText(QsFromSjis(f.label_local_browser_url));
-  check_.local_dont_load->setChecked(f.local_dont_load);
-  if (!f.caption.empty()) host_->SetCaption(QsFromSjis(f.caption));
-  host_->SetStatusPanel(3, QsFromSjis(f.status_base_href));
+  ShowUrlBox(url_box_, l.url_history, l.url);
+  set(save_folder_, l.save_folder);
+  set(local_file_, l.local_file);
+  set(confirm_file_, l.confirmed_file);
+  set(org_file_, l.fetched_copy_file);
+  set(frame_link_, l.frame_entry);
+  label_file_->setText(QsFromSjis(l.status));
+  label_count_->setText(QsFromSjis(l.progress));
+  label_web_url_->setText(QsFromSjis(l.web_address));
+  label_local_url_->setText(QsFromSjis(l.result_address));
+  check_.local_dont_load->setChecked(l.local_views_stay);
+  if (!l.caption.empty()) host_->SetCaption(QsFromSjis(l.caption));
+  host_->SetStatusPanel(3, QsFromSjis(l.base_address));
 }
 
 void DownloadTab::SetRunning(bool running) {
@@ -274,11 +245,13 @@ void DownloadTab::UpdateStates() {
 
 void DownloadTab::btnDownloadAllClick() {
   if (url_box_->currentText().trimmed().isEmpty()) return;
+  suppress_url_change_ = false;
   StartWorker([this, request = RequestFromControls()] {
     last_result_ = engine_->Run(request);
+    Post([this, options = last_result_.next_options] { ShowOptions(options); });
     // The status bar says how the job ended, as the label does: finished, or
     // why no page was saved.
-    Post([this, text = engine_->Form().label_downloaded_file] {
+    Post([this, text = last_result_.labels.status] {
       host_->SetStatusPanel(0, QsFromSjis(text));
     });
   });
@@ -286,15 +259,15 @@ void DownloadTab::btnDownloadAllClick() {
 
 void DownloadTab::btnDLCheckSavedClick() {
   if (Busy()) return;
-  const std::string& page = engine_->Job().ConfirmedLocalFile;
+  const JobLabels labels = engine_->Labels();
+  const std::string& page = labels.confirmed_page;
   if (page.empty() || !IsFile(page)) {
     prompter_->Inform(msg::FileNotFound());
     return;
   }
   QtPageChecker checker;
-  PageCheck check = checker.Check(FsPath(page).string(),
-                                       ShiftJISToUtf8(engine_->Form().url),
-                                       FsPath(engine_->Form().save_folder).string());
+  PageCheck check = checker.Check(FsPath(page).string(), ShiftJISToUtf8(labels.url),
+                                  FsPath(labels.save_folder).string());
   SetAsideServerFailures(check, last_result_.failed);
   std::string report = PageCheckReport(check);
   if (!check.error.empty()) report += check.error + "\n";
@@ -313,62 +286,31 @@ void DownloadTab::btnDownloadStopClick() {
   }
   worker_->RequestStop();
   fetcher_->CancelPrefetch();
-  engine_->DLButtonEnable();
+  SetRunning(false);
 }
 
 // ---- navigation ----
 
 void DownloadTab::sbDLNavigateClick() {
-  std::string url = Trimmed(url_box_->currentText());
-  url.erase(std::remove(url.begin(), url.end(), '\\'), url.end());
-  if (url.empty() || Busy()) return;
-  if (const std::size_t first = url.find("http://"); first != std::string::npos) {
-    if (const std::size_t inner = url.find("http://", first + 7); inner != std::string::npos) {
-      url_box_->setEditText(QsFromSjis(url.substr(inner)));
-    }
-  }
-  const std::string folder = Trimmed(save_folder_->text());
-  StartWorker([this, url, folder] {
-    DownloadEngine& e = *engine_;
-    e.job.SuppressUrlChange = false;
-    if (!e.WBDLNavigate(url, folder, 0)) return;
-    const std::string here = ports_->LocationUrl();
-    if (here != url && here != "about:blank" && here.rfind("http://", 0) == 0) {
-      e.form.url = here;
-      e.job.ConfirmedLocalFile = here;
-    }
-    std::string text = e.job.NavigatedPageText;
-    if (const std::size_t p = text.find("<BASE "); p != std::string::npos)
-      text.replace(p, 6, "<base ");
-    e.form.label_downloaded_file.clear();
-    if (const std::size_t p = text.find("<base "); p != std::string::npos) {
-      const std::size_t end = text.find('>', p);
-      std::string tag = text.substr(p, end == std::string::npos ? std::string::npos : end - p);
-      std::string squeezed;
-      for (char c : tag) {
-        if (c == ' ' && !squeezed.empty() && squeezed.back() == ' ') continue;
-        squeezed += c;
+  if (url_box_->currentText().trimmed().isEmpty() || Busy()) return;
+  NavigateRequest request{.url = SjisFromQs(url_box_->currentText()),
+                          .save_folder = SjisFromQs(save_folder_->text()),
+                          .options = OptionsFromControls()};
+  suppress_url_change_ = false;
+  StartWorker([this, request] {
+    const NavigateResult result = engine_->Navigate(request);
+    Post([this, result] {
+      if (url_box_->currentText() != QsFromSjis(result.url)) {
+        suppress_url_change_ = true;
+        url_box_->setEditText(QsFromSjis(result.url));
       }
-      if (const std::size_t h = squeezed.find("HREF="); h != std::string::npos) {
-        squeezed.replace(h, 5, "href=");
-      }
-      std::string value = squeezed;
-      if (const std::size_t q1 = squeezed.find('"'); q1 != std::string::npos) {
-        const std::size_t q2 = squeezed.find('"', q1 + 1);
-        value = squeezed.substr(q1 + 1, q2 == std::string::npos ? std::string::npos : q2 - q1 - 1);
-      }
-      e.form.label_downloaded_file =
-          Sj("＜ｂａｓｅ　ｈｒｅｆ＝”【 ") + value + Sj(" 】 ” ・・＞が見つかりました");
-    }
-    e.form.label_downloaded_file_count.clear();
-    if (!e.settings.dont_web_list_clear) e.DLClearListBox(false);
-    e.form.individual_url = url;
-    auto& hist = e.form.individual_url_history;
-    if (std::find(hist.begin(), hist.end(), e.form.url) == hist.end()) hist.push_back(e.form.url);
-    e.job.PageHead = BeforeBody(text);
-    observer_->FormChanged();
-    observer_->ShowTab(JobPage::WebBrowse);
-    observer_->ShowTab(JobPage::WebHtml);
+      if (!result.navigated) return;
+      const std::string url = Trimmed(url_box_->currentText());
+      indiv_url_->setEditText(QsFromSjis(url));
+      bool known = false;
+      for (int i = 0; i < indiv_url_->count(); ++i) known |= SjisFromQs(indiv_url_->itemText(i)) == url;
+      if (!known) indiv_url_->addItem(QsFromSjis(url));
+    });
   });
 }
 
@@ -394,9 +336,6 @@ void DownloadTab::Reset() {
   engine_->Reset();
   ShowLists(engine_->Lists());
   ClearViews();
-  engine_->form.individual_url.clear();
-  engine_->individual.file.clear();
-  engine_->individual_image = IndividualImageSheet{};
   indiv_url_->setEditText(QString());
   indiv_file_->clear();
   image_url_->clear();
@@ -422,8 +361,8 @@ void DownloadTab::Entered() {
   if (!check_.dont_redraw->isChecked()) return;
   const std::string url = Trimmed(url_box_->currentText());
   if (!IsHttpUrl(url)) return;
-  engine_->DLClearListBox(false);
-  engine_->DLClearRichEditListBox();
+  engine_->ClearViews();
+  ShowLists(engine_->Lists());
   ShowPage(DownloadPage::WebBrowse);
   StartWorker([this, url] {
     ports_->Navigate(kaplo::BrowserPane::Download, url);

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "engine/single_file.h"
 #include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
 #include "gui/tabs/download/download_pages.h"
@@ -48,6 +49,8 @@ class DownloadTab : public QWidget, public Tab {
   bool Busy() const;
   // The engine as the last finished job left it; only while not Busy().
   const DownloadEngine& Engine() const { return *engine_; }
+  // The saved page the local views are to show now.
+  std::string ConfirmedPage() const { return engine_->Labels().confirmed_page; }
   // What the last download job came to; only while not Busy().
   const DownloadResult& LastResult() const { return last_result_; }
 
@@ -65,6 +68,8 @@ class DownloadTab : public QWidget, public Tab {
   void btnDLSaveHTMLOnlyClick();
   void ListBoxWBInFrameFileListClick();
   void sbDLFrameGoClick();
+  // A frame entry of the page: what the frame choice says is done with it.
+  void RunFrameEntry(const std::string& entry);
   void sbDLFrameIEOpenClick();
   void sbDLFrameCOPYClick();
   void sbDLFramePasteClick();
@@ -165,22 +170,24 @@ class DownloadTab : public QWidget, public Tab {
   // Runs fn on the window thread without waiting.
   void Post(std::function<void()> fn);
 
-  // Controls <-> engine, on the window thread while no job runs.
-  void ControlsToEngine();
   // The download tab's options and the job it asks for, as the controls say.
   DownloadOptions OptionsFromControls() const;
   DownloadRequest RequestFromControls() const;
-  void EngineToControls();
-  void ShowForm(const DownloadForm& form);
-  void ShowSheets(const DownloadForm& form, const IndividualTextSheet& text,
-                  const IndividualImageSheet& image);
-  void SheetsToEngine();
+  // What the engine shows, on the window thread.
+  void ShowLabels(const JobLabels& labels);
+  void ShowOptions(const DownloadOptions& options);
+  // The single file sheets: requests from their controls, results shown.
+  SingleTextRequest TextSheetRequest() const;
+  void ShowTextSheet(const SingleTextResult& result);
+  void ShowImageSheet(const std::string& url, const std::string& file, const std::string& browser);
+  // Runs a text sheet action on the worker and shows its result.
+  void RunTextSheet(std::function<SingleTextResult(const SingleTextRequest&)> action);
   // A URL box shows history as its items and text as its text.
   static void ShowUrlBox(QComboBox* box, const std::vector<std::string>& history,
                          const std::string& text);
   // Runs a sheet action on the worker; its panes load afresh afterwards.
   void RunSheetAction(std::function<void()> work);
-  void ShowLists(const DownloadLists& lists);
+  void ShowLists(const JobLists& lists);
   void ShowPage(DownloadPage page);
   // A page the engine names by its caption (Shift_JIS).
   void SetRunning(bool running);
@@ -196,6 +203,9 @@ class DownloadTab : public QWidget, public Tab {
   std::unique_ptr<Observer> observer_;
   std::unique_ptr<DownloadEngine> engine_;
   bool running_ = false;
+  // While set, an edit of the address box does not start over (the tab
+  // itself wrote it).
+  bool suppress_url_change_ = false;
 
   QWidget* top_panel_ = nullptr;
   DownloadResult last_result_;

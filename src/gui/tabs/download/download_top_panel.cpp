@@ -187,7 +187,7 @@ QWidget* DownloadTab::BuildTopPanel() {
   });
   connect(open_ie, &QToolButton::clicked, this, [this] {
     if (Busy()) return;
-    const std::string& file = engine_->Job().ConfirmedLocalFile;
+    const std::string file = engine_->Labels().confirmed_page;
     if (IsFile(file)) OpenExternally(file);
   });
   connect(dual, &QToolButton::clicked, this, [this] {
@@ -198,7 +198,7 @@ QWidget* DownloadTab::BuildTopPanel() {
   // Typing a new address starts over: the last page's lists and names no
   // longer belong to it.
   connect(url_box_->lineEdit(), &QLineEdit::textEdited, this, [this] {
-    if (Busy() || engine_->Job().SuppressUrlChange) return;
+    if (Busy() || suppress_url_change_) return;
     StartOver();
   });
   return panel;
@@ -280,9 +280,10 @@ QWidget* DownloadTab::BuildFrameGroup() {
 
 void DownloadTab::btnDLOpenFramesetClick() {
   if (Busy()) return;
-  const std::string file = engine_->Job().ConfirmedLocalFile;
+  const JobLabels labels = engine_->Labels();
+  const std::string& file = labels.confirmed_page;
   if (!IsFile(file)) return;
-  if (engine_->Job().FramesetSaved) {
+  if (labels.frameset_saved) {
     const std::string text = LoadTextFile(file);
     QApplication::clipboard()->setText(QsFromSjis(text));
     views_[JobView::Native]->SetSjisText(text);
@@ -322,12 +323,25 @@ void DownloadTab::ListBoxWBInFrameFileListClick() {
   const std::string entry = Trimmed(item->text());
   if (entry.empty()) return;
   frame_link_->setText(QsFromSjis(entry));
-  StartWorker([this, entry] { engine_->ListBoxWBInFrameFileListClick(entry); });
+  RunFrameEntry(entry);
 }
 
 void DownloadTab::sbDLFrameGoClick() {
-  if (frame_link_->text().trimmed().isEmpty()) return;
-  StartWorker([this] { engine_->sbDLFrameGoClick(); });
+  const std::string entry = Trimmed(frame_link_->text());
+  if (!entry.empty()) RunFrameEntry(entry);
+}
+
+void DownloadTab::RunFrameEntry(const std::string& entry) {
+  // The entry of the page in the address box, into the save folder.
+  const std::string url = Trimmed(url_box_->currentText());
+  const std::string folder = Trimmed(save_folder_->text());
+  if (Busy() || !IsHttpUrl(url) || !LocalFolderExists(folder)) return;
+  FrameRequest request{.page_url = url, .save_folder = folder, .reference = entry,
+                       .options = OptionsFromControls()};
+  for (int i = 0; i < url_box_->count(); ++i) {
+    request.url_history.push_back(SjisFromQs(url_box_->itemText(i)));
+  }
+  StartWorker([this, request] { last_result_ = engine_->RunFrame(request); });
 }
 
 void DownloadTab::sbDLFrameIEOpenClick() {
