@@ -114,7 +114,7 @@ class DownloadEngine {
   // Mode 0 the address, mode 0 and 1 the save folder, every mode the local
   // file; the web pane blanked and its source texts emptied.
   void DLClearNames(int mode);
-  // The shown texts and the browser's image list emptied.
+  // The shown texts, the stylesheet outcomes and the browser's image list emptied.
   void DLClearTexts();
   void DLFileDownloadInfo(std::string_view text, int total, int index);
   void SetRunning(bool running);

@@ -382,6 +382,10 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   if (browser_) browser_->Navigate(BrowserPane::DownloadResult, kBlank);
   labels_.status.clear();
   labels_.progress.clear();
+  // Nothing shown over the panes belongs to this job yet.
+  labels_.web_address.clear();
+  labels_.result_address.clear();
+  LabelsChanged();
 
   if (folder.empty()) {
     const std::string mapped = UrlToLocalPath(url, "", options_.url_web_decode, 0);
@@ -588,6 +592,7 @@ void DownloadEngine::DLClearNames(int mode) {
 
 void DownloadEngine::DLClearTexts() {
   observer_.ClearTexts();
+  lists_.stylesheet_outcomes.clear();
   lists_.browser_images.clear();
   ListsChanged();
 }

@@ -24,6 +24,11 @@ class Prompter {
   // cancelled. folder is where it opens (may be empty).
   virtual std::optional<std::string> SaveHtmlDialog(std::string_view suggested_name,
                                                     std::string_view folder) = 0;
+  // The save dialog for an image; where there is no such dialog, the HTML one.
+  virtual std::optional<std::string> SaveImageDialog(std::string_view suggested_name,
+                                                     std::string_view folder) {
+    return SaveHtmlDialog(suggested_name, folder);
+  }
 };
 
 // The two browser panes a job uses.

@@ -194,7 +194,7 @@ SingleImageResult FetchSingleImage(Fetcher& fetcher, Prompter& prompter,
   if (!IsHttpUrl(r.url)) return r;
   const std::string name = FileNameOr(r.url, "dummy.gif");
   if (r.save_folder.empty()) {
-    const std::optional<std::string> chosen = prompter.SaveHtmlDialog(name, "");
+    const std::optional<std::string> chosen = prompter.SaveImageDialog(name, "");
     if (!chosen || FolderOf(*chosen).empty()) return r;
     // The save folder gets a folder: a file there would become the next
     // job's save folder.

@@ -195,11 +195,18 @@ TEST_F(JobTest, HostileServersDoNotHangTheJob) {
 }
 
 TEST_F(JobTest, DotDotAddressesStayInTheFolder) {
-  site_["/x.html"] = "<html><head></head><body>escape</body></html>";
+  // The server decodes the dots and answers; the local names must not climb.
+  site_["/a/../../../x.html"] = "<html><head></head><body>escape</body></html>";
   options_.url_web_decode = 1;
-  Run("/a/%2e%2e/%2e%2e/%2E%2E/x.html");
+  const DownloadResult r = Run("/a/%2e%2e/%2e%2e/%2E%2E/x.html");
+  ASSERT_TRUE(r.page_saved) << r.failure;
+  EXPECT_EQ(r.saved_page, folder_ + "a/x.html");
+  EXPECT_NE(test::ReadFile(folder_ + "a/x.html").find("escape"), std::string::npos);
+  EXPECT_TRUE(fs::is_regular_file(folder_ + "a/ZZOrg_x.html"));
+  // Nothing beside the save folder, and nothing named by the dots in it.
   for (const auto& e : fs::recursive_directory_iterator(root_)) {
     EXPECT_EQ((e.path().string() + "/").rfind(folder_, 0), 0u) << e.path();
+    EXPECT_NE(e.path().filename(), "..") << e.path();
   }
 }
 

@@ -80,15 +80,27 @@ TEST(ParallelFetch, CancelDropsWhatWasOnlyFetchedAhead) {
 
 TEST(ParallelFetch, StopCutsTheFetchUnderWay) {
   CountingServer server(3000);
-  ParallelFetcher f;
+  // One connection: the first address is under way, the others wait.
+  ParallelFetcher f({}, 1, 1);
+  std::vector<std::string> urls;
+  for (int i = 0; i < 4; ++i) urls.push_back(server.Url(i));
+  f.Prefetch(urls);
   std::thread stopper([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    for (int i = 0; i < 2000 && server.requests() == 0; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     f.CancelPrefetch();
   });
   // The answer would come after three seconds with a body; the stop ends
-  // the wait at once, as a failure.
-  EXPECT_EQ(f.FetchText(server.Url(1)), "");
+  // the wait as a failure without an answer, not as an empty page.
+  const TextResponse cut = f.FetchTextResponse(urls[0]);
   stopper.join();
+  EXPECT_EQ(server.requests(), 1) << "the stop came while the first was under way";
+  EXPECT_EQ(cut.text, "");
+  EXPECT_EQ(cut.failure, "no answer");
+  // What waited behind it was dropped, never sent.
+  EXPECT_EQ(f.RequestsSent(), 1);
+  EXPECT_EQ(server.requests(), 1);
 }
 
 // Forty addresses announced at once, before any connection exists: the

@@ -36,68 +36,13 @@
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 #include "gui/window/main_form.h"
+#include "gui/download_tab_fixture.h"
 #include "support/window_support.h"
 #include "shell/messages.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
 namespace {
-
-namespace fs = std::filesystem;
-
-class DownloadTabTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fs::create_directories(dir_ / "save");
-    MakeForm(&prompter_);
-  }
-  // prompter null: the window's own message boxes and information window.
-  void MakeForm(Prompter* prompter) {
-    form_.reset();
-    form_ = OpenTestWindow(dir_ / "KAPLO.inf", prompter);
-    tab_ = dynamic_cast<DownloadTab*>(form_->TabAt(TabId::Download));
-    ASSERT_NE(tab_, nullptr);
-    form_->resize(1400, 900);
-    form_->show();
-    form_->ShowTab(TabId::Download);
-  }
-  // Brings a page of the download tab's tab widgets to the front.
-  void ShowPage(const char* name) {
-    form_->ShowTab(TabId::Download);
-    QWidget* page = W(name);
-    ASSERT_NE(page, nullptr) << name;
-    auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget());
-    ASSERT_NE(tabs, nullptr) << name;
-    tabs->setCurrentWidget(page);
-  }
-  void TearDown() override { form_.reset(); }
-
-  template <typename T = QWidget>
-  T* W(const char* name) {
-    return Find<T>(form_.get(), name);
-  }
-  QString Folder() const { return QString::fromStdString((dir_ / "save").string() + "/"); }
-  void SetUrl(const std::string& url) {
-    W<QComboBox>("ComboBoxWBUrl")->setEditText(QString::fromStdString(url));
-  }
-  QStringList Lines(const char* list) { return ListLines(form_.get(), list); }
-  bool Colored(TRichEditEx* view) {
-    for (int i = 0; i < view->blockCount(); ++i) {
-      if (!view->LineFormatsOf(i).isEmpty()) return true;
-    }
-    return false;
-  }
-  bool RunAndWait(const std::function<void()>& start) {
-    QSignalSpy done(tab_, &DownloadTab::JobFinished);
-    start();
-    return WaitFor([&] { return done.count() > 0; }, 60000);
-  }
-
-  TestFolder dir_{"dltab"};
-  ScriptedPrompter prompter_;
-  std::unique_ptr<TAMainForm> form_;
-  DownloadTab* tab_ = nullptr;
-};
 
 TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   test::LocalServer server;
@@ -303,34 +248,41 @@ TEST_F(DownloadTabTest, RefreshPageIsShownColouredInTheInformationBox) {
   W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
 
   // The modal windows are answered as they come: the information box is
-  // read and closed, the question to go on is answered No.
-  QString label, text;
-  bool colored = false;
+  // read and closed, the question to go on is read and answered No.
+  QString label, text, question_text;
+  int shown = 0, asked = 0;
   QTimer answer;
   QObject::connect(&answer, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == &box) {
       if (!Colored(box.MemoTop())) return;
-      colored = true;
+      ++shown;
       label = box.LabelInfo()->text();
       text = box.MemoTop()->toPlainText();
       box.accept();
     } else if (auto* question = qobject_cast<QMessageBox*>(modal)) {
+      ++asked;
+      question_text = question->text();
       question->done(QMessageBox::No);
     }
   });
   answer.start(20);
   ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
-  EXPECT_TRUE(colored);
+  EXPECT_EQ(shown, 1) << "the information box, coloured, once";
   EXPECT_EQ(label, QsFromSjis(msg::RefreshRedirect()));
+  EXPECT_TRUE(text.contains("http-equiv=\"refresh\"")) << text.toStdString();
   EXPECT_TRUE(text.contains("moved"));
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(question_text, QsFromSjis(msg::GoOn()));
   // The page before the redirect is in front, and the target waits in the
-  // URL box for the next job; this one was not saved.
+  // URL box for the next job; this one stopped before the folder was touched.
   QWidget* first_fetch = W("PGTab02RTab09FirstFetch");
   ASSERT_NE(first_fetch, nullptr);
-  EXPECT_TRUE(first_fetch->isVisible());
+  EXPECT_EQ(W<QTabWidget>("PGTab02R")->currentWidget(), first_fetch);
+  EXPECT_TRUE(W<TRichEditEx>("RichEditWebPageDownloadHTMLFirst")->toPlainText().contains("moved"));
   EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText(), QStringLiteral("http://127.0.0.1/x.html"));
-  EXPECT_FALSE(fs::exists(dir_ / "save" / "r.html"));
+  EXPECT_TRUE(fs::is_empty(dir_ / "save"));
+  EXPECT_FALSE(tab_->LastResult().page_saved);
 }
 
 TEST_F(DownloadTabTest, FramesetPageListsItsFramesAndAClickDownloadsOne) {

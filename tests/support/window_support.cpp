@@ -51,6 +51,12 @@ std::optional<std::string> ScriptedPrompter::SaveHtmlDialog(std::string_view sug
   return save_as;
 }
 
+std::optional<std::string> ScriptedPrompter::SaveImageDialog(std::string_view suggested_name,
+                                                             std::string_view) {
+  image_dialogs.push_back(ShiftJISToUtf8(suggested_name));
+  return save_as;
+}
+
 TestFolder::TestFolder(const std::string& prefix) {
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
   std::string name = "kaplo-" + prefix + "-" + std::to_string(::getpid());

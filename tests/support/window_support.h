@@ -48,6 +48,8 @@ class ScriptedPrompter : public Prompter {
   void ShowInformation(std::string_view label, std::string_view text) override;
   std::optional<std::string> SaveHtmlDialog(std::string_view suggested_name,
                                             std::string_view folder) override;
+  std::optional<std::string> SaveImageDialog(std::string_view suggested_name,
+                                             std::string_view folder) override;
 
   Answer answer = Answer::Yes;           // to every question
   std::optional<std::string> save_as;    // the save dialog's choice; none: cancelled
@@ -55,6 +57,7 @@ class ScriptedPrompter : public Prompter {
   std::vector<std::string> informed;     // notices
   std::vector<std::string> information;  // labels of the information window
   std::vector<std::string> dialogs;      // names the save dialog proposed
+  std::vector<std::string> image_dialogs;  // names the image save dialog proposed
 };
 
 // A folder of the running test's own below the temporary folder, empty;

@@ -28,14 +28,30 @@ void MessagePrompter::ShowInformation(std::string_view label, std::string_view t
   information_()->ShowInformation(label, text);
 }
 
-std::optional<std::string> MessagePrompter::SaveHtmlDialog(std::string_view suggested_name,
-                                                           std::string_view folder) {
+namespace {
+
+std::optional<std::string> SaveDialog(QWidget* parent, std::string_view suggested_name,
+                                      std::string_view folder, const char* filter) {
   const QString start = QDir(QsFromSjis(folder)).filePath(QsFromSjis(suggested_name));
-  const QString file = QFileDialog::getSaveFileName(
-      parent_, QString(), start,
-      QString::fromUtf8("HTMLﾌｧｲﾙ（*.html/htm）(*.html *htm);;すべてのﾌｧｲﾙ（ *.* ）(*)"));
+  const QString file =
+      QFileDialog::getSaveFileName(parent, QString(), start, QString::fromUtf8(filter));
   if (file.isEmpty()) return std::nullopt;
   return SjisFromQs(file);
+}
+
+}  // namespace
+
+std::optional<std::string> MessagePrompter::SaveHtmlDialog(std::string_view suggested_name,
+                                                           std::string_view folder) {
+  return SaveDialog(parent_, suggested_name, folder,
+                    "HTMLﾌｧｲﾙ（*.html/htm）(*.html *htm);;すべてのﾌｧｲﾙ（ *.* ）(*)");
+}
+
+std::optional<std::string> MessagePrompter::SaveImageDialog(std::string_view suggested_name,
+                                                            std::string_view folder) {
+  return SaveDialog(parent_, suggested_name, folder,
+                    "画像ﾌｧｲﾙ（*.gif/jpg/png）(*.gif *.jpg *.jpeg *.png *.bmp *.webp *.svg);;"
+                    "すべてのﾌｧｲﾙ（ *.* ）(*)");
 }
 
 }  // namespace kaplo::gui

@@ -23,6 +23,8 @@ class MessagePrompter : public Prompter {
   void ShowInformation(std::string_view label, std::string_view text) override;
   std::optional<std::string> SaveHtmlDialog(std::string_view suggested_name,
                                             std::string_view folder) override;
+  std::optional<std::string> SaveImageDialog(std::string_view suggested_name,
+                                             std::string_view folder) override;
 
  private:
   QWidget* parent_;

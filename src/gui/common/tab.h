@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/ports.h"
 #include "shell/settings.h"
@@ -40,6 +41,9 @@ enum class TabId {
 // local page tab shows when it is entered.
 struct SavedPage {
   std::string page, first_fetched, css_js_list, combined_css_js, image_list;
+  // The stylesheets, icons and feeds its head names ("reference TAB"), for
+  // the page analysis tab.
+  std::vector<std::string> stylesheets;
   bool operator==(const SavedPage&) const = default;
 };
 

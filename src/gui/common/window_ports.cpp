@@ -24,9 +24,20 @@ void WindowPorts::ShowInformation(std::string_view label, std::string_view text)
 
 std::optional<std::string> WindowPorts::SaveHtmlDialog(std::string_view suggested_name,
                                                        std::string_view folder) {
+  return OnWindowDialog(&Prompter::SaveHtmlDialog, suggested_name, folder);
+}
+
+std::optional<std::string> WindowPorts::SaveImageDialog(std::string_view suggested_name,
+                                                        std::string_view folder) {
+  return OnWindowDialog(&Prompter::SaveImageDialog, suggested_name, folder);
+}
+
+std::optional<std::string> WindowPorts::OnWindowDialog(Dialog dialog,
+                                                       std::string_view suggested_name,
+                                                       std::string_view folder) {
   std::optional<std::string> chosen;
   const std::string n(suggested_name), f(folder);
-  host_.OnWindow([&] { chosen = prompter_.SaveHtmlDialog(n, f); });
+  host_.OnWindow([&] { chosen = (prompter_.*dialog)(n, f); });
   return chosen;
 }
 

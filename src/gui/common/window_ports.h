@@ -20,6 +20,8 @@ class WindowPorts : public Prompter, public BrowserPort, public SystemBrowser {
   void ShowInformation(std::string_view label, std::string_view text) override;
   std::optional<std::string> SaveHtmlDialog(std::string_view suggested_name,
                                             std::string_view folder) override;
+  std::optional<std::string> SaveImageDialog(std::string_view suggested_name,
+                                             std::string_view folder) override;
 
   void Navigate(kaplo::BrowserPane pane, std::string_view url) override;
   std::string OuterHtml() override;
@@ -29,6 +31,11 @@ class WindowPorts : public Prompter, public BrowserPort, public SystemBrowser {
   void OpenInSystemBrowser(std::string_view file_name) override;
 
  private:
+  using Dialog = std::optional<std::string> (Prompter::*)(std::string_view, std::string_view);
+  // The prompter's dialog, run on the window thread.
+  std::optional<std::string> OnWindowDialog(Dialog dialog, std::string_view suggested_name,
+                                            std::string_view folder);
+
   WorkerHost& host_;
   Prompter& prompter_;
   BrowserPort* browser_;

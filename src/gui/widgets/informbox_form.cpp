@@ -65,4 +65,12 @@ void TInformboxForm::ShowInformation(std::string_view label, std::string_view te
   exec();
 }
 
+void TInformboxForm::ShowReport(std::string_view upper, std::string_view lower) {
+  label_->clear();
+  memo_top_->SetSjisText(upper);
+  ResetViewColors(memo_top_);
+  memo_bottom_->setPlainText(SjisToViewText(lower));
+  exec();
+}
+
 }  // namespace kaplo::gui

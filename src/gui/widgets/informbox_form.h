@@ -29,6 +29,9 @@ class TInformboxForm : public QDialog {
   void SetInformation(std::string_view label, std::string_view text);
   // SetInformation, then shows the window modally until it is closed.
   void ShowInformation(std::string_view label, std::string_view text);
+  // A report of two parts without a label, shown modally: upper above,
+  // lower below, both as they are. Shift_JIS in.
+  void ShowReport(std::string_view upper, std::string_view lower);
 
  private:
   QLabel* label_;

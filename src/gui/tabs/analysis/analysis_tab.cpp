@@ -17,6 +17,7 @@
 #include "engine/url.h"
 #include "gui/common/save_notice.h"
 #include "gui/common/settings_bindings.h"
+#include "gui/common/sjis.h"
 #include "gui/common/worker_host.h"
 #include "gui/tabs/analysis/analysis_util.h"
 #include "gui/tabs/analysis/html_edit_host.h"
@@ -100,6 +101,16 @@ void AnalysisTab::Reset() {
 }
 
 void AnalysisTab::TakeLink(const QString& address, LinkUse) { url_box_->setText(address); }
+
+void AnalysisTab::Entered() {
+  const SavedPage& now = host_->LastSavedPage();
+  if (now == last_saved_) return;
+  last_saved_ = now;
+  // A page being filled lists its own.
+  if (filling_) return;
+  css_list_->clear();
+  for (const std::string& line : now.stylesheets) css_list_->addItem(QsFromSjis(line));
+}
 
 void AnalysisTab::TakeAddress(const QString& address) {
   if (IsHttpUrl(PathToSjis(address))) {

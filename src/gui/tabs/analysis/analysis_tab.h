@@ -44,6 +44,8 @@ class AnalysisTab : public QWidget, public Tab {
   void TakeAddress(const QString& address) override;
   // A link followed elsewhere only fills the URL box: nothing is fetched.
   void TakeLink(const QString& address, LinkUse use) override;
+  // A download finished since last time: its page's stylesheets are listed.
+  void Entered() override;
 
   // The editing control; its pane is made when first shown or asked for.
   THtmlEditHost* Editor() const;
@@ -117,6 +119,7 @@ class AnalysisTab : public QWidget, public Tab {
   QWidget* element_page_ = nullptr;
   QWidget* document_page_ = nullptr;
   QListWidget* css_list_ = nullptr;
+  SavedPage last_saved_;  // the download whose stylesheets were listed
   QListWidget* js_list_ = nullptr;
   QListWidget* import_list_ = nullptr;
   QListWidget* united_css_list_ = nullptr;

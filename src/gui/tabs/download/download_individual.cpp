@@ -222,7 +222,7 @@ void DownloadTab::RunSheetAction(std::function<void()> work) {
   // Showing the same address again reloads it.
   indiv_browser_shown_ = "\x01";
   image_browser_shown_ = "\x01";
-  StartWorker(std::move(work));
+  sheet_work_ = StartWorker(std::move(work));
 }
 
 void DownloadTab::RunTextSheet(std::function<SingleTextResult(const SingleTextRequest&)> action) {
@@ -341,7 +341,7 @@ void DownloadTab::DownloadListClick(const std::string& list, const std::string& 
                    IsHttpUrl(f.absolute_url) ? f.absolute_url : std::string());
     ShowPage(DownloadPage::ImageIndividual);
   } else if (list == "ListBoxPGTab02LTab02PageFileDownloaedCSSJS") {
-    // The stylesheets' files are read in the code they were saved in.
+    // The file is read in the code chosen beside its list.
     const std::string path = RemoveDownloadMark(line);
     if (!IsFile(path)) {
       css_js_win_file_->setText(QsFromSjis(path));
@@ -350,7 +350,7 @@ void DownloadTab::DownloadListClick(const std::string& list, const std::string& 
       return;
     }
     SingleTextRequest request = TextSheetRequest();
-    request.code = radio_.css_js_charset->ItemIndex();
+    request.code = css_js_code_->ItemIndex();
     ShowTextSheet(OpenSingleText(request, path));
     ShowPage(DownloadPage::Individual);
   } else if (list == "ListBoxPGTab02LTab03PageImageDownloaedImage") {

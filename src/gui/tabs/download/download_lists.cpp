@@ -14,6 +14,7 @@
 #include "gui/tabs/download/download_tab.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/keyword_bar.h"
+#include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
 
 namespace kaplo::gui {
@@ -28,7 +29,7 @@ struct ListSpec {
 };
 
 // Which list box shows which of the engine's lists.
-constexpr std::array<ListSpec, 16> kLists{{
+constexpr std::array<ListSpec, 15> kLists{{
     {"ListBoxPGTab02LTab02PageWebCSS", &JobLists::stylesheets},
     {"ListBoxPGTab02LTab02PageFileDownloaedCSSJS", &JobLists::stylesheet_outcomes},
     {"ListBoxPGTab02LTab03PageImage", &JobLists::images},
@@ -44,7 +45,6 @@ constexpr std::array<ListSpec, 16> kLists{{
     {"ListBoxPGTab02LTab09LHref", &JobLists::link_hosts},
     {"ListBoxIEImage", &JobLists::browser_images},
     {"ListBoxWBInFrameFileList", &JobLists::frames},
-    {"ListBoxGUICSS", &JobLists::analysis_stylesheets},
 }};
 
 }  // namespace
@@ -80,6 +80,7 @@ Lazy<BrowserPane> DownloadTab::AddPane(QWidget* parent, const char* name) {
 
 void DownloadTab::AddSourcePane(QWidget* page, Lazy<TRichEditEx> view, const char* input) {
   KeywordBar* bar = AddPaneWithBar(page, view, input);
+  keyword_bars_.push_back(bar);
   bar->SetStatusSink([this](const QString& text) { host_->SetStatusPanel(2, text); });
 }
 
@@ -131,8 +132,6 @@ QTabWidget* DownloadTab::BuildLeftTabs() {
     for (const char* box : p.boxes) split->addWidget(AddList(split, box));
     w->layout()->addWidget(split);
   }
-  // Kept for the page analysis tab; not shown.
-  AddList(this, "ListBoxGUICSS")->hide();
   QWidget* local = page(DownloadPage::LocalHtml);
   AddSourcePane(local, views_[JobView::Local] = AddView(local, "PanelPGTab02LTab09LocalFileHTMLBody"),
                 "ComboBoxWebLocalKW");
@@ -153,6 +152,9 @@ QTabWidget* DownloadTab::BuildRightTabs() {
   QWidget* settings = page(DownloadPage::Settings);
   settings->layout()->addWidget(BuildSettingsSheet());
   QWidget* src = page(DownloadPage::WebHtml);
+  label_web_src_ = Named(new QLabel(src), "LabelWebDownloadHTMLSrc");
+  label_web_src_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  src->layout()->addWidget(label_web_src_);
   AddSourcePane(src, views_[JobView::WebSource] = AddView(src, "PanelPGTab02RTab02HTMLSrcBody"),
                 "ComboBoxWebKW");
   QWidget* org = page(DownloadPage::OrgHtmlRight);
@@ -170,6 +172,9 @@ QTabWidget* DownloadTab::BuildRightTabs() {
   css_js_win_file_->setObjectName(QStringLiteral("LabelDLCSSJSWinFilename"));
   css_js_win_file_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   css->layout()->addWidget(css_js_win_file_);
+  css_js_code_ = new TRadioGroup(QStringLiteral("RadioGroupDLCSSJSCode"), U(" 文字ｺｰﾄﾞ "),
+                                 CharsetChoices(), 6, css);
+  css->layout()->addWidget(css_js_code_);
   css_js_memo_ = AddView(css, "MemoPGTab02RTab06CSSJS");
   css->layout()->addWidget(css_js_memo_.Place());
   BuildIndividualSheet(page(DownloadPage::Individual));

@@ -24,6 +24,8 @@
 #include "gui/common/worker_host.h"
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/colorize_view.h"
+#include "gui/widgets/informbox_form.h"
+#include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/page_check.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
@@ -32,6 +34,7 @@
 #include "shell/messages.h"
 #include "text/convert.h"
 #include "text/fsname.h"
+#include "workspace/web_search.h"
 
 namespace kaplo::gui {
 
@@ -55,6 +58,8 @@ class DownloadTab::Observer : public JobObserver {
         const auto it = t->views_.find(view);
         if (it == t->views_.end()) continue;
         TRichEditEx* v = it->second.get();
+        // The page's own source and the saved one are read with room beside them.
+        if (view == JobView::WebSource || view == JobView::Local) v->SetTextMargins(40, 30);
         if (colour) {
           ShowColored(v, s);
         } else {
@@ -65,10 +70,7 @@ class DownloadTab::Observer : public JobObserver {
     });
   }
   void ClearTexts() override {
-    tab_.Post([t = &tab_] {
-      t->ClearViews();
-      if (TRichEditEx* memo = t->css_js_memo_.IfMade()) memo->clear();
-    });
+    tab_.Post([t = &tab_] { t->ClearRichEditListBox(); });
   }
   void Focus(JobFocus what) override {
     tab_.Post([t = &tab_, what] { t->ShowPage(PageOf(what)); });
@@ -127,12 +129,16 @@ class DownloadTab::DeferredBrowserPort : public BrowserPort {
 
 // ---- construction ----
 
-DownloadTab::DownloadTab() : QWidget(nullptr), worker_(std::make_unique<WorkerHost>()) {
+DownloadTab::DownloadTab()
+    : QWidget(nullptr),
+      worker_(std::make_unique<WorkerHost>()),
+      probe_worker_(std::make_unique<WorkerHost>()) {
   setObjectName(QStringLiteral("DownloadTabContent"));
   connect(worker_.get(), &WorkerHost::Finished, this, &DownloadTab::WorkerDone);
 }
 
 DownloadTab::~DownloadTab() {
+  probe_worker_->Shutdown();
   if (engine_) {
     worker_->Shutdown([this] { engine_->Stop(); });
   }
@@ -177,11 +183,19 @@ bool DownloadTab::StartWorker(std::function<void()> work) {
 }
 
 void DownloadTab::WorkerDone() {
+  // A sheet's work leaves the engine as it was: the boxes keep what the
+  // sheet put there.
+  if (std::exchange(sheet_work_, false)) {
+    UpdateStates();
+    emit JobFinished();
+    return;
+  }
   const JobLabels labels = engine_->Labels();
   ShowLabels(labels);
   ShowLists(engine_->Lists());
   host_->SetSavedPage({labels.confirmed_page, labels.fetched_copy_file, labels.css_js_list,
-                       labels.css_js_merged, labels.image_list});
+                       labels.css_js_merged, labels.image_list,
+                       engine_->Lists().analysis_stylesheets});
   running_ = engine_->Running();
   UpdateStates();
   emit JobFinished();
@@ -205,6 +219,8 @@ void DownloadTab::ShowOptions(const DownloadOptions& s) {
   check_.dont_empty_folder->setChecked(s.dont_empty_folder);
   check_.dont_make_css_list->setChecked(s.dont_make_css_list);
   check_.save_this_name->setChecked(s.save_this_name);
+  // An empty top page name was taken as index.html; the box says so now.
+  if (top_page_->text().trimmed().isEmpty()) top_page_->setText(QsFromSjis(s.top_page_filename));
 }
 
 void DownloadTab::ShowLabels(const JobLabels& l) {
@@ -221,6 +237,7 @@ void DownloadTab::ShowLabels(const JobLabels& l) {
   label_file_->setText(QsFromSjis(l.status));
   label_count_->setText(QsFromSjis(l.progress));
   label_web_url_->setText(QsFromSjis(l.web_address));
+  label_web_src_->setText(QsFromSjis(l.web_address));
   label_local_url_->setText(QsFromSjis(l.result_address));
   check_.local_dont_load->setChecked(l.local_views_stay);
   if (!l.caption.empty()) host_->SetCaption(QsFromSjis(l.caption));
@@ -314,7 +331,34 @@ void DownloadTab::sbDLNavigateClick() {
   });
 }
 
+void DownloadTab::sbDLHTTPGetClick() {
+  const std::string url = Trimmed(url_box_->currentText());
+  if (!IsHttpUrl(url) || probe_worker_->Busy()) return;
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  probe_worker_->Start([this, url] {
+    // A fetcher of its own: the job's may be at work meanwhile.
+    const ProbeTexts texts = DescribeProbe(CurlFetcher().Probe(url));
+    probe_worker_->Post([this, texts] {
+      QApplication::restoreOverrideCursor();
+      if (!texts.found) {
+        prompter_->Inform(texts.message);
+        return;
+      }
+      host_->InformationWindow()->ShowReport(texts.details, texts.headers);
+    });
+  });
+}
+
 // ---- window moments ----
+
+void DownloadTab::ClearRichEditListBox() {
+  ClearViews();
+  if (TRichEditEx* memo = css_js_memo_.IfMade()) memo->clear();
+  for (KeywordBar* bar : keyword_bars_) bar->Clear();
+  ShowTextSheet({});
+  ShowImageSheet({}, {}, {});
+  for (QLabel* label : {label_web_src_, label_local_src_, css_js_win_file_}) label->clear();
+}
 
 void DownloadTab::ClearViews() {
   // A view not made yet is empty already.

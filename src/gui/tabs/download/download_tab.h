@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/engine.h"
 #include "engine/single_file.h"
@@ -33,6 +34,7 @@ class QPushButton;
 namespace kaplo::gui {
 
 class BrowserPane;
+class KeywordBar;
 class TRadioGroup;
 class TRichEditEx;
 class WindowPorts;
@@ -62,6 +64,9 @@ class DownloadTab : public QWidget, public Tab {
   // misses and how far it looks unlike the live page.
   void btnDLCheckSavedClick();
   void sbDLNavigateClick();
+  // "ＨＴＴＰｇｅｔ": the URL box's address asked for its headers; the
+  // answer's status, headers, date and size in the information window.
+  void sbDLHTTPGetClick();
   // The clipboard's URL into the URL box (and its history), then navigated.
   void sbDLUrlPasteNavigateClick();
   void btnDLOpenFramesetClick();
@@ -138,6 +143,10 @@ class DownloadTab : public QWidget, public Tab {
 
   // Empties every source view of views_ that was made.
   void ClearViews();
+  // What a page showed goes before the next one is shown: the views, the
+  // keyword boxes and their results, the single file sheets, the labels
+  // over the sources.
+  void ClearRichEditListBox();
   QWidget* BuildTopPanel();
   QWidget* BuildFrameGroup();
   QWidget* BuildSettingsSheet();
@@ -199,10 +208,13 @@ class DownloadTab : public QWidget, public Tab {
   std::unique_ptr<Fetcher> fetcher_;
   std::unique_ptr<BrowserPort> browser_;
   std::unique_ptr<WorkerHost> worker_;
+  // The header probe runs apart from jobs: it changes nothing of the engine.
+  std::unique_ptr<WorkerHost> probe_worker_;
   std::unique_ptr<WindowPorts> ports_;
   std::unique_ptr<Observer> observer_;
   std::unique_ptr<DownloadEngine> engine_;
   bool running_ = false;
+  bool sheet_work_ = false;  // the worker runs a single file sheet's action
   // While set, an edit of the address box does not start over (the tab
   // itself wrote it).
   bool suppress_url_change_ = false;
@@ -235,6 +247,10 @@ class DownloadTab : public QWidget, public Tab {
   std::map<JobView, Lazy<TRichEditEx>> views_;
   Lazy<TRichEditEx> css_js_memo_;
   QLabel* css_js_win_file_ = nullptr;
+  // The code a stylesheet or script outcome's file is read in.
+  TRadioGroup* css_js_code_ = nullptr;
+  QLabel* label_web_src_ = nullptr;  // the address over the web source
+  std::vector<KeywordBar*> keyword_bars_;  // of the source views
 
   // The options sheet.
   struct Choices {

@@ -56,10 +56,14 @@ QWidget* DownloadTab::BuildTopPanel() {
   auto* paste = Named(new QToolButton(left), "sbDLUrlPasteNavigate");
   paste->setText(U("貼付"));
   paste->setToolTip(U("貼り付けて、ﾅﾋﾞｹﾞｰﾄ"));
+  auto* http_get = Named(new QToolButton(left), "sbDLHTTPGet");
+  http_get->setText(U("ＨＴＴＰｇｅｔ"));
+  http_get->setToolTip(U("ＨＴＴＰｇｅｔ"));
   grid->addWidget(new QLabel(U("Url"), left), row, 0);
   auto* url_row = new QHBoxLayout;
   url_row->addWidget(url_box_, 1);
   url_row->addWidget(paste);
+  url_row->addWidget(http_get);
   grid->addLayout(url_row, row, 1, 1, 3);
   grid->addWidget(navigate, row++, 4);
 
@@ -140,6 +144,12 @@ QWidget* DownloadTab::BuildTopPanel() {
   names->addWidget(new QLabel(U("ﾍﾞｰｽ"), left));
   names->addWidget(base_page_local_, 1);
   grid->addLayout(names, row++, 0, 1, 5);
+  auto* dummy_note = Named(new QLabel(U("ﾀﾞﾐｰﾌｫﾙﾀﾞ： 「 main/top/ 」とすると、ﾍﾟｰｼﾞの本当のｱﾄﾞﾚｽが "
+                                          "「 main/top/ 」の下にあるものとして保存します"),
+                                        left),
+                              "LabelDLTopDummyDirectory");
+  dummy_note->setWordWrap(true);
+  grid->addWidget(dummy_note, row++, 0, 1, 5);
 
   confirm_file_ = new QLineEdit(left);
   confirm_file_->setObjectName(QStringLiteral("BtnEditConfirmLocalHTMLFile"));
@@ -174,6 +184,7 @@ QWidget* DownloadTab::BuildTopPanel() {
 
   connect(navigate, &QPushButton::clicked, this, &DownloadTab::sbDLNavigateClick);
   connect(paste, &QToolButton::clicked, this, &DownloadTab::sbDLUrlPasteNavigateClick);
+  connect(http_get, &QToolButton::clicked, this, &DownloadTab::sbDLHTTPGetClick);
   connect(btn_all_, &QPushButton::clicked, this, &DownloadTab::btnDownloadAllClick);
   connect(check, &QPushButton::clicked, this, &DownloadTab::btnDLCheckSavedClick);
   connect(btn_stop_, &QPushButton::clicked, this, &DownloadTab::btnDownloadStopClick);
@@ -286,8 +297,7 @@ void DownloadTab::btnDLOpenFramesetClick() {
   if (labels.frameset_saved) {
     const std::string text = LoadTextFile(file);
     QApplication::clipboard()->setText(QsFromSjis(text));
-    views_[JobView::Native]->SetSjisText(text);
-    ResetViewColors(views_[JobView::Native].get());
+    ShowColored(views_[JobView::Native].get(), text);
   }
   if (file.find(".htm") != std::string::npos) {
     OpenExternally(file);
