@@ -209,6 +209,11 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   FetchLimits limits;
   if (args.IntValue("--max-time", 1, 86400, v)) limits.max_time_s = static_cast<long>(v);
   if (args.IntValue("--max-memory", 16, 1 << 20, v)) limits.max_memory_bytes = v << 20;
+  SiteOptions site;
+  if (args.IntValue("--depth", 0, 1000, v)) site.depth = static_cast<int>(v);
+  if (args.IntValue("--max-pages", 1, 1000000, v)) site.max_pages = static_cast<int>(v);
+  site.robots = !args.Flag("--no-robots");
+  site.any_folder = args.Flag("--any-folder");
   const bool render = args.Flag("--render");
   const bool check = args.Flag("--check");
   std::string warc_file;
@@ -272,6 +277,10 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   // sends it, the body as the browser builds it.
   request.navigate_first = s.download_inner_html;
   DownloadResult container_result;
+  if (container && site.depth > 0 && !frame_ref) {
+    return RunSiteDownload({*fetcher, prompter, browser.get(), progress, checker.get(), request,
+                            site, how.json, how.quiet, pos[0], [&] { progress.EndLine(); }});
+  }
   if (container) {
     container_result = engine.Run(request);
     const DownloadResult& result = container_result;
