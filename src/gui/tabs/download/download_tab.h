@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "engine/engine.h"
+#include "engine/site_job.h"
 #include "engine/single_file.h"
 #include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
@@ -24,6 +25,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -134,6 +136,8 @@ class DownloadTab : public QWidget, public Tab {
  private:
   class Observer;
   friend class Observer;
+  // The stop: the single job's engine and the site job's pages.
+  void StopJobs();
   class DeferredBrowserPort;
 
   // Empties every source view of views_ that was made.
@@ -202,6 +206,7 @@ class DownloadTab : public QWidget, public Tab {
   std::unique_ptr<WindowPorts> ports_;
   std::unique_ptr<Observer> observer_;
   std::unique_ptr<DownloadEngine> engine_;
+  std::unique_ptr<SiteJob> site_job_;  // the job of several pages, when ticked
   bool running_ = false;
   // While set, an edit of the address box does not start over (the tab
   // itself wrote it).
@@ -267,6 +272,8 @@ class DownloadTab : public QWidget, public Tab {
     QAbstractButton* remove_domain;
   } check_{};
 
+  QAbstractButton* same_site_ = nullptr;  // 同じサイトのリンク先も保存する
+  QSpinBox* depth_ = nullptr;             // how many links deep; 0 this page only
   QComboBox* indiv_url_ = nullptr;
   QLineEdit* indiv_file_ = nullptr;
   Lazy<TRichEditEx> indiv_memo_;
