@@ -365,13 +365,17 @@ const Command kCommands[] = {
      "after it, with --check the check's report; with --json one JSON object instead). "
      "Standard error: progress and a count of each outcome mark. Questions are asked on a "
      "terminal; otherwise --yes, --append-index or the defaults answer them. Without FOLDER the "
-     "page goes into the current folder under its own name. Exit 0 when the page was saved, "
+     "page goes into the current folder under its own name. With --depth: each saved page's "
+     "path, one a line (with --check one line per page: OK or NG, depth, address, file), and "
+     "the pages with their marks on standard error. Exit 0 when the page was saved, "
      "1 when not (with the reason), 2 on a usage error, 3 when --check found the saved copy "
      "incomplete.",
      "標準出力: 保存したページのパスを一行（--verbose ならその後にすべての結果の行、--check "
      "なら確認の報告。--json ならその代わりに JSON を一つ）。標準エラー: 進み具合と結果の印"
      "ごとの数。質問は端末で尋ね、端末がなければ --yes、--append-index または既定値で"
-     "答えます。FOLDER がなければ今のフォルダーにページ自身の名前で保存します。終了コード: "
+     "答えます。FOLDER がなければ今のフォルダーにページ自身の名前で保存します。--depth では"
+     "保存したページのパスを一行ずつ（--check ならページごとに OK か NG、階層、アドレス、"
+     "ファイルを一行）、標準エラーにページと結果の印。終了コード: "
      "保存できれば 0、できなければ 1（理由を出します）、使い方の誤りは 2、--check で足りない"
      "ものがあれば 3。"},
 };

@@ -178,7 +178,9 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
   enqueue(start_links, 1, level);
   DownloadRequest page_request = request;
   page_request.options.dont_empty_folder = true;
+  // Linked pages are read as the server sends them: the browser built none of them.
   page_request.navigate_first = false;
+  page_request.options.download_inner_html = false;
   page_request.save_folder = save_folder;
   prompter.linked = true;
   int index = 1;
