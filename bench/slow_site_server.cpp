@@ -1,16 +1,18 @@
 // Serves a folder on 127.0.0.1 with a fixed delay before every response, so
 // a benchmark can show what round trips cost. Prints the port, then serves
-// until stdin closes or the process is killed.
+// until stdin closes or the process is killed. With LOG, each request's
+// method and path is appended to that file, one line each.
 #include <httplib.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <thread>
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: slow_site_server FOLDER DELAY_MS\n");
+    std::fprintf(stderr, "usage: slow_site_server FOLDER DELAY_MS [LOG]\n");
     return 2;
   }
   const int delay_ms = std::atoi(argv[2]);
@@ -28,6 +30,15 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
     return httplib::Server::HandlerResponse::Unhandled;
   });
+  static std::mutex log_mu;
+  static std::FILE* log = argc > 3 ? std::fopen(argv[3], "a") : nullptr;
+  if (log) {
+    server.set_logger([](const httplib::Request& req, const httplib::Response&) {
+      std::lock_guard lock(log_mu);
+      std::fprintf(log, "%s %s\n", req.method.c_str(), req.path.c_str());
+      std::fflush(log);
+    });
+  }
   server.set_keep_alive_max_count(1000);
   // Headers and body are separate writes: without this, delayed
   // acknowledgements would add 40 ms to every response.

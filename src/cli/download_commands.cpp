@@ -209,6 +209,11 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   FetchLimits limits;
   if (args.IntValue("--max-time", 1, 86400, v)) limits.max_time_s = static_cast<long>(v);
   if (args.IntValue("--max-memory", 16, 1 << 20, v)) limits.max_memory_bytes = v << 20;
+  SiteOptions site;
+  if (args.IntValue("--depth", 0, 1000, v)) site.depth = static_cast<int>(v);
+  if (args.IntValue("--max-pages", 1, 1000000, v)) site.max_pages = static_cast<int>(v);
+  site.robots = !args.Flag("--no-robots");
+  site.any_folder = args.Flag("--any-folder");
   const bool render = args.Flag("--render");
   const bool check = args.Flag("--check");
   std::string warc_file;
@@ -272,6 +277,10 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   // sends it, the body as the browser builds it.
   request.navigate_first = s.download_inner_html;
   DownloadResult container_result;
+  if (container && site.depth > 0 && !frame_ref) {
+    return RunSiteDownload({*fetcher, prompter, browser.get(), progress, checker.get(), request,
+                            site, how.json, how.quiet, pos[0], [&] { progress.EndLine(); }});
+  }
   if (container) {
     container_result = engine.Run(request);
     const DownloadResult& result = container_result;
@@ -356,13 +365,17 @@ const Command kCommands[] = {
      "after it, with --check the check's report; with --json one JSON object instead). "
      "Standard error: progress and a count of each outcome mark. Questions are asked on a "
      "terminal; otherwise --yes, --append-index or the defaults answer them. Without FOLDER the "
-     "page goes into the current folder under its own name. Exit 0 when the page was saved, "
+     "page goes into the current folder under its own name. With --depth: each saved page's "
+     "path, one a line (with --check one line per page: OK or NG, depth, address, file), and "
+     "the pages with their marks on standard error. Exit 0 when the page was saved, "
      "1 when not (with the reason), 2 on a usage error, 3 when --check found the saved copy "
      "incomplete.",
      "標準出力: 保存したページのパスを一行（--verbose ならその後にすべての結果の行、--check "
      "なら確認の報告。--json ならその代わりに JSON を一つ）。標準エラー: 進み具合と結果の印"
      "ごとの数。質問は端末で尋ね、端末がなければ --yes、--append-index または既定値で"
-     "答えます。FOLDER がなければ今のフォルダーにページ自身の名前で保存します。終了コード: "
+     "答えます。FOLDER がなければ今のフォルダーにページ自身の名前で保存します。--depth では"
+     "保存したページのパスを一行ずつ（--check ならページごとに OK か NG、階層、アドレス、"
+     "ファイルを一行）、標準エラーにページと結果の印。終了コード: "
      "保存できれば 0、できなければ 1（理由を出します）、使い方の誤りは 2、--check で足りない"
      "ものがあれば 3。"},
 };

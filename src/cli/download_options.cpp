@@ -101,6 +101,21 @@ constexpr Option kDownloadOptions[] = {
      "リダイレクトはそれぞれ一つのやりとり、同じ応答の繰り返しは revisit レコード。"
      "FILE.part に書き、ページを保存できたら FILE と名付けます。失敗したジョブは FILE.part を"
      "残してそう伝えます。kaplo warc-check で読み返せます"},
+    {"--depth", "N", "0",
+     "also save the pages the page links to (<a href> to HTML on the same host and port, at or "
+     "below the page's folder), breadth first, N links deep, each as a single job saves it into "
+     "the same folder tree; each resource once, links between the saved pages pointed at the "
+     "copies, the others absolute, and a ZU_..._サイト一覧.txt report of the pages",
+     "ページがリンクしているページ（同じホストとポートの、ページのフォルダー以下の HTML への "
+     "<a href>）も、近いものから N 段まで、一つずつのジョブと同じ形で同じフォルダーの木に"
+     "保存します。資源は一度だけ取得し、保存したページどうしのリンクはそのコピーに向け、"
+     "ほかは絶対アドレスのままにし、ページの一覧 ZU_..._サイト一覧.txt を書きます"},
+    {"--max-pages", "M", "100", "with --depth: M pages at most, the first page included",
+     "--depth で保存するページの数の上限（最初のページを含みます）"},
+    {"--no-robots", "", "", "with --depth: ignore the site's robots.txt",
+     "--depth でサイトの robots.txt に従いません"},
+    {"--any-folder", "", "", "with --depth: also pages outside the first page's folder",
+     "--depth で最初のページのフォルダーの外のページも保存します"},
     {"--verbose", "", "",
      "print every outcome line after the path, and every step of the progress as a line",
      "パスの後にすべての結果の行を出し、進み具合を一段ごとに一行で出します"},

@@ -196,4 +196,24 @@ std::string DownloadJson(const DownloadResult& result, const PageCheck* check) {
   return s + "}\n";
 }
 
+std::string SiteJson(const SiteResult& site, const std::vector<PageCheck>& checks) {
+  std::string start = DownloadJson(site.start, checks.empty() ? nullptr : &checks[0]);
+  while (!start.empty() && start.back() == '\n') start.pop_back();
+  std::string s = "{\"start\": " + start + ", \"pages\": [";
+  for (std::size_t i = 0; i < site.pages.size(); ++i) {
+    const SitePage& p = site.pages[i];
+    s += i ? ", " : "";
+    s += "{\"depth\": " + std::to_string(p.depth) + ", \"url\": " + Quoted(p.url) +
+         ", \"file\": " +
+         (p.local_file.empty() ? std::string("null") : Quoted(ShiftJISToUtf8(p.local_file))) +
+         ", \"mark\": " + Quoted(Glyph(p.mark)) + ", \"reason\": " + Quoted(p.reason);
+    if (i < checks.size()) s += ", \"check\": " + CheckJson(checks[i]);
+    s += "}";
+  }
+  s += "], \"report\": " +
+       (site.report.empty() ? std::string("null") : Quoted(ShiftJISToUtf8(site.report)));
+  s += ", \"skipped_by_robots\": " + std::to_string(site.skipped_by_robots);
+  return s + "}\n";
+}
+
 }  // namespace kaplo::cli

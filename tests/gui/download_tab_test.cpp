@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <atomic>
@@ -378,6 +379,43 @@ TEST_F(DownloadTabTest, StopDuringASlowJobReturnsToIdleWhileTheWindowKeepsWorkin
   EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
   // The image loop ended early.
   EXPECT_LT(W<QListWidget>("ListBoxPGTab02LTab03PageImageDownloaedImage")->count(), kImages);
+}
+
+TEST_F(DownloadTabTest, SameSiteBoxSavesTheLinkedPagesWithOneStylesheetFetch) {
+  test::LocalServer server;
+  std::atomic<int> css_hits{0};
+  const auto page = [](const std::string& body) {
+    return "<html><head><link rel=\"stylesheet\" href=\"s.css\"></head><body>" + body +
+           "</body></html>";
+  };
+  server.server().Get("/index.html", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page("<a href=\"a.html\">a</a>"), "text/html");
+  });
+  server.server().Get("/a.html", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_content(page("<a href=\"index.html\">up</a> <a href=\"b.html\">b</a>"), "text/html");
+  });
+  server.server().Get("/s.css", [&](const httplib::Request& req, httplib::Response& res) {
+    // The job's own fetches; the web pane showing the live page asks too.
+    if (req.get_header_value("User-Agent") == "MyApp") ++css_hits;
+    res.set_content("p { color: red; }", "text/css");
+  });
+  server.Start();
+
+  ShowPage("PGTab02RTab01Settings");
+  W<QAbstractButton>("CheckBoxDLSameSite")->setChecked(true);
+  W<QSpinBox>("SpinDLDepth")->setValue(1);
+  SetUrl(server.Url("/index.html"));
+  W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
+
+  EXPECT_TRUE(tab_->LastResult().page_saved);
+  ASSERT_TRUE(fs::exists(dir_ / "save" / "a.html"));
+  EXPECT_FALSE(fs::exists(dir_ / "save" / "b.html"));  // one link deep only
+  EXPECT_EQ(css_hits.load(), 1);
+  std::ifstream in(dir_ / "save" / "a.html");
+  const std::string a((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(a.find("href=\"index.html\""), std::string::npos) << a;
+  EXPECT_NE(a.find("href=\"" + server.Url("/b.html") + "\""), std::string::npos) << a;
 }
 
 }  // namespace

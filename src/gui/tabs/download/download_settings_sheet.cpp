@@ -2,6 +2,9 @@
 // them the settings file keeps, and how they reach the engine.
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QSpinBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -87,7 +90,23 @@ QWidget* DownloadTab::BuildSettingsSheet() {
     ++i;
   }
   grid->addWidget(checks, 5, 0, 1, 2);
-  grid->setRowStretch(6, 1);
+  // Several pages in one job: the linked pages of the same site, to a depth.
+  auto* site = new QWidget(sheet);
+  auto* sl = new QHBoxLayout(site);
+  sl->setContentsMargins(0, 0, 0, 0);
+  auto* same_site = new QCheckBox(U("同じサイトのリンク先も保存する"), site);
+  same_site->setObjectName(QStringLiteral("CheckBoxDLSameSite"));
+  auto* depth = new QSpinBox(site);
+  depth->setObjectName(QStringLiteral("SpinDLDepth"));
+  depth->setRange(0, 20);
+  depth->setValue(1);
+  depth->setToolTip(U("0 = このページだけ"));
+  sl->addWidget(same_site);
+  sl->addWidget(new QLabel(U(" 階層 "), site));
+  sl->addWidget(depth);
+  sl->addStretch(1);
+  grid->addWidget(site, 6, 0, 1, 2);
+  grid->setRowStretch(7, 1);
   return holder;
 }
 
@@ -118,6 +137,8 @@ void DownloadTab::ResolveControls() {
       check("CheckBoxLocalDontLoad"),       check("CheckBoxDLDontReDraw"),
       check("CheckBoxDLRemoveDomain"),
   };
+  same_site_ = Require<QAbstractButton>(this, "CheckBoxDLSameSite");
+  depth_ = Require<QSpinBox>(this, "SpinDLDepth");
   save_name_ = Require<QLineEdit>(this, "EditDLSaveFilename");
   top_page_ = Require<QLineEdit>(this, "EditTopPageHTMLFilename");
   dummy_dir_ = Require<QLineEdit>(this, "EditDLTopDummyDirectory");

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -49,6 +50,7 @@ class DownloadTab::Observer : public JobObserver {
   }
   void ListsChanged(const JobLists& lists) override {
     lists_dirty_ = true;
+    last_lists_ = &lists;
     FlushLists(lists, false);
   }
   void ShowText(JobText which, std::string_view text, bool colour) override {
@@ -76,13 +78,14 @@ class DownloadTab::Observer : public JobObserver {
     tab_.Post([t = &tab_, what] { t->ShowPage(PageOf(what)); });
   }
   void RunningChanged(bool running) override {
+    if (!running) last_lists_ = nullptr;
     tab_.Post([t = &tab_, running] { t->SetRunning(running); });
   }
   void Progress(std::string_view count_label, std::string_view file_label) override {
     // Where a long loop lets the window act: a stop asked for meanwhile
     // takes effect here, on the engine's own thread.
-    if (tab_.worker_->OnWorkerThread() && tab_.worker_->TakeStop()) tab_.engine_->Stop();
-    if (lists_dirty_) FlushLists(tab_.engine_->Lists(), false);
+    if (tab_.worker_->OnWorkerThread() && tab_.worker_->TakeStop()) tab_.StopJobs();
+    if (lists_dirty_) FlushLists(last_lists_ ? *last_lists_ : tab_.engine_->Lists(), false);
     const bool show_file = file_label.find(' ') == std::string_view::npos;
     tab_.Post([t = &tab_, c = std::string(count_label), f = std::string(file_label), show_file] {
       t->label_count_->setText(QsFromSjis(c));
@@ -100,6 +103,8 @@ class DownloadTab::Observer : public JobObserver {
 
  private:
   DownloadTab& tab_;
+  // The lists of the engine that runs now (a site job's pages have their own).
+  const JobLists* last_lists_ = nullptr;
   bool lists_dirty_ = false;
   std::chrono::steady_clock::time_point last_copy_{};
 };
@@ -161,11 +166,17 @@ void DownloadTab::Build(TabContext& context) {
   observer_ = std::make_unique<Observer>(*this);
   engine_ =
       std::make_unique<DownloadEngine>(*fetcher_, *ports_, ports_.get(), *observer_, ports_.get());
+  site_job_ = std::make_unique<SiteJob>(*fetcher_, *ports_, ports_.get(), *observer_);
   ResetChoices();
   UpdateStates();
 }
 
 bool DownloadTab::Busy() const { return worker_->Busy(); }
+
+void DownloadTab::StopJobs() {
+  engine_->Stop();
+  site_job_->Stop();
+}
 
 // ---- the worker ----
 
@@ -176,7 +187,7 @@ bool DownloadTab::StartWorker(std::function<void()> work) {
   worker_->Start([this, work = std::move(work)] {
     work();
     // A stop that came after the last loop still takes effect.
-    if (worker_->TakeStop()) engine_->Stop();
+    if (worker_->TakeStop()) StopJobs();
   });
   UpdateStates();
   return true;
@@ -263,8 +274,13 @@ void DownloadTab::UpdateStates() {
 void DownloadTab::btnDownloadAllClick() {
   if (url_box_->currentText().trimmed().isEmpty()) return;
   suppress_url_change_ = false;
-  StartWorker([this, request = RequestFromControls()] {
-    last_result_ = engine_->Run(request);
+  const SiteOptions site{.depth = same_site_->isChecked() ? depth_->value() : 0};
+  StartWorker([this, request = RequestFromControls(), site] {
+    if (site.depth > 0) {
+      last_result_ = site_job_->Run(request, site).start;
+    } else {
+      last_result_ = engine_->Run(request);
+    }
     Post([this, options = last_result_.next_options] { ShowOptions(options); });
     // The status bar says how the job ended, as the label does: finished, or
     // why no page was saved.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/site_job.h"
 #include "engine/single_file.h"
 #include "gui/common/lazy_widget.h"
 #include "gui/common/tab.h"
@@ -25,6 +26,7 @@
 
 class QAbstractButton;
 class QComboBox;
+class QSpinBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -139,6 +141,8 @@ class DownloadTab : public QWidget, public Tab {
  private:
   class Observer;
   friend class Observer;
+  // The stop: the single job's engine and the site job's pages.
+  void StopJobs();
   class DeferredBrowserPort;
 
   // Empties every source view of views_ that was made.
@@ -213,6 +217,7 @@ class DownloadTab : public QWidget, public Tab {
   std::unique_ptr<WindowPorts> ports_;
   std::unique_ptr<Observer> observer_;
   std::unique_ptr<DownloadEngine> engine_;
+  std::unique_ptr<SiteJob> site_job_;  // the job of several pages, when ticked
   bool running_ = false;
   bool sheet_work_ = false;  // the worker runs a single file sheet's action
   // While set, an edit of the address box does not start over (the tab
@@ -283,6 +288,8 @@ class DownloadTab : public QWidget, public Tab {
     QAbstractButton* remove_domain;
   } check_{};
 
+  QAbstractButton* same_site_ = nullptr;  // 同じサイトのリンク先も保存する
+  QSpinBox* depth_ = nullptr;             // how many links deep; 0 this page only
   QComboBox* indiv_url_ = nullptr;
   QLineEdit* indiv_file_ = nullptr;
   Lazy<TRichEditEx> indiv_memo_;
