@@ -13,19 +13,21 @@ void ResourceStage::Record(JobRecord& record, bool refresh, RefreshOutcome& outc
   outcome_ = &outcome;
 }
 
-std::string ResourceStage::SentCopyOf(const MappedResource& r) const {
+std::string ResourceStage::SentCopyOf(const MappedResource& r, const RecordLine& line) const {
   if (r.role != RefRole::kStylesheet && r.role != RefRole::kScript) return r.local;
-  // A stylesheet that was an image has no copy of its own.
   std::string copy = PrefixedName(r.local, r.depth == 0 ? kFetchedResourcePrefix
                                                         : kFetchedImportPrefix);
-  return LocalFileExists(copy) ? copy : r.local;
+  if (LocalFileExists(copy)) return copy;
+  // A stylesheet that was an image has no copy of its own; any other
+  // without its copy is fetched whole.
+  return line.content_type.starts_with("image/") ? r.local : std::string();
 }
 
 bool ResourceStage::Obtain(MappedResource& r, Response& response) {
   const RecordLine* earlier = refresh_ ? record_->Earlier(r.url) : nullptr;
-  const std::string copy = earlier ? SentCopyOf(r) : std::string();
+  const std::string copy = earlier ? SentCopyOf(r, *earlier) : std::string();
   std::string before;
-  if (!earlier || !LocalFileExists(r.local) || !ReadSavedFile(copy, before)) {
+  if (copy.empty() || !LocalFileExists(r.local) || !ReadSavedFile(copy, before)) {
     if (Existing(r)) return false;
     response = fetcher_.FetchResponse(r.url);
     if (record_) record_->Answered(r.url, response);

@@ -75,8 +75,9 @@ class ResourceStage {
   // The answer to save r from; false when r is settled without one (kept
   // from an earlier job, unchanged or gone).
   bool Obtain(MappedResource& r, Response& response);
-  // The file holding r as the server sent it.
-  std::string SentCopyOf(const MappedResource& r) const;
+  // The file holding r as the server sent it (recorded as line); empty when
+  // there is none.
+  std::string SentCopyOf(const MappedResource& r, const RecordLine& line) const;
   // Enters a resource named by a stylesheet and lists it.
   MappedResource* EnterNested(const FoundReference& ref, const std::string& base, int depth);
   void ListImage(const std::string& reference, const MappedResource& r);

@@ -203,6 +203,22 @@ TEST_F(RefreshTest, ServerIgnoringValidatorsSendsBodiesButSameBytesRewriteNothin
   EXPECT_EQ(r.refresh.changed, 0);
 }
 
+// A file to compare with is missing: asked for whole, and saved again.
+TEST_F(RefreshTest, FileDeletedByHandIsFetchedWholeAgain) {
+  ASSERT_TRUE(Run("/index.html").page_saved);
+  const std::string css = test::ReadFile(Local("css/a.css"));
+  fs::remove(Local("css/ZYOrg_a.css"));
+  fs::remove(Local("img/p.png"));
+  ASSERT_TRUE(RunRefresh().page_saved);
+  for (const Exchange& x : Log()) {
+    const bool whole = x.path == "/css/a.css" || x.path == "/img/p.png";
+    EXPECT_EQ(x.status, whole ? 200 : 304) << x.path;
+    if (whole) EXPECT_FALSE(x.if_none_match || x.if_modified_since) << x.path;
+  }
+  EXPECT_EQ(test::ReadFile(Local("css/a.css")), css);
+  EXPECT_EQ(test::ReadFile(Local("img/p.png")), "\x89PNG-one");
+}
+
 TEST_F(RefreshTest, RefreshWithoutRecordIsAWholeJob) {
   const DownloadResult r = RunRefresh();
   ASSERT_TRUE(r.page_saved);
