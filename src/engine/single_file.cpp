@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "engine/local_path.h"
 #include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/reports.h"
