@@ -102,6 +102,12 @@ const char* curl_easy_strerror(CURLcode code) {
   return real(code);
 }
 
+CURLHcode curl_easy_header(CURL* easy, const char* name, size_t index, unsigned int origin,
+                           int request, curl_header** hout) {
+  REAL(curl_easy_header);
+  return real(easy, name, index, origin, request, hout);
+}
+
 curl_slist* curl_slist_append(curl_slist* list, const char* s) {
   REAL(curl_slist_append);
   return real(list, s);

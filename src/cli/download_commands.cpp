@@ -123,6 +123,7 @@ void PrintOutcomeLines(const JobLists& l) {
 void PrintSummary(const DownloadResult& result) {
   std::string out;
   if (!result.frameset) out += OutcomeSummary(result);
+  out += RefreshSummary(result.refresh);
   if (!result.frames.empty()) {
     out += std::string(Tr("[frames]\n", "[フレーム]\n"));
     for (std::size_t i = 0; i < result.frames.size(); ++i) {
@@ -187,6 +188,7 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   s.dont_make_css_list = args.Flag("--no-reports");
   s.css_only = args.Flag("--css-only");
   s.download_inner_html = args.Flag("--inner-html");
+  s.refresh = args.Flag("--refresh");
   std::string text;
   if (args.Value("--top-page", text)) s.top_page_filename = FromTerminal(text);
   if (args.Value("--dummy-folder", text)) {

@@ -11,6 +11,13 @@ constexpr Option kDownloadOptions[] = {
      "folders holding a mount point are refused)",
      "保存の前に FOLDER を空にします（既定では残します。ホームフォルダー、システムの"
      "フォルダー、マウントポイントを含むフォルダーは空にしません）"},
+    {"--refresh", "", "",
+     "on a folder holding an earlier job of the page, ask the server only for what changed "
+     "(the validators kept in its ZV_ record): unchanged files stay as they are, changed ones "
+     "are replaced, those the server no longer gives are kept and counted gone",
+     "前回のジョブを保存したフォルダーで、変わったものだけをサーバーに求めます（ZV_ の記録の"
+     "検証子による）。変わらないファイルはそのまま、変わったものは置き換え、サーバーに"
+     "なくなったものは残して数えます"},
     {"--yes", "", "", "answer yes to every question (a base element, an address that names no "
                       "page)",
      "すべての質問に「はい」と答えます（base 要素、ページを指さないアドレス）"},

@@ -106,6 +106,18 @@ std::string OutcomeSummary(const DownloadResult& result) {
   return out;
 }
 
+std::string RefreshSummary(const RefreshOutcome& r) {
+  if (!r.asked) return {};
+  if (!r.had_record) {
+    return std::string(Tr("no record of an earlier job here: the whole page was saved\n",
+                          "前回の記録がないため、ページ全体を保存しました\n"));
+  }
+  const std::string u = std::to_string(r.unchanged), c = std::to_string(r.changed),
+                    g = std::to_string(r.gone);
+  if (Japanese()) return "変更なし " + u + "、変更あり " + c + "、消えたもの " + g + "\n";
+  return "unchanged " + u + ", changed " + c + ", gone " + g + "\n";
+}
+
 std::string FailureText(const DownloadResult& result) {
   const std::string text = ShiftJISToUtf8(result.failure);
   if (Japanese()) return text;
@@ -192,6 +204,13 @@ std::string DownloadJson(const DownloadResult& result, const PageCheck* check) {
   }
   s += "], \"frames\": " + StringArray(result.frames, true);
   s += ", \"reports\": " + StringArray(result.reports, true);
+  if (result.refresh.asked) {
+    const RefreshOutcome& r = result.refresh;
+    s += ", \"refresh\": {\"record\": " + std::string(r.had_record ? "true" : "false") +
+         ", \"unchanged\": " + std::to_string(r.unchanged) +
+         ", \"changed\": " + std::to_string(r.changed) + ", \"gone\": " + std::to_string(r.gone) +
+         "}";
+  }
   if (check) s += ", \"check\": " + CheckJson(*check);
   return s + "}\n";
 }

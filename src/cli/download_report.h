@@ -16,6 +16,10 @@ namespace kaplo::cli {
 // "CSS/JS:  ◎ 1 saved ..." and "images: ..." in the user's language (UTF-8).
 std::string OutcomeSummary(const DownloadResult& result);
 
+// The line a refresh ends with, "unchanged N, changed N, gone N", or the
+// one that says the folder held no record; empty for other jobs (UTF-8).
+std::string RefreshSummary(const RefreshOutcome& refresh);
+
 // The failure of a job that saved no page, in the user's language (UTF-8):
 // the engine's text, which carries the reason, in Japanese.
 std::string FailureText(const DownloadResult& result);

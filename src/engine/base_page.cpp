@@ -42,7 +42,7 @@ std::string BeforeBody(std::string_view text) {
 
 const TextResponse& DownloadEngine::PageResponse(const std::string& url) {
   if (!page_response_ || page_response_url_ != url) {
-    page_response_ = fetcher_.FetchTextResponse(WireUrl(url).empty() ? url : WireUrl(url));
+    page_response_ = RefreshPage(WireUrl(url).empty() ? url : WireUrl(url));
     page_response_url_ = url;
   }
   return *page_response_;
@@ -137,6 +137,7 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
     }
   }
   const std::vector<std::string> urls = ResourceStage::ResolvePage(scan, base, page_query_code_);
+  stage.Record(record_, refreshing_, refresh_outcome_);
   stage.EnterPage(scan, urls, base);
   if (!lists_.browser_images.empty()) stage.EnterBrowserImages(lists_.browser_images);
   stage.Run();
@@ -204,14 +205,19 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   labels_.status =
       SJ<"【 ">() + (options_.save_this_name ? job_.ChosenLocalFile : job_.LocalPageFile) + SJ<" 】">();
   std::string why;
-  const bool saved = WriteFileBelow(save_folder, written, page, &why);
+  // A page that answered 304 keeps its saved files: the names of what it
+  // refers to are fixed by their addresses, so nothing in it changed.
+  const bool kept = page_unchanged_ && LocalFileExists(written);
+  const bool saved = kept || WriteFileBelow(save_folder, written, page, &why);
   if (!saved) failure_reason_ = why;
+  if (saved) WriteRecord(save_folder);
   if (options_.download_inner_html) {
     WriteFileBelow(save_folder, FinalPageName(PrefixedName(job_.LocalPageFile, kInnerPagePrefix)),
                    page);
   }
   observer_.ShowText(JobText::Local, page, true);
-  if (!ContainsAtBoundary(job_.LocalPageFile, ".htm") && job_.LocalPageFile + ".html" != written) {
+  if (!kept && !ContainsAtBoundary(job_.LocalPageFile, ".htm") &&
+      job_.LocalPageFile + ".html" != written) {
     WriteFileBelow(save_folder, job_.LocalPageFile + ".html", page);
   }
   if (!job_.InnerPageText.empty() && !job_.InnerCopyFile.empty()) {

@@ -25,6 +25,7 @@ struct DownloadOptions {
   bool css_only = false;            // the merged report holds stylesheets only
   bool download_inner_html = false; // save the document the browser built
   bool dont_web_list_clear = false; // navigating keeps the lists
+  bool refresh = false;             // ask the server only for what changed since the last job
   bool save_this_name = false;      // save the page under save_filename
   std::string save_filename;
   std::string top_page_filename;    // the name links to a folder's top point at

@@ -78,6 +78,15 @@ struct FailedResource {
   bool stylesheet_or_script = false;  // else an image, a font, a file
 };
 
+// What a refresh came to; the page counts as one of the files.
+struct RefreshOutcome {
+  bool asked = false;       // the job was a refresh
+  bool had_record = false;  // the folder held an earlier job's record
+  int unchanged = 0;        // 304, or the same bytes again
+  int changed = 0;          // replaced by a new answer
+  int gone = 0;             // the server no longer gives it: the file is kept
+};
+
 struct DownloadResult {
   bool page_saved = false;
   std::string saved_page;  // the page file written; empty when none
@@ -99,6 +108,7 @@ struct DownloadResult {
   // The reason as a message (Shift_JIS), with what libcurl or the server
   // said when the page could not be fetched; empty when saved.
   std::string failure;
+  RefreshOutcome refresh;
 };
 
 // The message that says why (Shift_JIS); empty for None.

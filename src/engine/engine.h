@@ -41,6 +41,7 @@
 #include "engine/download_job.h"
 #include "engine/download_request.h"
 #include "engine/fetch.h"
+#include "engine/job_record.h"
 #include "engine/ports.h"
 #include "engine/references.h"
 #include "engine/resource_map.h"
@@ -132,6 +133,16 @@ class DownloadEngine {
   std::string FailureMessage(DownloadFailure kind) const;
   // The page's response, fetched once per job and handed from stage to stage.
   const TextResponse& PageResponse(const std::string& url);
+  // The record of the job before in the page's folder, read at the start
+  // of a job; on a refresh the folder is then kept.
+  void OpenRecord(const std::string& url, const std::string& save_folder);
+  // The page asked for with its recorded validators: on a 304 its copy as
+  // fetched stands in for the answer.
+  TextResponse RefreshPage(const std::string& wire_url);
+  // The record of this job beside the saved page.
+  void WriteRecord(const std::string& save_folder);
+  // A refresh that changed something: the report files go, to be written anew.
+  void DropStaleReports();
   // Fetches what the page (scanned as scan) names into the save folder and
   // gives the page as saved under page_file.
   std::string SaveWithResources(const std::string& text, const std::string& page_file,
@@ -160,6 +171,10 @@ class DownloadEngine {
   int page_query_code_ = 0;           // the code its queries are sent in
   // What the last job's resources came to.
   std::vector<MappedResource> last_resources_;
+  JobRecord record_;
+  bool refreshing_ = false;          // a refresh with a record to go by
+  bool page_unchanged_ = false;      // the page answered 304: its files stay
+  RefreshOutcome refresh_outcome_;
 };
 
 // Pure steps of a job, usable on their own.

@@ -292,6 +292,13 @@ void ReadOutcome(CURL* handle, CURLcode result, const FetchLimits& limits, Respo
       sink->file_path.clear();
     }
   }
+  for (auto [name, field] : {std::pair{"ETag", &response.etag},
+                              std::pair{"Last-Modified", &response.last_modified}}) {
+    curl_header* h = nullptr;
+    if (curl_easy_header(handle, name, 0, CURLH_HEADER, -1, &h) == CURLHE_OK && h && h->value) {
+      *field = h->value;
+    }
+  }
   if (response.complete) return;
   double seconds = 0;
   curl_easy_getinfo(handle, CURLINFO_TOTAL_TIME, &seconds);
@@ -307,13 +314,26 @@ void FreeGetHandle(CURL* handle) {
   curl_easy_cleanup(handle);
 }
 
-Response CurlGet(std::string_view url, const FetchLimits& limits, std::int64_t spill_bytes) {
+Response CurlGet(std::string_view url, const FetchLimits& limits, std::int64_t spill_bytes,
+                 const Validators* validators) {
   Response r;
   if (url.empty()) return r;
   CURL* h = NewGetHandle(url, limits, &r.body, spill_bytes);
   if (!h) return r;
+  curl_slist* headers = nullptr;
+  if (validators) {
+    // A value with a line break would start a header of its own.
+    auto add = [&](const char* name, const std::string& value) {
+      if (value.empty() || value.find_first_of("\r\n") != std::string::npos) return;
+      headers = curl_slist_append(headers, (name + value).c_str());
+    };
+    add("If-None-Match: ", validators->etag);
+    add("If-Modified-Since: ", validators->last_modified);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
+  }
   ReadOutcome(h, curl_easy_perform(h), limits, r);
   FreeGetHandle(h);
+  curl_slist_free_all(headers);
   if (!r.complete) {
     r.body.clear();
     r.spilled.reset();
@@ -340,8 +360,9 @@ std::string ResponseFetcher::FetchText(std::string_view url) {
   return FetchTextResponse(url).text;
 }
 
-TextResponse ResponseFetcher::FetchTextResponse(std::string_view url) {
-  Response r = Get(url);
+TextResponse ResponseFetcher::FetchTextResponse(std::string_view url) { return TextOf(Get(url)); }
+
+TextResponse TextOf(Response r) {
   if (r.complete && !LoadBody(r)) {
     r.complete = false;
     r.error = "the answer could not be read back";
@@ -349,6 +370,7 @@ TextResponse ResponseFetcher::FetchTextResponse(std::string_view url) {
   TextResponse t;
   t.content_type = r.content_type;
   t.final_url = r.final_url;
+  t.validators = {r.etag, r.last_modified};
   if (!r.complete) {
     t.failure = r.error.empty() ? std::string("no answer") : r.error;
     return t;
@@ -385,6 +407,10 @@ CurlFetcher::CurlFetcher(FetchLimits limits) : limits_(limits) {}
 
 Response CurlFetcher::Get(std::string_view url) {
   return CurlGet(url, limits_, limits_.max_memory_bytes / 2);
+}
+
+Response CurlFetcher::FetchIfChanged(std::string_view url, const Validators& validators) {
+  return CurlGet(url, limits_, limits_.max_memory_bytes / 2, &validators);
 }
 
 ProbeReport CurlFetcher::Probe(std::string_view url) {

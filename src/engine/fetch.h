@@ -44,6 +44,13 @@ struct ProbeReport {
   std::optional<std::time_t> last_modified;
 };
 
+// What a saved copy was sent with: a server that still has that version
+// answers 304, without a body.
+struct Validators {
+  std::string etag, last_modified;
+  bool empty() const { return etag.empty() && last_modified.empty(); }
+};
+
 // A text fetch with what the response said about itself.
 struct TextResponse {
   std::string text;          // as FetchText gives it
@@ -53,6 +60,7 @@ struct TextResponse {
   // it gave one.
   std::string failure;
   std::string final_url;  // after redirects; empty when unknown
+  Validators validators;  // what the answer was sent with
 };
 
 // A body kept in a temporary file, removed when the last response that
@@ -81,7 +89,10 @@ struct Response {
   std::string content_type;  // of the final answer
   std::string error;         // libcurl's reason when the transfer failed
   std::string final_url;     // the address that answered, after redirects
+  // The final answer's validators, as sent; empty when it sent none.
+  std::string etag, last_modified;
 };
+
 
 class Fetcher {
  public:
@@ -92,11 +103,17 @@ class Fetcher {
   // FetchText with the content type and the reason of a failure. A fetcher
   // that knows neither gives only the text.
   virtual TextResponse FetchTextResponse(std::string_view url) {
-    return {FetchText(url), {}, {}, {}};
+    return {FetchText(url), {}, {}, {}, {}};
   }
   // The response as it came: status, type, body bytes, the final address.
   // A fetcher that worked ahead hands its copy over and forgets it.
   virtual Response FetchResponse(std::string_view url) = 0;
+  // FetchResponse asking only for a changed answer: status 304 and no body
+  // when the validators still hold. A fetcher that cannot ask so fetches
+  // the whole answer.
+  virtual Response FetchIfChanged(std::string_view url, const Validators&) {
+    return FetchResponse(url);
+  }
   // Stores the body in file_name (a Shift_JIS path). True when a download
   // was attempted; its outcome shows in whether the file is there.
   virtual bool FetchToFile(std::string_view url, std::string_view file_name) = 0;
@@ -135,6 +152,7 @@ class CurlFetcher : public ResponseFetcher {
  public:
   explicit CurlFetcher(FetchLimits limits = {});
   ProbeReport Probe(std::string_view url) override;
+  Response FetchIfChanged(std::string_view url, const Validators& validators) override;
 
  protected:
   Response Get(std::string_view url) override;
@@ -144,9 +162,13 @@ class CurlFetcher : public ResponseFetcher {
 };
 
 // One GET, following redirects, with the limits applied; a body larger
-// than spill_bytes goes to a temporary file.
+// than spill_bytes goes to a temporary file. With validators it asks only
+// for a changed answer (If-None-Match, If-Modified-Since).
 Response CurlGet(std::string_view url, const FetchLimits& limits,
-                 std::int64_t spill_bytes = 16ll << 20);
+                 std::int64_t spill_bytes = 16ll << 20, const Validators* validators = nullptr);
+// The text view of a response: the body with CR LF line ends and why it is
+// no usable text (FetchTextResponse's answer).
+TextResponse TextOf(Response response);
 // The whole body of a response in memory (read back from its file when it
 // was spilled); false when that file cannot be read.
 bool LoadBody(Response& response);

@@ -16,6 +16,9 @@ inline constexpr std::string_view kInnerCopyPrefix = "ZAInner_";      // the bro
 inline constexpr std::string_view kInnerPagePrefix = "WInner_@";
 // The report files: "ZU_" + the page's base name + a suffix.
 inline constexpr std::string_view kReportPrefix = "ZU_";
+// The record of what each saved file was sent with (its validators):
+// "ZV_" + the page's base name + ".tsv".
+inline constexpr std::string_view kRecordPrefix = "ZV_";
 // The page name for an address that names no file.
 inline constexpr std::string_view kIndexPage = "index.html";
 

@@ -306,6 +306,7 @@ DownloadResult DownloadEngine::LastResult() const {
     r.failure_kind = DownloadFailure::PageNotSaved;
   }
   r.failure = FailureMessage(r.failure_kind);
+  r.refresh = refresh_outcome_;
   return r;
 }
 
@@ -343,6 +344,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   DLClearLists(false);
   Focus(JobFocus::WebPage);
   Focus(JobFocus::WebSource);
+  OpenRecord(url, folder);
 
   // The page as first fetched, read as the base page stage will read it, so
   // a frameset page is saved in Shift_JIS like any page.
@@ -412,7 +414,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     prompter_.Inform(msg::NoSaveFolder());
     return Abandon(DownloadFailure::NoSaveFolder, false);
   }
-  if (std::string why; !options_.dont_empty_folder && !EmptyFolder(folder, &why)) {
+  // A refresh works on what the folder holds.
+  if (std::string why; !options_.dont_empty_folder && !refreshing_ && !EmptyFolder(folder, &why)) {
     failure_reason_ = Utf8ToShiftJISLenient(why);
     prompter_.Inform(msg::WithReason(msg::FolderNotEmptied(), failure_reason_));
     return Abandon(DownloadFailure::FolderNotEmptied, false);
@@ -487,7 +490,10 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   }
   Focus(JobFocus::LocalPage);
   Focus(JobFocus::WebPage);
-  if (!options_.dont_make_css_list) DLPostProcess(folder);
+  if (!options_.dont_make_css_list) {
+    DropStaleReports();
+    DLPostProcess(folder);
+  }
   if (!job_.ConfirmedLocalFile.empty()) labels_.confirmed_file = job_.ConfirmedLocalFile;
   SetRunning(false);
   labels_.progress.clear();

@@ -119,6 +119,19 @@ Response ParallelFetcher::Get(std::string_view url) { return Await(url, false); 
 
 Response ParallelFetcher::FetchResponse(std::string_view url) { return Await(url, true); }
 
+Response ParallelFetcher::FetchIfChanged(std::string_view url, const Validators& validators) {
+  bool ahead = false;
+  {
+    std::lock_guard<std::mutex> lock(mu_);
+    ahead = entries_.count(std::string(url)) != 0;
+    if (!ahead) ++sent_;
+  }
+  // Fetched ahead already: that answer is the one.
+  if (ahead) return Await(url, true);
+  return CurlGet(url, limits_, limits_.max_memory_bytes / (2 * std::max(1, connections_)),
+                 &validators);
+}
+
 Response ParallelFetcher::Await(std::string_view url_view, bool take) {
   const std::string url(url_view);
   if (url.empty()) return {};

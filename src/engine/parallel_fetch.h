@@ -39,6 +39,8 @@ class ParallelFetcher : public ResponseFetcher {
   void StartJob() override;
   // Hands the response over and forgets it, so its memory goes with it.
   Response FetchResponse(std::string_view url) override;
+  // Asked one at a time, beside the transfers fetched ahead.
+  Response FetchIfChanged(std::string_view url, const Validators& validators) override;
 
   // How many requests were sent, and how many connections they opened,
   // since the fetcher was made (for tests).

@@ -368,8 +368,8 @@ void ResourceStage::Stylesheet(MappedResource& r, const Response& response, cons
 }
 
 void ResourceStage::HandleText(MappedResource& r) {
-  if (Existing(r)) return;
-  Response response = fetcher_.FetchResponse(r.url);
+  Response response;
+  if (!Obtain(r, response)) return;
   if (response.complete && !LoadBody(response)) {
     response.complete = false;
     response.error = "the fetched body could not be read back";
@@ -411,8 +411,8 @@ void ResourceStage::HandleText(MappedResource& r) {
 }
 
 void ResourceStage::HandleBinary(MappedResource& r) {
-  if (Existing(r)) return;
-  const Response response = fetcher_.FetchResponse(r.url);
+  Response response;
+  if (!Obtain(r, response)) return;
   std::string reason;
   const OutcomeMark judged = Judge(response, r.role, reason);
   if (judged != OutcomeMark::Saved) {

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "engine/download_job.h"
+#include "engine/download_request.h"
 #include "engine/fetch.h"
+#include "engine/job_record.h"
 #include "engine/references.h"
 #include "engine/resource_map.h"
 
@@ -52,6 +54,10 @@ class ResourceStage {
   void EnterBrowserImages(const std::vector<std::string>& urls);
   // Fetches and saves every entered resource, and what stylesheets name.
   void Run();
+  // Every answer's validators go into record; on a refresh a resource the
+  // record names, with its files still there, is asked for only if it
+  // changed, and outcome counts what came of it.
+  void Record(JobRecord& record, bool refresh, RefreshOutcome& outcome);
 
   // The address each reference of the page asks for (as read from base, its
   // query in query_code); empty for none. A value written many times is
@@ -66,6 +72,12 @@ class ResourceStage {
   void HandleBinary(MappedResource& r);
   bool Skip(const MappedResource& r) const;
   bool Existing(MappedResource& r);
+  // The answer to save r from; false when r is settled without one (kept
+  // from an earlier job, unchanged or gone).
+  bool Obtain(MappedResource& r, Response& response);
+  // The file holding r as the server sent it (recorded as line); empty when
+  // there is none.
+  std::string SentCopyOf(const MappedResource& r, const RecordLine& line) const;
   // Enters a resource named by a stylesheet and lists it.
   MappedResource* EnterNested(const FoundReference& ref, const std::string& base, int depth);
   void ListImage(const std::string& reference, const MappedResource& r);
@@ -80,6 +92,9 @@ class ResourceStage {
   Hooks hooks_;
   std::set<std::string> written_;  // files this job wrote
   std::size_t prefetched_ = 0;     // entries handed to the fetcher so far
+  JobRecord* record_ = nullptr;
+  bool refresh_ = false;
+  RefreshOutcome* outcome_ = nullptr;
 };
 
 }  // namespace kaplo

@@ -119,8 +119,43 @@ bool WriteBelow(std::string_view folder, std::string_view path, Next next, std::
 
 }  // namespace
 
+namespace {
+
+// The file at path below folder holds bytes already (a refresh that
+// changed nothing leaves it as it was, its time included).
+bool HoldsBelow(std::string_view folder, std::string_view path, std::string_view bytes) {
+  std::vector<std::string> parts;
+  if (path.ends_with('/') || !PartsBelow(folder, path, parts, nullptr)) return false;
+  Fd dir = OpenFolder(folder, nullptr);
+  for (std::size_t i = 0; dir.get() >= 0 && i + 1 < parts.size(); ++i) {
+    dir = Fd(::openat(dir.get(), parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  }
+  if (dir.get() < 0) return false;
+  Fd in(::openat(dir.get(), parts.back().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st {};
+  if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+      static_cast<std::size_t>(st.st_size) != bytes.size()) {
+    return false;
+  }
+  std::string buffer(64 << 10, '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || bytes.substr(done, static_cast<std::size_t>(n)) !=
+                      std::string_view(buffer.data(), static_cast<std::size_t>(n))) {
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool WriteFileBelow(std::string_view folder, std::string_view path, std::string_view bytes,
                     std::string* why) {
+  if (HoldsBelow(folder, path, bytes)) return true;
   bool given = false;
   return WriteBelow(
       folder, path,

@@ -12,7 +12,8 @@ namespace kaplo {
 // Writes bytes (an empty text makes an empty file) to path, a Shift_JIS path
 // that lies below folder. False, with the reason (UTF-8) in *why when given,
 // when the path leaves the folder, a part of it is a symbolic link or not a
-// folder, or the file cannot be written.
+// folder, or the file cannot be written. A file that holds these bytes
+// already is left untouched.
 bool WriteFileBelow(std::string_view folder, std::string_view path, std::string_view bytes,
                     std::string* why = nullptr);
 

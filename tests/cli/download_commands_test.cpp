@@ -182,6 +182,30 @@ TEST_F(DownloadCommandTest, JsonForScripts) {
       << failed.out;
 }
 
+// This server sends no validators: a refresh gets whole answers and
+// compares them with the files it has.
+TEST_F(DownloadCommandTest, RefreshSaysWhatItFoundInTheUsersLanguage) {
+  const std::string url = server_.Url("/r/page.html");
+  const std::string folder = (dir_ / "re").string();
+  auto r = RunKaplo({"download", url, folder, "--refresh"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Count(r.err, "no record of an earlier job here"), 1u) << r.err;
+  EXPECT_TRUE(fs::exists(dir_ / "re/r/ZV_page.tsv"));
+  r = RunKaplo({"download", url, folder, "--refresh", "--json", "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"refresh\": {\"record\": true, \"unchanged\": 3, \"changed\": 0, "
+                       "\"gone\": 0}"),
+            std::string::npos)
+      << r.out;
+  r = test::RunKaploWith({"LANG=ja_JP.UTF-8"}, {"download", url, folder, "--refresh"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Count(r.err, "変更なし 3、変更あり 0、消えたもの 0\n"), 1u) << r.err;
+  // A refresh whose page is gone fails as a download does, and keeps the files.
+  r = RunKaplo({"download", server_.Url("/r/none.html"), folder, "--refresh"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(fs::exists(dir_ / "re/r/page.html"));
+}
+
 TEST_F(DownloadCommandTest, FramesetAndFrameEntries) {
   const std::string top = server_.Url("/d/top.html");
   const std::string folder = (dir_ / "f").string();

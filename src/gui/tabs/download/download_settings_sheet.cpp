@@ -83,7 +83,8 @@ QWidget* DownloadTab::BuildSettingsSheet() {
         Box{"CheckBoxDontWebListClear", "ﾅﾋﾞｹﾞｰﾄしてもｸﾘｱしない"},
         Box{"CheckBoxDLRemoveDomain", "ﾄﾞﾒｲﾝを除く"},
         Box{"CheckBoxDLDecodeFilename", "ﾌｧｲﾙ名をﾃﾞｺｰﾄﾞする"},
-        Box{"CheckBoxDLDontReDraw", "ﾀﾌﾞを開くとﾅﾋﾞｹﾞｰﾄする"}}) {
+        Box{"CheckBoxDLDontReDraw", "ﾀﾌﾞを開くとﾅﾋﾞｹﾞｰﾄする"},
+        Box{"CheckBoxDLRefresh", "更新のみ取得"}}) {
     auto* c = new QCheckBox(U(b.caption), checks);
     c->setObjectName(QString::fromLatin1(b.name));
     cl->addWidget(c, i / 2, i % 2);
@@ -210,6 +211,8 @@ DownloadOptions DownloadTab::OptionsFromControls() const {
   s.css_only = check_.css_only->isChecked();
   s.download_inner_html = check_.download_inner_html->isChecked();
   s.dont_web_list_clear = check_.dont_web_list_clear->isChecked();
+  const auto* refresh = findChild<QCheckBox*>(QStringLiteral("CheckBoxDLRefresh"));
+  s.refresh = refresh && refresh->isChecked();
   s.save_this_name = check_.save_this_name->isChecked();
   s.save_filename = Trimmed(save_name_->text());
   s.top_page_filename = Trimmed(top_page_->text());
