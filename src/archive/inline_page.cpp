@@ -177,7 +177,7 @@ std::string WrittenAddress(std::string_view url, bool html_attribute) {
 
 class Inliner {
  public:
-  Inliner(const OneFileSources& sources) : sources_(sources) {
+  explicit Inliner(const OneFileSources& sources) {
     std::error_code ec;
     root_ = fs::weakly_canonical(FsPath(sources.save_folder), ec);
     for (const auto& [local, url] : sources.failed) {
@@ -185,9 +185,14 @@ class Inliner {
     }
   }
 
-  void Page(const fs::path& file, Sink& out, int depth);
+  // The whole page file into out.
+  void Top(const fs::path& file, Sink& out) {
+    Enter(file.lexically_normal(), 0);
+    Page(file, out, 0);
+  }
 
  private:
+  void Page(const fs::path& file, Sink& out, int depth);
   struct Target {
     fs::path file;
     std::string fragment;  // "#..." as written
@@ -210,7 +215,6 @@ class Inliner {
   }
   void Leave(const fs::path& file) { open_.erase(file.string()); }
 
-  const OneFileSources& sources_;
   fs::path root_;
   std::map<std::string, std::string> failed_;
   std::set<std::string> open_;  // files being written out (a frame that holds itself)
@@ -359,7 +363,9 @@ void Inliner::Page(const fs::path& file, Sink& out, int depth) {
         attr.begin >= pos) {
       // The script's own text in place of its address; what the element
       // held is ignored by browsers while src is there, and goes.
-      Text(all.substr(pos, attr.begin - pos), out);
+      std::string_view before = all.substr(pos, attr.begin - pos);
+      while (before.ends_with(' ')) before.remove_suffix(1);
+      Text(before, out);
       Text(all.substr(attr.end, tag.end - attr.end), out);
       Text(ReadWhole(t->file), out, "script");
       const std::size_t close = FindNoCase(all, "</script", tag.end);
@@ -414,7 +420,7 @@ bool WriteOneFilePage(std::string_view page_file, const OneFileSources& sources,
       if (error) *error = "cannot write " + part.string() + ": " + file.Error();
       return false;
     }
-    Inliner(sources).Page(page, file, 0);
+    Inliner(sources).Top(page, file);
     if (!file.Close()) {
       if (error) *error = "cannot write " + part.string() + ": " + file.Error();
       fs::remove(part, ec);
