@@ -47,12 +47,12 @@ OneFileResult WriteJobAsOneFile(DownloadEngine& engine, const DownloadResult& pa
   return r;
 }
 
-std::string OneFileBesidePage(const std::string& saved_page) {
+std::string FileBesidePage(const std::string& saved_page, std::string_view suffix) {
   std::string name = saved_page;
   const std::size_t slash = name.rfind('/');
   const std::size_t dot = name.rfind('.');
   if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.resize(dot);
-  return name + ".single.html";
+  return name + std::string(suffix);
 }
 
 }  // namespace kaplo

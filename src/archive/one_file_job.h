@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/engine.h"
@@ -18,11 +19,13 @@ struct OneFileResult {
   std::vector<FailedResource> failed; // of the page and of its frames' jobs
 };
 
-// page is the result of the job that saved the page with engine.
+// page is the result of a job that saved a page; engine saves its frames
+// (another than the page's keeps the page's job the one its front end shows).
 OneFileResult WriteJobAsOneFile(DownloadEngine& engine, const DownloadResult& page,
                                 const std::filesystem::path& out);
 
-// The one file beside a saved page: "PAGE.single.html".
-std::string OneFileBesidePage(const std::string& saved_page);
+// A file beside a saved page, named as the page with suffix for its
+// extension: "PAGE.single.html", "PAGE.warc.gz".
+std::string FileBesidePage(const std::string& saved_page, std::string_view suffix);
 
 }  // namespace kaplo

@@ -80,7 +80,9 @@ QWidget* DownloadTab::BuildSettingsSheet() {
         Box{"CheckBoxDontWebListClear", "ﾅﾋﾞｹﾞｰﾄしてもｸﾘｱしない"},
         Box{"CheckBoxDLRemoveDomain", "ﾄﾞﾒｲﾝを除く"},
         Box{"CheckBoxDLDecodeFilename", "ﾌｧｲﾙ名をﾃﾞｺｰﾄﾞする"},
-        Box{"CheckBoxDLDontReDraw", "ﾀﾌﾞを開くとﾅﾋﾞｹﾞｰﾄする"}}) {
+        Box{"CheckBoxDLDontReDraw", "ﾀﾌﾞを開くとﾅﾋﾞｹﾞｰﾄする"},
+        Box{"CheckBoxDLWarc", "WARCファイルにも記録する"},
+        Box{"CheckBoxDLSingleFile", "1つのHTMLファイルにも保存する"}}) {
     auto* c = new QCheckBox(U(b.caption), checks);
     c->setObjectName(QString::fromLatin1(b.name));
     cl->addWidget(c, i / 2, i % 2);
@@ -117,6 +119,8 @@ void DownloadTab::ResolveControls() {
       check("CheckBoxDLsaveThisname"),      check("CheckBoxTopDirectoryForUnkwon"),
       check("CheckBoxLocalDontLoad"),       check("CheckBoxDLDontReDraw"),
       check("CheckBoxDLRemoveDomain"),
+      check("CheckBoxDLWarc"),
+      check("CheckBoxDLSingleFile"),
   };
   save_name_ = Require<QLineEdit>(this, "EditDLSaveFilename");
   top_page_ = Require<QLineEdit>(this, "EditTopPageHTMLFilename");

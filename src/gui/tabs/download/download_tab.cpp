@@ -150,7 +150,9 @@ void DownloadTab::Build(TabContext& context) {
   browser_ = std::make_unique<DeferredBrowserPort>([this] {
     return std::make_unique<WebPagePort>(web_pane_->page(), result_pane_->page());
   });
-  fetcher_ = std::make_unique<ParallelFetcher>();
+  FetchLimits limits;
+  limits.recorder = &archive_relay_;
+  fetcher_ = std::make_unique<ParallelFetcher>(limits);
   ports_ = std::make_unique<WindowPorts>(*worker_, *prompter_, browser_.get());
   observer_ = std::make_unique<Observer>(*this);
   engine_ =
@@ -246,7 +248,8 @@ void DownloadTab::UpdateStates() {
 void DownloadTab::btnDownloadAllClick() {
   if (url_box_->currentText().trimmed().isEmpty()) return;
   suppress_url_change_ = false;
-  StartWorker([this, request = RequestFromControls()] {
+  StartWorker([this, request = RequestFromControls(), files = JobFilesFromControls()] {
+    BeginJobFiles(files, request);
     last_result_ = engine_->Run(request);
     Post([this, options = last_result_.next_options] { ShowOptions(options); });
     // The status bar says how the job ended, as the label does: finished, or
@@ -254,6 +257,7 @@ void DownloadTab::btnDownloadAllClick() {
     Post([this, text = last_result_.labels.status] {
       host_->SetStatusPanel(0, QsFromSjis(text));
     });
+    EndJobFiles(files, last_result_);
   });
 }
 
