@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "archive/one_file_job.h"
 #include "cli/cli.h"
 #include "cli/download_report.h"
 #include "cli/job_archive.h"
@@ -171,6 +173,39 @@ int CheckStatus(const PageCheck& c) {
   return PageCheckPassed(c) ? 0 : 3;
 }
 
+// A saved job's one-file page (--single-file).
+struct OneFile {
+  std::filesystem::path path;
+  OneFileResult result;
+};
+
+OneFile WriteOneFile(DownloadEngine& engine, const DownloadResult& page, const std::string& arg) {
+  std::error_code ec;
+  OneFile one{std::filesystem::absolute(arg, ec), {}};
+  one.result = WriteJobAsOneFile(engine, page, one.path);
+  if (!one.result.written) {
+    Complain(std::string(Tr("the one-file page could not be written: ",
+                            "一つのファイルのページを書けませんでした: ")) + one.result.error);
+  }
+  return one;
+}
+
+// The one file opened offline as the folder's page is; the status as CheckStatus's.
+int CheckOneFile(PageChecker& checker, const OneFile& one, const std::string& url,
+                 const Reporting& how) {
+  PageCheck c = checker.Check(one.path.string(), ToTerminal(url), one.path.parent_path().string());
+  SetAsideServerFailures(c, one.result.failed);
+  if (!how.json) {
+    WriteStdout(Utf8ToTerminal(Tr("[one file] ", "[一つのファイル] ")) + one.path.string() + "\n" +
+                Utf8ToTerminal(PageCheckReport(c)));
+  }
+  return CheckStatus(c);
+}
+
+// Of two exit statuses the one to give: a failure (1) before a check that
+// found the copy not whole (3).
+int WorseStatus(int a, int b) { return a == 1 || b == 1 ? 1 : std::max(a, b); }
+
 int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int frame_choice,
            JobArchive& archive) {
   Args args(argv, DownloadOptionTable());
@@ -220,6 +255,8 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   const bool check = args.Flag("--check");
   std::string warc_file;
   const bool warc = args.Value("--warc", warc_file);
+  std::string one_file;
+  const bool single = args.Value("--single-file", one_file) && !frame_ref;
   const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
   if (warc) {
     archive.Prepare(warc_file, argv);
@@ -288,16 +325,25 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
     const DownloadResult& result = container_result;
     progress.EndLine();
     if (!result.page_saved) return ReportFailed(result, how, pos[0]);
+    std::optional<OneFile> one;
+    if (single) {
+      one = WriteOneFile(engine, result, one_file);
+      progress.EndLine();
+    }
     if (checker) {
       PageCheck c = checker->Check(FsPath(result.saved_page).string(), ToTerminal(request.url),
                                    FsPath(result.labels.save_folder).string());
       SetAsideServerFailures(c, result.failed);
       ReportSaved(result, how, &c);
-      return CheckStatus(c);
+      const int status = CheckStatus(c);
+      if (!one) return status;
+      return WorseStatus(status, one->result.written ? CheckOneFile(*checker, *one, request.url, how)
+                                                     : 1);
     }
     // For the frame command the container is a step: its summary only.
     if (!frame_ref) ReportSaved(result, how, nullptr);
     else if (!how.quiet) PrintSummary(result);
+    if (one && !one->result.written) return 1;
   }
   if (!frame_ref) return 0;
 

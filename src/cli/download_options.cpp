@@ -123,6 +123,19 @@ constexpr Option kDownloadOptions[] = {
      "--depth でサイトの robots.txt に従いません"},
     {"--any-folder", "", "", "with --depth: also pages outside the first page's folder",
      "--depth で最初のページのフォルダーの外のページも保存します"},
+    {"--single-file", "FILE", "",
+     "also write the page as one self-contained HTML file FILE, in UTF-8, from what the job "
+     "saved (nothing is fetched twice): stylesheets inlined with their imports in place, "
+     "scripts inlined, images, srcset candidates, fonts and every url() as data: addresses, "
+     "frames written in (their pages are saved by jobs of their own first); what the server did "
+     "not deliver keeps its address. Written as FILE.part and renamed at the end. With --check "
+     "the one file is checked too, offline",
+     "ジョブが保存したものから、ページを自己完結した一つの HTML ファイル FILE（UTF-8）にも"
+     "書きます（二度は取得しません）: スタイルシートは取り込み（@import もその場に）、"
+     "スクリプトも中に書き、画像・srcset の候補・フォント・url() はすべて data: アドレスに、"
+     "フレームも中に書きます（フレームのページは先にそれぞれのジョブで保存します）。"
+     "サーバーが返さなかったものはアドレスのままです。FILE.part に書き、最後に名前を付けます。"
+     "--check があれば、この一つのファイルもネットワークなしで確認します"},
     {"--verbose", "", "",
      "print every outcome line after the path, and every step of the progress as a line",
      "パスの後にすべての結果の行を出し、進み具合を一段ごとに一行で出します"},

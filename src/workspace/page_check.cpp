@@ -48,6 +48,14 @@ void SetAsideServerFailures(PageCheck& c, const std::vector<FailedResource>& fai
     c.missing_on_server.push_back(file);
     return true;
   });
+  // A one-file page keeps the address of what the server did not deliver.
+  std::set<std::string> addresses;
+  for (const FailedResource& f : failed) addresses.insert(f.url);
+  std::erase_if(c.network_requests, [&](const std::string& url) {
+    if (!addresses.contains(url)) return false;
+    c.missing_on_server.push_back(url);
+    return true;
+  });
 }
 
 bool PageCheckPassed(const PageCheck& c) {

@@ -15,7 +15,8 @@ namespace kaplo {
 struct PageCheck {
   std::vector<std::string> network_requests;  // each one a resource that was not saved
   std::vector<std::string> missing_files;     // local files it asks for that are not there
-  // Of those, the ones the server did not deliver either (the live page misses them too).
+  // Of those (and of the requests), the ones the server did not deliver either (the live
+  // page misses them too).
   std::vector<std::string> missing_on_server;
   // Every other way out it tried, refused: "file: ADDRESS", "WebRTC: SERVERS",
   // "outside the folder: PATH".
@@ -33,7 +34,8 @@ struct PageCheck {
 // the pixels and the text.
 std::string PageCheckReport(const PageCheck& check);
 // Moves the missing files whose resources the server itself failed to
-// deliver (the live page misses them too) to missing_on_server.
+// deliver (the live page misses them too), and the requests for their
+// addresses, to missing_on_server.
 void SetAsideServerFailures(PageCheck& check, const std::vector<FailedResource>& failed);
 // The saved copy is whole: it asks for nothing it lacks (but what the server
 // failed to deliver), tries no way out and says what the live page says.

@@ -65,9 +65,16 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   SetUrl(server.Url(""));
   W<QLineEdit>("BtnEditWBPageSaveFolder")->setText(Folder());
   prompter_.answer = Prompter::Answer::No;
+  // The web archive and the one-file page beside the page, as the settings ask.
+  W<QAbstractButton>("CheckBoxDLWarc")->setChecked(true);
+  W<QAbstractButton>("CheckBoxDLSingleFile")->setChecked(true);
   ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("btnDownloadAll")->click(); }));
 
   ASSERT_EQ(prompter_.questions.size(), 1u);
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "save" / "index.warc.gz")) << form_->StatusPanel(0).toStdString();
+  std::ifstream one(dir_ / "save" / "index.single.html", std::ios::binary);
+  EXPECT_NE(std::string(std::istreambuf_iterator<char>(one), {}).find("<style>p { color: red; }"),
+            std::string::npos);
   EXPECT_EQ(W<QComboBox>("ComboBoxWBUrl")->currentText().toStdString(), server.Url("/index.html"));
   const QString local = W<QLineEdit>("BtnEditWBLocalFilename")->text();
   ASSERT_FALSE(local.isEmpty());

@@ -84,7 +84,9 @@ QWidget* DownloadTab::BuildSettingsSheet() {
         Box{"CheckBoxDLRemoveDomain", "ﾄﾞﾒｲﾝを除く"},
         Box{"CheckBoxDLDecodeFilename", "ﾌｧｲﾙ名をﾃﾞｺｰﾄﾞする"},
         Box{"CheckBoxDLDontReDraw", "ﾀﾌﾞを開くとﾅﾋﾞｹﾞｰﾄする"},
-        Box{"CheckBoxDLRefresh", "更新のみ取得"}}) {
+        Box{"CheckBoxDLRefresh", "更新のみ取得"},
+        Box{"CheckBoxDLWarc", "WARCファイルにも記録する"},
+        Box{"CheckBoxDLSingleFile", "1つのHTMLファイルにも保存する"}}) {
     auto* c = new QCheckBox(U(b.caption), checks);
     c->setObjectName(QString::fromLatin1(b.name));
     cl->addWidget(c, i / 2, i % 2);
@@ -137,6 +139,8 @@ void DownloadTab::ResolveControls() {
       check("CheckBoxDLsaveThisname"),      check("CheckBoxTopDirectoryForUnkwon"),
       check("CheckBoxLocalDontLoad"),       check("CheckBoxDLDontReDraw"),
       check("CheckBoxDLRemoveDomain"),
+      check("CheckBoxDLWarc"),
+      check("CheckBoxDLSingleFile"),
   };
   same_site_ = Require<QAbstractButton>(this, "CheckBoxDLSameSite");
   depth_ = Require<QSpinBox>(this, "SpinDLDepth");

@@ -161,7 +161,9 @@ void DownloadTab::Build(TabContext& context) {
   browser_ = std::make_unique<DeferredBrowserPort>([this] {
     return std::make_unique<WebPagePort>(web_pane_->page(), result_pane_->page());
   });
-  fetcher_ = std::make_unique<ParallelFetcher>();
+  FetchLimits limits;
+  limits.recorder = &archive_relay_;
+  fetcher_ = std::make_unique<ParallelFetcher>(limits);
   ports_ = std::make_unique<WindowPorts>(*worker_, *prompter_, browser_.get());
   observer_ = std::make_unique<Observer>(*this);
   engine_ =
@@ -275,7 +277,8 @@ void DownloadTab::btnDownloadAllClick() {
   if (url_box_->currentText().trimmed().isEmpty()) return;
   suppress_url_change_ = false;
   const SiteOptions site{.depth = same_site_->isChecked() ? depth_->value() : 0};
-  StartWorker([this, request = RequestFromControls(), site] {
+  StartWorker([this, request = RequestFromControls(), site, files = JobFilesFromControls()] {
+    BeginJobFiles(files, request);
     if (site.depth > 0) {
       last_result_ = site_job_->Run(request, site).start;
     } else {
@@ -287,6 +290,7 @@ void DownloadTab::btnDownloadAllClick() {
     Post([this, text = last_result_.labels.status] {
       host_->SetStatusPanel(0, QsFromSjis(text));
     });
+    EndJobFiles(files, last_result_);
   });
 }
 

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/archive_relay.h"
+#include "archive/warc_writer.h"
 #include "engine/engine.h"
 #include "engine/site_job.h"
 #include "engine/single_file.h"
@@ -209,6 +211,19 @@ class DownloadTab : public QWidget, public Tab {
   TabHost* host_ = nullptr;
   Prompter* prompter_ = nullptr;
   Settings* settings_ = nullptr;  // the window's record, for the presets
+  // The files a job leaves besides the folder (download_job_files.cpp):
+  // the web archive its fetcher records through the relay, the one-file page
+  // whose frames a quiet engine of its own saves.
+  struct JobFiles {
+    bool warc = false, one_file = false;
+  };
+  JobFiles JobFilesFromControls() const;
+  void BeginJobFiles(const JobFiles& files, const DownloadRequest& request);
+  void EndJobFiles(const JobFiles& files, const DownloadResult& result);
+  ArchiveRelay archive_relay_;
+  std::unique_ptr<WarcWriter> archive_;
+  JobObserver quiet_observer_;
+  std::unique_ptr<DownloadEngine> frame_engine_;
   std::unique_ptr<Fetcher> fetcher_;
   std::unique_ptr<BrowserPort> browser_;
   std::unique_ptr<WorkerHost> worker_;
@@ -286,6 +301,8 @@ class DownloadTab : public QWidget, public Tab {
     QAbstractButton* local_dont_load;
     QAbstractButton* dont_redraw;
     QAbstractButton* remove_domain;
+    QAbstractButton* warc;         // a web archive beside the page
+    QAbstractButton* single_file;  // the one-file page beside the page
   } check_{};
 
   QAbstractButton* same_site_ = nullptr;  // 同じサイトのリンク先も保存する
