@@ -258,6 +258,12 @@ int RunJob(std::span<const std::string> argv, const std::string* frame_ref, int 
   std::string one_file;
   const bool single = args.Value("--single-file", one_file) && !frame_ref;
   const std::vector<std::string> pos = args.Positionals(frame_ref ? 0 : 1, 2);
+  // One file holds one page: the pages of a site each keep their own folder copy.
+  if (single && site.depth > 0) {
+    Complain(Tr("--single-file saves one page: it does not go with --depth",
+                "--single-file は一つのページを保存します: --depth とは一緒に使えません"));
+    return 2;
+  }
   if (warc) {
     archive.Prepare(warc_file, argv);
     limits.recorder = archive.sink();

@@ -116,6 +116,10 @@ TEST_F(DownloadCommandTest, ExitStatusAndReasonInTheUsersLanguage) {
   EXPECT_NE(bad_code.err.find("--html-code takes a whole number from 0 to 5"), std::string::npos)
       << bad_code.err;
   EXPECT_EQ(RunKaplo({"download", "http://h/", dir_.string(), "--bogus"}).status, 2);
+  const auto site_in_one_file = RunKaplo(
+      {"download", "http://h/", dir_.string(), "--depth", "1", "--single-file", "one.html"});
+  EXPECT_EQ(site_in_one_file.status, 2);
+  EXPECT_NE(site_in_one_file.err.find("--depth"), std::string::npos) << site_in_one_file.err;
   // Without a terminal the page question takes its documented default.
   EXPECT_EQ(RunKaplo({"download", server_.Url("/a"), dir_.string(), "--append-index"}).status, 1);
 }
