@@ -15,6 +15,11 @@ void SiteFetcher::Forget() {
 }
 
 TextResponse SiteFetcher::FetchTextResponse(std::string_view url) {
+  if (stopped_) {
+    TextResponse none;
+    none.failure = "stopped";
+    return none;
+  }
   {
     std::lock_guard lock(mu_);
     if (auto it = pages_.find(url); it != pages_.end()) {
@@ -31,6 +36,7 @@ Response SiteFetcher::FetchResponse(std::string_view url) {
     std::lock_guard lock(mu_);
     if (auto it = failed_.find(url); it != failed_.end()) return it->second;
   }
+  if (stopped_) return {};
   Note(url);
   Response r = inner_.FetchResponse(url);
   if (!r.complete || r.status >= 400) {
@@ -56,6 +62,7 @@ void SiteFetcher::Prefetch(const std::vector<std::string>& urls) {
 }
 
 void SiteFetcher::PrefetchAhead(const std::vector<std::string>& urls) {
+  if (stopped_) return;
   std::vector<std::string> wanted;
   {
     std::lock_guard lock(mu_);

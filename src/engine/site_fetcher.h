@@ -8,6 +8,7 @@
 // the inner fetcher, over the same connections and within its bounds.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <set>
@@ -40,12 +41,18 @@ class SiteFetcher : public Fetcher {
     return inner_.FetchToFile(url, file_name);
   }
   bool FetchResourceToFile(std::string_view url, std::string_view file_name, int kind) override {
+    if (stopped_) return false;
     Note(url);
     return inner_.FetchResourceToFile(url, file_name, kind);
   }
   ProbeReport Probe(std::string_view url) override { return inner_.Probe(url); }
   void Prefetch(const std::vector<std::string>& urls) override;
-  void CancelPrefetch() override { inner_.CancelPrefetch(); }
+  // After Stop nothing more is asked for: a late request would otherwise
+  // take back a transfer Stop just cut and wait for it.
+  void CancelPrefetch() override {
+    stopped_ = true;
+    inner_.CancelPrefetch();
+  }
   void StartJob() override {
     if (!hold_) inner_.StartJob();
   }
@@ -60,6 +67,7 @@ class SiteFetcher : public Fetcher {
   std::map<std::string, Response, std::less<>> failed_;  // error answers, without their bodies
   std::set<std::string, std::less<>> asked_;  // every resource asked for or fetched ahead
   bool hold_ = false;
+  std::atomic<bool> stopped_{false};
 };
 
 }  // namespace kaplo

@@ -210,7 +210,7 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
     auto answer_up_to = [&](std::size_t end) {
       for (end = std::min(end, level.size()); answered < end && !stop_; ++answered) {
         TextResponse& a = answers[answered];
-        a = fetcher.Inner().FetchTextResponse(level[answered].url);
+        a = fetcher.FetchTextResponse(level[answered].url);
         if (!a.failure.empty() || !IsHtmlType(a.content_type)) continue;
         const std::string url = WithoutFragment(a.final_url.empty() ? level[answered].url
                                                                      : a.final_url);
