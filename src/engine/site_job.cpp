@@ -79,6 +79,9 @@ OutcomeMark MarkOfFailure(std::string_view reason) {
   return reason == "HTTP 404" ? OutcomeMark::NotFound404 : OutcomeMark::Failed;
 }
 
+// Pages whose stylesheets and images are fetched ahead of the running one.
+constexpr std::size_t kPagesAhead = 2;
+
 struct Candidate {
   std::string url;
   int depth = 0;
@@ -116,43 +119,36 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
   engine_ = &engine;
   const int max_pages = std::max(1, site.max_pages);
 
-  // The start page, as a single job saves it.
+  // The start page, as a single job saves it. With links to follow, the
+  // site's robots.txt is asked for beside it and the first level's pages
+  // are fetched ahead while the start page's job runs.
   const std::string start_url = WithoutFragment(request.url);
-  TextResponse first = fetcher.Inner().FetchTextResponse(WireUrl(start_url).empty()
-                                                             ? start_url
-                                                             : WireUrl(start_url));
+  const std::string start_wire = WireUrl(start_url).empty() ? start_url : WireUrl(start_url);
+  if (site.depth > 0) {
+    fetcher.Inner().StartJob();
+    fetcher.HoldAcrossPages(true);
+    if (site.robots) fetcher.Inner().Prefetch({start_wire, UrlRoot(start_wire) + "robots.txt"});
+  }
+  TextResponse first = fetcher.Inner().FetchTextResponse(start_wire);
   const std::string start_final =
-      WithoutFragment(first.final_url.empty() ? WireUrl(start_url) : first.final_url);
+      WithoutFragment(first.final_url.empty() ? start_wire : first.final_url);
   const std::vector<PageLink> start_links =
       first.failure.empty() ? PageLinks(first, start_final, request.options.main_html_charset)
                             : std::vector<PageLink>();
-  fetcher.KeepPage(WireUrl(start_url).empty() ? start_url : WireUrl(start_url), std::move(first));
-  observer.page = site.depth > 0 ? SitePageLabel(0, 1) : std::string();
-  out.start = engine.Run(request);
-  if (out.start.page_saved) {
-    out.pages.push_back(
-        {0, start_final, out.start.saved_page, OutcomeMark::Saved, {}, out.start.failed});
-  }
-  if (!out.start.page_saved || site.depth <= 0) {
-    engine_ = nullptr;
-    return out;
-  }
-  const std::string save_folder = out.start.labels.save_folder;
+  fetcher.KeepPage(start_wire, std::move(first));
   const std::string host = HostPortOf(start_final);
   const std::string folder = FolderAddress(start_final);
 
   RobotsRules robots;
-  if (site.robots) {
+  if (site.depth > 0 && site.robots && !start_links.empty()) {
     Response r = fetcher.Inner().FetchResponse(UrlRoot(start_final) + "robots.txt");
     if (r.complete && r.status == 200 && LoadBody(r)) {
       robots = RobotsRules::Parse(r.body, OwnRobotNames());
     }
   }
 
-  // Every address met (asked for or redirected to), and the pages saved.
-  std::set<std::string> seen = {start_final, WireUrl(start_url)};
-  std::map<std::string, std::string> saved = {{start_final, out.start.saved_page},
-                                              {WireUrl(start_url), out.start.saved_page}};
+  // Every address met (asked for or redirected to).
+  std::set<std::string> seen = {start_final, start_wire};
   std::vector<std::vector<PageLink>> links = {start_links};
   int queued = 1;  // pages counted against max_pages
   auto wanted = [&](const std::string& url) {
@@ -160,22 +156,42 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
     if (!site.any_folder && !url.starts_with(folder)) return false;
     return true;
   };
+  // A page to follow is fetched ahead as soon as it is known.
   auto enqueue = [&](const std::vector<PageLink>& from, int depth,
                      std::vector<Candidate>& next) {
+    std::vector<std::string> urls;
     for (const PageLink& link : from) {
-      if (queued >= max_pages) return;
+      if (queued >= max_pages) break;
       if (link.url.empty() || !wanted(link.url) || !seen.insert(link.url).second) continue;
       if (!robots.Allowed("/" + UrlPathAfterHost(link.url))) {
         ++out.skipped_by_robots;
         continue;
       }
       next.push_back({link.url, depth});
+      urls.push_back(link.url);
       ++queued;
     }
+    fetcher.Inner().Prefetch(urls);
   };
-
   std::vector<Candidate> level;
-  enqueue(start_links, 1, level);
+  if (site.depth > 0) enqueue(start_links, 1, level);
+
+  observer.page = site.depth > 0 ? SitePageLabel(0, 1) : std::string();
+  out.start = engine.Run(request);
+  if (out.start.page_saved) {
+    out.pages.push_back(
+        {0, start_final, out.start.saved_page, OutcomeMark::Saved, {}, out.start.failed});
+  }
+  if (!out.start.page_saved || site.depth <= 0) {
+    if (site.depth > 0) fetcher.Inner().StartJob();  // what was fetched ahead is dropped
+    engine_ = nullptr;
+    return out;
+  }
+  const std::string save_folder = out.start.labels.save_folder;
+  // The pages saved, by every address they were asked for under.
+  std::map<std::string, std::string> saved = {{start_final, out.start.saved_page},
+                                              {start_wire, out.start.saved_page}};
+
   DownloadRequest page_request = request;
   page_request.options.dont_empty_folder = true;
   // Linked pages are read as the server sends them: the browser built none of them.
@@ -185,19 +201,29 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
   prompter.linked = true;
   int index = 1;
   for (int depth = 1; depth <= site.depth && !level.empty() && !stop_; ++depth) {
-    // A level's pages are asked for together; a fetcher that works ahead
-    // fetches them in parallel while the first is read.
-    std::vector<std::string> urls;
-    for (const Candidate& c : level) urls.push_back(c.url);
-    fetcher.Inner().StartJob();
-    fetcher.Inner().Prefetch(urls);
-    std::vector<TextResponse> answers;
-    for (const Candidate& c : level) {
-      if (stop_) break;
-      answers.push_back(fetcher.Inner().FetchTextResponse(c.url));
-    }
+    // A page's answer is waited for when it or a page before it runs; what
+    // the next pages load is fetched ahead meanwhile, so the connections
+    // stay busy between pages.
+    std::vector<TextResponse> answers(level.size());
+    std::vector<std::vector<PageLink>> answer_links(level.size());
+    std::size_t answered = 0;
+    auto answer_up_to = [&](std::size_t end) {
+      for (end = std::min(end, level.size()); answered < end && !stop_; ++answered) {
+        TextResponse& a = answers[answered];
+        a = fetcher.FetchTextResponse(level[answered].url);
+        if (!a.failure.empty() || !IsHtmlType(a.content_type)) continue;
+        const std::string url = WithoutFragment(a.final_url.empty() ? level[answered].url
+                                                                     : a.final_url);
+        std::vector<std::string> loads;
+        answer_links[answered] = PageLinks(a, url, request.options.main_html_charset, &loads,
+                                           !request.options.dont_save_image);
+        if (wanted(url)) fetcher.PrefetchAhead(loads);
+      }
+    };
     std::vector<Candidate> next;
-    for (std::size_t i = 0; i < answers.size() && !stop_; ++i, ++index) {
+    for (std::size_t i = 0; i < level.size() && !stop_; ++i, ++index) {
+      answer_up_to(i + 1 + kPagesAhead);
+      if (stop_) break;
       TextResponse& answer = answers[i];
       const Candidate& c = level[i];
       observer.page = SitePageLabel(index, queued);
@@ -217,8 +243,7 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
         if (!wanted(url) || !seen.insert(url).second) continue;
       }
       if (!IsHtmlType(answer.content_type)) continue;  // a file, not a page
-      std::vector<PageLink> page_links =
-          PageLinks(answer, url, request.options.main_html_charset);
+      std::vector<PageLink> page_links = std::move(answer_links[i]);
       fetcher.KeepPage(url, std::move(answer));
       page_request.url = url;
       const DownloadResult result = engine.Run(page_request);
@@ -236,6 +261,8 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
     }
     level = std::move(next);
   }
+  fetcher.HoldAcrossPages(false);
+  fetcher.Inner().StartJob();  // what was fetched ahead for no page is dropped
   out.stopped = stop_;
   engine_ = nullptr;
 

@@ -51,7 +51,8 @@ std::string WithoutFragment(std::string_view url) {
   return std::string(url.substr(0, url.find('#')));
 }
 
-std::vector<PageLink> PageLinks(const TextResponse& page, const std::string& url, int chosen_code) {
+std::vector<PageLink> PageLinks(const TextResponse& page, const std::string& url, int chosen_code,
+                                std::vector<std::string>* loads, bool images) {
   const ReadText read = ReadSavedText(page.text, chosen_code, page.content_type, true);
   const PageScan scan = ScanPage(read.text);
   std::string base = page.final_url.empty() ? url : page.final_url;
@@ -63,6 +64,17 @@ std::vector<PageLink> PageLinks(const TextResponse& page, const std::string& url
     const std::string_view raw(read.text.data() + ref->begin, ref->end - ref->begin);
     const std::string resolved = RequestUrl(base, ref->value, read.code);
     links.push_back({WithoutFragment(resolved), std::string(FragmentOf(raw))});
+  }
+  if (loads) {
+    const std::vector<std::string> urls = ResourceStage::ResolvePage(scan, base, read.code);
+    for (const bool text_pass : {true, false}) {
+      for (std::size_t i = 0; i < urls.size(); ++i) {
+        const RefRole role = scan.references[i].role;
+        if (!IsFetchedRole(role) || urls[i].empty()) continue;
+        const bool text = role == RefRole::kStylesheet || role == RefRole::kScript;
+        if (text == text_pass && (images || role != RefRole::kImage)) loads->push_back(urls[i]);
+      }
+    }
   }
   return links;
 }

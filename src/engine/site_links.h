@@ -20,7 +20,10 @@ struct PageLink {
 
 // The links of a page as fetched (its text as the fetcher gave it), read in
 // the code the page is saved in; url is where it came from after redirects.
-std::vector<PageLink> PageLinks(const TextResponse& page, const std::string& url, int chosen_code);
+// loads, when given, receives the addresses the page itself loads
+// (stylesheets and scripts first, images only when wanted), to fetch ahead.
+std::vector<PageLink> PageLinks(const TextResponse& page, const std::string& url, int chosen_code,
+                                std::vector<std::string>* loads = nullptr, bool images = true);
 
 // The saved page's <a>/<area> links rewritten: a link to a page of
 // saved_pages (address -> local file) becomes the path from the page's

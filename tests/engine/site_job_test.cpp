@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <future>
 #include <regex>
 #include <set>
 
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
 #include "engine/local_path.h"
+#include "engine/parallel_fetch.h"
 #include "engine/robots.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
@@ -50,6 +53,10 @@ class SiteJobTest : public test::EngineTest {
         {"/site/bg.png", "\x89PNG\r\n\x1a\nbg"},
         {"/site/style.css", "body { background: url(bg.png); }"},
         {"/robots.txt", "User-agent: *\nDisallow: /site/private/\n"},
+        // Pages whose image answers only when the test lets it.
+        {"/site/slow/index.html", Page("<a href=\"one.html\">1</a> <a href=\"two.html\">2</a>")},
+        {"/site/slow/one.html", Page("one")},
+        {"/site/slow/two.html", Page("<img src=\"held.png\">")},
     };
     other_site_ = {{"/site/x.html", Page("other port")}};
   }
@@ -57,6 +64,13 @@ class SiteJobTest : public test::EngineTest {
   void SetUp() override {
     server_.server().Get("/site/moved.html", [](const httplib::Request&, httplib::Response& res) {
       res.set_redirect("/site/target.html");
+    });
+    server_.server().Get("/site/slow/held.png", [this](const httplib::Request&,
+                                                       httplib::Response& res) {
+      ++held_hits_;
+      std::unique_lock lock(held_mu_);
+      held_cv_.wait_for(lock, std::chrono::seconds(20), [this] { return released_; });
+      res.set_content("\x89PNG\r\n\x1a\nheld", "image/png");
     });
     test::ServeSite(other_.server(), other_site_, "no", nullptr,
               [this](const std::string&) { ++other_hits_; });
@@ -101,6 +115,19 @@ class SiteJobTest : public test::EngineTest {
     return out;
   }
 
+  void TearDown() override { Release(); }
+  void Release() {
+    {
+      std::lock_guard lock(held_mu_);
+      released_ = true;
+    }
+    held_cv_.notify_all();
+  }
+
+  std::atomic<int> held_hits_{0};
+  std::mutex held_mu_;
+  std::condition_variable held_cv_;
+  bool released_ = false;
   std::map<std::string, std::string> other_site_;
   test::LocalServer other_;
   std::atomic<int> other_hits_{0};
@@ -159,6 +186,46 @@ TEST_F(SiteJobTest, DepthTwoSavesTheSiteOnceAndLinksTheCopies) {
   EXPECT_NE(report.find("0\t" + Url("/site/index.html") + "\tindex.html\t"), std::string::npos);
   EXPECT_NE(report.find("2\t" + Url("/site/sub/d.html") + "\tsub/d.html\t"), std::string::npos);
   EXPECT_NE(report.find("2\t" + Url("/site/sub/gone.html") + "\t-\t"), std::string::npos);
+}
+
+TEST_F(SiteJobTest, FetchingAheadAsksForEachResourceOnce) {
+  ParallelFetcher ahead;
+  SiteJob job(ahead, prompter_, nullptr, observer_);
+  const SiteResult r = job.Run(Request("/site/index.html"), {.depth = 2});
+  EXPECT_EQ(Saved(r).size(), 6u);
+  // Every page names style.css and shared.png; the stylesheet names bg.png.
+  for (const char* path : {"/site/index.html", "/site/a.html", "/site/b.html",
+                           "/site/sub/c.html", "/site/style.css", "/site/shared.png",
+                           "/site/bg.png", "/robots.txt"}) {
+    EXPECT_EQ(Hits(path), 1) << path;
+  }
+  EXPECT_EQ(test::ReadFile(FsPath(Local("site/shared.png"))), site_["/site/shared.png"]);
+}
+
+TEST_F(SiteJobTest, StopWhileFetchingAheadEndsAtOnceAndWritesNoPart) {
+  ParallelFetcher ahead;
+  SiteJob job(ahead, prompter_, nullptr, observer_);
+  auto running = std::async(std::launch::async, [&] {
+    return job.Run(Request("/site/slow/index.html"), {.depth = 1});
+  });
+  for (int i = 0; i < 1000 && held_hits_ == 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_EQ(held_hits_.load(), 1);
+  job.Stop();
+  // The held answer is still held: the job did not wait for it.
+  ASSERT_EQ(running.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  const SiteResult r = running.get();
+  EXPECT_TRUE(r.stopped);
+  Release();
+  bool held_file = false;
+  for (const auto& e : fs::recursive_directory_iterator(FsPath(folder_))) {
+    const std::string name = e.path().filename().string();
+    EXPECT_EQ(name.find("kaplo-part"), std::string::npos) << name;
+    held_file = held_file || name == "held.png";
+  }
+  EXPECT_FALSE(held_file);
+  EXPECT_EQ(held_hits_.load(), 1);
 }
 
 TEST_F(SiteJobTest, LimitsAndSwitches) {
