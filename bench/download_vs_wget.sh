@@ -13,15 +13,9 @@ command -v wget >/dev/null || { echo "wget is missing (scripts/setup installs it
 work=$(mktemp -d)
 trap 'kill $server 2>/dev/null || true; rm -rf "$work"' EXIT
 
-python3 - "$work/site" <<'PY'
+PYTHONPATH="$(dirname "$0")" python3 - "$work/site" <<'PY'
 import os, sys
-root = sys.argv[1]
-gif = b"GIF89a\x01\x00\x01\x00\x80\x00\x00\x00\x00\x00\xff\xff\xff!\xf9\x04\x01\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02D\x01\x00;"
-def put(path, data):
-    p = os.path.join(root, path.lstrip("/"))
-    os.makedirs(os.path.dirname(p), exist_ok=True)
-    with open(p, "wb") as f:
-        f.write(data if isinstance(data, bytes) else data.encode())
+from site_files import gif, put, root
 page = ['<html><head><meta charset="utf-8"><title>bench</title>']
 for i in range(20):
     page.append(f'<link rel="stylesheet" href="/css/s{i}.css">')

@@ -12,14 +12,9 @@ work=$(mktemp -d)
 server=""
 trap '[ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$work"' EXIT
 
-python3 - "$work/site" <<'PY'
+PYTHONPATH="$(dirname "$0")" python3 - "$work/site" <<'PY'
 import os, sys
-root = sys.argv[1]
-def put(path, data):
-    p = os.path.join(root, path)
-    os.makedirs(os.path.dirname(p), exist_ok=True)
-    with open(p, "wb") as f:
-        f.write(data.encode() if isinstance(data, str) else data)
+from site_files import put, root
 page = ['<html><head><title>refresh</title>']
 for i in range(10):
     page.append(f'<link rel="stylesheet" href="css/s{i}.css">')
