@@ -115,6 +115,11 @@ void VisitKeys(S& s, V& v) {
   v.Flag("DL", "ReveDomain", s.dl.remove_domain);
   v.Flag("DL", "DontMakeCSSlist", s.dl.dont_make_css_list);
   v.Flag("DL", "CSSOnly", s.dl.css_only);
+  v.Flag("DL", "Refresh", s.dl.refresh);
+  v.Flag("DL", "Warc", s.dl.warc);
+  v.Flag("DL", "SingleFile", s.dl.single_file);
+  v.Flag("DL", "SameSite", s.dl.same_site);
+  v.Number("DL", "Depth", s.dl.depth);
   v.Text("IP", "Url", s.ip.url);
   v.Text("GUI", "Url", s.gui.url);
   v.Text("GUI", "LocalFile", s.gui.local_file);
@@ -130,6 +135,7 @@ struct Loader {
   void Height(std::string_view sec, std::string_view key, int& v) {
     v = std::max(0, ini.ReadInteger(sec, key, 0));
   }
+  void Number(std::string_view sec, std::string_view key, int& v) { Height(sec, key, v); }
   void Choice(std::string_view sec, std::string_view key, int& v, int choices) {
     v = ClampChoice(ini.ReadInteger(sec, key, 0), choices);
   }
@@ -145,6 +151,7 @@ struct Saver {
     ini.WriteString(sec, key, v);
   }
   void Height(std::string_view sec, std::string_view key, int v) { ini.WriteInteger(sec, key, v); }
+  void Number(std::string_view sec, std::string_view key, int v) { ini.WriteInteger(sec, key, v); }
   void Choice(std::string_view sec, std::string_view key, int v, int) {
     ini.WriteInteger(sec, key, v);
   }

@@ -129,6 +129,11 @@ struct Settings {
     bool remove_domain = false;         // ReveDomain: CheckBoxDLRemoveDomain
     bool dont_make_css_list = false;    // DontMakeCSSlist: CheckBoxDLDontMakeCSSlist
     bool css_only = false;              // CSSOnly: CheckBoxDLCSSOnly
+    bool refresh = false;               // Refresh: CheckBoxDLRefresh
+    bool warc = false;                  // Warc: CheckBoxDLWarc
+    bool single_file = false;           // SingleFile: CheckBoxDLSingleFile
+    bool same_site = false;             // SameSite: CheckBoxDLSameSite
+    int depth = 0;                      // Depth: SpinDLDepth
     bool operator==(const DL&) const = default;
   } dl;
 

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -252,6 +253,9 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
     form->findChild<QAction*>("MenuDLSettingsAppend")->trigger();
     EXPECT_EQ(form->settings().presets.Size(), 3u);
     dl->url->setEditText("http://127.0.0.1/c");
+    Require<QSpinBox>(form.get(), "SpinDLDepth")->setValue(2);
+    Require<QAbstractButton>(form.get(), "CheckBoxDLSameSite")->setChecked(true);
+    Require<QAbstractButton>(form.get(), "CheckBoxDLSingleFile")->setChecked(true);
     form->close();
   }
   const std::string saved = ReadIni();
@@ -269,6 +273,11 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
     EXPECT_EQ(dl->folder->text(), "/tmp/c");
     EXPECT_TRUE(dl->keep->isChecked());
     EXPECT_EQ(dl->open_ie->ItemIndex(), 0);
+    // The job's extras: a site job and its depth, the one-file page.
+    EXPECT_EQ(Require<QSpinBox>(form.get(), "SpinDLDepth")->value(), 2);
+    EXPECT_TRUE(Require<QAbstractButton>(form.get(), "CheckBoxDLSameSite")->isChecked());
+    EXPECT_TRUE(Require<QAbstractButton>(form.get(), "CheckBoxDLSingleFile")->isChecked());
+    EXPECT_FALSE(Require<QAbstractButton>(form.get(), "CheckBoxDLWarc")->isChecked());
     EXPECT_EQ(dl->url->count(), 3);
     EXPECT_EQ(QsFromSjis(form->settings().ns.keyword), U("検索語"));
     EXPECT_EQ(form->settings().ip.url, "127.0.0.1");

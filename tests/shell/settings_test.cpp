@@ -55,6 +55,8 @@ TEST_F(SettingsTest, SaveThenLoadRestoresEveryLoadedValue) {
   saved.dl.top_dummy_directory = "dummy";
   saved.dl.dont_empty_folder = saved.dl.dont_save_image = saved.dl.dont_redraw = true;
   saved.dl.remove_domain = saved.dl.dont_make_css_list = saved.dl.css_only = true;
+  saved.dl.refresh = saved.dl.warc = saved.dl.single_file = saved.dl.same_site = true;
+  saved.dl.depth = 3;
   saved.ip.url = "192.0.2.1";
   saved.gui = {"http://gui/", "/g/page.html"};
   saved.menu = {true, true};

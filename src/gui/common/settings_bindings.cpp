@@ -83,6 +83,8 @@ void SettingsBindings::Check(QAbstractButton* control, bool& value) {
 
 void SettingsBindings::Height(QWidget* control, int& value) { Add(Kind::Height, control, &value); }
 
+void SettingsBindings::Number(QWidget* control, int& value) { Add(Kind::Number, control, &value); }
+
 void SettingsBindings::LoadOne(const Binding& b) {
   QWidget* w = b.control;
   if (!w) return;
@@ -101,6 +103,9 @@ void SettingsBindings::LoadOne(const Binding& b) {
     case Kind::Height:
       // A missing key reads as 0; a panel of no height would vanish.
       if (const int v = *static_cast<int*>(b.value); v > 0) SetPanelHeight(w, v);
+      break;
+    case Kind::Number:
+      w->setProperty("value", *static_cast<int*>(b.value));
       break;
   }
 }
@@ -134,6 +139,11 @@ void SettingsBindings::Store() const {
         break;
       case Kind::Height:
         *static_cast<int*>(b.value) = std::max(0, PanelHeight(w));
+        break;
+      case Kind::Number:
+        if (const QVariant v = w->property("value"); v.isValid()) {
+          *static_cast<int*>(b.value) = v.toInt();
+        }
         break;
     }
   }

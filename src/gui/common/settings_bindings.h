@@ -5,7 +5,8 @@
 //             "text" property (QLineEdit, QLabel ...);
 //   choice    a widget with an int "itemIndex" property (TRadioGroup);
 //   check     a checkable QAbstractButton;
-//   height    any widget: its fixed height (a "panelHeight" property wins).
+//   height    any widget: its fixed height (a "panelHeight" property wins);
+//   number    a widget with an int "value" property (QSpinBox).
 #pragma once
 
 #include <QPointer>
@@ -26,6 +27,7 @@ class SettingsBindings {
   void Choice(QWidget* control, int& value, int choices);
   void Check(QAbstractButton* control, bool& value);
   void Height(QWidget* control, int& value);
+  void Number(QWidget* control, int& value);
 
   void Load() const;
   void Store() const;
@@ -33,7 +35,7 @@ class SettingsBindings {
   void Reload(const void* value) const;
 
  private:
-  enum class Kind { Text, SavedOnly, Choice, Check, Height };
+  enum class Kind { Text, SavedOnly, Choice, Check, Height, Number };
   struct Binding {
     Kind kind;
     QPointer<QWidget> control;

@@ -2,14 +2,13 @@
 // them the settings file keeps, and how they reach the engine.
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QSpinBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include "gui/common/gui_util.h"
 #include "gui/common/require.h"
@@ -172,6 +171,11 @@ void DownloadTab::BindSettings(SettingsBindings& b, Settings& s) {
   b.Check(check_.remove_domain, s.dl.remove_domain);
   b.Check(check_.dont_make_css_list, s.dl.dont_make_css_list);
   b.Check(check_.css_only, s.dl.css_only);
+  b.Check(Require<QAbstractButton>(this, "CheckBoxDLRefresh"), s.dl.refresh);
+  b.Check(check_.warc, s.dl.warc);
+  b.Check(check_.single_file, s.dl.single_file);
+  b.Check(same_site_, s.dl.same_site);
+  b.Number(depth_, s.dl.depth);
   b.SavedOnly(save_name_, s.dl.save_filename);
   b.SavedOnly(frame_link_, s.dl.indiv_image_url);
 }
