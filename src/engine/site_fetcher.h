@@ -60,7 +60,6 @@ class SiteFetcher : public Fetcher {
  private:
   void Note(std::string_view url);
 
-
   Fetcher& inner_;
   std::mutex mu_;
   std::map<std::string, TextResponse, std::less<>> pages_;
