@@ -8,7 +8,8 @@
 # requisites + level)"), while -r alone saves every page and what it needs.
 # The server is
 # bench/slow_site_server.cpp, built beside kaplo.
-# Usage: bench/depth_vs_wget2.sh [path/to/kaplo] [extra kaplo flags...]
+# Usage: [WGET2_FLAGS=...] bench/depth_vs_wget2.sh [path/to/kaplo] [extra kaplo flags...]
+# (WGET2_FLAGS="--max-threads 6" gives wget2 as many connections as kaplo.)
 set -euo pipefail
 KAPLO=${1:-build/bin/kaplo}
 shift || true
@@ -48,7 +49,7 @@ url="http://127.0.0.1:$(cat "$work/port")/s/index.html"
 
 now() { date +%s.%N; }
 t0=$(now)
-wget2 -q -r -l 2 -k -nH -P "$work/wget2" "$url" || true
+wget2 -q -r -l 2 -k ${WGET2_FLAGS:-} -nH -P "$work/wget2" "$url" || true
 t1=$(now)
 : > "$work/log"
 "$KAPLO" download "$url" "$work/kaplo" --yes --depth 2 "$@" >"$work/kaplo.out" 2>&1 || { cat "$work/kaplo.out"; exit 1; }
