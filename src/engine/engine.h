@@ -67,6 +67,9 @@ class DownloadEngine {
   DownloadResult RunFrame(const FrameRequest& request);
   // The stop: the running loops end after their current item.
   void Stop();
+  // The stop from another thread than the job's: the loops end and what is
+  // under way is cut; the views are left alone.
+  void Interrupt();
   bool Running() const { return running_.load(); }
   // A new address typed: the last page's lists and frame entries go.
   void StartOver();

@@ -250,6 +250,11 @@ void DownloadEngine::Stop() {
   SetRunning(false);
 }
 
+void DownloadEngine::Interrupt() {
+  fetcher_.CancelPrefetch();
+  running_ = false;
+}
+
 void DownloadEngine::ClearViews() {
   DLClearLists(false);
   DLClearTexts();

@@ -16,6 +16,12 @@ constexpr int kStreamsPerHost = 32;
 
 CURLM* Multi(void* m) { return static_cast<CURLM*>(m); }
 
+Response Stopped() {
+  Response r;
+  r.error = "stopped";
+  return r;
+}
+
 // "scheme://host:port" as the address writes it. Spellings that differ only
 // in case count apart here; libcurl's own per-host bound still holds for them.
 std::string_view HostOf(std::string_view url) {
@@ -64,7 +70,7 @@ void ParallelFetcher::Prefetch(const std::vector<std::string>& urls) {
   {
     std::lock_guard<std::mutex> lock(mu_);
     for (const std::string& url : urls) {
-      if (url.empty() || entries_.count(url)) continue;
+      if (url.empty() || entries_.count(url) || stopped_.count(url)) continue;
       entries_[url];
       queue_.push_back(url);
     }
@@ -72,14 +78,18 @@ void ParallelFetcher::Prefetch(const std::vector<std::string>& urls) {
   Wake();
 }
 
-void ParallelFetcher::CancelUnwanted(bool waited_too) {
-  auto dropped = [&](const std::string& url) { return waited_too || url != waited_for_; };
+void ParallelFetcher::CancelUnwanted(bool stopping) {
+  auto dropped = [&](const std::string& url) { return stopping || url != waited_for_; };
   for (const std::string& url : queue_) {
-    if (dropped(url)) entries_.erase(url);
+    if (!dropped(url)) continue;
+    entries_.erase(url);
+    if (stopping) stopped_.insert(url);
   }
   std::erase_if(queue_, dropped);
   for (const auto& t : running_) {
-    if (dropped(t->url)) cancel_.push_back(t->url);
+    if (!dropped(t->url)) continue;
+    cancel_.push_back(t->url);
+    if (stopping) stopped_.insert(t->url);
   }
 }
 
@@ -90,6 +100,7 @@ void ParallelFetcher::CancelPrefetch() {
     // engine sees it as failed.
     CancelUnwanted(true);
   }
+  done_.notify_all();
   Wake();
 }
 
@@ -101,6 +112,7 @@ void ParallelFetcher::StartJob() {
     // unseen and are dropped.
     std::erase_if(entries_, [](const auto& e) { return e.second.state == Entry::State::Done; });
     buffered_ = 0;
+    stopped_.clear();
   }
   Wake();
 }
@@ -123,6 +135,7 @@ Response ParallelFetcher::FetchIfChanged(std::string_view url, const Validators&
   bool ahead = false;
   {
     std::lock_guard<std::mutex> lock(mu_);
+    if (stopped_.count(url)) return Stopped();
     ahead = entries_.count(std::string(url)) != 0;
     if (!ahead) ++sent_;
   }
@@ -136,6 +149,9 @@ Response ParallelFetcher::Await(std::string_view url_view, bool take) {
   const std::string url(url_view);
   if (url.empty()) return {};
   std::unique_lock<std::mutex> lock(mu_);
+  // Stop is final for its job: a late request neither takes back what it
+  // cut nor sends it again.
+  if (stopped_.count(url)) return Stopped();
   auto it = entries_.find(url);
   if (it == entries_.end()) {
     entries_[url];
@@ -144,7 +160,7 @@ Response ParallelFetcher::Await(std::string_view url_view, bool take) {
     std::erase(queue_, url);
     queue_.push_front(url);
   } else {
-    std::erase(cancel_, url);  // asked for again after a stop: let it finish
+    std::erase(cancel_, url);  // dropped by a new job that wants it after all
   }
   waited_for_ = url;
   lock.unlock();
@@ -152,10 +168,12 @@ Response ParallelFetcher::Await(std::string_view url_view, bool take) {
   lock.lock();
   done_.wait(lock, [&] {
     const auto e = entries_.find(url);
-    return quit_ || e == entries_.end() || e->second.state == Entry::State::Done;
+    return quit_ || e == entries_.end() || e->second.state == Entry::State::Done ||
+           stopped_.count(url);
   });
   waited_for_.clear();
   const auto e = entries_.find(url);
+  if (stopped_.count(url)) return Stopped();
   if (e == entries_.end()) return {};
   if (!take) return e->second.response;  // kept: a job asks for its page more than once
   Response r = std::move(e->second.response);

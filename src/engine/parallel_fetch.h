@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,8 +67,9 @@ class ParallelFetcher : public ResponseFetcher {
   void Run();                 // the worker thread
   void StartTransfers();      // under mu_
   void Remove(Transfer& t);   // under mu_: takes a running transfer off libcurl
-  // Under mu_: every queued or running transfer, the awaited one only if waited_too.
-  void CancelUnwanted(bool waited_too);
+  // Under mu_: every queued or running transfer, the awaited one only if
+  // stopping; what a stop cuts stays cut until the next job.
+  void CancelUnwanted(bool stopping);
   void Wake();
 
   FetchLimits limits_;
@@ -82,6 +84,9 @@ class ParallelFetcher : public ResponseFetcher {
   std::vector<std::string> cancel_;         // running transfers to drop
   std::map<std::string, Host, std::less<>> hosts_;  // by scheme, host and port
   std::string waited_for_;                  // what Get waits for now
+  // What Stop cut: answered as failed, never asked for again, until the
+  // next job starts.
+  std::set<std::string, std::less<>> stopped_;
   std::size_t buffered_ = 0;                // bytes of finished responses held
   int sent_ = 0;
   int connects_ = 0;

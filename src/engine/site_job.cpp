@@ -106,7 +106,18 @@ SiteJob::SiteJob(Fetcher& fetcher, Prompter& prompter, BrowserPort* browser,
 
 void SiteJob::Stop() {
   stop_ = true;
-  if (void* e = engine_.load()) static_cast<DownloadEngine*>(e)->Stop();
+  std::lock_guard lock(engine_mu_);
+  if (!engine_) return;
+  // The engine's views have one writer, the job's thread; another thread
+  // only ends its loops and cuts what is under way.
+  if (std::this_thread::get_id() == runner_) engine_->Stop();
+  else engine_->Interrupt();
+}
+
+void SiteJob::SetEngine(DownloadEngine* engine) {
+  std::lock_guard lock(engine_mu_);
+  engine_ = engine;
+  runner_ = std::this_thread::get_id();
 }
 
 SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site) {
@@ -116,7 +127,7 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
   SitePrompter prompter(prompter_);
   SiteObserver observer(observer_);
   DownloadEngine engine(fetcher, prompter, browser_, observer);
-  engine_ = &engine;
+  SetEngine(&engine);
   const int max_pages = std::max(1, site.max_pages);
 
   // The start page, as a single job saves it. With links to follow, the
@@ -184,7 +195,7 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
   }
   if (!out.start.page_saved || site.depth <= 0) {
     if (site.depth > 0) fetcher.Inner().StartJob();  // what was fetched ahead is dropped
-    engine_ = nullptr;
+    SetEngine(nullptr);
     return out;
   }
   const std::string save_folder = out.start.labels.save_folder;
@@ -264,7 +275,7 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
   fetcher.HoldAcrossPages(false);
   fetcher.Inner().StartJob();  // what was fetched ahead for no page is dropped
   out.stopped = stop_;
-  engine_ = nullptr;
+  SetEngine(nullptr);
 
   // Links between saved pages lead to the copies; every other link to the web.
   std::size_t with_links = 0;

@@ -8,7 +8,9 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/download_request.h"
@@ -47,6 +49,8 @@ std::string SiteReportName(const std::string& start_page_file);
 // "【ページ 2 / 7】" (Shift_JIS) for page index 1 of 7.
 std::string SitePageLabel(int index, int total);
 
+class DownloadEngine;
+
 class SiteJob {
  public:
   // fetcher: the one the engine below uses is put in front of it.
@@ -55,15 +59,20 @@ class SiteJob {
   // The start page's questions go to the prompter; linked pages take the
   // answers a job without a window takes.
   SiteResult Run(const DownloadRequest& request, const SiteOptions& site);
+  // From the job's own thread (the window's worker) or any other.
   void Stop();
 
  private:
+  void SetEngine(DownloadEngine* engine);
+
   Fetcher& fetcher_;
   Prompter& prompter_;
   BrowserPort* browser_;
   JobObserver& observer_;
   std::atomic<bool> stop_{false};
-  std::atomic<void*> engine_{nullptr};  // the engine running a page now
+  std::mutex engine_mu_;
+  DownloadEngine* engine_ = nullptr;  // the engine running a page now
+  std::thread::id runner_;            // the thread that runs the job
 };
 
 }  // namespace kaplo
