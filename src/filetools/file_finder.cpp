@@ -483,7 +483,12 @@ class Walker {
     if ((files || subs) && (node.open_failed || node.list_failed)) ++stats_.unreadable_folders;
     if (files) {
       stats_.unreadable_files += node.unreadable_files;
-      for (const Pending& p : node.matches) Add(node, p);
+      if (!node.matches.empty()) {
+        // The folder's text once, for all its matches.
+        const auto folder_off = static_cast<std::uint32_t>(out_arena_.size());
+        out_arena_ += node.path;
+        for (const Pending& p : node.matches) Add(node, p, folder_off);
+      }
     }
     const auto now = std::chrono::steady_clock::now();
     if (out_.size() >= options_.batch_size || now - last_flush_ > std::chrono::milliseconds(50)) {
@@ -492,17 +497,12 @@ class Walker {
     return subs;
   }
 
-  void Add(const Node& node, const Pending& p) {
-    if (out_folder_ != &node || out_.empty()) {
-      out_folder_off_ = static_cast<std::uint32_t>(out_arena_.size());
-      out_arena_ += node.path;
-      out_folder_ = &node;
-    }
+  void Add(const Node& node, const Pending& p, std::uint32_t folder_off) {
     Pending q = p;
     q.entry.folder = {};
     q.name_off = static_cast<std::uint32_t>(out_arena_.size());
     out_arena_.append(node.names, p.name_off, p.name_len);
-    out_.push_back({q, out_folder_off_, static_cast<std::uint32_t>(node.path.size())});
+    out_.push_back({q, folder_off, static_cast<std::uint32_t>(node.path.size())});
     ++stats_.matches;
   }
 
@@ -520,7 +520,6 @@ class Walker {
     sink_.Matches(batch);
     out_.clear();
     out_arena_.clear();
-    out_folder_ = nullptr;
   }
 
   // Moves the cursor past node: into its sub-folders, else to the next
@@ -584,8 +583,6 @@ class Walker {
   // The reporting thread's own (one at a time).
   std::vector<Out> out_;
   std::string out_arena_;
-  const Node* out_folder_ = nullptr;
-  std::uint32_t out_folder_off_ = 0;
   std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
 
   std::mutex visited_mu_;

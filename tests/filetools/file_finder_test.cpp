@@ -318,6 +318,29 @@ TEST_F(FinderTest, SeveralThreadsReportInSearchOrder) {
   }
 }
 
+TEST_F(FinderTest, BatchesAcrossManyFoldersNameEachMatchsFolder) {
+  // Folders three deep, a match in every third of them: a batch carries the
+  // matches of many folders, searched and freed one after the other.
+  std::vector<std::string> want;
+  for (int n = 0; n < 300; ++n) {
+    const std::string folder = "a" + std::to_string(n / 100) + "/b" + std::to_string(n / 10 % 10) +
+                               "/c" + std::to_string(n % 10) + "/";
+    for (int f = 0; f < 5; ++f) {
+      const bool hit = n % 3 == 0 && f == n % 5;
+      const std::string path = tree.Write(folder + "f" + std::to_string(f) + ".txt",
+                                          std::string(100 + f, 'x') + (hit ? "needle" : ""));
+      if (hit) want.push_back(path);
+    }
+  }
+  std::sort(want.begin(), want.end());
+  FinderCriteria c;
+  c.content.phrase = "needle";
+  for (unsigned threads : {1u, 2u, 4u}) {
+    SCOPED_TRACE(threads);
+    EXPECT_EQ(Run(c, {.threads = threads}).Sorted(), want);
+  }
+}
+
 TEST_F(FinderTest, FinderRaisesBeginAndAbortAndRunsAtItsPriority) {
   for (int i = 0; i < 3; ++i) tree.Write("d" + std::to_string(i) + "/f.txt");
   // The sink holds the search in its first folder until the test lets it go.
