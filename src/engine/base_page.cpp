@@ -27,6 +27,12 @@ std::string FromBody(std::string_view text) {
   return std::string(at == npos ? text : text.substr(at));
 }
 
+// The address a saved page names: a frameset's folder address without its mark.
+std::string SavedFromAddress(std::string address) {
+  if (address.ends_with(kFolderAddressMark)) address.resize(address.size() - kFolderAddressMark.size());
+  return address;
+}
+
 std::string WithHtmlExtension(std::string name) {
   if (!ContainsAtBoundary(name, ".htm")) name += ".html";
   return name;
@@ -44,6 +50,10 @@ const TextResponse& DownloadEngine::PageResponse(const std::string& url) {
   if (!page_response_ || page_response_url_ != url) {
     page_response_ = RefreshPage(WireUrl(url).empty() ? url : WireUrl(url));
     page_response_url_ = url;
+    // An empty page is nothing to save.
+    if (page_response_->failure.empty() && page_response_->text.empty()) {
+      page_response_->failure = "an empty answer";
+    }
   }
   return *page_response_;
 }
@@ -147,7 +157,7 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
                            .urls = urls,
                            .page_url = page_base_,
                            .page_file = page_file,
-                           .saved_from = job_.PageUrl,
+                           .saved_from = SavedFromAddress(job_.PageUrl),
                            .map = map,
                            .options = options_});
 }

@@ -221,7 +221,8 @@ DownloadResult DownloadEngine::RunFrame(const FrameRequest& request) {
   frameset_page_ = false;
   failure_ = DownloadFailure::None;
   bool done = false;
-  if (FrameTarget(request.page_url, reference).empty()) {
+  const bool web = !FrameTarget(request.page_url, reference).empty();
+  if (!web) {
     failure_ = DownloadFailure::NotWebAddress;
   } else {
     done = DLInFrameFileGo(request.page_url, std::string(Trim(request.save_folder)), reference);
@@ -229,7 +230,8 @@ DownloadResult DownloadEngine::RunFrame(const FrameRequest& request) {
       failure_ = DownloadFailure::PageNotSaved;
     }
   }
-  if (!reference.empty() && options_.frame_download == 0) {
+  // Whatever the choice did with it, the entry joins the address box's list.
+  if (web) {
     bool known = false;
     for (const std::string& item : labels_.url_history) known |= item == reference;
     if (!known) labels_.url_history.push_back(reference);

@@ -15,8 +15,7 @@ void ResourceStage::Record(JobRecord& record, bool refresh, RefreshOutcome& outc
 
 std::string ResourceStage::SentCopyOf(const MappedResource& r, const RecordLine& line) const {
   if (r.role != RefRole::kStylesheet && r.role != RefRole::kScript) return r.local;
-  std::string copy = PrefixedName(r.local, r.depth == 0 ? kFetchedResourcePrefix
-                                                        : kFetchedImportPrefix);
+  std::string copy = PrefixedName(r.local, SentCopyPrefix(r.depth));
   if (LocalFileExists(copy)) return copy;
   // A stylesheet that was an image has no copy of its own; any other
   // without its copy is fetched whole.

@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "engine/folder_names.h"
+#include "engine/job_record.h"
 #include "engine/local_path.h"
 #include "engine/outcome_marks.h"
 #include "engine/safe_write.h"
@@ -58,10 +59,20 @@ bool IsImageAnswer(const Response& r) {
 }
 
 // Why an answer is no resource, as a mark and a reason; Saved when it is one.
-OutcomeMark Judge(const Response& r, RefRole role, std::string& reason) {
+// depth is how far below the page the resource was named.
+OutcomeMark Judge(const Response& r, RefRole role, int depth, std::string& reason) {
   if (!r.complete) {
     reason = r.error.empty() ? "no answer" : r.error;
     return r.status == 404 ? OutcomeMark::NotFound404 : OutcomeMark::Failed;
+  }
+  // A stylesheet imported further down answered by a "not found" page.
+  if (IsText(role) && depth >= 2 && !IsImageAnswer(r)) {
+    const std::string lower = LowerAscii(r.body);
+    if (lower.find("<html") != std::string::npos &&
+        lower.find("404 not found") != std::string::npos) {
+      reason = "a \"404 not found\" page came back";
+      return OutcomeMark::NotFoundPage;
+    }
   }
   if (r.status >= 400) {
     reason = "HTTP " + std::to_string(r.status);
@@ -144,6 +155,10 @@ std::string EscapeUnmappable(std::string_view utf8, RefRole role) {
 
 }  // namespace
 
+std::string_view SentCopyPrefix(int depth) {
+  return depth <= 1 ? kFetchedResourcePrefix : kFetchedImportPrefix;
+}
+
 std::string ApplyEdits(std::string_view text, std::vector<TextEdit> edits) {
   // At one place an insertion goes before a replacement.
   std::stable_sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) {
@@ -216,15 +231,16 @@ void ResourceStage::ListImage(const std::string& reference, const MappedResource
 void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::string>& urls,
                               const std::string& base) {
   const std::string page_host = HostPortOf(base);
-  std::set<std::string> frames(lists_.frames.begin(),
-                               lists_.frames.end());
+  // The page's frames join the list in sorted order, each once.
+  const std::set<std::string> listed(lists_.frames.begin(), lists_.frames.end());
+  std::set<std::string> frames;
   std::set<std::string> hosts, head_hrefs;
   for (std::size_t i = 0; i < scan.references.size(); ++i) {
     const FoundReference& ref = scan.references[i];
     const std::string& url = urls[i];
     if (ref.role == RefRole::kFrame) {
-      const std::string entry(Trim(ref.value));
-      if (frames.insert(entry).second) lists_.frames.push_back(entry);
+      std::string entry(Trim(ref.value));
+      if (!listed.contains(entry)) frames.insert(std::move(entry));
       continue;
     }
     if (ref.role == RefRole::kLink) {
@@ -251,6 +267,16 @@ void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::strin
         }
       }
     }
+    // "inpage.js?..." is listed but never fetched; the page keeps the
+    // address as written.
+    if (IsText(ref.role) && url.find("inpage.js?") != std::string::npos) {
+      if (listed_scripts_.insert(url).second) {
+        const std::string line = MakeResourceLine(ref.value, url, map_.LocalFileOf(url));
+        lists_.stylesheets.push_back(line);
+        lists_.all_stylesheets.push_back(line);
+      }
+      continue;
+    }
     MappedResource& r = map_.Enter(url, ref.role, ref.value, 0);
     if (IsText(ref.role)) {
       const std::string line = MakeResourceLine(ref.value, r.url, r.local);
@@ -262,6 +288,7 @@ void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::strin
       ListImage(ref.value, r);
     }
   }
+  lists_.frames.insert(lists_.frames.end(), frames.begin(), frames.end());
   hooks_.lists_changed();
 }
 
@@ -331,7 +358,27 @@ bool ResourceStage::Existing(MappedResource& r) {
   // address is shared.
   if (!LocalFileExists(r.local)) return false;
   Mark(r, IsText(r.role) ? OutcomeMark::Existed : OutcomeMark::Present);
+  if (r.role == RefRole::kStylesheet) EnterNamedBy(r);
   return true;
+}
+
+void ResourceStage::EnterNamedBy(const MappedResource& r) {
+  // What a kept stylesheet names is still needed: read from its copy as the
+  // server sent it (else the kept file), what is missing of it is fetched.
+  std::string bytes;
+  const std::string copy = PrefixedName(r.local, SentCopyPrefix(r.depth));
+  const bool sent = LocalFileExists(copy) && ReadSavedFile(copy, bytes);
+  if (!sent && !ReadSavedFile(r.local, bytes)) return;
+  const ReadText read =
+      ReadSavedText(bytes, sent ? options_.css_js_charset : kCharsetAuto, "", false);
+  std::vector<FoundReference> refs;
+  ScanStylesheet(read.text, 0, refs);
+  const std::size_t before = map_.size();
+  for (const FoundReference& ref : refs) {
+    if (ref.role == RefRole::kStylesheet && r.depth + 1 > kMaxImportDepth) continue;
+    EnterNested(ref, r.url, r.depth + 1);
+  }
+  if (map_.size() > before) Prefetch(before);
 }
 
 bool ResourceStage::Write(MappedResource& r, std::string_view bytes) {
@@ -375,7 +422,7 @@ void ResourceStage::HandleText(MappedResource& r) {
     response.error = "the fetched body could not be read back";
   }
   std::string reason;
-  const OutcomeMark judged = Judge(response, r.role, reason);
+  const OutcomeMark judged = Judge(response, r.role, r.depth, reason);
   if (judged == OutcomeMark::WasImage) {
     lists_.found_images.push_back(r.url);
     if (Write(r, response.body)) Mark(r, OutcomeMark::WasImage);
@@ -386,8 +433,7 @@ void ResourceStage::HandleText(MappedResource& r) {
     return;
   }
   // The copy as the server sent it, beside the saved file.
-  const std::string_view prefix = r.depth == 0 ? kFetchedResourcePrefix : kFetchedImportPrefix;
-  WriteFileBelow(map_.SaveFolder(), PrefixedName(r.local, prefix), response.body);
+  WriteFileBelow(map_.SaveFolder(), PrefixedName(r.local, SentCopyPrefix(r.depth)), response.body);
   // A UTF-8 text keeps what Shift_JIS lacks as the language's own escapes.
   std::string escaped;
   const int chosen = options_.css_js_charset;
@@ -414,7 +460,7 @@ void ResourceStage::HandleBinary(MappedResource& r) {
   Response response;
   if (!Obtain(r, response)) return;
   std::string reason;
-  const OutcomeMark judged = Judge(response, r.role, reason);
+  const OutcomeMark judged = Judge(response, r.role, r.depth, reason);
   if (judged != OutcomeMark::Saved) {
     Mark(r, judged, reason);
     return;

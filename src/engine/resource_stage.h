@@ -23,6 +23,11 @@ struct TextEdit {
   std::size_t begin = 0, end = 0;
   std::string text;
 };
+// The prefix of the copy of a stylesheet or script as the server sent it:
+// "ZYOrg_" for what the page names and what its own stylesheets import,
+// "ZXOrg_" for what is imported further down.
+std::string_view SentCopyPrefix(int depth);
+
 // The text with its edits made; an edit overlapping an earlier one is dropped.
 std::string ApplyEdits(std::string_view text, std::vector<TextEdit> edits);
 
@@ -72,6 +77,8 @@ class ResourceStage {
   void HandleBinary(MappedResource& r);
   bool Skip(const MappedResource& r) const;
   bool Existing(MappedResource& r);
+  // Enters what a stylesheet kept in the folder names.
+  void EnterNamedBy(const MappedResource& r);
   // The answer to save r from; false when r is settled without one (kept
   // from an earlier job, unchanged or gone).
   bool Obtain(MappedResource& r, Response& response);

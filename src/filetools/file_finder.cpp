@@ -1,24 +1,27 @@
 // The search plan and the folder walk.
 //
-// Folders are walked by a small pool of threads sharing one stack of folders
-// still to search (depth first; with one thread this is exactly the search
-// order). A thread lists a folder once, hands its sub-folders to the stack,
-// then tests its files. Links to folders are never followed, and a folder
-// reached twice (a bind mount) is searched once.
+// Folders are walked by a small pool of threads that take the earliest folder
+// in search order still to search; a thread lists a folder once, makes its
+// sub-folders folders to search, then tests its files. What they find is
+// reported in search order (see Node). Links to folders are never followed,
+// and a folder reached twice (a bind mount) is searched once.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cerrno>
 #include <condition_variable>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <queue>
 #include <set>
 #include <tuple>
 
@@ -126,15 +129,9 @@ SearchPlan BuildPlan(const FinderCriteria& c) {
 
 namespace {
 
-struct Task {
-  std::string path;  // ends with "/"
-  std::uint16_t depth;
-  std::uint32_t plan;
-};
-
-// A match waiting in a batch; its texts live in the batch's arena.
+// A match waiting in its folder; the name lives in the folder's arena.
 struct Pending {
-  std::uint32_t folder_off, folder_len, name_off, name_len;
+  std::uint32_t name_off, name_len;
   std::uint32_t rank;  // which mask found it: the order within a folder
   FileEntry entry;
 };
@@ -181,6 +178,38 @@ struct linux_dirent64 {
   char d_name[];
 };
 
+// One folder of the search. Folders are searched ahead by several threads,
+// each as if it were to be searched whole; what they found is reported in
+// search order as soon as everything before it is reported, and only then is
+// the sink asked what to do with the folder, so its answer decides what is
+// reported exactly as if one thread had searched.
+struct Node {
+  std::string path;  // ends with "/"
+  std::uint16_t depth = 1;
+  std::uint32_t plan = 0;
+  std::vector<std::uint32_t> key;  // the position in search order: child indices from the plan's
+  Node* parent = nullptr;
+  std::uint32_t index = 0;  // among the parent's children (or the plan's folders)
+  // Written by the thread that searched the folder, read once it is done.
+  std::vector<std::unique_ptr<Node>> children;
+  std::string names;
+  std::vector<Pending> matches;
+  std::uint64_t unreadable_files = 0;
+  bool open_failed = false, list_failed = false;
+  bool done = false;
+  // The sink's answer left its sub-folders out while some may be in search.
+  bool skipped = false;
+  std::atomic<bool> cancelled{false};
+};
+
+struct KeyAfter {
+  bool operator()(const Node* a, const Node* b) const { return a->key > b->key; }
+};
+
+// Folders and matches searched ahead but not yet reported: beyond this the
+// threads wait, except for the folder the report waits for.
+constexpr std::size_t kMaxAhead = 1 << 16;
+
 class Walker {
  public:
   Walker(const SearchPlan& plan, FinderSink& sink, const std::atomic<bool>& abort,
@@ -197,17 +226,27 @@ class Walker {
                   t.accessed_before.IsSet() || t.accessed_after.IsSet();
     need_stat_ = options.want_stat || need_times_ || plan.size.min > 0 || plan.size.max > 0;
     need_read_only_ = plan.attr.exact || !(plan.attr.attributes & kAttrReadOnly);
-    for (std::uint32_t i = plan.folders.size(); i-- > 0;) stack_.push_back({plan.folders[i].path, 1, i});
+    for (std::uint32_t i = 0; i < plan.folders.size(); ++i) {
+      auto node = std::make_unique<Node>();
+      node->path = plan.folders[i].path;
+      node->plan = i;
+      node->key = {i};
+      node->index = i;
+      queue_.push(node.get());
+      roots_.push_back(std::move(node));
+    }
+    cursor_ = roots_.empty() ? nullptr : roots_.front().get();
   }
 
   SearchStats Run() {
     unsigned threads = options_.threads;
     if (threads == 0) threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
-    // A phrase search waits on reads; a name search only on listings.
     std::vector<std::thread> helpers;
+    // The helpers start with this thread's priority.
     for (unsigned i = 1; i < threads; ++i) helpers.emplace_back([this] { Work(); });
     Work();
     for (std::thread& t : helpers) t.join();
+    Flush();
     stats_.aborted = abort_.load();
     return stats_;
   }
@@ -217,14 +256,10 @@ class Walker {
     std::vector<char> dents = std::vector<char>(1 << 16);
     std::string names;  // the current folder's entry names, NUL-separated
     std::vector<std::tuple<std::uint32_t, std::uint32_t, unsigned char>> entries;
-    std::string arena;
-    std::vector<Pending> pending;
-    std::string arena_folder;  // the folder whose text is at arena_folder_off
-    std::uint32_t arena_folder_off = 0;
     std::unique_ptr<PhraseScanner> scanner;
-    std::chrono::steady_clock::time_point last_flush = std::chrono::steady_clock::now();
-    SearchStats stats;
   };
+
+  bool Finished() const { return cursor_ == nullptr || abort_.load(std::memory_order_relaxed); }
 
   void Work() {
     Local L;
@@ -234,60 +269,62 @@ class Walker {
     }
     std::unique_lock lk(mu_);
     for (;;) {
-      while (stack_.empty() && active_ > 0) cv_.wait(lk);
-      if (stack_.empty()) break;
-      Task t = std::move(stack_.back());
-      stack_.pop_back();
-      ++active_;
+      // The folder the report waits for is always taken; others only while
+      // not too much waits to be reported.
+      cv_.wait(lk, [this] {
+        return Finished() ||
+               (!queue_.empty() && (ahead_ < kMaxAhead || queue_.top() == cursor_));
+      });
+      if (Finished()) break;
+      Node* node = queue_.top();
+      queue_.pop();
       lk.unlock();
-      if (!abort_.load(std::memory_order_relaxed)) Folder(t, L);
+      Search(*node, L);
       lk.lock();
-      if (--active_ == 0) cv_.notify_all();
+      node->done = true;
+      // A folder of a part the sink left out is never reported.
+      if (!LeftOut(*node)) ahead_ += 1 + node->matches.size();
+      for (const auto& child : node->children) queue_.push(child.get());
+      if (!node->children.empty()) cv_.notify_all();
+      if (!reporting_) Report(lk);
     }
-    lk.unlock();
-    Flush(L);
-    std::lock_guard g(sink_mu_);
-    stats_.folders += L.stats.folders;
-    stats_.unreadable_folders += L.stats.unreadable_folders;
-    stats_.unreadable_files += L.stats.unreadable_files;
-    stats_.matches += L.stats.matches;
+    cv_.notify_all();
   }
 
-  void Folder(const Task& t, Local& L) {
-    FolderAction action;
-    {
-      std::lock_guard g(sink_mu_);
-      action = sink_.FolderChange(t.path);
+  // Whether the sink left out the part node belongs to. The walk up stops at
+  // the first folder left out, so it never reaches one that was freed.
+  static bool LeftOut(const Node& node) {
+    for (const Node* up = &node; up; up = up->parent) {
+      if (up->cancelled.load(std::memory_order_relaxed)) return true;
     }
-    ++L.stats.folders;
-    if (action == FolderAction::kNone) return;
-    const PlanFolder& pf = plan_.folders[t.plan];
-    const bool files = (action == FolderAction::kAll || action == FolderAction::kFiles) &&
-                       t.depth >= pf.min_level;
-    const bool subs = (action == FolderAction::kAll || action == FolderAction::kSubfolders) &&
-                      pf.recursive && (pf.max_level == 0 || t.depth < pf.max_level);
+    return false;
+  }
+
+  // Searches a folder as if the sink wanted all of it: its files, and its
+  // sub-folders made children to search later.
+  void Search(Node& node, Local& L) {
+    if (LeftOut(node) || abort_.load(std::memory_order_relaxed)) return;
+    const PlanFolder& pf = plan_.folders[node.plan];
+    const bool files = node.depth >= pf.min_level;
+    const bool subs = pf.recursive && (pf.max_level == 0 || node.depth < pf.max_level);
     if (!files && !subs) return;
     // A target folder may be a link the user named; below it, links stay links.
     int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
-    if (t.depth > 1) flags |= O_NOFOLLOW;
-    const int fd = open(t.path.c_str(), flags);
+    if (node.depth > 1) flags |= O_NOFOLLOW;
+    const int fd = open(node.path.c_str(), flags);
     if (fd < 0) {
-      ++L.stats.unreadable_folders;
+      node.open_failed = true;
       return;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !FirstVisit(st.st_dev, st.st_ino, t.plan)) {
+    if (fstat(fd, &st) != 0 || !FirstVisit(st.st_dev, st.st_ino, node.plan)) {
       close(fd);
       return;
     }
-    if (!List(fd, L)) ++L.stats.unreadable_folders;
-    if (subs) PushSubfolders(t, L);
-    if (files) Files(fd, t, pf, L);
+    node.list_failed = !List(fd, L);
+    if (subs) MakeChildren(node, L);
+    if (files) Files(fd, node, L);
     close(fd);
-    const auto now = std::chrono::steady_clock::now();
-    if (L.pending.size() >= options_.batch_size || now - L.last_flush > std::chrono::milliseconds(50)) {
-      Flush(L);
-    }
   }
 
   bool FirstVisit(dev_t dev, ino_t ino, std::uint32_t plan) {
@@ -323,25 +360,24 @@ class Walker {
     }
   }
 
-  void PushSubfolders(const Task& t, Local& L) {
-    std::vector<Task> subs;
+  void MakeChildren(Node& node, const Local& L) {
     for (const auto& [off, len, type] : L.entries) {
       if (type != DT_DIR) continue;
-      std::string path;
-      path.reserve(t.path.size() + len + 1);
-      path.append(t.path).append(L.names, off, len) += '/';
-      subs.push_back({std::move(path), static_cast<std::uint16_t>(t.depth + 1), t.plan});
+      auto child = std::make_unique<Node>();
+      child->path.reserve(node.path.size() + len + 1);
+      child->path.append(node.path).append(L.names, off, len) += '/';
+      child->depth = static_cast<std::uint16_t>(node.depth + 1);
+      child->plan = node.plan;
+      child->parent = &node;
+      child->index = static_cast<std::uint32_t>(node.children.size());
+      child->key = node.key;
+      child->key.push_back(child->index);
+      node.children.push_back(std::move(child));
     }
-    if (subs.empty()) return;
-    std::lock_guard g(mu_);
-    // Reversed, so the first sub-folder is searched first.
-    for (auto it = subs.rbegin(); it != subs.rend(); ++it) stack_.push_back(std::move(*it));
-    cv_.notify_all();
   }
 
-  void Files(int fd, const Task& t, const PlanFolder& pf, Local& L) {
-    const std::vector<NameMask>& masks = masks_[t.plan];
-    const std::size_t first = L.pending.size();
+  void Files(int fd, Node& node, Local& L) {
+    const std::vector<NameMask>& masks = masks_[node.plan];
     for (const auto& [off, len, type] : L.entries) {
       if (abort_.load(std::memory_order_relaxed)) break;
       const char* cname = L.names.data() + off;
@@ -350,18 +386,20 @@ class Walker {
       while (rank < masks.size() && !masks[rank].Matches(name)) ++rank;
       if (rank == masks.size()) continue;
       FileEntry e;
-      if (!Test(fd, cname, name, type, t.path, e, L)) continue;
-      Add(t.path, name, rank, e, L);
+      if (!Test(fd, cname, name, type, node.path, e, node, L)) continue;
+      node.matches.push_back({static_cast<std::uint32_t>(node.names.size()),
+                              static_cast<std::uint32_t>(len), rank, e});
+      node.names.append(name);
     }
     // Several masks: what the first-searched mask found comes first.
     if (masks.size() > 1) {
-      std::stable_sort(L.pending.begin() + first, L.pending.end(),
+      std::stable_sort(node.matches.begin(), node.matches.end(),
                        [](const Pending& a, const Pending& b) { return a.rank < b.rank; });
     }
   }
 
   bool Test(int fd, const char* cname, std::string_view name, unsigned char type,
-            std::string_view folder, FileEntry& e, Local& L) {
+            std::string_view folder, FileEntry& e, Node& node, Local& L) {
     std::uint8_t attrs = type == DT_DIR ? kAttrDirectory : type == DT_REG ? kAttrArchive : kAttrSystem;
     if (name[0] == '.') attrs |= kAttrHidden;
     if (need_read_only_ && faccessat(fd, cname, W_OK, AT_EACCESS) != 0) attrs |= kAttrReadOnly;
@@ -404,7 +442,7 @@ class Walker {
         case PhraseScanner::Result::kFound:
           return true;
         case PhraseScanner::Result::kUnreadable:
-          ++L.stats.unreadable_files;
+          ++node.unreadable_files;
           return false;
         default:
           return false;
@@ -413,40 +451,118 @@ class Walker {
     return true;
   }
 
-  void Add(const std::string& folder, std::string_view name, std::uint32_t rank,
-           const FileEntry& e, Local& L) {
-    if (L.arena_folder != folder || L.pending.empty()) {
-      L.arena_folder_off = L.arena.size();
-      L.arena += folder;
-      L.arena_folder = folder;
+  // Reports every searched folder from the cursor on, in search order, until
+  // one is still being searched. One thread reports at a time; the lock is
+  // held only between folders.
+  void Report(std::unique_lock<std::mutex>& lk) {
+    reporting_ = true;
+    while (cursor_ && cursor_->done && !abort_.load(std::memory_order_relaxed)) {
+      Node* node = cursor_;
+      lk.unlock();
+      const bool descend = ReportFolder(*node);
+      lk.lock();
+      ahead_ -= 1 + node->matches.size();
+      Advance(node, descend);
+      cv_.notify_all();
     }
-    Pending p{L.arena_folder_off, static_cast<std::uint32_t>(folder.size()),
-              static_cast<std::uint32_t>(L.arena.size()), static_cast<std::uint32_t>(name.size()),
-              rank, e};
-    L.arena.append(name);
-    L.pending.push_back(p);
-    ++L.stats.matches;
+    if (abort_.load(std::memory_order_relaxed)) cv_.notify_all();
+    reporting_ = false;
   }
 
-  void Flush(Local& L) {
-    L.last_flush = std::chrono::steady_clock::now();
-    if (L.pending.empty()) return;
+  // The sink's answer for one folder and what it lets through; true when its
+  // sub-folders are to be reported too.
+  bool ReportFolder(Node& node) {
+    const FolderAction action = sink_.FolderChange(node.path);
+    ++stats_.folders;
+    if (action == FolderAction::kNone) return false;
+    const PlanFolder& pf = plan_.folders[node.plan];
+    const bool files = (action == FolderAction::kAll || action == FolderAction::kFiles) &&
+                       node.depth >= pf.min_level;
+    const bool subs = (action == FolderAction::kAll || action == FolderAction::kSubfolders) &&
+                      !node.children.empty();
+    if ((files || subs) && (node.open_failed || node.list_failed)) ++stats_.unreadable_folders;
+    if (files) {
+      stats_.unreadable_files += node.unreadable_files;
+      if (!node.matches.empty()) {
+        // The folder's text once, for all its matches.
+        const auto folder_off = static_cast<std::uint32_t>(out_arena_.size());
+        out_arena_ += node.path;
+        for (const Pending& p : node.matches) Add(node, p, folder_off);
+      }
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (out_.size() >= options_.batch_size || now - last_flush_ > std::chrono::milliseconds(50)) {
+      Flush();
+    }
+    return subs;
+  }
+
+  void Add(const Node& node, const Pending& p, std::uint32_t folder_off) {
+    Pending q = p;
+    q.entry.folder = {};
+    q.name_off = static_cast<std::uint32_t>(out_arena_.size());
+    out_arena_.append(node.names, p.name_off, p.name_len);
+    out_.push_back({q, folder_off, static_cast<std::uint32_t>(node.path.size())});
+    ++stats_.matches;
+  }
+
+  void Flush() {
+    last_flush_ = std::chrono::steady_clock::now();
+    if (out_.empty()) return;
     std::vector<FileEntry> batch;
-    batch.reserve(L.pending.size());
-    for (const Pending& p : L.pending) {
-      FileEntry e = p.entry;
-      e.folder = std::string_view(L.arena).substr(p.folder_off, p.folder_len);
-      e.name = std::string_view(L.arena).substr(p.name_off, p.name_len);
+    batch.reserve(out_.size());
+    for (const Out& o : out_) {
+      FileEntry e = o.match.entry;
+      e.folder = std::string_view(out_arena_).substr(o.folder_off, o.folder_len);
+      e.name = std::string_view(out_arena_).substr(o.match.name_off, o.match.name_len);
       batch.push_back(e);
     }
-    {
-      std::lock_guard g(sink_mu_);
-      sink_.Matches(batch);
-    }
-    L.pending.clear();
-    L.arena.clear();
-    L.arena_folder.clear();
+    sink_.Matches(batch);
+    out_.clear();
+    out_arena_.clear();
   }
+
+  // Moves the cursor past node: into its sub-folders, else to the next
+  // folder after it. Folders left behind are freed, unless some of theirs
+  // may still be in search.
+  void Advance(Node* node, bool descend) {
+    if (descend) {
+      cursor_ = node->children.front().get();
+      return;
+    }
+    if (!node->children.empty()) {
+      node->skipped = true;
+      for (const auto& child : node->children) {
+        child->cancelled = true;
+        Discount(*child);
+      }
+    }
+    for (Node* x = node; x;) {
+      Node* parent = x->parent;
+      auto& siblings = parent ? parent->children : roots_;
+      const std::uint32_t next = x->index + 1;
+      std::unique_ptr<Node> gone = std::move(siblings[x->index]);
+      if (gone->skipped) retired_.push_back(std::move(gone));
+      if (next < siblings.size()) {
+        cursor_ = siblings[next].get();
+        return;
+      }
+      x = parent;
+    }
+    cursor_ = nullptr;
+  }
+
+  // Takes what the searched part below node (left out) counted back.
+  void Discount(const Node& node) {
+    if (!node.done) return;  // counted when done, if ever
+    ahead_ -= 1 + node.matches.size();
+    for (const auto& child : node.children) Discount(*child);
+  }
+
+  struct Out {
+    Pending match;
+    std::uint32_t folder_off, folder_len;
+  };
 
   const SearchPlan& plan_;
   FinderSink& sink_;
@@ -457,10 +573,18 @@ class Walker {
 
   std::mutex mu_;
   std::condition_variable cv_;
-  std::vector<Task> stack_;
-  unsigned active_ = 0;
+  std::priority_queue<Node*, std::vector<Node*>, KeyAfter> queue_;  // earliest first
+  std::vector<std::unique_ptr<Node>> roots_;
+  std::vector<std::unique_ptr<Node>> retired_;  // skipped while parts were in search
+  Node* cursor_ = nullptr;  // the first folder not yet reported
+  std::size_t ahead_ = 0;   // folders and matches searched, not yet reported
+  bool reporting_ = false;
 
-  std::mutex sink_mu_;
+  // The reporting thread's own (one at a time).
+  std::vector<Out> out_;
+  std::string out_arena_;
+  std::chrono::steady_clock::time_point last_flush_ = std::chrono::steady_clock::now();
+
   std::mutex visited_mu_;
   std::set<std::tuple<dev_t, ino_t, std::uint32_t>> visited_;
   SearchStats stats_;
@@ -478,27 +602,41 @@ FileFinder::~FileFinder() {
   Wait();
 }
 
+bool SetThreadPriority(ThreadPriority priority) {
+  static constexpr int kSteps[] = {39, 10, 5, 0, -5, -10, -39};
+  const id_t tid = static_cast<id_t>(syscall(SYS_gettid));
+  errno = 0;
+  const int now = getpriority(PRIO_PROCESS, tid);
+  if (now == -1 && errno != 0) return false;
+  const int want = std::clamp(now + kSteps[static_cast<int>(priority)], -20, 19);
+  return setpriority(PRIO_PROCESS, tid, want) == 0;
+}
+
 bool FileFinder::Execute(FinderSink& sink, Finished finished) {
   if (busy_.exchange(true)) return false;
   Wait();  // a finished worker not yet joined
   if (worker_.joinable()) worker_.detach();  // started again from its own finish callback
   abort_ = false;
-  auto run = [this, &sink, finished = std::move(finished)] {
-    const SearchPlan plan = BuildPlan(criteria);
-    const SearchStats stats = RunSearch(plan, sink, abort_, options);
+  auto plan = std::make_shared<const SearchPlan>(BuildPlan(criteria));
+  if (on_begin) on_begin();
+  auto run = [this, &sink, plan, finished = std::move(finished)](bool own_thread) {
+    // A priority above normal needs a privilege; without it the search runs at normal.
+    if (own_thread && priority != ThreadPriority::kNormal) SetThreadPriority(priority);
+    const SearchStats stats = RunSearch(*plan, sink, abort_, options);
     busy_ = false;
     if (finished) finished(stats);
   };
   if (threaded) {
-    worker_ = std::thread(std::move(run));
+    worker_ = std::thread(std::move(run), true);
   } else {
-    run();
+    run(false);
   }
   return true;
 }
 
 bool FileFinder::Abort() {
   if (!busy_.load() || abort_.exchange(true)) return false;
+  if (on_abort) on_abort();
   return true;
 }
 

@@ -122,7 +122,7 @@ class FinderSink {
 
 struct SearchOptions {
   // Threads that walk folders and read files; 0 picks one per processor.
-  // One thread reports folders and matches strictly in search order.
+  // Whatever their number, folders and matches are reported in search order.
   unsigned threads = 0;
   // Fill size and times of every match (for a result list); otherwise only
   // when a criterion needs them.
@@ -143,6 +143,15 @@ struct SearchStats {
 SearchStats RunSearch(const SearchPlan& plan, FinderSink& sink, const std::atomic<bool>& abort,
                       const SearchOptions& options = {});
 
+// The priority of a search's threads, in nice steps from the thread that
+// starts the search: idle and time critical are the ends of the scale,
+// lowest and highest 10 steps, lower and higher 5; normal changes nothing.
+enum class ThreadPriority { kIdle, kLowest, kLower, kNormal, kHigher, kHighest, kTimeCritical };
+
+// Gives the calling thread that priority; false when the system refuses
+// (above normal needs a privilege).
+bool SetThreadPriority(ThreadPriority priority);
+
 // A searcher that owns its worker: Execute starts a search (ignored while one
 // runs), Abort stops it, the destructor aborts and waits.
 class FileFinder {
@@ -156,10 +165,17 @@ class FileFinder {
   FinderCriteria criteria;
   SearchOptions options;
   bool threaded = false;
+  // The worker's priority, and the threads it starts (threaded only).
+  ThreadPriority priority = ThreadPriority::kNormal;
+  // Raised by Execute on the caller's thread, the plan made, before the
+  // search starts; and by Abort, on the aborting thread.
+  std::function<void()> on_begin;
+  std::function<void()> on_abort;
 
   // finished runs on the worker when threaded. False when already busy.
   bool Execute(FinderSink& sink, Finished finished = {});
-  // Sets the abort flag; true when a running search was told to stop.
+  // Sets the abort flag and raises on_abort; true when a running search was
+  // told to stop. It does not wait: Wait() does.
   bool Abort();
   // Waits for a threaded search to end.
   void Wait();

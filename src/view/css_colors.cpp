@@ -26,7 +26,9 @@ std::string StripComments(std::string_view text, std::size_t close_from) {
     const auto b = static_cast<unsigned char>(text[i++]);
     out.push_back(static_cast<char>(b));
     starts.push_back(!second);
-    second = !second && IsSjisLeadByte(b);
+    // A lead byte before a byte that cannot follow it stands alone.
+    second = !second && IsSjisLeadByte(b) && i < text.size() &&
+             IsSjisTrailByte(static_cast<unsigned char>(text[i]));
     if (b != '*' || out.size() < 2) continue;
     const std::size_t m = out.size() - 2;
     if (out[m] != '/' || !starts[m]) continue;
@@ -83,13 +85,10 @@ bool IsRejected(unsigned char c) {
 
 bool HasRejectedChar(std::string_view value) {
   for (std::size_t i = 0; i < value.size();) {
-    const auto c = static_cast<unsigned char>(value[i]);
-    if (IsSjisLeadByte(c)) {
-      i += 2;  // a second byte is no letter of the value
-      continue;
-    }
-    if (IsRejected(c)) return true;
-    ++i;
+    // A second byte is no letter of the value.
+    const std::size_t length = SjisCharLength(value, i);
+    if (length == 1 && IsRejected(static_cast<unsigned char>(value[i]))) return true;
+    i += length;
   }
   return false;
 }
@@ -104,7 +103,7 @@ std::size_t FindTerminator(std::string_view text, std::size_t from) {
   for (std::size_t j = from; j < text.size();) {
     const auto c = static_cast<unsigned char>(text[j]);
     if (c == ';' || c == ' ') return j;
-    j += IsSjisLeadByte(c) ? 2 : 1;
+    j += SjisCharLength(text, j);
   }
   return npos;
 }
@@ -217,7 +216,9 @@ CssColorPaint PaintCssColorEntry(std::string_view entry) {
   paint.draw = true;
   if (v.front() != '#') return paint;
   const int n = HexToInt(v.substr(1));
-  const std::int32_t background = ColorFromCss(v);
+  // The entry is drawn on the colour CSS reads from the value ("#fff" is
+  // white); the text colour keeps the list's rule on the number.
+  const std::int32_t background = CssSwatchColor(v);
   paint.background = background < 0 ? 0xFFFFFF : background;
   paint.text = n > 0x900000 ? 0xFF0000 : n < 0x100000 ? 0x0000FF : 0x00FFFF;
   return paint;

@@ -39,8 +39,9 @@ struct CssColorPaint {
   std::int32_t text = 0x000000;
 };
 
-// How a list entry is painted: on its own colour, with blue, red or yellow
-// text by how large its number is; an entry that is no colour black on white.
+// How a list entry is painted: on its own colour as CSS reads it, with blue,
+// red or yellow text by how large its number is; an entry that is no colour
+// black on white.
 CssColorPaint PaintCssColorEntry(std::string_view entry);
 
 struct CssColorClick {

@@ -194,7 +194,7 @@ TEST_F(CharsetRoutes, FramesetPagesInEveryCodeAreSavedAsShiftJis) {
     const DownloadResult r = engine.Run(Request(dir + "top.html"));
     ASSERT_TRUE(r.page_saved) << r.failure;
     EXPECT_TRUE(r.frameset);
-    EXPECT_EQ(r.frames, (std::vector<std::string>{"menu.html", "main.php?id=1"}));
+    EXPECT_EQ(r.frames, (std::vector<std::string>{"main.php?id=1", "menu.html"}));
     ExpectShiftJisText(r.saved_page, SJ<"フレームのページ">());
     const std::string saved = test::ReadFile(r.saved_page);
     EXPECT_TRUE(ContainsAtBoundary(saved, "charset=Shift_JIS")) << saved;

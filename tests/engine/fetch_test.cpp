@@ -82,6 +82,11 @@ class FetchTest : public ::testing::TestWithParam<bool> {
     s.Get("/big", [](const httplib::Request&, httplib::Response& r) {
       r.set_content(std::string(4096, 'x'), "text/plain");
     });
+    // Counted before the answer goes out, so a caller sees its own requests.
+    s.set_pre_routing_handler([this](const httplib::Request&, httplib::Response&) {
+      ++requests_;
+      return httplib::Server::HandlerResponse::Unhandled;
+    });
     server_.Start();
   }
   void TearDown() override {
@@ -97,6 +102,7 @@ class FetchTest : public ::testing::TestWithParam<bool> {
   test::LocalServer server_;
   fs::path dir_;
   std::atomic<bool> stop_{false};
+  std::atomic<int> requests_{0};
 };
 
 TEST_P(FetchTest, TextWithCrLfLineEnds) {
@@ -116,7 +122,10 @@ TEST_P(FetchTest, FilesAndCheckedResources) {
   Fetcher& f = *fp;
   EXPECT_TRUE(f.FetchToFile(server_.Url("/page.html"), File("p.html")));
   EXPECT_EQ(LoadTextFile(File("p.html")), "<html>\r\nline1\r\nline2\r\nline3</html>");
-  EXPECT_FALSE(f.FetchToFile(File("x"), File("x")));
+  // An address that is its own file name is refused before any request.
+  const int asked = requests_;
+  EXPECT_FALSE(f.FetchToFile(server_.Url("/page.html"), server_.Url("/page.html")));
+  EXPECT_EQ(requests_, asked);
   EXPECT_FALSE(f.FetchToFile("ftp://h/x", File("x")));
   EXPECT_FALSE(f.FetchToFile("", File("x")));
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -57,7 +58,8 @@ TEST_F(Frames, FramesetPageIsSavedWithLocalFrameNames) {
   const DownloadResult r = Run("/d/top.html");
   ASSERT_TRUE(r.page_saved) << r.failure;
 
-  EXPECT_EQ(r.frames, (std::vector<std::string>{"menu.html", "main.php?id=1"}));
+  // Listed in sorted order, not as the page writes them.
+  EXPECT_EQ(r.frames, (std::vector<std::string>{"main.php?id=1", "menu.html"}));
   EXPECT_TRUE(r.frameset);
   EXPECT_TRUE(r.labels.frameset_saved);
   EXPECT_EQ(prompter_.information_labels, std::vector<std::string>{msg::FramesetPage()});
@@ -90,6 +92,9 @@ TEST_F(Frames, FramesetAtAFolderAddress) {
   EXPECT_EQ(r.labels.page_address, Url("/f/") + "@#@");
   const std::string saved = test::ReadFile(Local("f/index.html"));
   EXPECT_TRUE(Has(saved, "<FRAME SRC=\"body.cgi.html\">")) << saved;
+  // The mark stays in the job: the saved page names the address itself.
+  EXPECT_TRUE(Has(saved, SavedFromComment(Url("/f/")))) << saved;
+  EXPECT_FALSE(Has(saved, "@#@")) << saved;
 }
 
 TEST_F(Frames, FramesetThatSavesNothing) {
@@ -121,7 +126,7 @@ TEST_F(Frames, InlineFramesAreListedAndTurnTheReportsOff) {
   options_.dont_make_css_list = false;
   const DownloadResult r = Run("/p/index.html");
   ASSERT_TRUE(r.page_saved) << r.failure;
-  EXPECT_EQ(r.frames, (std::vector<std::string>{"ad.html", "/x/frame"}));
+  EXPECT_EQ(r.frames, (std::vector<std::string>{"/x/frame", "ad.html"}));
   EXPECT_TRUE(r.next_options.dont_make_css_list);
   EXPECT_FALSE(AnyReport());
   const std::string saved = test::ReadFile(Local("p/index.html"));
@@ -145,13 +150,17 @@ TEST_F(Frames, FrameEntryActions) {
   EXPECT_EQ(RunFrame("menu.html").failure_kind, DownloadFailure::None);
   EXPECT_EQ(browser_.result_pane.back(), Url("/d/menu.html"));
   EXPECT_FALSE(fs::exists(Local("d/menu.html")));
+  // Every choice puts the entry into the address box's list.
+  EXPECT_EQ(last_.labels.url_history.back(), "menu.html");
   // 1: the system browser.
   options_.frame_download = 1;
   last_ = top;
   EXPECT_EQ(RunFrame("//example.com/x.html").failure_kind, DownloadFailure::None);
   EXPECT_EQ(system_.opened, std::vector<std::string>{"http://example.com/x.html"});
+  EXPECT_EQ(last_.labels.url_history.back(), "//example.com/x.html");
   last_ = top;
   EXPECT_EQ(RunFrame("javascript:void(0)").failure_kind, DownloadFailure::NotWebAddress);
+  EXPECT_NE(last_.labels.url_history.back(), "javascript:void(0)");
   EXPECT_EQ(Hits("/d/menu.html"), 0);
 
   // 0: a whole job; the container's list stays and gains the frame's inline frames.
@@ -163,8 +172,11 @@ TEST_F(Frames, FrameEntryActions) {
   EXPECT_EQ(frame.saved_page, Local("d/menu.html"));
   EXPECT_TRUE(fs::exists(Local("d/menu.html")));
   EXPECT_TRUE(fs::exists(Local("d/top.html")));
-  EXPECT_EQ(frame.frames, (std::vector<std::string>{"menu.html", "main.php?id=1", "in.html"}));
-  EXPECT_EQ(frame.labels.url_history.back(), "menu.html");
+  EXPECT_EQ(frame.frames, (std::vector<std::string>{"main.php?id=1", "menu.html", "in.html"}));
+  // Known already from the first choice: listed once.
+  EXPECT_EQ(std::count(frame.labels.url_history.begin(), frame.labels.url_history.end(),
+                       "menu.html"),
+            1);
 }
 
 }  // namespace

@@ -163,6 +163,15 @@ TEST_F(JobTest, FoldersAreCheckedBeforeAnythingIsDeleted) {
   EXPECT_TRUE(chosen.page_saved);
 }
 
+TEST_F(JobTest, AnEmptyPageIsNotSaved) {
+  site_["/empty.html"] = "";
+  const DownloadResult r = Run(Request("/empty.html"));
+  EXPECT_FALSE(r.page_saved);
+  EXPECT_EQ(r.failure_kind, DownloadFailure::PageNotFetched);
+  EXPECT_NE(r.failure.find("an empty answer"), std::string::npos) << r.failure;
+  EXPECT_TRUE(fs::is_empty(folder_)) << "no page file, no copy";
+}
+
 TEST_F(JobTest, HostileServersDoNotHangTheJob) {
   // One server accepts and never answers, another never ends its body.
   test::LocalServer slow;

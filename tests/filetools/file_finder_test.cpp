@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <ctime>
 #include <thread>
 
@@ -256,6 +260,136 @@ TEST_F(FinderTest, AbortKeepsMatchesFoundSoFar) {
   EXPECT_TRUE(st.aborted);
   EXPECT_GE(sink.paths.size(), 1u);
   EXPECT_LT(sink.paths.size(), 50u);
+}
+
+// Leaves out what is below folders named "skip" and the files of folders
+// named "subs", as a sink may.
+class ChoosingSink : public RecordingSink {
+ public:
+  FolderAction FolderChange(std::string_view folder) override {
+    RecordingSink::FolderChange(folder);
+    if (folder.ends_with("/skip/")) return FolderAction::kFiles;
+    if (folder.ends_with("/subs/")) return FolderAction::kSubfolders;
+    if (folder.ends_with("/none/")) return FolderAction::kNone;
+    return FolderAction::kAll;
+  }
+};
+
+TEST_F(FinderTest, SeveralThreadsReportInSearchOrder) {
+  // Folders of uneven size and depth, with files of uneven length to read:
+  // the threads finish their folders out of order.
+  for (int a = 0; a < 12; ++a) {
+    const std::string top = "d" + std::to_string(a) + "/";
+    for (int f = 0; f < a % 5 + 1; ++f) {
+      tree.Write(top + "f" + std::to_string(f) + ".txt", std::string(a * 20000, 'x') + "needle");
+    }
+    for (int b = 0; b < a % 4; ++b) {
+      const std::string sub = top + "s" + std::to_string(b) + "/";
+      for (int f = 0; f < 3; ++f) tree.Write(sub + "g" + std::to_string(f) + ".txt", "needle");
+      tree.Write(sub + "deep/h.txt", "needle");
+    }
+  }
+  for (const char* special : {"skip", "subs", "none"}) {
+    tree.Write(std::string("d3/") + special + "/x.txt", "needle");
+    tree.Write(std::string("d3/") + special + "/below/y.txt", "needle");
+  }
+  FinderCriteria c;
+  c.name.location = tree.Path();
+  c.name.file_name = "*.txt";
+  for (bool phrase : {false, true}) {
+    SCOPED_TRACE(phrase ? "phrase" : "names");
+    c.content.phrase = phrase ? "needle" : "";
+    ChoosingSink one, many;
+    RunSearch(BuildPlan(c), one, abort, {.threads = 1, .batch_size = 1});
+    const SearchStats st = RunSearch(BuildPlan(c), many, abort, {.threads = 4, .batch_size = 7});
+    ASSERT_GT(one.paths.size(), 50u);
+    EXPECT_EQ(many.folders, one.folders);
+    EXPECT_EQ(many.paths, one.paths);
+    EXPECT_EQ(st.matches, one.paths.size());
+    EXPECT_EQ(st.folders, one.folders.size());
+    // What the sink left out is neither reported nor entered.
+    for (const std::string& path : one.paths) {
+      EXPECT_EQ(path.find("/skip/below/"), std::string::npos);
+      EXPECT_EQ(path.find("/subs/x.txt"), std::string::npos);
+      EXPECT_EQ(path.find("/none/"), std::string::npos);
+    }
+    EXPECT_NE(std::find(one.paths.begin(), one.paths.end(), tree.Path("d3/subs/below/y.txt")),
+              one.paths.end());
+  }
+}
+
+TEST_F(FinderTest, BatchesAcrossManyFoldersNameEachMatchsFolder) {
+  // Folders three deep, a match in every third of them: a batch carries the
+  // matches of many folders, searched and freed one after the other.
+  std::vector<std::string> want;
+  for (int n = 0; n < 300; ++n) {
+    const std::string folder = "a" + std::to_string(n / 100) + "/b" + std::to_string(n / 10 % 10) +
+                               "/c" + std::to_string(n % 10) + "/";
+    for (int f = 0; f < 5; ++f) {
+      const bool hit = n % 3 == 0 && f == n % 5;
+      const std::string path = tree.Write(folder + "f" + std::to_string(f) + ".txt",
+                                          std::string(100 + f, 'x') + (hit ? "needle" : ""));
+      if (hit) want.push_back(path);
+    }
+  }
+  std::sort(want.begin(), want.end());
+  FinderCriteria c;
+  c.content.phrase = "needle";
+  for (unsigned threads : {1u, 2u, 4u}) {
+    SCOPED_TRACE(threads);
+    EXPECT_EQ(Run(c, {.threads = threads}).Sorted(), want);
+  }
+}
+
+TEST_F(FinderTest, FinderRaisesBeginAndAbortAndRunsAtItsPriority) {
+  for (int i = 0; i < 3; ++i) tree.Write("d" + std::to_string(i) + "/f.txt");
+  // The sink holds the search in its first folder until the test lets it go.
+  struct HoldingSink : RecordingSink {
+    FolderAction FolderChange(std::string_view folder) override {
+      std::unique_lock lk(mu);
+      nice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+      entered = true;
+      cv.notify_all();
+      cv.wait_for(lk, std::chrono::seconds(30), [this] { return released; });
+      return RecordingSink::FolderChange(folder);
+    }
+    std::mutex mu;
+    std::condition_variable cv;
+    bool entered = false, released = false;
+    int nice = 0;
+  } sink;
+  const int base = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+  const auto main_thread = std::this_thread::get_id();
+  FileFinder finder;
+  finder.criteria.name.location = tree.Path();
+  finder.criteria.name.file_name = "*.txt";
+  finder.threaded = true;
+  finder.priority = ThreadPriority::kLower;
+  std::vector<std::string> calls;
+  finder.on_begin = [&] {
+    calls.push_back(finder.Busy() && std::this_thread::get_id() == main_thread ? "begin" : "?");
+  };
+  finder.on_abort = [&] { calls.push_back("abort"); };
+  SearchStats got;
+  ASSERT_TRUE(finder.Execute(sink, [&](const SearchStats& s) { got = s; }));
+  EXPECT_EQ(calls, std::vector<std::string>{"begin"});
+  {
+    std::unique_lock lk(sink.mu);
+    ASSERT_TRUE(sink.cv.wait_for(lk, std::chrono::seconds(30), [&] { return sink.entered; }));
+  }
+  EXPECT_EQ(sink.nice, std::min(base + 5, 19)) << "lower: five steps below the caller";
+  EXPECT_FALSE(finder.Execute(sink)) << "one search at a time";
+  EXPECT_TRUE(finder.Abort());
+  EXPECT_FALSE(finder.Abort()) << "aborted once";
+  {
+    std::lock_guard lk(sink.mu);
+    sink.released = true;
+  }
+  sink.cv.notify_all();
+  finder.Wait();
+  EXPECT_EQ(calls, (std::vector<std::string>{"begin", "abort"}));
+  EXPECT_TRUE(got.aborted);
+  EXPECT_LT(sink.paths.size(), 3u);
 }
 
 TEST_F(FinderTest, ThreadedFinderRunsAndAborts) {

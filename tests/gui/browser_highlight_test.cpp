@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <chrono>
@@ -66,7 +67,10 @@ TEST(BrowserHighlightTest, WrapsHitsInTheSpanOfTheirPositionDespiteThePagesScrip
   BrowserKeywordBar bar(BrowserBarRowOf("ComboBoxLocalBrowserSearch"), &pane, &holder);
   QSignalSpy highlighted(&bar, &BrowserKeywordBar::highlighted);
   bar.Input()->setEditText(QStringLiteral("  AND  "));
-  bar.Search();
+  auto* button = holder.findChild<QPushButton*>(QStringLiteral("sbDLLocalBrowserSearch"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->text(), QStringLiteral("一括検索"));
+  button->click();
   ASSERT_EQ(highlighted.count(), 1);
   EXPECT_EQ(highlighted.front().front().toInt(), 1);
 

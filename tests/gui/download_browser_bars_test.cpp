@@ -57,5 +57,31 @@ TEST(DownloadBrowserBars, OpenLocalPageAndCopyTheAddress) {
   form.reset();
 }
 
+// Each pane's status bar shows the addresses it reports, not its messages.
+TEST(DownloadBrowserBars, StatusBarsShowAddressesOnly) {
+  const TestFolder dir("dlstatus");
+  auto form = OpenTestWindow(dir / "KAPLO.inf");
+  auto* tab = dynamic_cast<DownloadTab*>(form->TabAt(TabId::Download));
+  ASSERT_NE(tab, nullptr);
+  form->show();
+  for (const auto& [pane_name, bar_name] :
+       {std::pair{"WebBrowserDownload", "StatusBarDLWebBrowser"},
+        std::pair{"WebBrowserDownloadResult", "StatusBarDLLocalBrowser"}}) {
+    SCOPED_TRACE(pane_name);
+    auto* pane = Require<BrowserPane>(tab, pane_name);
+    auto* bar = Require<QLabel>(tab, bar_name);
+    emit pane->StatusTextChange(QStringLiteral("http://127.0.0.1:9/a.html"));
+    EXPECT_EQ(bar->text(), QStringLiteral("http://127.0.0.1:9/a.html"));
+    for (const QString& message : {U("ページが表示されました"), U("画像をダウンロード中"),
+                                   QStringLiteral("Loading page")}) {
+      emit pane->StatusTextChange(message);
+      EXPECT_EQ(bar->text(), QStringLiteral("http://127.0.0.1:9/a.html")) << message.toStdString();
+    }
+    emit pane->StatusTextChange(QString());
+    EXPECT_EQ(bar->text(), QString());
+  }
+  form.reset();
+}
+
 }  // namespace
 }  // namespace kaplo::gui

@@ -182,6 +182,26 @@ TEST_F(DownloadTabPieces, NavigatingAndStartingAJobClearWhatTheLastPageShowed) {
   EXPECT_TRUE(W<QLabel>("LabelLocalBrowserUrl")->text().isEmpty());
 }
 
+TEST_F(DownloadTabPieces, APercentEncodedAddressIsReadableOverTheAddressLabels) {
+  test::LocalServer server;
+  server.server().Get(".*", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("<html><body>x</body></html>", "text/html");
+  });
+  server.Start();
+  const std::string encoded = server.Url("/%E6%97%A5%E6%9C%AC/a.html");
+  SetUrl(encoded);
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("sbDLNavigate")->click(); }));
+  EXPECT_EQ(W<QLabel>("LabelWebBrowserUrl")->text().toStdString(), encoded);
+  for (const char* label : {"LabelWebBrowserUrl", "LabelWebDownloadHTMLSrc"}) {
+    EXPECT_EQ(W<QLabel>(label)->toolTip(), QString::fromStdString(server.Url("/日本/a.html")))
+        << label;
+  }
+  // An address without a code to decode has no second reading.
+  SetUrl(server.Url("/plain.html"));
+  ASSERT_TRUE(RunAndWait([&] { W<QPushButton>("sbDLNavigate")->click(); }));
+  EXPECT_TRUE(W<QLabel>("LabelWebBrowserUrl")->toolTip().isEmpty());
+}
+
 TEST_F(DownloadTabPieces, TheHeadsStylesheetsReachTheAnalysisTab) {
   test::LocalServer server;
   ServePage(server);

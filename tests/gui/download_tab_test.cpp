@@ -109,10 +109,11 @@ TEST_F(DownloadTabTest, WholeJobFromTheTabAsksSavesListsAndShowsTheResult) {
   EXPECT_FALSE(W<QPushButton>("btnDownloadStop")->isEnabled());
   EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
 
-  const QString png = QStringLiteral("/tmp/kaplo-download-tab.png");
+  // The settings sheet in front shows the choices the job ran with.
   ShowPage("PGTab02RTab01Settings");
   QCoreApplication::processEvents();
-  EXPECT_TRUE(form_->grab().save(png));
+  EXPECT_TRUE(W<QWidget>("RadioGroupDLFilnalOpenIE")->isVisible());
+  SaveShot(form_.get(), QStringLiteral("download-tab"));
 }
 
 TEST_F(DownloadTabTest, AFailedJobSaysWhyInTheLabelAndTheStatusBar) {
@@ -194,9 +195,17 @@ TEST_F(DownloadTabTest, ListLinesFillTheSingleFileSheetsAndAnImageIsFetched) {
   EXPECT_NE(prompter_.informed[0].find("として保存されました"), std::string::npos);
   auto* pane = W<BrowserPane>("WebBrowserIndividualImage");
   EXPECT_TRUE(WaitFor([&] { return pane->LocationURL().endsWith(QStringLiteral("img/a.png")); }));
+  // Clear blanks the picture; the address and the file stay for the next fetch.
+  W<QAbstractButton>("sbPGTab02RTab08ImageIndividualClear")->click();
+  EXPECT_TRUE(WaitFor([&] { return pane->LocationURL() == QStringLiteral("about:blank"); }));
+  EXPECT_EQ(W<QLineEdit>("EditPGTab02RTab08ImageIndividualUrl")->text().toStdString(),
+            server.Url("/p/img/a.png"));
+  EXPECT_EQ(W<QLineEdit>("BtnEditPGTab02RTab08ImageIndividualFilename")->text().toStdString(),
+            stored.string());
 
   QCoreApplication::processEvents();
-  EXPECT_TRUE(tab_->grab().save(QStringLiteral("/tmp/kaplo-image-sheet.png")));
+  EXPECT_TRUE(pane->isVisible());
+  SaveShot(tab_, QStringLiteral("image-sheet"));
 }
 
 TEST_F(DownloadTabTest, TextSheetFetchesToAChosenFileAndShowsIt) {
@@ -238,7 +247,8 @@ TEST_F(DownloadTabTest, TextSheetFetchesToAChosenFileAndShowsIt) {
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "var c = 3;");
 
   QCoreApplication::processEvents();
-  EXPECT_TRUE(tab_->grab().save(QStringLiteral("/tmp/kaplo-text-sheet.png")));
+  EXPECT_TRUE(memo->isVisible());
+  SaveShot(tab_, QStringLiteral("text-sheet"));
 }
 
 TEST_F(DownloadTabTest, RefreshPageIsShownColouredInTheInformationBox) {
@@ -314,12 +324,12 @@ TEST_F(DownloadTabTest, FramesetPageListsItsFramesAndAClickDownloadsOne) {
   EXPECT_EQ(prompter_.dialogs.size(), 1u);
   ASSERT_EQ(prompter_.information.size(), 1u);
   EXPECT_NE(prompter_.information[0].find("Ｆｒａｍｅｓｅｔ"), std::string::npos);
-  ASSERT_EQ(Lines("ListBoxWBInFrameFileList"), (QStringList{"menu.html", "main.html"}));
+  ASSERT_EQ(Lines("ListBoxWBInFrameFileList"), (QStringList{"main.html", "menu.html"}));
   EXPECT_TRUE(W<QWidget>("btnDLOpenFrameset")->isEnabled());
 
   // Clicking an entry runs a whole job for that frame page.
   auto* frames = W<QListWidget>("ListBoxWBInFrameFileList");
-  frames->setCurrentRow(0);
+  frames->setCurrentRow(1);
   ASSERT_TRUE(RunAndWait([&] { tab_->ListBoxWBInFrameFileListClick(); }));
   EXPECT_EQ(W<QLineEdit>("EditFrameLinkUrl")->text(), QStringLiteral("menu.html"));
   const QString local = W<QLineEdit>("BtnEditWBLocalFilename")->text();

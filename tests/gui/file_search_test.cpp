@@ -84,6 +84,35 @@ TEST(FileSearchPanelTest, SearchesListsAndReportsTheFinish) {
   EXPECT_EQ(model->rowCount(), 0);
 }
 
+TEST(FileSearchPanelTest, RowsComeInSearchOrder) {
+  TempTree tree;
+  for (int a = 0; a < 8; ++a) {
+    for (int b = 0; b < a % 3 + 1; ++b) {
+      const std::string folder = "d" + std::to_string(a) + "/e" + std::to_string(b) + "/";
+      for (int f = 0; f < 4; ++f) tree.Write(folder + "f" + std::to_string(f) + ".txt", "x");
+    }
+    // Uneven reads: the searcher's threads finish their folders out of order.
+    tree.Write("d" + std::to_string(a) + "/top.txt", std::string(a * 50000, 'y') + "x");
+  }
+  FinderCriteria c;
+  c.name.location = tree.Path();
+  c.name.file_name = "*.txt";
+  c.content.phrase = "x";
+  test::RecordingSink one;
+  std::atomic<bool> abort{false};
+  RunSearch(BuildPlan(c), one, abort, {.threads = 1});
+
+  FileSearchPanel panel(QString(), QStringLiteral("sbFileSearchGo"));
+  panel.MaskBox()->setEditText(QStringLiteral("*.txt"));
+  panel.PhraseBox()->setEditText(QStringLiteral("x"));
+  panel.SetFolder(QString::fromStdString(tree.Path()));
+  panel.GoClick();
+  ASSERT_TRUE(panel.WaitIdle(20000));
+  std::vector<std::string> rows;
+  for (int r = 0; r < panel.Model()->rowCount(); ++r) rows.push_back(panel.Model()->Path(r));
+  EXPECT_EQ(rows, one.paths);
+}
+
 TEST(FileSearchPanelTest, AbortKeepsTheMatchesAndSaysSo) {
   TempTree tree;
   for (int i = 0; i < 600; ++i) tree.Write("d" + std::to_string(i) + "/f.txt", "x");

@@ -120,6 +120,16 @@ TEST_F(LocalPageTabTest, ShowsADownloadedPageWithItsCopyListsSearchHighlightAndS
   EXPECT_TRUE(html->toPlainText().contains("hello <b>world</b>"));
   EXPECT_TRUE(W<QCheckBox>("CheckBoxLocalDontLoad")->isChecked());
   EXPECT_EQ(W<QLineEdit>("BtnEditLocalFileOrgHTML")->text(), Q(dir_ / "save" / "ZZOrg_index.html"));
+  // Entering again keeps what the pane shows; the page saved again loads afresh.
+  html->setPlainText(QStringLiteral("edited"));
+  Enter();
+  EXPECT_EQ(html->toPlainText(), QStringLiteral("edited"));
+  form_->ShowTab(TabId::Download);
+  form_->findChild<QPushButton*>(QStringLiteral("btnDownloadAll"))->click();
+  ASSERT_TRUE(WaitFor([&] { return done.count() > 1; }, 60000));
+  Enter();
+  EXPECT_TRUE(html->toPlainText().contains("hello <b>world</b>"));
+  EXPECT_TRUE(W<QCheckBox>("CheckBoxLocalDontLoad")->isChecked());
 
   // The first-fetched copy and the two report lists, each by its go button.
   W<QPushButton>("sbConfirmLocaHTMLOrgHTMLGo")->click();
@@ -206,6 +216,11 @@ TEST_F(LocalPageTabTest, PathBoxRulesAndPaste) {
   Write(dir_ / "site" / "archive.mht", "MIME-Version: 1.0\r\n\r\nmht body");
   auto* path = W<QLineEdit>("BtnEditConfirmLocalHTMLFile");
   auto* html = W<TRichEditEx>("RichEditPGMainTab03LocalRightTab01HTML");
+  // Loading a page empties the left list; the right-hand copy keeps its text.
+  auto* left_list = W<TRichEditEx>("RichEditPGMainTab03LocalLeftTab03FileList");
+  auto* right_list = W<TRichEditEx>("RichEditPGMainTab03LocalRightTab03FileList");
+  left_list->setPlainText(QStringLiteral("list"));
+  right_list->setPlainText(QStringLiteral("list"));
   struct Case {
     fs::path typed;
     const char* want;  // text the HTML pane gets; null: left as it was
@@ -221,6 +236,8 @@ TEST_F(LocalPageTabTest, PathBoxRulesAndPaste) {
     EXPECT_TRUE(html->toPlainText().contains(c.want ? U(c.want) : QStringLiteral("before")))
         << c.typed;
   }
+  EXPECT_TRUE(left_list->toPlainText().isEmpty());
+  EXPECT_EQ(right_list->toPlainText(), QStringLiteral("list"));
   // A missing ".html" name empties the pane.
   path->setText(Q(dir_ / "site" / "gone.html"));
   W<QPushButton>("sbConfirmLocaHTMLGo")->click();

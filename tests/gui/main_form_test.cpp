@@ -30,6 +30,7 @@
 #include "gui/widgets/browser_pane.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "gui/widgets/watch_root_form.h"
 #include "shell/ini_file.h"
 
 namespace kaplo::gui {
@@ -150,6 +151,18 @@ TEST_F(MainFormTest, TabsMenusAndStatusBarAsBuilt) {
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(status->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly).size(), 5);
   EXPECT_TRUE(form->StatusPanel(1).startsWith(U(" 【 "))) << form->StatusPanel(1).toStdString();
+
+  // The root window is made with the others, on top and hidden; its button closes it.
+  TFormWatchRoot* root = form->WatchRootWindow();
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->windowTitle(), U(" 【 Root 】が使用されいるCSS/JS "));
+  EXPECT_TRUE(root->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_FALSE(root->isVisible());
+  root->show();
+  auto* close = Require<QAbstractButton>(root, "sbWatchRootClose");
+  EXPECT_EQ(close->text(), U(" 閉じる "));
+  close->click();
+  EXPECT_FALSE(root->isVisible());
 }
 
 TEST_F(MainFormTest, StartsOnTheSearchTabWithEmptyPanesAndTheVersionCaption) {
@@ -231,6 +244,9 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
     EXPECT_EQ(dl->folder->text(), "/tmp/dl");
     EXPECT_EQ(dl->open_ie->ItemIndex(), 2);  // 7 is past the last choice
     EXPECT_EQ(dl->save_name->text(), "");    // saved, never read back
+    auto* keyword = Require<QComboBox>(form.get(), "ComboBoxSearchKeyWord");
+    EXPECT_EQ(keyword->currentText(), U("検索語"));
+    keyword->setEditText(U("別の語"));
     // The presets fill the URL box's drop-down, in list order.
     ASSERT_EQ(dl->url->count(), 2);
     EXPECT_EQ(dl->url->itemText(0), "http://127.0.0.1/a");
@@ -260,7 +276,7 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
   }
   const std::string saved = ReadIni();
   EXPECT_NE(saved.find("Kept=yes"), std::string::npos);
-  EXPECT_NE(saved.find("Keyword=検索語"), std::string::npos);  // no control: kept as read
+  EXPECT_NE(saved.find("Keyword=別の語"), std::string::npos) << saved;
   EXPECT_NE(saved.find("BaseLevel=2"), std::string::npos);
   EXPECT_NE(saved.find("Maximized=0"), std::string::npos);
   {
@@ -279,7 +295,7 @@ TEST_F(MainFormTest, SettingsSurviveARestart) {
     EXPECT_TRUE(Require<QAbstractButton>(form.get(), "CheckBoxDLSingleFile")->isChecked());
     EXPECT_FALSE(Require<QAbstractButton>(form.get(), "CheckBoxDLWarc")->isChecked());
     EXPECT_EQ(dl->url->count(), 3);
-    EXPECT_EQ(QsFromSjis(form->settings().ns.keyword), U("検索語"));
+    EXPECT_EQ(Require<QComboBox>(form.get(), "ComboBoxSearchKeyWord")->currentText(), U("別の語"));
     EXPECT_EQ(form->settings().ip.url, "127.0.0.1");
     ASSERT_TRUE(form->settings().presets.Entries().size() == 3u);
     EXPECT_EQ(form->settings().presets.Entries()[2], "http://127.0.0.1/c|/tmp/c");
@@ -302,6 +318,9 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   const DownloadControls* dl = &controls;
   dl->save_name->setText("mine.html");
   EXPECT_EQ(Find<QLineEdit>(form.get(), "EditWBBasePageLocalFimename")->text(), "keep.html");
+  auto* top_page = Find<QLineEdit>(form.get(), "EditTopPageHTMLFilename");
+  top_page->setText("top.html");
+  dl->open_ie->SetItemIndex(2);
 
   // Switching to the download tab sizes its top panel.
   auto* tabs = form->findChild<QTabWidget*>("PGMain");
@@ -314,6 +333,9 @@ TEST_F(MainFormTest, ResetTopHeightAndTabSwitch) {
   EXPECT_EQ(dl->save_name->text(), "");
   EXPECT_FALSE(dl->keep->isChecked());
   EXPECT_EQ(dl->top->height(), 500);
+  // The remembered fields are emptied, the option groups keep their choices.
+  EXPECT_EQ(top_page->text(), "");
+  EXPECT_EQ(dl->open_ie->ItemIndex(), 2);
   std::string saved = ReadIni();
   EXPECT_NE(saved.find("Initialize=1"), std::string::npos) << saved;
   EXPECT_NE(saved.find("BasePageLocal=keep.html"), std::string::npos);  // not a reset field
@@ -359,6 +381,7 @@ TEST_F(MainFormTest, FixedTextsOfTheTabs) {
         "RadioGroupDLMainHTMLCharSet"}) {
     const auto items = Find<TRadioGroup>(form.get(), group)->findChildren<QAbstractButton*>();
     ASSERT_EQ(items.size(), 6) << group;
+    EXPECT_EQ(Find<TRadioGroup>(form.get(), group)->ItemIndex(), 0) << group;
     EXPECT_EQ(items[4]->text(), std::string_view(group).starts_with("RadioGroupDL")
                                     ? QStringLiteral("ISO-2022-JP")
                                     : QStringLiteral("ISO-2022"))

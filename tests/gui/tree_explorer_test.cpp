@@ -214,6 +214,12 @@ TEST_F(TreeExplorerTest, SavesTheContentsInTheChosenCode) {
   QTreeWidgetItem* node = Open(tree.Path());
   ASSERT_EQ(node->childCount(), 1);
   tab->NodeClick(node->child(0));
+  // The pane is a numbered, wrapping editor: what is typed there is saved.
+  TRichEditEx* view = tab->SourceView();
+  EXPECT_TRUE(view->LineNumbers());
+  EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+  view->moveCursor(QTextCursor::End);
+  QTest::keyClicks(view, "!");
   Find<TRadioGroup>(tab, "RadioGroupTreeExplorerSave")->SetItemIndex(2);  // UTF-8
   struct Case {
     const char* name;
@@ -228,7 +234,7 @@ TEST_F(TreeExplorerTest, SavesTheContentsInTheChosenCode) {
     std::ifstream in(tree.Path(c.name), std::ios::binary);
     const std::string saved{std::istreambuf_iterator<char>(in), {}};
     EXPECT_NE(saved.find(std::string("charset=\"") + c.declared), std::string::npos) << saved;
-    EXPECT_NE(saved.find("\xE3\x81\x82"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\xE3\x81\x82!"), std::string::npos) << saved;
     EXPECT_EQ(messages.back(), U("ファイル【 ") + save_as + U(" 】が保存されました"));
   }
   // Cancelled: nothing is said.

@@ -73,11 +73,12 @@ TEST_F(WebDecodeTabTest, EachButtonConvertsWithItsPanesGroups) {
   Click("btnWebCodeLeftDecode");
   EXPECT_EQ(W(kRightSrc)->toPlainText(), QString::fromUtf8("あ A"));
 
-  W(kLeftSrc)->setPlainText(QString::fromUtf8("あ"));
+  // The encoding as it came on top, lower-cased below.
+  W(kLeftSrc)->setPlainText(QString::fromUtf8("Aあ"));
   Code("RadioGroupWebLeftEncode", 0);
   Click("btnWebCodeLeftEncode");
-  EXPECT_EQ(W(kRightSrc)->toPlainText(), "%e3%81%82");
-  EXPECT_EQ(W(kRightResult)->toPlainText(), "%e3%81%82");
+  EXPECT_EQ(W(kRightSrc)->toPlainText(), "A%e3%81%82");
+  EXPECT_EQ(W(kRightResult)->toPlainText(), "a%e3%81%82");
 
   W(kRightSrc)->setPlainText(QString::fromUtf8("あ"));
   Code("RadioGroupWebRightEncode", 3);  // the Shift_JIS bytes

@@ -3,15 +3,26 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QPixmap>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "gui/window/main_form.h"
 #include "text/convert.h"
 
 namespace kaplo::gui {
+
+void SaveShot(QWidget* widget, const QString& name) {
+  const char* shots = std::getenv("KAPLO_WINDOW_SHOTS");
+  if (!shots || !*shots) return;
+  const QString folder = QString::fromLocal8Bit(shots);
+  QDir().mkpath(folder);
+  widget->grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
 
 bool WaitFor(const std::function<bool()>& done, int bound_ms) {
   QElapsedTimer t;

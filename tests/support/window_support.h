@@ -8,6 +8,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QWidget>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -35,6 +36,10 @@ T* Find(const QObject* root, const char* name) {
   EXPECT_NE(found, nullptr) << "no control named " << name;
   return found;
 }
+
+// A picture of widget for a person to look at, written as name.png into the
+// folder KAPLO_WINDOW_SHOTS names; nothing when it is not set.
+void SaveShot(QWidget* widget, const QString& name);
 
 // The texts of a list box's lines, top to bottom.
 QStringList ListLines(const QObject* root, const char* list);

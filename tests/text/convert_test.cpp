@@ -195,8 +195,46 @@ TEST(Convert, JapaneseTextMatchesIconvEveryWay) {
             HalfKanaToFullKana(sjis));  // ISO-2022-JP carries no half-width kana
 }
 
+// ASCII letters that stand as characters of their own (not second bytes).
+std::size_t LettersOf(std::string_view sjis) {
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < sjis.size(); i += SjisCharLength(sjis, i)) {
+    const unsigned char c = AsciiLower(static_cast<unsigned char>(sjis[i]));
+    n += SjisCharLength(sjis, i) == 1 && c >= 'a' && c <= 'z';
+  }
+  return n;
+}
+
+std::size_t AsciiLetters(std::string_view bytes) {
+  std::size_t n = 0;
+  for (const char c : bytes) n += (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  return n;
+}
+
+bool IsUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+bool IsShiftJis(std::string_view s) {
+  for (std::size_t i = 0; i < s.size(); i += SjisCharLength(s, i)) {
+    if (IsSjisLeadByte(static_cast<unsigned char>(s[i])) && SjisCharLength(s, i) == 1) return false;
+  }
+  return true;
+}
+
 TEST(Convert, AnyBytesGiveAResult) {
-  // Every converter over every byte followed by every byte, and cut-off tails.
+  // Every converter over every byte followed by every byte, and cut-off
+  // tails: the decoders never grow the text, the encoders keep every ASCII
+  // letter of it, and what claims UTF-8 or Shift_JIS is that.
   std::string all;
   for (int a = 0; a < 256; ++a) {
     for (int b = 0; b < 256; ++b) {
@@ -209,12 +247,15 @@ TEST(Convert, AnyBytesGiveAResult) {
     EXPECT_LE(JisToShiftJIS(in).size(), in.size());
     EXPECT_LE(JisToShiftJISSimple(in).size(), in.size());
     EXPECT_LE(EucToShiftJIS(in).size(), in.size());
-    EXPECT_FALSE(ShiftJISToEuc(in).empty());
-    EXPECT_FALSE(ShiftJISToJis(in).empty());
-    EXPECT_FALSE(ShiftJISToUtf8(in).empty());
-    EXPECT_FALSE(HalfKanaToFullKana(in).empty());
-    EXPECT_FALSE(ShiftJISToEucKana(in, 1).empty());
-    EXPECT_FALSE(Utf8ToShiftJISLenient(in).empty());
+    const std::size_t letters = LettersOf(in);
+    EXPECT_EQ(AsciiLetters(ShiftJISToEuc(in)), letters);
+    EXPECT_EQ(AsciiLetters(ShiftJISToEucKana(in, 1)), letters);
+    EXPECT_EQ(LettersOf(JisToShiftJIS(ShiftJISToJis(in))), letters);
+    EXPECT_EQ(LettersOf(HalfKanaToFullKana(in)), letters);
+    const std::string utf8 = ShiftJISToUtf8(in);
+    EXPECT_TRUE(IsUtf8(utf8));
+    EXPECT_EQ(AsciiLetters(utf8), letters);
+    EXPECT_TRUE(IsShiftJis(Utf8ToShiftJISLenient(in)));
   }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -44,6 +45,8 @@ struct SavedPage {
   // The stylesheets, icons and feeds its head names ("reference TAB"), for
   // the page analysis tab.
   std::vector<std::string> stylesheets;
+  // Counts the jobs that ended: the same page saved again is a new one.
+  std::uint64_t job = 0;
   bool operator==(const SavedPage&) const = default;
 };
 

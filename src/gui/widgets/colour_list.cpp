@@ -54,12 +54,7 @@ void ColourEntryDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   const std::string entry = SjisFromQs(text);
   const CssColorPaint paint = PaintCssColorEntry(entry);
   if (!paint.draw) return;
-  QColor background = Bgr(paint.background);
-  // The swatch shows the colour as CSS reads the value; the text keeps the list's rule.
-  if (!entry.empty() && entry.front() == '#') {
-    const std::int32_t swatch = CssSwatchColor(entry.substr(0, entry.find(' ')));
-    if (swatch >= 0) background = Bgr(swatch);
-  }
+  const QColor background = Bgr(paint.background);
   QRect rect = option.rect;
   if (const auto* view = qobject_cast<const QAbstractItemView*>(option.widget)) {
     rect.setLeft(0);

@@ -341,7 +341,7 @@ BrowserKeywordBar::BrowserKeywordBar(const BrowserBarRow& row, Lazy<BrowserPane>
   line->setContentsMargins(0, 0, 0, 0);
   line->setSpacing(2);
   input_ = MakeInput(row.input, this);
-  auto* search = MakeButton(L(row.search), "ﾊｲﾗｲﾄ検索", this);
+  auto* search = MakeButton(L(row.search), "一括検索", this);
   auto* paste = MakeButton(L(row.search) + QStringLiteral("Paste"), "貼付け検索", this);
   // Arrows only: the bars share their rows with other controls.
   auto* previous = MakeArrow(L(row.search) + QStringLiteral("Prev"), "▲", "前を検索", this);

@@ -28,6 +28,7 @@
 #include "gui/widgets/form_source.h"
 #include "gui/widgets/informbox_form.h"
 #include "gui/widgets/scroll_panel.h"
+#include "gui/widgets/watch_root_form.h"
 #include "gui/window/window_geometry.h"
 #include "nettools/own_address.h"
 #include "workspace/sites.h"
@@ -64,6 +65,7 @@ TAMainForm::TAMainForm(MainFormOptions options, QWidget* parent)
   setFont(UiFont(9));
   setMinimumSize(kMinimumSize);
 
+  watch_root_window_ = std::make_unique<TFormWatchRoot>();
   about_box_ = new TAboutBox(this);
   information_window_ = std::make_unique<TInformboxForm>();
   source_window_ = std::make_unique<TFormSource>();

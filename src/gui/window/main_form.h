@@ -30,6 +30,7 @@ class MessagePrompter;
 class TAboutBox;
 class TFormSource;
 class TInformboxForm;
+class TFormWatchRoot;
 
 struct MainFormOptions {
   // The settings file; empty: the program folder's KAPLO*.inf, else
@@ -70,10 +71,16 @@ class TAMainForm : public QMainWindow, public TabHost {
   Prompter& Prompts() override { return *prompter_; }
   TInformboxForm* InformationWindow() override { return information_window_.get(); }
   TFormSource* SourceWindow() override { return source_window_.get(); }
+  // Made with the other secondary windows, hidden: nothing shows it yet.
+  TFormWatchRoot* WatchRootWindow() const { return watch_root_window_.get(); }
   QMenu* FavoritesMenu() const override { return menu_favorites_; }
   QMenu* DownloadSettingsMenu() const override { return menu_dl_settings_; }
   const std::filesystem::path& SettingsFile() const override { return settings_file_; }
-  void SetSavedPage(const SavedPage& page) override { saved_page_ = page; }
+  void SetSavedPage(const SavedPage& page) override {
+    const std::uint64_t job = saved_page_.job + 1;
+    saved_page_ = page;
+    saved_page_.job = job;
+  }
   const SavedPage& LastSavedPage() const override { return saved_page_; }
 
   // Every browser pane the tabs made.
@@ -170,6 +177,7 @@ class TAMainForm : public QMainWindow, public TabHost {
   TAboutBox* about_box_ = nullptr;
   // The secondary windows belong to the desktop, not to this one: closing
   // them only hides them, and they go with the window.
+  std::unique_ptr<TFormWatchRoot> watch_root_window_;
   std::unique_ptr<TInformboxForm> information_window_;
   std::unique_ptr<TFormSource> source_window_;
   std::unique_ptr<MessagePrompter> own_prompter_;

@@ -313,8 +313,9 @@ void DownloadTab::sbPGTab02RTab08ImageIndividualOpenFileClick() {
 }
 
 void DownloadTab::sbPGTab02RTab08ImageIndividualClearClick() {
+  // The browser only: the address and the file stay for the next fetch.
   if (Busy()) return;
-  ShowImageSheet({}, {}, {});
+  ShowInPane(image_browser_, {}, image_browser_shown_);
 }
 
 void DownloadTab::sbPGTab02RTab08ImageIndividualPasteClick() {

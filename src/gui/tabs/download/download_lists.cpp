@@ -16,6 +16,7 @@
 #include "gui/widgets/keyword_bar.h"
 #include "gui/widgets/radio_group.h"
 #include "gui/widgets/rich_edit_ex.h"
+#include "text/urlcode.h"
 
 namespace kaplo::gui {
 
@@ -71,11 +72,28 @@ Lazy<TRichEditEx> DownloadTab::AddView(QWidget* parent, const char* name) {
   });
 }
 
-Lazy<BrowserPane> DownloadTab::AddPane(QWidget* parent, const char* name) {
+Lazy<BrowserPane> DownloadTab::AddPane(QWidget* parent, const char* name, QLabel* status) {
   const QString pane_name = QString::fromLatin1(name);
-  return MakeLazy<BrowserPane>(pane_name, parent, [this, pane_name](QWidget* p) {
-    return host_->CreateBrowserPane(pane_name, p);
+  return MakeLazy<BrowserPane>(pane_name, parent, [this, pane_name, status](QWidget* p) {
+    BrowserPane* pane = host_->CreateBrowserPane(pane_name, p);
+    if (status) {
+      connect(pane, &BrowserPane::StatusTextChange, status, [status](const QString& text) {
+        if (text.isEmpty()) {
+          status->clear();
+        } else if (IsUrlStatusText(SjisFromQs(text))) {
+          status->setText(text);
+        }
+      });
+    }
+    return pane;
   });
+}
+
+QLabel* DownloadTab::AddStatusBar(QWidget* page, const char* name) {
+  auto* status = Named(new QLabel(page), name);
+  status->setFrameShape(QFrame::StyledPanel);
+  status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  return status;
 }
 
 void DownloadTab::AddSourcePane(QWidget* page, Lazy<TRichEditEx> view, const char* input) {
@@ -102,9 +120,11 @@ QTabWidget* DownloadTab::BuildLeftTabs() {
   left_tabs_ = tabs;
   const auto page = [this](DownloadPage id) { return AddPage(id); };
   QWidget* web = page(DownloadPage::WebBrowse);
-  web_pane_ = AddPane(web, "WebBrowserDownload");
+  QLabel* web_status = AddStatusBar(web, "StatusBarDLWebBrowser");
+  web_pane_ = AddPane(web, "WebBrowserDownload", web_status);
   web->layout()->addWidget(BuildWebBrowserBar(web, web_pane_));
   web->layout()->addWidget(web_pane_.Place());
+  web->layout()->addWidget(web_status);
   struct Lists {
     DownloadPage page;
     std::vector<const char*> boxes;
@@ -164,9 +184,11 @@ QTabWidget* DownloadTab::BuildRightTabs() {
   native->layout()->addWidget(
       (views_[JobView::Native] = AddView(native, "PanelPGTab02RTab04PDownloadBody")).Place());
   QWidget* result = page(DownloadPage::LocalBrowse);
-  result_pane_ = AddPane(result, "WebBrowserDownloadResult");
+  QLabel* result_status = AddStatusBar(result, "StatusBarDLLocalBrowser");
+  result_pane_ = AddPane(result, "WebBrowserDownloadResult", result_status);
   result->layout()->addWidget(BuildLocalBrowserBar(result, result_pane_));
   result->layout()->addWidget(result_pane_.Place());
+  result->layout()->addWidget(result_status);
   QWidget* css = page(DownloadPage::CssJs);
   css_js_win_file_ = new QLabel(css);
   css_js_win_file_->setObjectName(QStringLiteral("LabelDLCSSJSWinFilename"));

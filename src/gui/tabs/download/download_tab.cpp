@@ -35,6 +35,7 @@
 #include "shell/messages.h"
 #include "text/convert.h"
 #include "text/fsname.h"
+#include "text/urlcode.h"
 #include "workspace/web_search.h"
 
 namespace kaplo::gui {
@@ -251,6 +252,10 @@ void DownloadTab::ShowLabels(const JobLabels& l) {
   label_count_->setText(QsFromSjis(l.progress));
   label_web_url_->setText(QsFromSjis(l.web_address));
   label_web_src_->setText(QsFromSjis(l.web_address));
+  // A percent-encoded UTF-8 address is readable over its labels.
+  const QString readable = QsFromSjis(DecodeUtf8Url(l.web_address));
+  label_web_url_->setToolTip(readable);
+  label_web_src_->setToolTip(readable);
   label_local_url_->setText(QsFromSjis(l.result_address));
   check_.local_dont_load->setChecked(l.local_views_stay);
   if (!l.caption.empty()) host_->SetCaption(QsFromSjis(l.caption));
@@ -394,12 +399,8 @@ void DownloadTab::Reset() {
   // The window emptied the bound controls; these keep no settings value.
   for (QLineEdit* edit : {save_name_, frame_link_, confirm_file_, org_file_}) edit->clear();
   check_.save_this_name->setChecked(false);
+  // The remembered fields only: the option groups keep the user's choices.
   ResetRemembered();
-  if (Busy()) return;
-  ResetChoices();
-  engine_->Reset();
-  ShowLists(engine_->Lists());
-  ClearViews();
   indiv_url_->setEditText(QString());
   indiv_file_->clear();
   image_url_->clear();

@@ -165,7 +165,10 @@ class DownloadTab : public QWidget, public Tab {
   // The view under the keyword bar of row input, its result list beside it.
   void AddSourcePane(QWidget* page, Lazy<TRichEditEx> view, const char* input);
   // A browser pane made when first shown or first used.
-  Lazy<BrowserPane> AddPane(QWidget* parent, const char* name);
+  // status, when given, is the pane's status bar: it shows the addresses the
+  // pane reports, never its messages.
+  Lazy<BrowserPane> AddPane(QWidget* parent, const char* name, QLabel* status = nullptr);
+  QLabel* AddStatusBar(QWidget* page, const char* name);
   QWidget* BuildWebBrowserBar(QWidget* parent, Lazy<BrowserPane> pane);
   QWidget* BuildLocalBrowserBar(QWidget* parent, Lazy<BrowserPane> pane);
   void BuildIndividualSheet(QWidget* page);

@@ -26,15 +26,13 @@
 
 #include "filetools/file_preview.h"
 #include "gui/common/gui_util.h"
-#include "gui/common/worker_host.h"
 #include "gui/tabs/file_search/match_list_model.h"
 #include "text/convert.h"
 #include "view/keyword_search.h"
 
 namespace kaplo::gui {
 
-// What the worker and the window share. The worker holds it too, so a panel
-// closed in mid-search leaves it to end on its own.
+// What the search and the window share.
 struct FileSearchPanel::Shared : FinderSink {
   struct Pending {
     FileEntry entry;
@@ -45,7 +43,7 @@ struct FileSearchPanel::Shared : FinderSink {
     std::lock_guard g(mu);
     folder.assign(f);
     ++folders;
-    return abort.load() ? FolderAction::kNone : FolderAction::kAll;
+    return FolderAction::kAll;
   }
   void Matches(std::span<const FileEntry> batch) override {
     std::lock_guard g(mu);
@@ -66,7 +64,6 @@ struct FileSearchPanel::Shared : FinderSink {
   std::uint64_t folders = 0;
   bool done = false;
   SearchStats stats;
-  std::atomic<bool> abort{false};
   std::atomic<bool> running{false};
 };
 
@@ -117,10 +114,8 @@ FileSearchPanel::FileSearchPanel(const QString& prefix, const QString& go_name, 
   Build(prefix, go_name);
 }
 
-FileSearchPanel::~FileSearchPanel() {
-  // The host, deleted with the panel's children, waits for the worker to see this.
-  if (shared_) shared_->abort = true;
-}
+// The searcher aborts its search and waits for it.
+FileSearchPanel::~FileSearchPanel() = default;
 
 void FileSearchPanel::Build(const QString& prefix, const QString& go_name) {
   auto* layout = new QVBoxLayout(this);
@@ -222,8 +217,15 @@ void FileSearchPanel::Build(const QString& prefix, const QString& go_name) {
   poll_ = new QTimer(this);
   poll_->setInterval(50);
   connect(poll_, &QTimer::timeout, this, &FileSearchPanel::Poll);
-  host_ = new WorkerHost(this);
-  connect(host_, &WorkerHost::Finished, this, &FileSearchPanel::Poll);
+
+  // The search begins on the window thread, before the searcher's thread starts.
+  finder_.threaded = true;
+  finder_.options.want_stat = true;  // the list shows sizes and times
+  finder_.on_begin = [this] {
+    folder_count_ = 0;
+    list_->horizontalHeader()->setSectionsClickable(false);
+    start_ms_ = QDateTime::currentMSecsSinceEpoch();
+  };
 }
 
 QString FileSearchPanel::StatusPanel(int index) const {
@@ -251,7 +253,7 @@ FinderCriteria FileSearchPanel::Criteria() const {
 }
 
 bool FileSearchPanel::Busy() const {
-  return host_->Busy() || (shared_ && shared_->running.load());
+  return finder_.Busy() || (shared_ && shared_->running.load());
 }
 
 void FileSearchPanel::GoClick() {
@@ -259,31 +261,28 @@ void FileSearchPanel::GoClick() {
   if (mask_->currentText().trimmed().isEmpty() || folder_->currentText().trimmed().isEmpty()) {
     return;
   }
-  const SearchPlan plan = BuildPlan(Criteria());
   keywords_ = EdictScan(Utf8ToShiftJIS(phrase_->currentText().toStdString()));
   list_->setSortingEnabled(false);
   list_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
-  list_->horizontalHeader()->setSectionsClickable(false);
   model_->Clear();
-  folder_count_ = 0;
   go_->setEnabled(false);
   abort_->setEnabled(true);
-  start_ms_ = QDateTime::currentMSecsSinceEpoch();
+  finder_.criteria = Criteria();
   shared_ = std::make_shared<Shared>();
   shared_->running = true;
-  host_->Start([shared = shared_, plan] {
-    SearchOptions options;
-    options.want_stat = true;  // the list shows sizes and times
-    const SearchStats stats = RunSearch(plan, *shared, shared->abort, options);
-    std::lock_guard g(shared->mu);
-    shared->stats = stats;
-    shared->done = true;
+  finder_.Execute(*shared_, [shared = shared_.get(), this](const SearchStats& stats) {
+    {
+      std::lock_guard g(shared->mu);
+      shared->stats = stats;
+      shared->done = true;
+    }
+    QMetaObject::invokeMethod(this, &FileSearchPanel::Poll, Qt::QueuedConnection);
   });
   poll_->start();
 }
 
 void FileSearchPanel::AbortClick() {
-  if (Busy()) shared_->abort = true;
+  if (Busy()) finder_.Abort();
 }
 
 void FileSearchPanel::Poll() {
@@ -318,7 +317,7 @@ void FileSearchPanel::Poll() {
 
 void FileSearchPanel::Finish() {
   poll_->stop();
-  const bool aborted = shared_->stats.aborted || shared_->abort.load();
+  const bool aborted = shared_->stats.aborted || finder_.Aborted();
   const double seconds = (QDateTime::currentMSecsSinceEpoch() - start_ms_) / 1000.0;
   const QString message =
       QString::asprintf(" 【 %llu 】個のフォルダーを検索し、【 %d 】個のファイルを検出しました - ［ %.3f ］秒",

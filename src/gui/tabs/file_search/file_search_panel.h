@@ -2,10 +2,10 @@
 // mask, folder and phrase boxes, the created-before/after pickers, the start
 // and abort buttons, the result list and the tab's status bar.
 //
-// The search runs on the panel's worker host. Matches and the current folder are
-// collected there and taken over by a timer on the window thread, so a
-// million matches arrive as a few hundred list insertions, never as a flood
-// of events.
+// The search runs on the panel's file searcher, on its own thread. Matches
+// and the current folder are collected there and taken over by a timer on
+// the window thread, so a million matches arrive as a few hundred list
+// insertions, never as a flood of events.
 #pragma once
 
 #include <QString>
@@ -30,7 +30,6 @@ class QTableView;
 namespace kaplo::gui {
 
 class MatchListModel;
-class WorkerHost;
 
 // Opens file with the editor argument list (a program and its arguments, the
 // file last), or with its associated program when editor is empty. Never
@@ -118,9 +117,10 @@ class FileSearchPanel : public QWidget {
   MatchListModel* model_ = nullptr;
   std::vector<QLabel*> panels_;
   QTimer* poll_ = nullptr;
-  WorkerHost* host_ = nullptr;
 
-  std::shared_ptr<Shared> shared_;  // also held by the worker
+  std::shared_ptr<Shared> shared_;  // what the search reports into
+  // Declared after shared_: it aborts and waits for its search when the panel goes.
+  FileFinder finder_;
   std::vector<std::string> keywords_;
   std::uint64_t folder_count_ = 0;
   qint64 start_ms_ = 0;

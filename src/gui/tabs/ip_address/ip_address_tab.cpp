@@ -182,8 +182,7 @@ QWidget* IpAddressTab::BuildWhoisPanel() {
 
   whois_view_ = MakeLazy<TRichEditEx>(QStringLiteral("RichEditIPWhois"), panel, [](QWidget* p) {
     auto* view = new TRichEditEx(p);
-    view->setReadOnly(true);
-    view->SetLineNumbers(false);
+    view->SetLineNumbers(true);
     return view;
   });
   layout->addWidget(whois_view_.Place(), 1);

@@ -131,7 +131,7 @@ QWidget* LocalPageTab::BuildTopBar() {
                                U("保存時の文字ｺｰﾄﾞ"), CharsetChoices("ISO-2022"), 6, panel);
   load_code_->SetItemIndex(0);
   org_code_->SetItemIndex(0);
-  save_code_->SetItemIndex(3);
+  save_code_->SetItemIndex(0);
   options->addWidget(load_code_);
   options->addWidget(org_code_);
   options->addWidget(save_code_);

@@ -162,9 +162,8 @@ void LocalPageTab::LFClearRichEditListBox() {
       view->clear();
     }
   };
-  for (const Lazy<TRichEditEx>& view : {html_, inner_left_, inner_right_, org_, list_right_}) {
-    clear(view);
-  }
+  // The right-hand copy of the list keeps its text.
+  for (const Lazy<TRichEditEx>& view : {html_, inner_left_, inner_right_, org_}) clear(view);
   for (auto& [pane, view] : file_views_) clear(view);
   for (auto& [input, bar] : bars_) {
     // The combined pane keeps its keywords.
@@ -301,9 +300,10 @@ void LocalPageTab::Reset() {
 void LocalPageTab::TakeLink(const QString& address, LinkUse) { path_->setText(address); }
 
 void LocalPageTab::Entered() {
-  // A new download hands its page and reports over, and the page loads afresh.
+  // Every download hands its page and reports over, and the page loads
+  // afresh, also when it was saved under the same name again.
   const SavedPage& now = host_->LastSavedPage();
-  if (now.page != last_saved_.page) {
+  if (now.job != last_saved_.job) {
     last_saved_ = now;
     dont_load_->setChecked(false);
     if (!now.first_fetched.empty()) org_path_->setText(QsFromSjis(now.first_fetched));

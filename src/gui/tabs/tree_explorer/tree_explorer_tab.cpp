@@ -125,7 +125,7 @@ void TreeExplorerTab::BuildControls() {
   left->addWidget(charset_);
   save_charset_ = new TRadioGroup(QStringLiteral("RadioGroupTreeExplorerSave"),
                                   U(" 保存時の文字ｺｰﾄﾞ "), CharsetChoices("ISO-2022"), 3, main);
-  save_charset_->SetItemIndex(3);
+  save_charset_->SetItemIndex(0);
   left->addWidget(save_charset_);
   keep_declaration_ = Named(new QCheckBox(U("保存時に文字ｺｰﾄﾞの宣言を変更しない"), main),
                             "CheckBoxTreeExplorerDontChangeCharsetWithSave");
@@ -165,8 +165,9 @@ void TreeExplorerTab::BuildControls() {
     panes->addWidget(pane->Place());
   }
   source_ = MakeLazy<TRichEditEx>(QStringLiteral("RichEditTreeExplorer"), views, [](QWidget* p) {
+    // Editable, numbered and wrapped like every source pane: the file can be saved again.
     auto* view = new TRichEditEx(p);
-    view->setReadOnly(true);
+    view->SetLineNumbers(true);
     return view;
   });
   views->addWidget(source_.Place());
