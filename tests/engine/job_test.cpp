@@ -66,12 +66,39 @@ TEST_F(JobTest, SavesPagesInEveryCodeAsShiftJis) {
     EXPECT_TRUE(ContainsAtBoundary(
         saved, "<!-- saved from \"" + Url("/a/b/c.html") + "\" by NOLDA-KAPLO -->\r\n<head>"))
         << saved;
-    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"../../x/y.html\"")) << saved;
-    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"../../index.html\"")) << saved;
-    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"../../a/d.html\"")) << saved;
+    // Links to pages that were not saved lead to the web.
+    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/x/y.html") + "\"")) << saved;
+    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/") + "\"")) << saved;
+    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/a/d.html") + "\"")) << saved;
     // The as-fetched copy is the server's bytes, each line ending CR LF.
     EXPECT_EQ(test::ReadFile(folder_ + "a/b/ZZOrg_c.html"), NormaliseLineBreaks(c.encode(page)));
   }
+}
+
+// A manual's chapters: a link leads to the copy of a page that is saved (the
+// page itself, one saved before into the folder, a file the job saved) and
+// to the web otherwise, so every link of the copy leads somewhere.
+TEST_F(JobTest, LinksLeadToCopiesOrToTheWeb) {
+  site_["/man/ch01.html"] =
+      "<html><head><title>1</title></head><body><a href=\"ch02.html#s2\">next</a> "
+      "<a href=\"ch01.html#top\">here</a> <a href=\"./\">contents</a> "
+      "<a href=\"fig.png\"><img src=\"fig.png\"></a> <a href=\"/other/\">other</a></body></html>";
+  site_["/man/ch02.html"] = "<html><head><title>2</title></head><body>two</body></html>";
+  site_["/man/fig.png"] = "\x89PNG\r\n\x1a\nfig";
+  options_.dont_empty_folder = true;
+  ASSERT_TRUE(Run("/man/ch01.html").page_saved);
+  std::string saved = test::ReadFile(Local("man/ch01.html"));
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/man/ch02.html") + "#s2\"")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"ch01.html#top\"")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/man/") + "\"")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "<a href=\"fig.png\"><img src=\"fig.png\">")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/other/") + "\"")) << saved;
+
+  // With the next chapter saved into the folder, the link leads to its copy.
+  ASSERT_TRUE(Run("/man/ch02.html").page_saved);
+  ASSERT_TRUE(Run("/man/ch01.html").page_saved);
+  saved = test::ReadFile(Local("man/ch01.html"));
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"ch02.html#s2\"")) << saved;
 }
 
 TEST_F(JobTest, CharactersWithoutShiftJisFormBecomeReferences) {
