@@ -176,9 +176,9 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
       if (const std::size_t at = FindAtBoundary(folder, "@", below); at != npos) {
         folder = FolderOf(folder.substr(0, at));
       }
-      WriteFileBelow(save_folder,
-                     folder + std::string(kFetchedImportPrefix) + ChosenName(options_.save_filename),
-                     job_.RawPageText);
+      job_.FetchedCopyFile =
+          folder + std::string(kFetchedImportPrefix) + ChosenName(options_.save_filename);
+      WriteFileBelow(save_folder, job_.FetchedCopyFile, job_.RawPageText);
     } else {
       WriteFileBelow(save_folder, job_.FetchedCopyFile, job_.RawPageText);
     }

@@ -110,7 +110,9 @@ void DownloadEngine::RunJob() {
   job_.PreviousConfirmedLocalFile = job_.ConfirmedLocalFile;
   job_.ConfirmedLocalFile = labels_.local_file;
   labels_.confirmed_file = job_.ConfirmedLocalFile;
-  labels_.fetched_copy_file = PrefixedName(job_.ConfirmedLocalFile, kFetchedPagePrefix);
+  labels_.fetched_copy_file = page_saved_ && !frameset_page_
+                                  ? job_.FetchedCopyFile
+                                  : FetchedCopyOf(job_.ConfirmedLocalFile);
   labels_.local_views_stay = false;
   bool known = false;
   for (const std::string& item : labels_.url_history) known |= EqualsIgnoreCase(item, labels_.url);

@@ -164,6 +164,26 @@ std::string EscapeReference(std::string_view path, bool html_attribute) {
   return out;
 }
 
+std::string ReadReference(std::string_view reference) {
+  const std::string_view path = reference.substr(0, reference.find_first_of("?#"));
+  const auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '%' && i + 2 < path.size() && hex(path[i + 1]) >= 0 && hex(path[i + 2]) >= 0) {
+      out += static_cast<char>(hex(path[i + 1]) * 16 + hex(path[i + 2]));
+      i += 2;
+    } else {
+      out += path[i];
+    }
+  }
+  return out;
+}
+
 std::string ReferenceTo(std::string_view from_folder, std::string_view local,
                         std::string_view fragment, bool html_attribute,
                         std::string_view save_folder) {

@@ -99,6 +99,11 @@ std::string RelativePath(std::string_view from_folder, std::string_view file);
 // parentheses and control bytes escaped; in an HTML attribute "&" as "&amp;".
 std::string EscapeReference(std::string_view path, bool html_attribute);
 
+// The relative path a reference written by EscapeReference names: its
+// escapes read, its query and fragment cut (the one-file page reads the
+// saved folder back this way).
+std::string ReadReference(std::string_view reference);
+
 // The reference to write in a file of from_folder for local, fragment (as
 // written, "#" included) put back. A reference written from the site's root
 // (or with the site's address) climbs to the save folder and down again:

@@ -153,13 +153,12 @@ std::string FileType(const MappedResource& r, std::string_view content_type,
   // An answer the judge found no page is not named one, whatever its label.
   const std::string label = LowerType(content_type);
   const bool page_label = label == kHtmlType || label == "application/xhtml+xml";
-  std::string type = AnswerType(page_label ? std::string_view() : content_type, first_bytes);
-  if (type == kHtmlType) type.clear();
-  if (type.empty()) {
-    const std::string_view url(r.url);
-    type = TypeOfEnding(FileExtension(url.substr(0, url.find('?'))));
-  }
-  return type;
+  std::string type = page_label ? std::string() : AnswerType(content_type, {});
+  // A label that tells nothing: the address's own ending, else the bytes.
+  const std::string_view url(r.url);
+  if (type.empty()) type = TypeOfEnding(FileExtension(url.substr(0, url.find('?'))));
+  if (type.empty()) type = AnswerType({}, first_bytes);
+  return type == kHtmlType ? std::string() : type;
 }
 
 std::string ApplyEdits(std::string_view text, std::vector<TextEdit> edits) {

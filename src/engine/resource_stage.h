@@ -36,9 +36,9 @@ struct ReadText {
 ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view content_type,
                        bool page);
 
-// The media type r's file is named for by an answer: what the answer says
-// it is (a page's label aside), else the type the ending of its address's
-// path names; empty when nothing tells.
+// The media type r's file is named for by an answer: what its Content-Type
+// says (a page's label aside), else what the ending of its address's path
+// names, else what its first bytes are; empty when nothing tells.
 std::string FileType(const MappedResource& r, std::string_view content_type,
                      std::string_view first_bytes);
 

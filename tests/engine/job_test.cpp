@@ -101,6 +101,27 @@ TEST_F(JobTest, LinksLeadToCopiesOrToTheWeb) {
   EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"ch02.html#s2\"")) << saved;
 }
 
+// Each file is named for its type, and the page refers to that name; this
+// server labels every unknown ending text/html, which names nothing.
+TEST_F(JobTest, FilesAreNamedForTheirType) {
+  site_["/t/page.html"] =
+      "<html><head><link rel=\"stylesheet\" href=\"style.php?v=2\">"
+      "<script src=\"app?v=1\"></script></head><body><img src=\"pic.php?id=3\">"
+      "<img src=\"photo.png?w=10\"><img src=\"blob.bin\"></body></html>";
+  site_["/t/style.php"] = "p { color: red }";
+  site_["/t/app"] = "var a = 1;";
+  site_["/t/pic.php"] = "GIF89a-pic";
+  site_["/t/photo.png"] = "\x89PNG\r\n\x1a\nphoto";
+  site_["/t/blob.bin"] = "no signature";
+  ASSERT_TRUE(Run("/t/page.html").page_saved);
+  const std::string page = test::ReadFile(Local("t/page.html"));
+  for (const char* name : {"style.php@v=2.css", "app@v=1.js", "pic.php@id=3.gif",
+                           "photo.png@w=10.png", "blob.bin"}) {
+    EXPECT_TRUE(fs::is_regular_file(Local(std::string("t/") + name))) << name;
+    EXPECT_TRUE(ContainsAtBoundary(page, std::string("\"") + name + "\"")) << name << "\n" << page;
+  }
+}
+
 TEST_F(JobTest, CharactersWithoutShiftJisFormBecomeReferences) {
   site_["/e.html"] =
       "<html><head><meta charset=\"utf-8\"></head><body>caf\xC3\xA9 \xF0\x9F\x98\x80 "
