@@ -377,7 +377,10 @@ class ScriptMarkupScanner {
   // A string's text [b, e): every <script>, <img> and <link> tag in it.
   void Literal(std::size_t b, std::size_t e) {
     end_ = e;
-    for (std::size_t lt = s_.find('<', b); lt != npos && lt < e; lt = s_.find('<', lt + 1)) {
+    // Searched within the string alone: a large script has many strings.
+    const std::string_view text = s_.substr(b, e - b);
+    for (std::size_t at = text.find('<'); at != npos; at = text.find('<', at + 1)) {
+      const std::size_t lt = b + at;
       std::string element;
       for (std::string_view name : {"script", "img", "link"}) {
         const std::size_t after = lt + 1 + name.size();
@@ -424,9 +427,9 @@ class ScriptMarkupScanner {
       }
       if (!quote.empty()) {
         v.begin = p + quote.size();
-        const std::size_t close = s_.find(quote, v.begin);
+        const std::size_t close = s_.substr(0, end_).find(quote, v.begin);
         // Not closed in the string: the value is put together by the code.
-        if (close == npos || close + quote.size() > end_) return;
+        if (close == npos) return;
         v.end = close;
         v.quote = quote.back();
         p = close + quote.size();
