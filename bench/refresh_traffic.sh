@@ -4,7 +4,10 @@
 # If-Modified-Since with 304), counting each answer's body bytes. It is
 # saved with `kaplo download`, refreshed unchanged (goal: no body at all,
 # the folder untouched), then refreshed after one image and one stylesheet
-# changed (goal: exactly those two bodies).
+# changed (goal: exactly those two bodies). Then a site of six pages that
+# share those stylesheets and images is saved with --depth 1 and refreshed
+# unchanged (goal: each address asked for once, always with a validator, no
+# body, the folder untouched).
 # Usage: bench/refresh_traffic.sh [path/to/kaplo]
 set -euo pipefail
 KAPLO=${1:-build/bin/kaplo}
@@ -25,6 +28,15 @@ for i in range(50):
     page.append(f'<img src="img/p{i}.png">')
     put(f"img/p{i}.png", b"\x89PNG\r\n\x1a\n" + bytes([i]) * 2000)
 put("index.html", "\n".join(page + ["</body></html>"]) + "\n")
+# The site: a top page linking five pages; all six share the stylesheets and ten images.
+shared = page[:11] + ["</head><body>"] + [f'<img src="img/p{i}.png">' for i in range(10)]
+put("site/top.html", "\n".join([p.replace('"css/', '"../css/').replace('"img/', '"../img/')
+                                for p in shared] +
+                               [f'<a href="page{n}.html">{n}</a>' for n in range(5)] +
+                               ["</body></html>"]) + "\n")
+for n in range(5):
+    put(f"site/page{n}.html", "\n".join([p.replace('"css/', '"../css/').replace('"img/', '"../img/')
+                                         for p in shared] + ["</body></html>"]) + "\n")
 PY
 
 cat > "$work/server.py" <<'PY'
@@ -47,7 +59,8 @@ class Counting(http.server.SimpleHTTPRequestHandler):
         super().handle_one_request()
         if self.status is not None:
             with open(log, "a") as f:
-                f.write(f"{self.path}\t{self.status}\t{self.body}\n")
+                asked = 1 if self.headers.get("If-Modified-Since") else 0
+                f.write(f"{self.path}\t{self.status}\t{self.body}\t{asked}\n")
 http.server.ThreadingHTTPServer.allow_reuse_address = True
 s = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Counting)
 print(s.server_address[1], flush=True)
@@ -96,4 +109,22 @@ fetched=$(awk -F'\t' '$3 > 0 {print $1}' "$work/log" | sort | tr '\n' ' ')
 echo "after two changes:  $n requests, $b bodies ($fetched), $m answered 304"
 [ "$fetched" = "/css/s3.css /img/p7.png " ] || ok=no
 echo "goal (no body on an unchanged refresh, the two changed files alone after): $ok"
-[ "$ok" = yes ]
+
+site="http://127.0.0.1:$(cat "$work/port")/site/top.html"
+"$KAPLO" download "$site" "$work/save2" --depth 1 --no-robots --quiet >/dev/null
+read -r n b s m <<<"$(tally)"
+echo "site (6 pages) saved with --depth 1"
+before=$(find "$work/save2" -type f -printf '%P %s %T@\n' | sort | md5sum)
+: > "$work/log"
+"$KAPLO" download "$site" "$work/save2" --depth 1 --no-robots --refresh --quiet >/dev/null
+read -r n b s m <<<"$(tally)"
+most=$(awk -F'\t' '{c[$1]++} END {m = 0; for (p in c) if (c[p] > m) m = c[p]; print m}' "$work/log")
+bare=$(awk -F'\t' '$4 != 1' "$work/log" | wc -l)
+paths=$(cut -f1 "$work/log" | sort -u | wc -l)
+same=$([ "$before" = "$(find "$work/save2" -type f -printf '%P %s %T@\n' | sort | md5sum)" ] &&
+       echo "folder unchanged" || echo "FOLDER CHANGED")
+echo "site refresh:       $n requests for $paths addresses (at most $most each), $bare without a validator, $m answered 304, $b bodies, $same"
+site_ok=$([ "$most" -eq 1 ] && [ "$bare" -eq 0 ] && [ "$b" -eq 0 ] &&
+          [ "$same" = "folder unchanged" ] && echo yes || echo no)
+echo "goal (each address once, with a validator, no body, folder untouched): $site_ok"
+[ "$ok" = yes ] && [ "$site_ok" = yes ]

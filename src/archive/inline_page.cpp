@@ -10,6 +10,7 @@
 
 #include "archive/inline_sinks.h"
 #include "engine/references.h"
+#include "engine/resource_map.h"
 #include "text/convert.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
@@ -25,26 +26,6 @@ constexpr int kMaxDepth = 8;
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string PercentDecoded(std::string_view s) {
-  std::string out;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size() && HexDigit(s[i + 1]) >= 0 && HexDigit(s[i + 2]) >= 0) {
-      out += static_cast<char>(HexDigit(s[i + 1]) * 16 + HexDigit(s[i + 2]));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
 }
 
 std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t from) {
@@ -229,8 +210,8 @@ std::optional<Inliner::Target> Inliner::Resolve(const fs::path& folder,
   Target t;
   const std::size_t hash = value.find('#');
   if (hash != std::string_view::npos) t.fragment = std::string(value.substr(hash));
-  std::string_view path = value.substr(0, std::min(hash, value.find('?')));
-  t.file = (folder / FsPath(PercentDecoded(path))).lexically_normal();
+  // Read back as the job wrote it.
+  t.file = (folder / FsPath(ReadReference(value))).lexically_normal();
   std::error_code ec;
   const fs::path real = fs::weakly_canonical(t.file, ec);
   // A page read from disk names no file outside the save folder.
@@ -330,6 +311,13 @@ void Inliner::Page(const fs::path& file, Sink& out, int depth) {
     const FoundReference& ref = *step.ref;
     const std::optional<Target> t = Resolve(folder, ref.value);
     const bool here = t && t->exists;
+    if (ref.in_script) {
+      // Markup in a script's string: only its address becomes the file's data.
+      Text(all.substr(pos, ref.begin - pos), out);
+      Reference(all.substr(ref.begin, ref.end - ref.begin), t, true, out);
+      pos = ref.end;
+      continue;
+    }
     const Span tag = ref.in_css ? Span{} : TagAround(all, ref.begin);
     const std::string name = tag.end ? TagName(all.substr(tag.begin)) : std::string();
     const std::string_view tag_text = all.substr(tag.begin, tag.end - tag.begin);

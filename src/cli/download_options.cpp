@@ -59,8 +59,10 @@ constexpr Option kDownloadOptions[] = {
      "三つの ZU_ レポートを書きません"},
     {"--css-only", "", "", "the combined report holds the stylesheets only",
      "統合レポートにはスタイルシートだけを入れます"},
-    {"--top-page", "NAME", "index.html", "the file name links to the site's top (\"/\") point at",
-     "サイトのトップ（「/」）へのリンクが指すファイル名"},
+    {"--top-page", "NAME", "index.html",
+     "the file name of the page of an address that ends in \"/\" (the page's own and the one links "
+     "to it point at)",
+     "「/」で終わるアドレスのページのファイル名（そのページ自身と、そこへのリンクが指す名前）"},
     {"--dummy-folder", "PATH", "",
      "a folder put between the page's folder and files of unknown place (see --quote-slash)",
      "場所のわからないファイルの前に置くフォルダー（--quote-slash を参照）"},

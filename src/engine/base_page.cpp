@@ -6,6 +6,7 @@
 #include "engine/local_path.h"
 #include "engine/resource_stage.h"
 #include "engine/safe_write.h"
+#include "engine/saved_names.h"
 #include "engine/saved_page.h"
 #include "engine/url.h"
 #include "shell/messages.h"
@@ -33,9 +34,10 @@ std::string SavedFromAddress(std::string address) {
   return address;
 }
 
-std::string WithHtmlExtension(std::string name) {
-  if (!ContainsAtBoundary(name, ".htm")) name += ".html";
-  return name;
+// The name the user chose for the page, made a safe file name of an HTML page.
+std::string ChosenName(std::string_view typed) {
+  std::string name = FileNameOf(UrlToSafePath(Trim(typed)));
+  return WithTypeEnding(name.empty() ? std::string(kIndexPage) : name, kHtmlType);
 }
 
 }  // namespace
@@ -114,9 +116,7 @@ int DownloadEngine::DLMakeWinPage(const std::string& url, const std::string& sav
     if (job_.BaseHrefDir == url) job_.BaseHrefDir = "/";
   }
 
-  const bool dummy = options_.top_directory_for_unknown && !options_.top_dummy_directory.empty();
-  const BasePageNames names = MakeBasePageNames(url, save_folder, options_.url_web_decode,
-                                                dummy ? options_.top_dummy_directory : "");
+  const BasePageNames names = MakeBasePageNames(url, NameRulesOf(options_, save_folder));
   if (!MakeFoldersBelow(save_folder, names.local_file)) return -1;
   job_.LocalPageFile = names.local_file;
   labels_.local_file = names.local_file;
@@ -131,7 +131,7 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
                                               const std::string& page_file,
                                               const std::string& save_folder,
                                               const PageScan& scan) {
-  ResourceMap map(save_folder, options_.url_web_decode);
+  ResourceMap map(NameRulesOf(options_, save_folder), &names_);
   ResourceStage stage(fetcher_, map, lists_, options_,
                       {.running = [this] { return Running(); },
                        .progress =
@@ -148,10 +148,19 @@ std::string DownloadEngine::SaveWithResources(const std::string& text,
   }
   const std::vector<std::string> urls = ResourceStage::ResolvePage(scan, base, page_query_code_);
   stage.Record(record_, refreshing_, refresh_outcome_);
-  stage.EnterPage(scan, urls, base);
+  stage.EnterPage(scan, urls, base, page_file);
   if (!lists_.browser_images.empty()) stage.EnterBrowserImages(lists_.browser_images);
   stage.Run();
   last_resources_.assign(map.Entries().begin(), map.Entries().end());
+  for (const MappedResource& m : last_resources_) {
+    if (m.Saved()) names_.Note(RecordLineOf(m));
+  }
+  // Each frame entry leads where this page resolved it.
+  for (std::size_t i = 0; i < scan.references.size(); ++i) {
+    if (scan.references[i].role == RefRole::kFrame && !urls[i].empty()) {
+      frame_targets_[labels_.url + "\n" + std::string(Trim(scan.references[i].value))] = urls[i];
+    }
+  }
   return RewriteSavedPage({.page = text,
                            .scan = scan,
                            .urls = urls,
@@ -170,17 +179,17 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
 
   if (!job_.RawPageText.empty()) {
     if (options_.save_this_name) {
+      // A query with "/" in it made folders of the address: the copy goes
+      // where the address's path ends.
       std::string folder = FolderOf(job_.FetchedCopyFile);
-      if (const std::size_t at = FindAtBoundary(folder, "@"); at != npos) {
+      const std::size_t below = folder.starts_with(save_folder) ? save_folder.size() : 0;
+      if (const std::size_t at = FindAtBoundary(folder, "@", below); at != npos) {
         folder = FolderOf(folder.substr(0, at));
       }
-      const std::string name = WithHtmlExtension(
-          options_.save_filename.empty() ? "index.html" : options_.save_filename);
-      WriteFileBelow(save_folder,
-                     folder + std::string(kFetchedImportPrefix) + UrlToSafePath(name),
-                     job_.RawPageText);
+      job_.FetchedCopyFile =
+          folder + std::string(kFetchedImportPrefix) + ChosenName(options_.save_filename);
+      WriteFileBelow(save_folder, job_.FetchedCopyFile, job_.RawPageText);
     } else {
-      job_.FetchedCopyFile = WithHtmlExtension(job_.FetchedCopyFile);
       WriteFileBelow(save_folder, job_.FetchedCopyFile, job_.RawPageText);
     }
   }
@@ -190,14 +199,10 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   if (options_.top_page_filename.empty()) options_.top_page_filename = kIndexPage;
   job_.TopPageFileName = options_.top_page_filename;
 
-  std::string written;
+  std::string written = job_.LocalPageFile;
   if (options_.save_this_name) {
-    std::string name(Trim(options_.save_filename));
-    name = WithHtmlExtension(name.empty() ? "index.html" : name);
-    job_.ChosenLocalFile = FolderOf(job_.LocalPageFile) + UrlToSafePath(name);
+    job_.ChosenLocalFile = FolderOf(job_.LocalPageFile) + ChosenName(options_.save_filename);
     written = job_.ChosenLocalFile;
-  } else {
-    written = FinalPageName(job_.LocalPageFile);
   }
   const std::string page =
       SaveWithResources(job_.ConvertedPageText, written, save_folder, page_scan_);
@@ -222,14 +227,9 @@ int DownloadEngine::DownLoadBasePage(const std::string& url, const std::string& 
   if (!saved) failure_reason_ = why;
   if (saved) WriteRecord(save_folder);
   if (options_.download_inner_html) {
-    WriteFileBelow(save_folder, FinalPageName(PrefixedName(job_.LocalPageFile, kInnerPagePrefix)),
-                   page);
+    WriteFileBelow(save_folder, PrefixedName(job_.LocalPageFile, kInnerPagePrefix), page);
   }
   observer_.ShowText(JobText::Local, page, true);
-  if (!kept && !ContainsAtBoundary(job_.LocalPageFile, ".htm") &&
-      job_.LocalPageFile + ".html" != written) {
-    WriteFileBelow(save_folder, job_.LocalPageFile + ".html", page);
-  }
   if (!job_.InnerPageText.empty() && !job_.InnerCopyFile.empty()) {
     WriteFileBelow(save_folder, job_.InnerCopyFile, job_.InnerPageText);
   }

@@ -33,6 +33,7 @@
 #pragma once
 
 #include <atomic>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -144,6 +145,9 @@ class DownloadEngine {
   TextResponse RefreshPage(const std::string& wire_url);
   // The record of this job beside the saved page.
   void WriteRecord(const std::string& save_folder);
+  // What the record says of a saved resource: this job's answer, the
+  // earlier record's line, or what an earlier job in the folder knew.
+  RecordLine RecordLineOf(const MappedResource& m) const;
   // A refresh that changed something: the report files go, to be written anew.
   void DropStaleReports();
   // Fetches what the page (scanned as scan) names into the save folder and
@@ -174,6 +178,12 @@ class DownloadEngine {
   int page_query_code_ = 0;           // the code its queries are sent in
   // What the last job's resources came to.
   std::vector<MappedResource> last_resources_;
+  // The names files of the save folder were given (by earlier jobs and
+  // their records), so a name an answer's type gave is kept.
+  NameBook names_;
+  // Where each frame entry leads, as its container resolved it:
+  // container address + "\n" + entry -> the frame's address.
+  std::map<std::string, std::string> frame_targets_;
   JobRecord record_;
   bool refreshing_ = false;          // a refresh with a record to go by
   bool page_unchanged_ = false;      // the page answered 304: its files stay

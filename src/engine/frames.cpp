@@ -7,9 +7,11 @@
 #include "engine/engine.h"
 #include "engine/local_path.h"
 #include "engine/safe_write.h"
+#include "engine/saved_names.h"
 #include "engine/url.h"
 #include "shell/messages.h"
 #include "text/fsname.h"
+#include "text/charset.h"
 #include "text/normalise.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
@@ -21,7 +23,9 @@ std::string FrameTarget(std::string_view page_url, std::string_view reference) {
   std::string target(Trim(reference));
   if (target.starts_with("//")) target = "http:" + target;
   if (IsHttpUrl(target)) return target;
-  target = CombineUrl(page_url, target);
+  // Resolved as a browser resolves it: a name holding "http" is a name.
+  const std::string base = WireUrl(page_url);
+  target = RequestUrl(base.empty() ? std::string(page_url) : base, target, kCharsetUtf8);
   return IsHttpUrl(target) ? target : std::string();
 }
 
@@ -35,9 +39,7 @@ int DownloadEngine::DLMakeFrameSetFile(const std::string& url, const std::string
   bool any = false;
   for (const FoundReference& ref : page_scan_.references) any |= ref.role == RefRole::kFrame;
   if (!any) return -1;
-  std::string local = UrlToLocalPath(url, save_folder, options_.url_web_decode, 0);
-  if (local.empty() || local.back() == '/') local += "index.html";
-  DLSaveMakeHTML(url, local, page_text, save_folder);
+  DLSaveMakeHTML(url, PageFileOf(url, NameRulesOf(options_, save_folder)), page_text, save_folder);
   return 0;
 }
 
@@ -47,10 +49,6 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& /*url*/, const std::strin
   // The frames are listed and pointed at the names their own jobs give them.
   const std::string page = SaveWithResources(page_text, local_file, save_folder, page_scan_);
   WriteFileBelow(save_folder, local_file, page);
-  const bool htm = ContainsAtBoundary(local_file, ".htm");
-  if (!htm || (ContainsAtBoundary(local_file, "@") && ContainsAtBoundary(local_file, "="))) {
-    WriteFileBelow(save_folder, local_file + ".html", page);
-  }
   observer_.ShowText(JobText::WebSource, page, true);
   labels_.local_file = local_file;
   labels_.caption = SavedPageCaption();
@@ -61,7 +59,10 @@ void DownloadEngine::DLSaveMakeHTML(const std::string& /*url*/, const std::strin
 bool DownloadEngine::DLInFrameFileGo(const std::string& page_url,
                                      const std::string& /*save_folder*/,
                                      const std::string& reference) {
-  const std::string target = FrameTarget(page_url, reference);
+  // Where the container's copy points it, when the container was saved here.
+  const auto known = frame_targets_.find(page_url + "\n" + std::string(Trim(reference)));
+  const std::string target =
+      known != frame_targets_.end() ? known->second : FrameTarget(page_url, reference);
   if (target.empty()) return false;
   switch (options_.frame_download) {
     case 0: {

@@ -7,6 +7,7 @@
 #include "engine/local_path.h"
 #include "engine/resource_stage.h"
 #include "engine/saved_page.h"
+#include "engine/saved_names.h"
 #include "engine/url.h"
 #include "shell/messages.h"
 #include "text/charset.h"
@@ -96,6 +97,7 @@ void DownloadEngine::RunJob() {
     return;
   }
   lists_.frames.clear();
+  frame_targets_.clear();
   labels_.caption = "KAPLO[ " + url + " ]";
   job_.FramesetSaved = false;
 
@@ -108,7 +110,9 @@ void DownloadEngine::RunJob() {
   job_.PreviousConfirmedLocalFile = job_.ConfirmedLocalFile;
   job_.ConfirmedLocalFile = labels_.local_file;
   labels_.confirmed_file = job_.ConfirmedLocalFile;
-  labels_.fetched_copy_file = PrefixedName(job_.ConfirmedLocalFile, kFetchedPagePrefix);
+  labels_.fetched_copy_file = page_saved_ && !frameset_page_
+                                  ? job_.FetchedCopyFile
+                                  : FetchedCopyOf(job_.ConfirmedLocalFile);
   labels_.local_views_stay = false;
   bool known = false;
   for (const std::string& item : labels_.url_history) known |= EqualsIgnoreCase(item, labels_.url);
@@ -264,6 +268,7 @@ void DownloadEngine::ClearViews() {
 
 void DownloadEngine::StartOver() {
   lists_.frames.clear();
+  frame_targets_.clear();
   DLClearLists(false);
 }
 
@@ -397,15 +402,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   LabelsChanged();
 
   if (folder.empty()) {
-    const std::string mapped = UrlToLocalPath(url, "", options_.url_web_decode, 0);
-    std::string name;
-    if (mapped.empty() || ContainsAtBoundary(mapped, ".htm")) {
-      name = "index.html";
-    } else {
-      name = FileNameOf(mapped + ".html");
-      if (name == ".html") name = "index.html";
-    }
-    name = UrlToSafePath(name);
+    // The name the page would have below a save folder.
+    const std::string name = FileNameOf(PageFileOf(url, NameRulesOf(options_, "/")));
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(name, "");
     if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
     labels_.local_file = *chosen;
@@ -434,9 +432,8 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
     observer_.ShowText(JobText::Native, fetched, true);
     prompter_.ShowInformation(msg::FramesetPage(), fetched);
     labels_.local_file.clear();
-    const std::string file_name = UrlFileName(url);
     const std::optional<std::string> chosen = prompter_.SaveHtmlDialog(
-        file_name.empty() ? std::string(kIndexPage) : UrlToSafePath(file_name), folder);
+        FileNameOf(PageFileOf(url, NameRulesOf(options_, folder))), folder);
     if (!chosen) return Abandon(DownloadFailure::Cancelled, true);
     labels_.save_folder = FolderOf(*chosen);
     LabelsChanged();
@@ -470,9 +467,7 @@ bool DownloadEngine::DLDownloadAll(const std::string& url) {
   labels_.result_address = labels_.local_file;
   labels_.web_address = labels_.url;
 
-  std::string display = labels_.local_file + ".html";
-  display = ReplaceFirstExact(display, ".htm.html", ".htm");
-  display = ReplaceFirstExact(display, ".html.html", ".html");
+  const std::string& display = labels_.local_file;
   switch (options_.final_open) {
     case 0:
       if (browser_) browser_->Navigate(BrowserPane::DownloadResult, url);

@@ -69,6 +69,16 @@ std::string RecordFileOf(std::string_view page_file) {
   return FolderOf(page_file) + std::string(kRecordPrefix) + base + ".tsv";
 }
 
+bool LoadPageRecord(JobRecord& record, std::string_view page_file) {
+  if (record.Load(RecordFileOf(page_file))) return true;
+  std::string_view stem = page_file;
+  if (!stem.ends_with(".html")) return false;
+  stem.remove_suffix(5);
+  const std::string_view ending = FileExtension(stem);
+  if (ending == ".html" || ending == ".htm") return false;
+  return record.Load(RecordFileOf(stem));
+}
+
 std::string RecordText(const std::vector<RecordLine>& lines, std::string_view folder) {
   std::string out;
   for (const RecordLine& l : lines) {

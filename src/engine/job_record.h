@@ -29,6 +29,12 @@ bool ReadSavedFile(std::string_view file, std::string& bytes);
 // The record beside a page file: "a/ZV_index.tsv" for "a/index.html".
 std::string RecordFileOf(std::string_view page_file);
 
+// Reads the record beside page_file into record; false when there is none.
+// A record an earlier version named after the page without the ".html" its
+// name now carries is read too.
+class JobRecord;
+bool LoadPageRecord(JobRecord& record, std::string_view page_file);
+
 // The record's text for lines, their files made relative to folder; and back.
 std::string RecordText(const std::vector<RecordLine>& lines, std::string_view folder);
 std::vector<RecordLine> ParseRecord(std::string_view text, std::string_view folder);
@@ -42,6 +48,7 @@ class JobRecord {
   bool Load(std::string_view file);
   // The earlier job's line for url; null when it saved none.
   const RecordLine* Earlier(std::string_view url) const;
+  const std::map<std::string, RecordLine, std::less<>>& EarlierLines() const { return earlier_; }
   // An answer for url came: a full answer's validators replace the earlier
   // ones, a 304 keeps them unless it sends new ones.
   void Answered(const std::string& url, const Response& response);

@@ -20,15 +20,6 @@ constexpr auto npos = std::string_view::npos;
 
 bool Has(std::string_view text, std::string_view sub) { return ContainsAtBoundary(text, sub); }
 
-// At most max bytes of text, not ending inside a double-byte character.
-std::string_view CutAtCharacter(std::string_view text, std::size_t max) {
-  if (text.size() <= max) return text;
-  SjisBoundary walker(text);
-  std::size_t cut = walker.NextBoundary(max);
-  if (cut > max) cut = max - 1;
-  return text.substr(0, cut);
-}
-
 int Hex(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -157,42 +148,6 @@ std::string SaveTextFile(std::string_view text, std::string_view file_name) {
   }
   fs::remove(temp, ec);
   return {};
-}
-
-BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_folder,
-                                int decode_mode, std::string_view dummy_dir) {
-  BasePageNames n;
-  std::string local = UrlToLocalPath(url, save_folder, decode_mode, 0);
-  if (local.starts_with(save_folder)) {
-    local = UrlToSafePath(save_folder, std::string_view(local).substr(save_folder.size()));
-  }
-  if (!local.empty() && local.back() == '/') local += "index.html";
-  const std::string_view ext = FileExtension(local);
-  if (ext.empty() || ext == ".php" || ext == ".shtml" || ext == ".jsp" || ext == ".asp") {
-    local += ".html";
-  }
-  std::string fetched = UrlToLocalPath(url, save_folder, decode_mode, 1);
-  if (const std::string name = FileNameOf(fetched); name.size() > 40) {
-    fetched = FolderOf(fetched) + std::string(CutAtCharacter(name, 40)) + ".html";
-  }
-  if (!dummy_dir.empty()) {
-    // The dummy text is typed by the user: made safe so it stays below the folder.
-    std::string moved = FolderOf(local) + UrlToSafePath(dummy_dir) + "/" + FileNameOf(local);
-    moved = ReplaceAllExact(moved, "\\", "/");
-    while (Has(moved, "//")) moved = ReplaceAllExact(moved, "//", "/");
-    local = moved;
-  }
-  n.inner_copy = PrefixedName(local, kInnerCopyPrefix);
-  n.local_file = std::move(local);
-  n.fetched_copy = std::move(fetched);
-  return n;
-}
-
-std::string FinalPageName(std::string_view local_file) {
-  const std::size_t htm = FindAtBoundary(local_file, ".htm");
-  // Kept when the first ".htm" starts at or after the sixth byte from the end.
-  if (htm != npos && htm + 6 >= local_file.size()) return std::string(local_file);
-  return std::string(local_file) + ".html";
 }
 
 std::string PrefixedName(std::string_view path, std::string_view prefix) {

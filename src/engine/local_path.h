@@ -22,19 +22,6 @@ std::string SafeLocalPath(std::string_view path, std::string_view save_folder);
 // now, empty when nothing was.
 std::string SaveTextFile(std::string_view text, std::string_view file_name);
 
-// The local names of a job's base page.
-struct BasePageNames {
-  std::string local_file;    // LocalPageFile
-  std::string fetched_copy;  // FetchedCopyFile ("ZZOrg_")
-  std::string inner_copy;    // InnerCopyFile ("ZAInner_")
-};
-// dummy_dir is applied when not empty (the dummy folder option).
-BasePageNames MakeBasePageNames(std::string_view url, std::string_view save_folder,
-                                int decode_mode, std::string_view dummy_dir);
-// The name a page is written under: ".html" appended unless the name ends
-// in ".htm" or ".html" (its first ".htm" starts within the last six bytes).
-std::string FinalPageName(std::string_view local_file);
-
 // A regular file, a folder (Shift_JIS paths) is there.
 bool LocalFileExists(std::string_view path);
 bool LocalFolderExists(std::string_view folder);

@@ -331,6 +331,168 @@ bool HasWord(std::string_view list, std::string_view word) {
   return have.find(" " + std::string(word) + " ") != std::string::npos;
 }
 
+// Markup that scripts write
+
+class ScriptMarkupScanner {
+ public:
+  ScriptMarkupScanner(std::string_view text, bool in_head, std::vector<FoundReference>& out)
+      : s_(text), head_(in_head), out_(out) {}
+
+  // The code in [from, to): its comments skipped, its strings read.
+  void Run(std::size_t from, std::size_t to) {
+    std::size_t i = from;
+    while (i < to) {
+      const char c = s_[i];
+      if (Wide(s_, i)) {
+        i += 2;
+      } else if (c == '/' && i + 1 < to && s_[i + 1] == '/') {
+        const std::size_t eol = s_.find('\n', i);
+        i = eol == npos || eol > to ? to : eol;
+      } else if (c == '/' && i + 1 < to && s_[i + 1] == '*') {
+        const std::size_t close = s_.find("*/", i + 2);
+        i = close == npos || close + 2 > to ? to : close + 2;
+      } else if (c == '"' || c == '\'' || c == '`') {
+        std::size_t j = i + 1;
+        while (j < to && s_[j] != c && (c == '`' || s_[j] != '\n')) {
+          j += Wide(s_, j) || s_[j] == '\\' ? 2 : 1;
+        }
+        j = std::min(j, to);
+        Literal(i + 1, j);
+        i = j + 1;
+      } else {
+        ++i;
+      }
+    }
+  }
+
+ private:
+  struct Value {
+    std::string name;  // lower case
+    std::size_t begin = 0, end = 0;
+    char quote = 0;
+  };
+
+  bool Blank(std::size_t at) const { return at < end_ && IsBlank(s_[at]); }
+
+  // A string's text [b, e): every <script>, <img> and <link> tag in it.
+  void Literal(std::size_t b, std::size_t e) {
+    end_ = e;
+    // Searched within the string alone: a large script has many strings.
+    const std::string_view text = s_.substr(b, e - b);
+    for (std::size_t at = text.find('<'); at != npos; at = text.find('<', at + 1)) {
+      const std::size_t lt = b + at;
+      std::string element;
+      for (std::string_view name : {"script", "img", "link"}) {
+        const std::size_t after = lt + 1 + name.size();
+        if (StartsWithNoCase(s_, lt + 1, name) && after < e &&
+            (IsBlank(s_[after]) || s_[after] == '/' || s_[after] == '\\')) {
+          element = name;
+        }
+      }
+      if (!element.empty()) Tag(element, lt + 1 + element.size());
+    }
+  }
+
+  // Skips blanks, and the escapes a string writes them with.
+  std::size_t SkipBlanks(std::size_t p) const {
+    while (p < end_) {
+      if (IsBlank(s_[p]) || s_[p] == '/') {
+        ++p;
+      } else if (s_[p] == '\\' && p + 1 < end_ &&
+                 (s_[p + 1] == 'n' || s_[p + 1] == 't' || s_[p + 1] == 'r' || s_[p + 1] == '/')) {
+        p += 2;
+      } else {
+        break;
+      }
+    }
+    return p;
+  }
+
+  void Tag(const std::string& element, std::size_t p) {
+    std::vector<Value> values;
+    while ((p = SkipBlanks(p)) < end_ && s_[p] != '>') {
+      const std::size_t name_begin = p;
+      while (p < end_ && !IsBlank(s_[p]) && s_[p] != '=' && s_[p] != '>' && s_[p] != '\\') ++p;
+      if (p == name_begin) return;  // an escape that is no quote: not markup to read
+      Value v{LowerCopy(s_.substr(name_begin, p - name_begin))};
+      while (p < end_ && IsBlank(s_[p])) ++p;
+      if (p >= end_ || s_[p] != '=') continue;
+      ++p;
+      while (p < end_ && IsBlank(s_[p])) ++p;
+      // A quote, or an escaped one (\" in a string quoted by ").
+      std::string_view quote;
+      if (p < end_ && (s_[p] == '"' || s_[p] == '\'')) quote = s_.substr(p, 1);
+      if (p + 1 < end_ && s_[p] == '\\' && (s_[p + 1] == '"' || s_[p + 1] == '\'')) {
+        quote = s_.substr(p, 2);
+      }
+      if (!quote.empty()) {
+        v.begin = p + quote.size();
+        const std::size_t close = s_.substr(0, end_).find(quote, v.begin);
+        // Not closed in the string: the value is put together by the code.
+        if (close == npos) return;
+        v.end = close;
+        v.quote = quote.back();
+        p = close + quote.size();
+      } else {
+        v.begin = p;
+        while (p < end_ && !IsBlank(s_[p]) && s_[p] != '>' && s_[p] != '\\') ++p;
+        v.end = p;
+      }
+      values.push_back(std::move(v));
+    }
+    const auto find = [&](std::string_view name) -> const Value* {
+      for (const Value& v : values) {
+        if (v.name == name) return &v;
+      }
+      return nullptr;
+    };
+    if (element == "script") {
+      if (const Value* v = find("src")) Emit(*v, RefRole::kScript);
+    } else if (element == "img") {
+      if (const Value* v = find("src")) Emit(*v, RefRole::kImage);
+    } else if (const Value* href = find("href")) {
+      const Value* rel = find("rel");
+      const std::string_view rel_text =
+          rel ? s_.substr(rel->begin, rel->end - rel->begin) : std::string_view();
+      if (HasWord(rel_text, "stylesheet")) {
+        Emit(*href, RefRole::kStylesheet);
+      } else if (HasWord(rel_text, "icon")) {
+        Emit(*href, RefRole::kImage);
+      }
+    }
+  }
+
+  void Emit(const Value& v, RefRole role) {
+    std::size_t begin = v.begin, end = v.end;
+    while (begin < end && IsBlank(s_[begin])) ++begin;
+    while (end > begin && IsBlank(s_[end - 1])) --end;
+    const std::string_view raw = s_.substr(begin, end - begin);
+    // "\/" is "/"; any other escape, or a template's ${...}, is code's doing.
+    std::string value;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (Wide(raw, i)) {
+        value += raw.substr(i, 2);
+        ++i;
+      } else if (raw[i] == '\\') {
+        if (i + 1 >= raw.size() || raw[i + 1] != '/') return;
+        value += '/';
+        ++i;
+      } else {
+        value += raw[i];
+      }
+    }
+    if (value.find("${") != npos) return;
+    value = ReadEntities(value);
+    if (!Listable(value)) return;
+    out_.push_back({begin, end, std::move(value), role, false, true, v.quote, head_, true});
+  }
+
+  std::string_view s_;
+  bool head_;
+  std::vector<FoundReference>& out_;
+  std::size_t end_ = 0;  // the end of the string being read
+};
+
 enum class ValueKind { kAddress, kCandidates };
 
 struct Rule {
@@ -466,10 +628,22 @@ class PageScanner {
       if (element == "style") {
         CssScanner(s_, tag_end, content_end, false, !in_body_, scan_.references).Run();
       }
+      if (element == "script" && IsCode(attrs)) {
+        ScriptMarkupScanner(s_, !in_body_, scan_.references).Run(tag_end, content_end);
+      }
       if (element == "plaintext") return n;
       return content_end;
     }
     return tag_end;
+  }
+
+  // A script element that holds code (not data or a template).
+  bool IsCode(const std::vector<Attribute>& attrs) const {
+    const Attribute* type = Find(attrs, "type");
+    if (!type || !type->has_value) return true;
+    const std::string t = LowerCopy(Value(*type));
+    return t.empty() || t == "module" || t.find("javascript") != npos ||
+           t.find("ecmascript") != npos || t.find("jscript") != npos;
   }
 
   void AddValue(const Attribute& a, RefRole role, ValueKind kind) {
@@ -689,6 +863,11 @@ void ScanCandidates(std::string_view text, std::size_t from, std::size_t to, Ref
 }
 
 PageScan ScanPage(std::string_view page) { return PageScanner(page).Run(); }
+
+void ScanScriptMarkup(std::string_view text, std::size_t from, std::size_t to, bool in_head,
+                      std::vector<FoundReference>& out) {
+  ScriptMarkupScanner(text, in_head, out).Run(from, std::min(to, text.size()));
+}
 
 void ScanStylesheet(std::string_view css, std::size_t base, std::vector<FoundReference>& out) {
   const std::size_t first = out.size();

@@ -2,7 +2,8 @@
 // attributes that hold addresses, url() and @import in styles. Found by one
 // pass over the markup that knows tags, attributes, quotes, comments and the
 // elements whose content is not markup (script, style, textarea...), so text,
-// code samples, comments and script code are never taken for addresses.
+// code samples, comments and script code are never taken for addresses; only
+// markup that a script writes from a string is read as markup.
 // Texts are Shift_JIS; positions are byte offsets into the scanned text.
 #pragma once
 
@@ -37,6 +38,7 @@ struct FoundReference {
   bool in_attribute = false;  // inside an HTML attribute value ("&" is written "&amp;")
   char quote = 0;        // the quote around the value: '"', '\'' or 0
   bool in_head = false;  // before the body (the page's head)
+  bool in_script = false;  // markup a script writes, inside one of its strings
 };
 
 // A charset declaration of a page: the name's bytes, to be rewritten.
@@ -73,6 +75,13 @@ std::vector<FoundReference> ScanStylesheet(std::string_view css);
 // Where a stylesheet's @charset name stands (to be rewritten); empty range
 // when it has none.
 CharsetDeclaration StylesheetCharset(std::string_view css);
+
+// The references a script writes as markup: in its string literals, the
+// src of <script> and <img> and the href of a stylesheet's or an icon's
+// <link>, each value closed inside its string. Other text of the code is
+// never taken for an address. Positions are into text; in_head is passed on.
+void ScanScriptMarkup(std::string_view text, std::size_t from, std::size_t to, bool in_head,
+                      std::vector<FoundReference>& out);
 
 // srcset: "address descriptors, address descriptors, ...".
 void ScanCandidates(std::string_view text, std::size_t from, std::size_t to, RefRole role,

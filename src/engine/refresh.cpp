@@ -6,6 +6,7 @@
 #include "engine/local_path.h"
 #include "engine/reports.h"
 #include "engine/safe_write.h"
+#include "engine/saved_names.h"
 #include "engine/url.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
@@ -19,12 +20,14 @@ void DownloadEngine::OpenRecord(const std::string& url, const std::string& save_
   refresh_outcome_ = {};
   refresh_outcome_.asked = options_.refresh;
   if (save_folder.empty()) return;
-  const bool dummy = options_.top_directory_for_unknown && !options_.top_dummy_directory.empty();
-  const BasePageNames names = MakeBasePageNames(url, save_folder, options_.url_web_decode,
-                                                dummy ? options_.top_dummy_directory : "");
+  const NameRules rules = NameRulesOf(options_, save_folder);
+  names_.Open(rules.save_folder);
+  const BasePageNames names = MakeBasePageNames(url, rules);
   if (names.local_file.empty()) return;
-  // A normal job reads it too: validators of files it keeps carry over.
-  refresh_outcome_.had_record = record_.Load(RecordFileOf(names.local_file));
+  // A normal job reads it too: validators of files it keeps carry over, and
+  // the names they were saved under.
+  refresh_outcome_.had_record = LoadPageRecord(record_, names.local_file);
+  for (const auto& [address, line] : record_.EarlierLines()) names_.Note(line);
   refreshing_ = options_.refresh && refresh_outcome_.had_record && !options_.download_inner_html;
 }
 
@@ -57,12 +60,24 @@ void DownloadEngine::WriteRecord(const std::string& save_folder) {
   const std::string wire = WireUrl(job_.PageUrl).empty() ? job_.PageUrl : WireUrl(job_.PageUrl);
   std::vector<RecordLine> lines{record_.LineOf(wire, job_.FetchedCopyFile)};
   for (const MappedResource& m : last_resources_) {
-    if (m.Saved()) lines.push_back(record_.LineOf(m.url, m.local));
+    if (m.Saved()) lines.push_back(RecordLineOf(m));
   }
   const std::string file = RecordFileOf(job_.LocalPageFile);
   WriteFileBelow(save_folder, file, RecordText(lines, FolderOf(file)));
 }
 
+
+RecordLine DownloadEngine::RecordLineOf(const MappedResource& m) const {
+  RecordLine line = record_.LineOf(m.url, m.local);
+  // A file kept from an earlier job keeps what that job knew of it.
+  if (line.validators.empty()) {
+    if (const RecordLine* known = names_.Line(m.url, m.local)) {
+      line.validators = known->validators;
+      if (line.content_type.empty()) line.content_type = known->content_type;
+    }
+  }
+  return line;
+}
 
 void DownloadEngine::DropStaleReports() {
   const RefreshOutcome& r = refresh_outcome_;

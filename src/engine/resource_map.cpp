@@ -10,46 +10,62 @@
 
 namespace kaplo {
 
-ResourceMap::ResourceMap(std::string save_folder, int decode_mode)
-    : save_folder_(std::move(save_folder)), decode_mode_(decode_mode) {
-  if (!save_folder_.empty() && save_folder_.back() != '/') save_folder_ += '/';
+void NameBook::Open(const std::string& folder) {
+  if (folder == folder_) return;
+  folder_ = folder;
+  lines_.clear();
+}
+
+void NameBook::Note(RecordLine line) {
+  if (folder_.empty() || !line.local.starts_with(folder_)) return;
+  std::string url = line.url;
+  lines_.insert_or_assign(std::move(url), std::move(line));
+}
+
+std::string NameBook::Find(std::string_view url, std::string_view base) const {
+  const auto it = lines_.find(url);
+  if (it == lines_.end() || !IsNameOf(it->second.local, base) ||
+      !LocalFileExists(it->second.local)) {
+    return {};
+  }
+  return it->second.local;
+}
+
+const RecordLine* NameBook::Line(std::string_view url, std::string_view local) const {
+  const auto it = lines_.find(url);
+  return it == lines_.end() || it->second.local != local ? nullptr : &it->second;
+}
+
+ResourceMap::ResourceMap(NameRules rules, const NameBook* known)
+    : rules_(std::move(rules)), known_(known) {
+  if (!rules_.save_folder.empty() && rules_.save_folder.back() != '/') rules_.save_folder += '/';
 }
 
 std::string ResourceMap::LocalFileOf(std::string_view url) const {
-  std::string local =
-      SafeLocalPath(UrlToLocalPath(url, save_folder_, decode_mode_, 0), save_folder_);
-  // An address that names a folder: its file is the folder's index.
-  if (local.empty() || local.back() == '/') local += kIndexPage;
-  return local;
+  return SavedFileOf(url, SavedAs::kResource, {}, rules_);
 }
 
-std::string ResourceMap::PageFileOf(std::string_view url, std::string_view top_name) const {
-  const std::string key = std::string(top_name) + '\n' + std::string(url);
-  if (const auto it = page_files_.find(key); it != page_files_.end()) return it->second;
-  std::string file = NameOfPage(url, top_name);
-  page_files_.emplace(key, file);
-  return file;
+bool ResourceMap::Name(MappedResource& r, std::string_view type) const {
+  std::string named = SavedFileOf(r.url, SavedAs::kResource, type, rules_);
+  if (named == r.local) return false;
+  r.local = std::move(named);
+  return true;
 }
 
-std::string ResourceMap::NameOfPage(std::string_view url, std::string_view top_name) const {
-  const std::string local = UrlToLocalPath(url, save_folder_, decode_mode_, 0);
-  if (local.empty() || local.back() == '/') {
-    return SafeLocalPath(local, save_folder_) +
-           std::string(top_name.empty() ? kIndexPage : top_name);
-  }
-  // A link to a file that is no page (a PDF, an image) keeps its name.
+std::string ResourceMap::LinkFileOf(std::string_view url) const {
+  if (const auto it = link_files_.find(url); it != link_files_.end()) return it->second;
   const std::string_view path = url.substr(0, url.find_first_of("?#"));
   const std::string_view name = path.substr(path.rfind('/') + 1);
   const std::size_t dot = name.rfind('.');
   const std::string ext = dot == std::string_view::npos ? "" : LowerAscii(name.substr(dot));
   static constexpr std::string_view kPageExtensions[] = {
       "", ".htm", ".html", ".xhtml", ".shtml", ".php", ".php3", ".asp", ".aspx", ".jsp", ".cgi"};
-  if (std::find(std::begin(kPageExtensions), std::end(kPageExtensions), ext) ==
-      std::end(kPageExtensions)) {
-    return LocalFileOf(url);
-  }
-  // The name a job gives the page when it saves it.
-  return FinalPageName(MakeBasePageNames(url, save_folder_, decode_mode_, "").local_file);
+  // A link to a file that is no page (a PDF, an image) keeps its name.
+  const bool page = std::find(std::begin(kPageExtensions), std::end(kPageExtensions), ext) !=
+                    std::end(kPageExtensions);
+  std::string file = page ? PageFileOf(url, rules_) : LocalFileOf(url);
+  link_files_.emplace(std::string(url), file);
+  return file;
 }
 
 MappedResource& ResourceMap::Enter(const std::string& url, RefRole role,
@@ -63,6 +79,9 @@ MappedResource& ResourceMap::Enter(const std::string& url, RefRole role,
   MappedResource& r = entries_.emplace_back();
   r.url = url;
   r.local = LocalFileOf(url);
+  if (known_) {
+    if (std::string earlier = known_->Find(url, r.local); !earlier.empty()) r.local = std::move(earlier);
+  }
   r.role = role;
   r.reference = std::string(reference);
   r.depth = depth;
@@ -138,6 +157,26 @@ std::string EscapeReference(std::string_view path, bool html_attribute) {
       out += kHex[c & 15];
     } else if (c == '&' && html_attribute) {
       out += "&amp;";
+    } else {
+      out += path[i];
+    }
+  }
+  return out;
+}
+
+std::string ReadReference(std::string_view reference) {
+  const std::string_view path = reference.substr(0, reference.find_first_of("?#"));
+  const auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string out;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '%' && i + 2 < path.size() && hex(path[i + 1]) >= 0 && hex(path[i + 2]) >= 0) {
+      out += static_cast<char>(hex(path[i + 1]) * 16 + hex(path[i + 2]));
+      i += 2;
     } else {
       out += path[i];
     }

@@ -10,14 +10,18 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/job_record.h"
 #include "engine/outcome_marks.h"
 #include "engine/references.h"
+#include "engine/saved_names.h"
 
 namespace kaplo {
 
 struct MappedResource {
   std::string url;        // the address as sent
-  std::string local;      // the file below the save folder (Shift_JIS)
+  // The file below the save folder (Shift_JIS): named by the address, then
+  // by the type its answer has.
+  std::string local;
   RefRole role = RefRole::kImage;
   std::string reference;  // as first written (Shift_JIS)
   int depth = 0;          // 0: named by the page; 1: by one of its stylesheets...
@@ -31,9 +35,29 @@ struct MappedResource {
   }
 };
 
+// What earlier jobs saved into a save folder, by address: the file's name
+// (a name an answer's type gave is found again without asking) and the
+// validators it came with, from their answers and the records they left.
+class NameBook {
+ public:
+  // The book of folder: what another folder's jobs saved is forgotten.
+  void Open(const std::string& folder);
+  void Note(RecordLine line);
+  // The name noted for url while it is still url's own (base, or base with
+  // a type's ending) and its file is there; empty otherwise.
+  std::string Find(std::string_view url, std::string_view base) const;
+  // The line noted for url saved as local; null when there is none.
+  const RecordLine* Line(std::string_view url, std::string_view local) const;
+
+ private:
+  std::string folder_;
+  std::map<std::string, RecordLine, std::less<>> lines_;
+};
+
 class ResourceMap {
  public:
-  ResourceMap(std::string save_folder, int decode_mode);
+  // known: names of earlier jobs in the folder; may be null.
+  explicit ResourceMap(NameRules rules, const NameBook* known = nullptr);
 
   // The entry of url, made with its local file the first time. A resource
   // first met as something else and then named by @import or
@@ -47,21 +71,23 @@ class ResourceMap {
   const std::deque<MappedResource>& Entries() const { return entries_; }
   std::deque<MappedResource>& Entries() { return entries_; }
 
-  const std::string& SaveFolder() const { return save_folder_; }
-  // The file an address is saved under (the naming rules of a resource).
+  const std::string& SaveFolder() const { return rules_.save_folder; }
+  const NameRules& Rules() const { return rules_; }
+  // The file an address is saved under before an answer tells its type.
   std::string LocalFileOf(std::string_view url) const;
-  // The file a linked page is saved under when a job saves it: the naming
-  // rules of a page (".html" for dynamic pages, top_name for a folder).
-  std::string PageFileOf(std::string_view url, std::string_view top_name) const;
+  // r's file named for the media type its answer has; true when it changed.
+  bool Name(MappedResource& r, std::string_view type) const;
+  // The file a link leads to when its target is saved: the name a job gives
+  // a page for the address of a page, the name of a resource for any other
+  // file (a PDF, an image).
+  std::string LinkFileOf(std::string_view url) const;
 
  private:
-  std::string NameOfPage(std::string_view url, std::string_view top_name) const;
-
-  std::string save_folder_;
-  int decode_mode_;
+  NameRules rules_;
+  const NameBook* known_;
   std::deque<MappedResource> entries_;
   std::map<std::string, std::size_t, std::less<>> index_;
-  mutable std::map<std::string, std::string, std::less<>> page_files_;  // PageFileOf's answers
+  mutable std::map<std::string, std::string, std::less<>> link_files_;  // LinkFileOf's answers
 };
 
 // The path of file as seen from the folder from_folder (both absolute, "/"
@@ -72,6 +98,11 @@ std::string RelativePath(std::string_view from_folder, std::string_view file);
 // referring file from disk finds the file: "%", "#", "?", blanks, quotes,
 // parentheses and control bytes escaped; in an HTML attribute "&" as "&amp;".
 std::string EscapeReference(std::string_view path, bool html_attribute);
+
+// The relative path a reference written by EscapeReference names: its
+// escapes read, its query and fragment cut (the one-file page reads the
+// saved folder back this way).
+std::string ReadReference(std::string_view reference);
 
 // The reference to write in a file of from_folder for local, fragment (as
 // written, "#" included) put back. A reference written from the site's root

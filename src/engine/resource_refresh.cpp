@@ -4,6 +4,7 @@
 #include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/resource_stage.h"
+#include "engine/safe_write.h"
 
 namespace kaplo {
 
@@ -52,6 +53,14 @@ bool ResourceStage::Obtain(MappedResource& r, Response& response) {
   }
   ++outcome_->unchanged;
   if (copy == r.local) {
+    // A file saved without the ending of its type gets a copy that has it.
+    const std::string was = r.local;
+    Typed(r, FileType(r, earlier->content_type, before));
+    std::string why;
+    if (r.local != was && !WriteFileBelow(map_.SaveFolder(), r.local, before, &why)) {
+      Mark(r, OutcomeMark::Failed, why);
+      return false;
+    }
     if (text) lists_.found_images.push_back(r.url);
     Mark(r, text ? OutcomeMark::WasImage : OutcomeMark::Saved);
     return false;

@@ -153,10 +153,26 @@ std::string EscapeUnmappable(std::string_view utf8, RefRole role) {
   return out;
 }
 
+constexpr std::string_view kCssType = "text/css";
+constexpr std::string_view kScriptType = "text/javascript";
+
 }  // namespace
 
 std::string_view SentCopyPrefix(int depth) {
   return depth <= 1 ? kFetchedResourcePrefix : kFetchedImportPrefix;
+}
+
+std::string FileType(const MappedResource& r, std::string_view content_type,
+                     std::string_view first_bytes) {
+  // An answer the judge found no page is not named one, whatever its label.
+  const std::string label = LowerType(content_type);
+  const bool page_label = label == kHtmlType || label == "application/xhtml+xml";
+  std::string type = page_label ? std::string() : AnswerType(content_type, {});
+  // A label that tells nothing: the address's own ending, else the bytes.
+  const std::string_view url(r.url);
+  if (type.empty()) type = TypeOfEnding(FileExtension(url.substr(0, url.find('?'))));
+  if (type.empty()) type = AnswerType({}, first_bytes);
+  return type == kHtmlType ? std::string() : type;
 }
 
 std::string ApplyEdits(std::string_view text, std::vector<TextEdit> edits) {
@@ -229,7 +245,9 @@ void ResourceStage::ListImage(const std::string& reference, const MappedResource
 }
 
 void ResourceStage::EnterPage(const PageScan& scan, const std::vector<std::string>& urls,
-                              const std::string& base) {
+                              const std::string& base, const std::string& page_file) {
+  page_base_ = base;
+  page_folder_ = FolderOf(page_file);
   const std::string page_host = HostPortOf(base);
   // The page's frames join the list in sorted order, each once.
   const std::set<std::string> listed(lists_.frames.begin(), lists_.frames.end());
@@ -358,25 +376,32 @@ bool ResourceStage::Existing(MappedResource& r) {
   // address is shared.
   if (!LocalFileExists(r.local)) return false;
   Mark(r, IsText(r.role) ? OutcomeMark::Existed : OutcomeMark::Present);
-  if (r.role == RefRole::kStylesheet) EnterNamedBy(r);
+  if (IsText(r.role)) EnterNamedBy(r);
   return true;
 }
 
 void ResourceStage::EnterNamedBy(const MappedResource& r) {
-  // What a kept stylesheet names is still needed: read from its copy as the
-  // server sent it (else the kept file), what is missing of it is fetched.
+  // What a kept stylesheet or script names is still the page's: read from its
+  // copy as the server sent it (a stylesheet: else the kept file), what is
+  // missing of it is fetched.
+  const bool sheet = r.role == RefRole::kStylesheet;
   std::string bytes;
   const std::string copy = PrefixedName(r.local, SentCopyPrefix(r.depth));
   const bool sent = LocalFileExists(copy) && ReadSavedFile(copy, bytes);
-  if (!sent && !ReadSavedFile(r.local, bytes)) return;
+  if (!sent && (!sheet || !ReadSavedFile(r.local, bytes))) return;
+  if (!sheet && page_folder_.empty()) return;
   const ReadText read =
       ReadSavedText(bytes, sent ? options_.css_js_charset : kCharsetAuto, "", false);
   std::vector<FoundReference> refs;
-  ScanStylesheet(read.text, 0, refs);
+  if (sheet) {
+    ScanStylesheet(read.text, 0, refs);
+  } else {
+    ScanScriptMarkup(read.text, 0, read.text.size(), false, refs);
+  }
   const std::size_t before = map_.size();
   for (const FoundReference& ref : refs) {
     if (ref.role == RefRole::kStylesheet && r.depth + 1 > kMaxImportDepth) continue;
-    EnterNested(ref, r.url, r.depth + 1);
+    EnterNested(ref, sheet ? r.url : page_base_, r.depth + 1);
   }
   if (map_.size() > before) Prefetch(before);
 }
@@ -391,27 +416,99 @@ bool ResourceStage::Write(MappedResource& r, std::string_view bytes) {
   return false;
 }
 
+namespace {
+
+bool FromRoot(std::string_view value) {
+  return value.starts_with('/') || value.find("://") != std::string_view::npos;
+}
+
+}  // namespace
+
 void ResourceStage::Stylesheet(MappedResource& r, const Response& response, const ReadText& read) {
   const std::string base = response.final_url.empty() ? r.url : response.final_url;
   std::vector<FoundReference> refs;
   ScanStylesheet(read.text, 0, refs);
-  const std::string folder = FolderOf(r.local);
-  std::vector<TextEdit> edits;
+  PendingText pending{&r, read.text, FolderOf(r.local), {}};
   for (const FoundReference& ref : refs) {
     if (ref.role == RefRole::kStylesheet && r.depth + 1 > kMaxImportDepth) continue;
     const MappedResource* target = EnterNested(ref, base, r.depth + 1);
     if (!target) continue;
     const std::string_view raw(read.text.data() + ref.begin, ref.end - ref.begin);
-    const bool from_root = ref.value.starts_with('/') || ref.value.find("://") != std::string::npos;
-    edits.push_back({ref.begin, ref.end,
-                     ReferenceTo(folder, target->local, FragmentOf(raw), false,
-                                 from_root ? map_.SaveFolder() : std::string_view())});
+    pending.edits.push_back(
+        {ref.begin, ref.end, target, std::string(FragmentOf(raw)), false, FromRoot(ref.value)});
   }
   if (const CharsetDeclaration cs = StylesheetCharset(read.text); cs.end > cs.begin) {
-    edits.push_back({cs.begin, cs.end, "Shift_JIS"});
+    pending.edits.push_back({cs.begin, cs.end, nullptr, "Shift_JIS"});
   }
-  const std::string saved = ApplyEdits(read.text, std::move(edits));
-  if (Write(r, saved)) Mark(r, OutcomeMark::Saved);
+  pending_.push_back(std::move(pending));
+  Mark(r, OutcomeMark::Saved);
+}
+
+void ResourceStage::Script(MappedResource& r, const ReadText& read) {
+  PendingText pending{&r, read.text, page_folder_, {}};
+  // Markup the script writes is read by the page: its addresses are the
+  // page's, and lead from the page's folder.
+  if (!page_folder_.empty() && r.depth < kMaxImportDepth) {
+    std::vector<FoundReference> refs;
+    ScanScriptMarkup(read.text, 0, read.text.size(), false, refs);
+    const std::size_t before = map_.size();
+    for (const FoundReference& ref : refs) {
+      const MappedResource* target = EnterNested(ref, page_base_, r.depth + 1);
+      if (!target) continue;
+      const std::string_view raw(read.text.data() + ref.begin, ref.end - ref.begin);
+      pending.edits.push_back(
+          {ref.begin, ref.end, target, std::string(FragmentOf(raw)), true, FromRoot(ref.value)});
+    }
+    if (map_.size() > before) Prefetch(before);
+  }
+  pending_.push_back(std::move(pending));
+  Mark(r, OutcomeMark::Saved);
+}
+
+void ResourceStage::WritePending() {
+  for (PendingText& p : pending_) {
+    std::vector<TextEdit> edits;
+    for (const PendingEdit& e : p.edits) {
+      if (!e.target) {
+        edits.push_back({e.begin, e.end, e.text});
+        continue;
+      }
+      // An image the user chose not to save is still the page's to fetch.
+      if (e.html && Skip(*e.target) && !e.target->Saved()) continue;
+      edits.push_back({e.begin, e.end,
+                       ReferenceTo(p.from_folder, e.target->local, e.text, e.html,
+                                   e.from_root ? map_.SaveFolder() : std::string_view())});
+    }
+    MappedResource& r = *p.r;
+    std::string why;
+    if (WriteFileBelow(map_.SaveFolder(), r.local, ApplyEdits(p.text, std::move(edits)), &why)) {
+      written_.insert(r.local);
+      continue;
+    }
+    // Marked saved when it was read: the lines say it failed after all.
+    const std::string was = MarkText(r.mark) + r.local;
+    r.mark = OutcomeMark::Failed;
+    r.reason = why;
+    for (auto* list : {&lists_.stylesheet_outcomes, &lists_.all_stylesheet_outcomes}) {
+      std::replace(list->begin(), list->end(), was, MarkText(r.mark) + r.local);
+    }
+  }
+  pending_.clear();
+  hooks_.lists_changed();
+}
+
+void ResourceStage::Typed(MappedResource& r, std::string_view type) {
+  const std::string was = r.local;
+  if (!map_.Name(r, type)) return;
+  for (auto* list : {&lists_.stylesheets, &lists_.all_stylesheets, &lists_.imports,
+                     &lists_.images, &lists_.entered_images}) {
+    for (std::string& line : *list) {
+      const ResourceFields f = SplitResourceLine(line);
+      if (f.local_path == was && f.absolute_url == r.url) {
+        line = MakeResourceLine(f.reference, f.absolute_url, r.local);
+      }
+    }
+  }
 }
 
 void ResourceStage::HandleText(MappedResource& r) {
@@ -425,6 +522,7 @@ void ResourceStage::HandleText(MappedResource& r) {
   const OutcomeMark judged = Judge(response, r.role, r.depth, reason);
   if (judged == OutcomeMark::WasImage) {
     lists_.found_images.push_back(r.url);
+    Typed(r, FileType(r, response.content_type, response.body));
     if (Write(r, response.body)) Mark(r, OutcomeMark::WasImage);
     return;
   }
@@ -432,6 +530,7 @@ void ResourceStage::HandleText(MappedResource& r) {
     Mark(r, judged, reason);
     return;
   }
+  Typed(r, r.role == RefRole::kStylesheet ? kCssType : kScriptType);
   // The copy as the server sent it, beside the saved file.
   WriteFileBelow(map_.SaveFolder(), PrefixedName(r.local, SentCopyPrefix(r.depth)), response.body);
   // A UTF-8 text keeps what Shift_JIS lacks as the language's own escapes.
@@ -453,7 +552,7 @@ void ResourceStage::HandleText(MappedResource& r) {
     if (map_.size() > before) Prefetch(before);
     return;
   }
-  if (Write(r, read.text)) Mark(r, OutcomeMark::Saved);
+  Script(r, read);
 }
 
 void ResourceStage::HandleBinary(MappedResource& r) {
@@ -465,6 +564,7 @@ void ResourceStage::HandleBinary(MappedResource& r) {
     Mark(r, judged, reason);
     return;
   }
+  Typed(r, FileType(r, response.content_type, response.body));
   // A large body came to a temporary file: it is copied, never held whole.
   if (response.spilled) {
     std::string why;
@@ -495,9 +595,13 @@ void ResourceStage::Run() {
       }
       hooks_.progress(r.local, static_cast<int>(entries.size()), static_cast<int>(i));
       hooks_.lists_changed();
-      if (!hooks_.running()) return;
+      if (!hooks_.running()) {
+        WritePending();
+        return;
+      }
     }
   }
+  WritePending();
 }
 
 }  // namespace kaplo

@@ -41,6 +41,12 @@ struct ReadText {
 ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view content_type,
                        bool page);
 
+// The media type r's file is named for by an answer: what its Content-Type
+// says (a page's label aside), else what the ending of its address's path
+// names, else what its first bytes are; empty when nothing tells.
+std::string FileType(const MappedResource& r, std::string_view content_type,
+                     std::string_view first_bytes);
+
 class ResourceStage {
  public:
   struct Hooks {
@@ -52,12 +58,15 @@ class ResourceStage {
                 const DownloadOptions& options, Hooks hooks);
 
   // Enters every address the page names (urls: ResolvePage's) and fills the
-  // job's lists of the page: stylesheets and scripts, images, frames, link hosts.
+  // job's lists of the page: stylesheets and scripts, images, frames, link
+  // hosts. base is the page's address for its references, page_file where
+  // the page is saved: markup its scripts write is read from there.
   void EnterPage(const PageScan& scan, const std::vector<std::string>& urls,
-                 const std::string& base);
+                 const std::string& base, const std::string& page_file);
   // The addresses of the images the browser showed for the page.
   void EnterBrowserImages(const std::vector<std::string>& urls);
-  // Fetches and saves every entered resource, and what stylesheets name.
+  // Fetches and saves every entered resource, and what stylesheets name and
+  // scripts write.
   void Run();
   // Every answer's validators go into record; on a refresh a resource the
   // record names, with its files still there, is asked for only if it
@@ -71,8 +80,29 @@ class ResourceStage {
                                               int query_code);
 
  private:
+  // A stylesheet or script whose references are written once every file it
+  // names has its name (a name waits for its answer's type).
+  struct PendingEdit {
+    std::size_t begin = 0, end = 0;
+    const MappedResource* target = nullptr;  // null: text is written as it is
+    std::string text;        // the fragment as written, or the whole text
+    bool html = false;       // a value in markup ("&" as "&amp;")
+    bool from_root = false;  // written from the site's root or with a scheme
+  };
+  struct PendingText {
+    MappedResource* r = nullptr;
+    std::string text;
+    std::string from_folder;  // where its references are read from
+    std::vector<PendingEdit> edits;
+  };
+
   void Prefetch(std::size_t from);
   void Stylesheet(MappedResource& r, const Response& response, const ReadText& read);
+  void Script(MappedResource& r, const ReadText& read);
+  // Names r for its answer's type, and every list line that names its file.
+  void Typed(MappedResource& r, std::string_view type);
+  // The pending texts written, their references pointed at the names now known.
+  void WritePending();
   void HandleText(MappedResource& r);
   void HandleBinary(MappedResource& r);
   bool Skip(const MappedResource& r) const;
@@ -102,6 +132,9 @@ class ResourceStage {
   JobRecord* record_ = nullptr;
   bool refresh_ = false;
   RefreshOutcome* outcome_ = nullptr;
+  std::string page_base_;    // the address the page's references are read from
+  std::string page_folder_;  // the folder of the saved page
+  std::vector<PendingText> pending_;
 };
 
 }  // namespace kaplo

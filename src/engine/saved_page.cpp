@@ -2,6 +2,7 @@
 
 #include "engine/local_path.h"
 #include "engine/resource_stage.h"
+#include "engine/saved_names.h"
 #include "engine/url.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
@@ -72,7 +73,6 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
   const std::string_view page = in.page;
   const std::string folder = FolderOf(in.page_file);
   const std::string page_host = HostPortOf(in.page_url);
-  const std::string& top = in.options.top_page_filename;
   std::vector<TextEdit> edits;
 
   for (std::size_t i = 0; i < in.scan.references.size(); ++i) {
@@ -93,13 +93,24 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
                                 : ReferenceTo(folder, r->local, fragment, html, root)});
       continue;
     }
-    // Links and frames: into the saved folder when they stay on the site,
-    // as written (or absolute, if only the base tag made them another site's)
-    // when they leave it.
-    const bool here = in.options.remove_other_domain == 1 || HostPortOf(url) == page_host;
-    if (here) {
-      const MappedResource* r = in.map.Find(url);
-      const std::string local = r ? r->local : in.map.PageFileOf(url, top);
+    // A frame of the site leads to the name its own job saves it under; a
+    // link leads to the copy of its target when that is saved (by this job
+    // or in the folder already). Anything else leads to the web: written
+    // absolute (as written when it is already).
+    std::string local;
+    if (ref.role == RefRole::kFrame) {
+      if (in.options.remove_other_domain == 1 || HostPortOf(url) == page_host) {
+        local = PageFileOf(url, in.map.Rules());
+      }
+    } else if (url == in.page_url) {
+      local = std::string(in.page_file);
+    } else if (const MappedResource* r = in.map.Find(url); r && r->Saved()) {
+      local = r->local;
+    } else if (std::string file = in.map.LinkFileOf(url);
+               file == in.page_file || LocalFileExists(file)) {
+      local = std::move(file);
+    }
+    if (!local.empty()) {
       edits.push_back({ref.begin, ref.end, ReferenceTo(folder, local, fragment, html, root)});
     } else if (!IsAbsolute(ref.value)) {
       edits.push_back({ref.begin, ref.end, AbsoluteReference(url, fragment, html)});

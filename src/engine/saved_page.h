@@ -1,5 +1,6 @@
-// The saved form of a page: its references pointed at the saved files (and
-// links at the names pages get when they are saved), its charset declaration
+// The saved form of a page: its references pointed at the saved files, its
+// links at the copies of pages that are saved and at the web otherwise,
+// frames at the names their own jobs save them under, its charset declaration
 // made Shift_JIS, a base tag kept as a comment, and the saved-from comment
 // before its head. Nothing else of the page changes: text, scripts, styles
 // and markup stay as they came.

@@ -3,11 +3,13 @@
 #include "engine/single_file.h"
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "engine/folder_names.h"
 #include "engine/local_path.h"
 #include "engine/reports.h"
+#include "engine/saved_names.h"
 #include "engine/url.h"
 #include "shell/messages.h"
 #include "text/charset.h"
@@ -21,10 +23,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The name a URL without a file name is stored under.
-std::string FileNameOr(std::string_view url, std::string_view fallback) {
-  std::string name = UrlFileName(url);
-  return name.empty() ? std::string(fallback) : name;
+// The file a sheet stores url in: where a job saves the address's resource
+// below save_folder, or without one, under that file's name in folder. An
+// address that names no file is stored under fallback.
+std::string SheetFile(std::string_view url, std::string_view save_folder, std::string_view folder,
+                      std::string_view fallback) {
+  const bool below = !save_folder.empty();
+  std::string file =
+      SavedFileOf(url, SavedAs::kResource, {}, NameRules{std::string(below ? save_folder : "/")});
+  if (UrlFileName(url).empty()) file = FolderOf(file) + std::string(fallback);
+  return below ? file : UrlToSafePath(folder, FileNameOf(file));
+}
+
+// A stored file named for its type, told by the ending of its address's
+// path or else by its first bytes: renamed when its name does not say it.
+// The name it has afterwards.
+std::string NamedForType(const std::string& file, std::string_view url) {
+  std::string type = TypeOfEnding(FileExtension(url.substr(0, url.find('?'))));
+  if (type.empty()) {
+    std::ifstream in(FsPath(file), std::ios::binary);
+    std::string head(1024, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    type = AnswerType({}, head);
+  }
+  const std::string named = WithTypeEnding(file, type);
+  std::error_code ec;
+  if (named != file) fs::rename(FsPath(file), FsPath(named), ec);
+  return ec ? file : named;
 }
 
 bool IsHtmlFileName(std::string_view file) {
@@ -105,8 +131,7 @@ SingleTextResult ShowSingleText(Fetcher& fetcher, const SingleTextRequest& reque
   // A local file named in the box stays the box's file: only an address
   // gives a name below the save folder.
   if (web && !request.save_folder.empty()) {
-    r.file = UrlToSafePath(request.save_folder,
-                           UrlDirPath(r.url) + "/" + FileNameOr(r.url, "index.html"));
+    r.file = SheetFile(r.url, request.save_folder, {}, kIndexPage);
   }
   return r;
 }
@@ -126,31 +151,29 @@ SingleTextResult FetchSingleText(Fetcher& fetcher, Prompter& prompter,
   r.url = CleanIndividualUrl(request.url);
   r.file = request.file;
   if (!IsHttpUrl(r.url)) return r;
-  const std::string name = FileNameOr(r.url, "index.html");
-  std::string folder, below;
+  std::string save_folder, folder;
   if (!request.file.empty() && !request.save_folder.empty()) {
-    folder = request.save_folder;
-    below = UrlDirPath(r.url);
+    save_folder = request.save_folder;
   } else if (!FolderOf(request.file).empty()) {
     // No save folder: the box's own folder, never the working folder.
     folder = FolderOf(request.file);
   } else {
-    const std::optional<std::string> chosen = prompter.SaveHtmlDialog(name, request.save_folder);
+    const std::optional<std::string> chosen = prompter.SaveHtmlDialog(
+        FileNameOf(SheetFile(r.url, {}, "/", kIndexPage)), request.save_folder);
     if (!chosen || FolderOf(*chosen).empty()) return r;
     r.file = *chosen;
     folder = FolderOf(*chosen);
   }
-  const std::string local = UrlToSafePath(folder, below + "/" + name);
-  const std::string copy =
-      UrlToSafePath(folder, below + "/" + std::string(kFetchedPagePrefix) + name);
+  std::string local = SheetFile(r.url, save_folder, folder, kIndexPage);
   ForceFolderForPath(FolderOf(local), "");
   const bool fetched = fetcher.FetchToFile(r.url, local);
-  fetcher.FetchToFile(r.url, copy);
   // A download that left no file is a failure, whatever was attempted.
   if (!fetched || !LocalFileExists(local)) {
     prompter.Inform(msg::FileSaveFailed());
     return r;
   }
+  local = NamedForType(local, r.url);
+  fetcher.FetchToFile(r.url, PrefixedName(local, kFetchedPagePrefix));
   prompter.Inform(msg::FetchedAndSaved(r.url, local));
   SingleTextResult opened = OpenSingleText(request, local);
   opened.url = r.url;
@@ -192,9 +215,10 @@ SingleImageResult FetchSingleImage(Fetcher& fetcher, Prompter& prompter,
   r.url = std::string(Trim(request.url));
   r.save_folder = request.save_folder;
   if (!IsHttpUrl(r.url)) return r;
-  const std::string name = FileNameOr(r.url, "dummy.gif");
+  constexpr std::string_view kNoName = "dummy.gif";
   if (r.save_folder.empty()) {
-    const std::optional<std::string> chosen = prompter.SaveImageDialog(name, "");
+    const std::optional<std::string> chosen =
+        prompter.SaveImageDialog(FileNameOf(SheetFile(r.url, {}, "/", kNoName)), "");
     if (!chosen || FolderOf(*chosen).empty()) return r;
     // The save folder gets a folder: a file there would become the next
     // job's save folder.
@@ -202,9 +226,7 @@ SingleImageResult FetchSingleImage(Fetcher& fetcher, Prompter& prompter,
   }
   // An address that ends in a folder is stored under the default name, not
   // as the folder itself.
-  std::string below = UrlPathAfterHost(r.url);
-  if (below.empty() || below.back() == '/') below += name;
-  const std::string local = UrlToSafePath(r.save_folder, below);
+  std::string local = SheetFile(r.url, r.save_folder, {}, kNoName);
   ForceFolderForPath(FolderOf(local), "");
   bool stored = fetcher.FetchResourceToFile(r.url, local, kImageResource);
   // An empty answer (an error status without a page) is no image.
@@ -217,6 +239,7 @@ SingleImageResult FetchSingleImage(Fetcher& fetcher, Prompter& prompter,
     prompter.Inform(msg::FileSaveFailed());
     return r;
   }
+  local = NamedForType(local, r.url);
   r.file = local;
   if (LocalFileExists(local)) r.browser = local;
   r.done = true;

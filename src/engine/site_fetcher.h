@@ -6,11 +6,15 @@
 // already in the folder, so each file is fetched and written once.
 // While one page's job runs, what the next pages load is fetched ahead into
 // the inner fetcher, over the same connections and within its bounds.
+// On a refresh every address is asked for once for the whole site, with its
+// validators: a page's answer is handed to its job, and a resource answered
+// for one page answers 304 for the next ones (its file is up to date then).
 #pragma once
 
 #include <atomic>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -22,8 +26,10 @@ class SiteFetcher : public Fetcher {
  public:
   explicit SiteFetcher(Fetcher& inner) : inner_(inner) {}
 
-  // The answer handed to the next FetchTextResponse of url (once).
-  void KeepPage(const std::string& url, TextResponse page);
+  // The answer handed to the next FetchTextResponse of url (once); with
+  // answer, the one handed to the next FetchIfChanged of url instead.
+  void KeepPage(const std::string& url, TextResponse page,
+                std::optional<Response> answer = std::nullopt);
   // A new site job: what the last one kept is forgotten.
   void Forget();
   Fetcher& Inner() { return inner_; }
@@ -46,6 +52,7 @@ class SiteFetcher : public Fetcher {
     return inner_.FetchResourceToFile(url, file_name, kind);
   }
   ProbeReport Probe(std::string_view url) override { return inner_.Probe(url); }
+  Response FetchIfChanged(std::string_view url, const Validators& validators) override;
   void Prefetch(const std::vector<std::string>& urls) override;
   // After Stop nothing more is asked for: a late request would otherwise
   // take back a transfer Stop just cut and wait for it.
@@ -59,11 +66,19 @@ class SiteFetcher : public Fetcher {
 
  private:
   void Note(std::string_view url);
+  // What came for url, without its body: an error answer is given again to
+  // later asks, after a usable one a conditional ask is answered 304.
+  void Remember(std::string_view url, const Response& r);
 
+  struct KeptPage {
+    TextResponse text;
+    std::optional<Response> answer;
+  };
   Fetcher& inner_;
   std::mutex mu_;
-  std::map<std::string, TextResponse, std::less<>> pages_;
-  std::map<std::string, Response, std::less<>> failed_;  // error answers, without their bodies
+  std::map<std::string, KeptPage, std::less<>> pages_;
+  std::map<std::string, Response, std::less<>> answered_;  // 304s to give, without bodies
+  std::map<std::string, Response, std::less<>> failed_;  // error answers
   std::set<std::string, std::less<>> asked_;  // every resource asked for or fetched ahead
   bool hold_ = false;
   std::atomic<bool> stopped_{false};

@@ -7,11 +7,13 @@
 
 #include "engine/engine.h"
 #include "engine/folder_names.h"
+#include "engine/job_record.h"
 #include "engine/local_path.h"
 #include "engine/resource_map.h"
 #include "engine/robots.h"
 #include "engine/safe_write.h"
 #include "engine/site_fetcher.h"
+#include "engine/saved_names.h"
 #include "engine/site_links.h"
 #include "engine/url.h"
 #include "text/convert.h"
@@ -87,6 +89,34 @@ struct Candidate {
   int depth = 0;
 };
 
+// A page of the site asked for. On a refresh, a page an earlier job saved
+// into the folder is asked for with the validators its record keeps: a 304
+// gives its copy as fetched, and the answer itself goes to the page's job.
+struct AskedPage {
+  TextResponse text;
+  std::optional<Response> answer;
+};
+AskedPage AskForPage(SiteFetcher& fetcher, const std::string& url, const DownloadOptions& options,
+                     const std::string& save_folder) {
+  if (options.refresh && !save_folder.empty()) {
+    JobRecord record;
+    const RecordLine* line = nullptr;
+    std::string copy;
+    if (LoadPageRecord(record, PageFileOf(url, NameRulesOf(options, save_folder))) &&
+        (line = record.Earlier(url)) && ReadSavedFile(line->local, copy)) {
+      AskedPage page{{}, fetcher.Inner().FetchIfChanged(url, line->validators)};
+      if (page.answer->complete && page.answer->status == 304) {
+        page.text = {std::move(copy), line->content_type, {}, page.answer->final_url,
+                     line->validators};
+      } else {
+        page.text = TextOf(*page.answer);
+      }
+      return page;
+    }
+  }
+  return {fetcher.Inner().FetchTextResponse(url), std::nullopt};
+}
+
 }  // namespace
 
 std::string SiteReportName(const std::string& start_page_file) {
@@ -135,18 +165,26 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
   // are fetched ahead while the start page's job runs.
   const std::string start_url = WithoutFragment(request.url);
   const std::string start_wire = WireUrl(start_url).empty() ? start_url : WireUrl(start_url);
+  // A refresh asks for each address once, with validators: nothing is
+  // fetched ahead whole.
+  const bool refresh = request.options.refresh;
   if (site.depth > 0) {
     fetcher.Inner().StartJob();
     fetcher.HoldAcrossPages(true);
-    if (site.robots) fetcher.Inner().Prefetch({start_wire, UrlRoot(start_wire) + "robots.txt"});
+    if (site.robots) {
+      std::vector<std::string> ahead = {UrlRoot(start_wire) + "robots.txt"};
+      if (!refresh) ahead.insert(ahead.begin(), start_wire);
+      fetcher.Inner().Prefetch(ahead);
+    }
   }
-  TextResponse first = fetcher.Inner().FetchTextResponse(start_wire);
+  AskedPage first = AskForPage(fetcher, start_wire, request.options, request.save_folder);
   const std::string start_final =
-      WithoutFragment(first.final_url.empty() ? start_wire : first.final_url);
+      WithoutFragment(first.text.final_url.empty() ? start_wire : first.text.final_url);
   const std::vector<PageLink> start_links =
-      first.failure.empty() ? PageLinks(first, start_final, request.options.main_html_charset)
-                            : std::vector<PageLink>();
-  fetcher.KeepPage(start_wire, std::move(first));
+      first.text.failure.empty()
+          ? PageLinks(first.text, start_final, request.options.main_html_charset)
+          : std::vector<PageLink>();
+  fetcher.KeepPage(start_wire, std::move(first.text), std::move(first.answer));
   const std::string host = HostPortOf(start_final);
   const std::string folder = FolderAddress(start_final);
 
@@ -182,7 +220,7 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
       urls.push_back(link.url);
       ++queued;
     }
-    fetcher.Inner().Prefetch(urls);
+    if (!refresh) fetcher.Inner().Prefetch(urls);
   };
   std::vector<Candidate> level;
   if (site.depth > 0) enqueue(start_links, 1, level);
@@ -215,27 +253,28 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
     // A page's answer is waited for when it or a page before it runs; what
     // the next pages load is fetched ahead meanwhile, so the connections
     // stay busy between pages.
-    std::vector<TextResponse> answers(level.size());
+    std::vector<AskedPage> answers(level.size());
     std::vector<std::vector<PageLink>> answer_links(level.size());
     std::size_t answered = 0;
     auto answer_up_to = [&](std::size_t end) {
       for (end = std::min(end, level.size()); answered < end && !stop_; ++answered) {
-        TextResponse& a = answers[answered];
-        a = fetcher.FetchTextResponse(level[answered].url);
+        answers[answered] =
+            AskForPage(fetcher, level[answered].url, page_request.options, save_folder);
+        const TextResponse& a = answers[answered].text;
         if (!a.failure.empty() || !IsHtmlType(a.content_type)) continue;
         const std::string url = WithoutFragment(a.final_url.empty() ? level[answered].url
                                                                      : a.final_url);
         std::vector<std::string> loads;
         answer_links[answered] = PageLinks(a, url, request.options.main_html_charset, &loads,
                                            !request.options.dont_save_image);
-        if (wanted(url)) fetcher.PrefetchAhead(loads);
+        if (wanted(url) && !refresh) fetcher.PrefetchAhead(loads);
       }
     };
     std::vector<Candidate> next;
     for (std::size_t i = 0; i < level.size() && !stop_; ++i, ++index) {
       answer_up_to(i + 1 + kPagesAhead);
       if (stop_) break;
-      TextResponse& answer = answers[i];
+      TextResponse& answer = answers[i].text;
       const Candidate& c = level[i];
       observer.page = SitePageLabel(index, queued);
       observer_.Progress(observer.page, c.url);
@@ -255,7 +294,7 @@ SiteResult SiteJob::Run(const DownloadRequest& request, const SiteOptions& site)
       }
       if (!IsHtmlType(answer.content_type)) continue;  // a file, not a page
       std::vector<PageLink> page_links = std::move(answer_links[i]);
-      fetcher.KeepPage(url, std::move(answer));
+      fetcher.KeepPage(url, std::move(answer), std::move(answers[i].answer));
       page_request.url = url;
       const DownloadResult result = engine.Run(page_request);
       if (!result.page_saved) {

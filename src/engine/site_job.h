@@ -2,9 +2,11 @@
 // same site, breadth first, each saved by the engine as a single job saves
 // it, into one folder tree. The site job only chooses pages and collects
 // links; the pages' jobs go through the engine's front door. A resource
-// shared by pages is fetched and written once (see site_fetcher.h). When
-// every page is saved, the links between them are pointed at the copies and
-// the site report is written beside the start page.
+// shared by pages is fetched and written once (see site_fetcher.h); on a
+// refresh every page and resource is asked for once, with the validators of
+// the records beside the pages. When every page is saved, the links between
+// them are pointed at the copies and the site report is written beside the
+// start page.
 #pragma once
 
 #include <atomic>

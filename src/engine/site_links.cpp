@@ -89,10 +89,9 @@ bool PointLinksAtCopies(const std::string& save_folder, const std::string& page_
   const std::string text = bytes.str();
   const PageScan scan = ScanPage(text);
   const std::vector<const FoundReference*> anchors = Anchors(text, scan);
-  if (anchors.size() != links.size()) return true;
   const std::string folder = FolderOf(page_file);
   std::vector<TextEdit> edits;
-  for (std::size_t i = 0; i < anchors.size(); ++i) {
+  for (std::size_t i = 0; i < anchors.size() && anchors.size() == links.size(); ++i) {
     const PageLink& link = links[i];
     if (link.url.empty() || !IsHttpUrl(link.url)) continue;
     const auto saved = saved_pages.find(link.url);
@@ -101,6 +100,15 @@ bool PointLinksAtCopies(const std::string& save_folder, const std::string& page_
                             : AsAttribute(link.url) + link.fragment;
     const std::string_view now(text.data() + anchors[i]->begin, anchors[i]->end - anchors[i]->begin);
     if (value != now) edits.push_back({anchors[i]->begin, anchors[i]->end, std::move(value)});
+  }
+  // Other links (a form's action) were written absolute while their page
+  // was not saved yet.
+  for (const FoundReference& ref : scan.references) {
+    if (ref.role != RefRole::kLink || InAnchor(text, ref) || !IsHttpUrl(ref.value)) continue;
+    const auto saved = saved_pages.find(WithoutFragment(ref.value));
+    if (saved == saved_pages.end()) continue;
+    const std::string_view raw(text.data() + ref.begin, ref.end - ref.begin);
+    edits.push_back({ref.begin, ref.end, ReferenceTo(folder, saved->second, FragmentOf(raw), true)});
   }
   if (edits.empty()) return true;
   return WriteFileBelow(save_folder, page_file, ApplyEdits(text, std::move(edits)));

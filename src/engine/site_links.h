@@ -29,8 +29,9 @@ std::vector<PageLink> PageLinks(const TextResponse& page, const std::string& url
 // saved_pages (address -> local file) becomes the path from the page's
 // folder to that file, every other link the absolute address. links are the
 // page's links as fetched, in order; when the saved page does not hold the
-// same number of them nothing is changed. False when the file could not be
-// read or written back.
+// same number of them they are left as they are. Other links (a form's
+// action) written absolute lead to the copy when it is saved. False when
+// the file could not be read or written back.
 bool PointLinksAtCopies(const std::string& save_folder, const std::string& page_file,
                         const std::vector<PageLink>& links,
                         const std::map<std::string, std::string>& saved_pages);

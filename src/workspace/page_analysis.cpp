@@ -22,12 +22,13 @@ std::string WithoutQuotes(std::string_view s) {
   return out;
 }
 
-// A local page resolves its references as a file URL; "file://" is taken
-// off again so the result is a path.
+// A reference resolves as a browser resolves it (a name holding "http" is
+// a name); a local page's as a file URL, "file://" taken off again so the
+// result is a path.
 std::string ResolveReference(std::string_view address, std::string_view ref) {
   std::string base(address);
   if (!IsHttpUrl(base) && !base.starts_with("file://")) base = "file://" + base;
-  return ReplaceFirstExact(CombineUrl(base, ref), "file://", "");
+  return ReplaceFirstExact(ResolveUrl(base, ref), "file://", "");
 }
 
 bool Stopped(const std::atomic<bool>* stop) { return stop && stop->load(); }

@@ -77,7 +77,8 @@ TEST_F(OneFile, HoldsEveryResourceTheJobSavedAndKeepsTheAddressOfWhatFailed) {
        "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
        "<link rel=\"stylesheet\" href=\"css/main.css\" media=\"screen\">"
        "<style>@import url(\"css/extra.css\"); h2 { background: url(img/bg.gif) }</style>"
-       "<script src=\"js/app.js\"></script></head><body>"
+       "<script src=\"js/app.js\"></script>"
+       "<script>document.write('<img src=\"img/w.png\">');</script></head><body>"
        "<p style=\"background-image: url('img/bg.gif')\">styled</p>"
        "<img src=\"img/a.png\" srcset=\"img/a.png 1x, img/a2x.png 2x\">"
        "<img src=\"img/old.png\"><img src=\"img/gone.png\">"
@@ -92,6 +93,7 @@ TEST_F(OneFile, HoldsEveryResourceTheJobSavedAndKeepsTheAddressOfWhatFailed) {
       {"/js/app.js", "var end = \"</script>\"; var n = 1 < 2;\n"},
       {"/img/a.png", png},
       {"/img/a2x.png", png2x},
+      {"/img/w.png", png2x},
       {"/img/new.png", moved},
       {"/img/bg.gif", bg},
       {"/fonts/f.woff", font},
@@ -113,6 +115,8 @@ TEST_F(OneFile, HoldsEveryResourceTheJobSavedAndKeepsTheAddressOfWhatFailed) {
 
   EXPECT_TRUE(HoldsData(text, "image/png", png));
   EXPECT_TRUE(HoldsData(text, "image/png", png2x));
+  // A script's markup keeps its tag: only the address becomes data.
+  EXPECT_NE(text.find("document.write('<img src=\"data:image/png;base64,"), std::string::npos);
   EXPECT_TRUE(HoldsData(text, "image/gif", moved));
   EXPECT_TRUE(HoldsData(text, "image/gif", bg));
   EXPECT_TRUE(HoldsData(text, "font/woff", font));

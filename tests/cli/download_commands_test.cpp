@@ -25,6 +25,9 @@ class DownloadCommandTest : public ::testing::Test {
                     "<body><p>日本語</p><a href=\"/b.html\">b</a></body></html>",
                     "text/html");
     });
+    server_.server().Get("/a/page.php", [](const httplib::Request&, httplib::Response& r) {
+      r.set_content("<html><head><title>p</title></head><body>php</body></html>", "text/html");
+    });
     server_.server().Get("/r/page.html", [](const httplib::Request&, httplib::Response& r) {
       r.set_content("<html><head><title>r</title><link rel=\"stylesheet\" href=\"s.css\">"
                     "</head><body><img src=\"ok.gif\"><img src=\"bad.gif\"></body></html>",
@@ -71,7 +74,8 @@ TEST_F(DownloadCommandTest, SavesThePageIntoANewFolderAndPrintsItsPathAlone) {
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string saved = Read(dir_ / "new/a/page.html");
   EXPECT_NE(saved.find(SJ<"<p>日本語</p>">()), std::string::npos) << saved;
-  EXPECT_NE(saved.find("href=\"../b.html\""), std::string::npos) << saved;
+  // A link to a page that was not saved leads to the web.
+  EXPECT_NE(saved.find("href=\"" + server_.Url("/b.html") + "\""), std::string::npos) << saved;
   // Standard output is for scripts: the path, one line; the rest is on stderr.
   EXPECT_EQ(r.out, (dir_ / "new/a/page.html").string() + "\n");
   EXPECT_NE(r.err.find("CSS/JS:"), std::string::npos) << r.err;
@@ -80,6 +84,23 @@ TEST_F(DownloadCommandTest, SavesThePageIntoANewFolderAndPrintsItsPathAlone) {
   EXPECT_EQ(quiet.status, 0) << quiet.err;
   EXPECT_EQ(quiet.out, (dir_ / "q/a/page.html").string() + "\n");
   EXPECT_EQ(quiet.err, "");
+}
+
+// The path printed (and put in JSON) is the file written, also in a folder
+// whose own name looks like a page's.
+TEST_F(DownloadCommandTest, PrintsTheFileItWrote) {
+  const fs::path folder = dir_ / "copy.html";
+  const auto r = RunKaplo({"download", server_.Url("/a/page.php"), folder.string(), "--quiet"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, (folder / "a/page.php.html").string() + "\n");
+  EXPECT_TRUE(fs::is_regular_file(folder / "a/page.php.html"));
+  const auto json = RunKaplo({"download", server_.Url("/a/page.php"), folder.string(), "--json"});
+  EXPECT_NE(json.out.find("\"saved_page\": \"" + (folder / "a/page.php.html").string() + "\""),
+            std::string::npos)
+      << json.out;
+  for (const auto& e : fs::recursive_directory_iterator(folder)) {
+    EXPECT_EQ(e.path().string().find(".html.html"), std::string::npos) << e.path();
+  }
 }
 
 TEST_F(DownloadCommandTest, KeepsTheFolderUnlessAskedToEmptyIt) {

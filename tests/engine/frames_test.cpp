@@ -15,8 +15,10 @@
 #include "engine/engine.h"
 #include "engine/engine_test_support.h"
 #include "engine/http_server_support.h"
+#include "engine/local_path.h"
 #include "engine/saved_page.h"
 #include "shell/messages.h"
+#include "text/fsname.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
 
@@ -70,7 +72,7 @@ TEST_F(Frames, FramesetPageIsSavedWithLocalFrameNames) {
   EXPECT_TRUE(Has(saved, "<frame src=\"menu.html\" name=\"m\">")) << saved;
   EXPECT_TRUE(Has(saved, "src=\"main.php@id=1.html\"")) << saved;
   EXPECT_TRUE(Has(saved, "href=\"../s/site.css\"")) << saved;
-  EXPECT_TRUE(Has(saved, "href=\"../top/index.html\"")) << saved;
+  EXPECT_TRUE(Has(saved, "href=\"" + Url("/top/") + "\"")) << saved;
   EXPECT_TRUE(Has(saved, "href=\"http://example.com/a.html\"")) << saved;
   EXPECT_TRUE(Has(saved, SavedFromComment(Url("/d/top.html")))) << saved;
   // What the container itself shows is saved with it; the frames wait for
@@ -177,6 +179,33 @@ TEST_F(Frames, FrameEntryActions) {
   EXPECT_EQ(std::count(frame.labels.url_history.begin(), frame.labels.url_history.end(),
                        "menu.html"),
             1);
+}
+
+// A frame's name that holds "http" is a name, and a query that holds an
+// address is a query: each frame's own job saves it under the name the
+// container's copy points at.
+TEST_F(Frames, EachFrameIsSavedWhereTheContainerPoints) {
+  site_["/h/top.html"] =
+      "<html><head><title>t</title></head><frameset cols=\"*,*\">"
+      "<frame src=\"menu_http.html\"><frame src=\"view.php?u=http://example.com/z.gif\">"
+      "</frameset></html>";
+  site_["/h/menu_http.html"] = "<html><head><title>m</title></head><body>menu</body></html>";
+  site_["/h/view.php"] = "<html><head><title>v</title></head><body>view</body></html>";
+  prompter_.save_path = folder_ + "top.html";
+  const DownloadResult top = Run("/h/top.html");
+  ASSERT_TRUE(top.page_saved) << top.failure;
+  ASSERT_EQ(top.frames.size(), 2u);
+  const std::string container = test::ReadFile(Local("h/top.html"));
+  for (const std::string& entry : top.frames) {
+    last_ = top;
+    const DownloadResult frame = RunFrame(entry);
+    ASSERT_TRUE(frame.page_saved) << entry << ": " << frame.failure;
+    EXPECT_EQ(FolderOf(frame.saved_page), Local("h/")) << entry;
+    EXPECT_TRUE(fs::is_regular_file(FsPath(frame.saved_page))) << frame.saved_page;
+    EXPECT_TRUE(Has(container, "src=\"" + FileNameOf(frame.saved_page) + "\"")) << container;
+  }
+  EXPECT_EQ(Hits("/h/menu_http.html"), 1);
+  EXPECT_EQ(Hits("/h/view.php"), 1);
 }
 
 }  // namespace

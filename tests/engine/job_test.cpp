@@ -66,11 +66,59 @@ TEST_F(JobTest, SavesPagesInEveryCodeAsShiftJis) {
     EXPECT_TRUE(ContainsAtBoundary(
         saved, "<!-- saved from \"" + Url("/a/b/c.html") + "\" by NOLDA-KAPLO -->\r\n<head>"))
         << saved;
-    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"../../x/y.html\"")) << saved;
-    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"../../index.html\"")) << saved;
-    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"../../a/d.html\"")) << saved;
+    // Links to pages that were not saved lead to the web.
+    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/x/y.html") + "\"")) << saved;
+    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/") + "\"")) << saved;
+    EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/a/d.html") + "\"")) << saved;
     // The as-fetched copy is the server's bytes, each line ending CR LF.
     EXPECT_EQ(test::ReadFile(folder_ + "a/b/ZZOrg_c.html"), NormaliseLineBreaks(c.encode(page)));
+  }
+}
+
+// A manual's chapters: a link leads to the copy of a page that is saved (the
+// page itself, one saved before into the folder, a file the job saved) and
+// to the web otherwise, so every link of the copy leads somewhere.
+TEST_F(JobTest, LinksLeadToCopiesOrToTheWeb) {
+  site_["/man/ch01.html"] =
+      "<html><head><title>1</title></head><body><a href=\"ch02.html#s2\">next</a> "
+      "<a href=\"ch01.html#top\">here</a> <a href=\"./\">contents</a> "
+      "<a href=\"fig.png\"><img src=\"fig.png\"></a> <a href=\"/other/\">other</a></body></html>";
+  site_["/man/ch02.html"] = "<html><head><title>2</title></head><body>two</body></html>";
+  site_["/man/fig.png"] = "\x89PNG\r\n\x1a\nfig";
+  options_.dont_empty_folder = true;
+  ASSERT_TRUE(Run("/man/ch01.html").page_saved);
+  std::string saved = test::ReadFile(Local("man/ch01.html"));
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/man/ch02.html") + "#s2\"")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"ch01.html#top\"")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/man/") + "\"")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "<a href=\"fig.png\"><img src=\"fig.png\">")) << saved;
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"" + Url("/other/") + "\"")) << saved;
+
+  // With the next chapter saved into the folder, the link leads to its copy.
+  ASSERT_TRUE(Run("/man/ch02.html").page_saved);
+  ASSERT_TRUE(Run("/man/ch01.html").page_saved);
+  saved = test::ReadFile(Local("man/ch01.html"));
+  EXPECT_TRUE(ContainsAtBoundary(saved, "href=\"ch02.html#s2\"")) << saved;
+}
+
+// Each file is named for its type, and the page refers to that name; this
+// server labels every unknown ending text/html, which names nothing.
+TEST_F(JobTest, FilesAreNamedForTheirType) {
+  site_["/t/page.html"] =
+      "<html><head><link rel=\"stylesheet\" href=\"style.php?v=2\">"
+      "<script src=\"app?v=1\"></script></head><body><img src=\"pic.php?id=3\">"
+      "<img src=\"photo.png?w=10\"><img src=\"blob.bin\"></body></html>";
+  site_["/t/style.php"] = "p { color: red }";
+  site_["/t/app"] = "var a = 1;";
+  site_["/t/pic.php"] = "GIF89a-pic";
+  site_["/t/photo.png"] = "\x89PNG\r\n\x1a\nphoto";
+  site_["/t/blob.bin"] = "no signature";
+  ASSERT_TRUE(Run("/t/page.html").page_saved);
+  const std::string page = test::ReadFile(Local("t/page.html"));
+  for (const char* name : {"style.php@v=2.css", "app@v=1.js", "pic.php@id=3.gif",
+                           "photo.png@w=10.png", "blob.bin"}) {
+    EXPECT_TRUE(fs::is_regular_file(Local(std::string("t/") + name))) << name;
+    EXPECT_TRUE(ContainsAtBoundary(page, std::string("\"") + name + "\"")) << name << "\n" << page;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "engine/saved_names.h"
 #include "engine/url.h"
 #include "text/sjis_literal.h"
 
@@ -87,24 +88,36 @@ TEST_F(LocalPathTest, SaveTextFile) {
 }
 
 TEST_F(LocalPathTest, BasePageNames) {
-  BasePageNames n = MakeBasePageNames("http://h/x.php", folder_, 0, "");
+  NameRules rules{folder_};
+  BasePageNames n = MakeBasePageNames("http://h/x.php", rules);
   EXPECT_EQ(n.local_file, folder_ + "x.php.html");
-  EXPECT_EQ(FinalPageName(n.local_file), folder_ + "x.php.html");
-  n = MakeBasePageNames("http://h/x.PHP", folder_, 0, "");
-  EXPECT_EQ(n.local_file, folder_ + "x.PHP");
-  EXPECT_EQ(FinalPageName(n.local_file), folder_ + "x.PHP.html");
-  n = MakeBasePageNames("http://h/a/", folder_, 0, "");
+  EXPECT_EQ(n.fetched_copy, folder_ + "ZZOrg_x.php.html");
+  EXPECT_EQ(MakeBasePageNames("http://h/x.PHP", rules).local_file, folder_ + "x.PHP.html");
+  EXPECT_EQ(MakeBasePageNames("http://h/X.HTM", rules).local_file, folder_ + "X.HTM");
+  EXPECT_EQ(MakeBasePageNames("http://h/a.html?x=1", rules).local_file, folder_ + "a.html@x=1.html");
+  n = MakeBasePageNames("http://h/a/", rules);
   EXPECT_EQ(n.local_file, folder_ + "a/index.html");
   EXPECT_EQ(n.fetched_copy, folder_ + "a/ZZOrg_index.html");
   EXPECT_EQ(n.inner_copy, folder_ + "a/ZAInner_index.html");
-  n = MakeBasePageNames("http://h/a/page.html", folder_, 0, "main/top");
+  n = MakeBasePageNames("http://h/" + std::string(60, 'p') + ".html", rules);
+  EXPECT_EQ(n.fetched_copy, folder_ + "ZZOrg_" + std::string(34, 'p') + ".html");
+  // A folder's page is the top name, links to it and the page's own job alike.
+  rules.top_name = "top";
+  EXPECT_EQ(MakeBasePageNames("http://h/a/", rules).local_file, folder_ + "a/top.html");
+  rules.top_name.clear();
+  rules.dummy_dir = "main/top";
+  n = MakeBasePageNames("http://h/a/page.html", rules);
   EXPECT_EQ(n.local_file, folder_ + "a/main/top/page.html");
   EXPECT_EQ(n.inner_copy, folder_ + "a/main/top/ZAInner_page.html");
-  n = MakeBasePageNames("http://h/" + std::string(60, 'p') + ".html", folder_, 0, "");
-  EXPECT_EQ(n.fetched_copy, folder_ + "ZZOrg_" + std::string(34, 'p') + ".html");
+  EXPECT_EQ(n.fetched_copy, folder_ + "a/ZZOrg_page.html");
   // A dummy folder typed as ".." still stays below the page's folder.
-  n = MakeBasePageNames("http://h/a/page.html", folder_, 0, "../../..");
+  rules.dummy_dir = "../../..";
+  n = MakeBasePageNames("http://h/a/page.html", rules);
   EXPECT_EQ(n.local_file.rfind(folder_ + "a/", 0), 0u) << n.local_file;
+  // A save folder named like a page changes no name in it.
+  const NameRules in_html{folder_ + "out.html/"};
+  EXPECT_EQ(MakeBasePageNames("http://h/", in_html).local_file, folder_ + "out.html/index.html");
+  EXPECT_EQ(MakeBasePageNames("http://h/doc", in_html).local_file, folder_ + "out.html/doc.html");
 }
 
 }  // namespace

@@ -88,35 +88,41 @@ TEST_F(RealPages, ManualPageTwoFoldersDeepIsSavedWhole) {
   EXPECT_EQ(asked, expected);
 
   const std::string page = Saved("manual/docs/library/page.html");
-  // The stylesheet keeps its "../" and its version; two versions, two files.
-  EXPECT_TRUE(Has(page, "href=\"../_static/theme.css@2022.1\"")) << page;
-  EXPECT_TRUE(Has(page, "href=\"../_static/theme.css@2023.2\"")) << page;
-  EXPECT_EQ(Saved("manual/docs/_static/ZYOrg_theme.css@2022.1"),
+  // The stylesheet keeps its "../" and its version; two versions, two files,
+  // each named with the ending of its type.
+  EXPECT_TRUE(Has(page, "href=\"../_static/theme.css@2022.1.css\"")) << page;
+  EXPECT_TRUE(Has(page, "href=\"../_static/theme.css@2023.2.css\"")) << page;
+  EXPECT_TRUE(Has(page, "src=\"../_static/documentation_options.js@v=5929fcd5.js\"")) << page;
+  EXPECT_EQ(Saved("manual/docs/_static/ZYOrg_theme.css@2022.1.css"),
             site_.Served("/manual/docs/_static/theme.css"));
   // A self-closing tag after an attribute stays as it was.
   EXPECT_TRUE(Has(page, "<img src=\"../_static/logo.svg\" alt=\"Logo\"/>")) << page;
   // A Japanese name is asked for in UTF-8 and stored as the browser names it.
   EXPECT_TRUE(Has(page, "<img src=\"" + SJ<"画像">() + ".png\"")) << page;
   EXPECT_TRUE(fs::is_regular_file(FsPath(folder_ + "manual/docs/library/" + SJ<"画像">() + ".png")));
-  // Links: into the folder by the names pages get, other sites as written.
-  EXPECT_TRUE(Has(page, "href=\"../index.html\" accesskey")) << page;
-  EXPECT_TRUE(Has(page, "href=\"../../../index.html\">root")) << page;
-  EXPECT_TRUE(Has(page, "href=\"index.html\">here")) << page;
-  EXPECT_TRUE(Has(page, "href=\"../../../manual/docs/library/intro.html#x\">same site")) << page;
-  EXPECT_TRUE(Has(page, "href=\"list.php@p=2&amp;q=3.html\">list")) << page;
+  // Links to pages that were not saved lead to the web; other sites as written.
+  EXPECT_TRUE(Has(page, "href=\"" + site_.Url("/manual/docs/index.html") + "\" accesskey")) << page;
+  EXPECT_TRUE(Has(page, "href=\"" + site_.Url("/") + "\">root")) << page;
+  EXPECT_TRUE(Has(page, "href=\"" + site_.Url("/manual/docs/library/") + "\">here")) << page;
+  EXPECT_TRUE(Has(page, "href=\"" + site_.Url("/manual/docs/library/intro.html") + "#x\">same site"))
+      << page;
+  EXPECT_TRUE(Has(page, "href=\"" + site_.Url("/manual/docs/library/list.php") + "?p=2&amp;q=3\">list"))
+      << page;
   EXPECT_TRUE(Has(page, "href=\"https://example.org/project/foo/\"")) << page;
   EXPECT_TRUE(Has(page, "href=\"#section\"")) << page;
 
   // Fonts: the query is part of the name, the fragment never is.
   const std::string fonts = Saved("manual/docs/_static/fonts.css");
-  for (const char* ref : {"url(\"../fonts/icons.eot@v=4.7.0\")", "url(\"../fonts/icons.eot#iefix&v=4.7.0\")",
-                          "url(\"../fonts/icons.woff2@v=4.7.0\")", "url('../fonts/icons.woff@v=4.7.0')",
-                          "url(../fonts/icons.ttf@v=4.7.0)",
-                          "url(\"../fonts/icons.svg@v=4.7.0#iconsregular\")"}) {
+  for (const char* ref : {"url(\"../fonts/icons.eot@v=4.7.0.eot\")",
+                          "url(\"../fonts/icons.eot#iefix&v=4.7.0\")",
+                          "url(\"../fonts/icons.woff2@v=4.7.0.woff2\")",
+                          "url('../fonts/icons.woff@v=4.7.0.woff')",
+                          "url(../fonts/icons.ttf@v=4.7.0.ttf)",
+                          "url(\"../fonts/icons.svg@v=4.7.0.svg#iconsregular\")"}) {
     EXPECT_TRUE(Has(fonts, ref)) << ref << "\n" << fonts;
   }
-  for (const char* file : {"icons.eot", "icons.eot@v=4.7.0", "icons.woff2@v=4.7.0",
-                           "icons.svg@v=4.7.0"}) {
+  for (const char* file : {"icons.eot", "icons.eot@v=4.7.0.eot", "icons.woff2@v=4.7.0.woff2",
+                           "icons.svg@v=4.7.0.svg"}) {
     EXPECT_TRUE(fs::is_regular_file(folder_ + "manual/docs/fonts/" + file)) << file;
   }
   // What Shift_JIS lacks stays in scripts and stylesheets as their own escapes.
@@ -124,7 +130,7 @@ TEST_F(RealPages, ManualPageTwoFoldersDeepIsSavedWhole) {
                   "\"caf\\u00E9 \\uD83D\\uDE00 " + SJ<"日本">() + "\""));
   EXPECT_TRUE(Has(Saved("manual/docs/_static/pygments.css"), "content: \"" + SJ<"→">() + " \\00E9 \""));
   // A stylesheet's text that is no reference stays as it was.
-  const std::string theme = Saved("manual/docs/_static/theme.css@2022.1");
+  const std::string theme = Saved("manual/docs/_static/theme.css@2022.1.css");
   EXPECT_TRUE(Has(theme, "content: \"/\";")) << theme;
   EXPECT_TRUE(Has(theme, "url(../_images/bg.png)")) << theme;
   EXPECT_TRUE(Has(theme, "content: \" (http://)\"")) << theme;

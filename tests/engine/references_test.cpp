@@ -67,7 +67,7 @@ TEST(References, AttributesThatHoldAddresses) {
 // address is taken from any of them.
 TEST(References, TextIsNeverTakenForAnAddress) {
   const std::string page =
-      "<html><head><script>var a = \"img/x.png\"; document.write('<img src=\"w.png\">');"
+      "<html><head><script>var a = \"img/x.png\"; alert('see <b>w.png</b>');"
       "</script><style>/* url(c.png) */ p { content: \"/\"; }</style></head><body>"
       "<p>see image.png or url(y.png)</p><pre>&gt;&gt;&gt; b'a,b'.split(b',')\n"
       "Loading Linux 5.10.0-6-amd64 ...</pre><code>str.zfill</code>"
@@ -76,6 +76,35 @@ TEST(References, TextIsNeverTakenForAnAddress) {
       "<svg><path d=\"M15.5 14h-.79l-.28-.27A6.471 6.471 0 0016 9.5\"/></svg>"
       "<input value=\"a.png\"><div title=\"b.css\" data-x=\"c.js\"></div></body></html>";
   EXPECT_TRUE(ScanPage(page).references.empty());
+}
+
+// Markup a script writes from a string is read as markup: the src of
+// <script> and <img>, a stylesheet's <link href>, each closed inside its
+// string; a value the code puts together is not.
+TEST(References, MarkupThatScriptsWriteIsRead) {
+  using R = RefRole;
+  const std::string code =
+      "document.write('<script src=\"js/late.js\"></scr'+'ipt>');\n"
+      "var s = \"<IMG alt=x SRC=\\\"a.png\\\">\"; // '<img src=\"comment.png\">'\n"
+      "el.innerHTML = '<link rel=\"stylesheet\" href=\"s.css\"><img src=' + name + '>' +\n"
+      "  '<img src=\"' + pic + '\">' + `<img src=\"${p}.png\">` + '<img src=\"j\\/k.png\">';";
+  const std::string page = "<script>" + code +
+                           "</script><script type=\"text/template\"><img src=\"t.png\"></script>";
+  const std::vector<Found> want = {{"js/late.js", R::kScript},
+                                   {"a.png", R::kImage},
+                                   {"s.css", R::kStylesheet},
+                                   {"j/k.png", R::kImage}};
+  const PageScan scan = ScanPage(page);
+  EXPECT_EQ(Values(scan.references, page), want);
+  for (const FoundReference& r : scan.references) EXPECT_TRUE(r.in_script) << r.value;
+  // The value's bytes as written, so a rewrite replaces exactly them.
+  ASSERT_EQ(scan.references.size(), 4u);
+  EXPECT_EQ(page.substr(scan.references[3].begin, scan.references[3].end - scan.references[3].begin),
+            "j\\/k.png");
+  // A script file reads the same.
+  std::vector<FoundReference> in_file;
+  ScanScriptMarkup(code, 0, code.size(), false, in_file);
+  EXPECT_EQ(Values(in_file, code), want);
 }
 
 TEST(References, StylesInPagesAndStylesheets) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -11,6 +12,7 @@
 
 #include "engine/engine_test_support.h"
 #include "engine/job_record.h"
+#include "engine/site_job.h"
 
 namespace kaplo {
 namespace {
@@ -229,6 +231,81 @@ TEST_F(RefreshTest, RefreshWithoutRecordIsAWholeJob) {
     EXPECT_FALSE(x.if_none_match || x.if_modified_since) << x.path;
   }
   EXPECT_TRUE(fs::exists(Local("ZV_index.tsv")));
+}
+
+// A site saved with its linked pages is refreshed through the site job's
+// fetcher: every address asked for once for the whole site, each with its
+// validators; what answers 304 is left as it is.
+TEST_F(RefreshTest, SiteRefreshAsksForEachAddressOnceWithValidators) {
+  const std::string page_body =
+      "<link rel=\"stylesheet\" href=\"css/a.css\"></head><body><img src=\"img/p.png\">";
+  Change("/index.html", "<html><head>" + page_body +
+                            "<a href=\"a.html\">a</a> <a href=\"b.html\">b</a></body></html>");
+  Change("/a.html", "<html><head>" + page_body + "<a href=\"b.html\">b</a></body></html>");
+  Change("/b.html", "<html><head>" + page_body + "<a href=\"index.html\">i</a></body></html>");
+  auto run_site = [&] {
+    {
+      std::lock_guard<std::mutex> lock(site_mu_);
+      log_.clear();
+    }
+    SiteJob job(fetcher_, prompter_, nullptr, observer_);
+    return job.Run(Request("/index.html"), {.depth = 1, .robots = false});
+  };
+  ASSERT_EQ(run_site().pages.size(), 3u);
+  const auto before = Snapshot();
+  options_.refresh = true;
+  const SiteResult r = run_site();
+  ASSERT_EQ(r.pages.size(), 3u);
+  std::map<std::string, int> asked;
+  for (const Exchange& x : Log()) {
+    SCOPED_TRACE(x.path);
+    ++asked[x.path];
+    EXPECT_EQ(x.status, 304);
+    EXPECT_TRUE(x.if_none_match || x.if_modified_since);
+  }
+  EXPECT_EQ(asked, (std::map<std::string, int>{{"/index.html", 1}, {"/a.html", 1}, {"/b.html", 1},
+                                               {"/css/a.css", 1}, {"/img/p.png", 1},
+                                               {"/img/bg.png", 1}}));
+  EXPECT_EQ(Snapshot(), before);
+
+  // A shared stylesheet that changed comes once, whole, and its new copy serves every page.
+  Change("/css/a.css", "body { color: red }");
+  run_site();
+  std::map<std::string, int> bodies;
+  for (const Exchange& x : Log()) bodies[x.path] += x.status == 200 ? 1 : 0;
+  EXPECT_EQ(bodies["/css/a.css"], 1);
+  EXPECT_EQ(test::ReadFile(Local("css/a.css")), "body { color: red }");
+  for (const auto& [path, n] : bodies) EXPECT_EQ(n, path == "/css/a.css" ? 1 : 0) << path;
+}
+
+// A copy saved before names carried their type: its record (named after the
+// page without the ".html" it now carries) is read, and a file saved without
+// the ending of its type gets a copy that has it, without a body asked for.
+TEST_F(RefreshTest, CopyOfAnEarlierVersionIsRefreshedUnderTheNamesOfNow) {
+  Change("/doc.aspx", "<html><head></head><body><img src=\"img/p.png?v=1\"></body></html>");
+  ASSERT_TRUE(Run("/doc.aspx").page_saved);
+  const std::string image = Local("img/p.png@v=1.png");
+  ASSERT_TRUE(fs::exists(image));
+  // As the earlier version left it.
+  fs::rename(image, Local("img/p.png@v=1"));
+  std::string record = test::ReadFile(Local("ZV_doc.aspx.tsv"));
+  const std::size_t at = record.find("img/p.png@v=1.png");
+  ASSERT_NE(at, std::string::npos) << record;
+  record.replace(at, 17, "img/p.png@v=1");
+  fs::remove(Local("ZV_doc.aspx.tsv"));
+  std::ofstream(Local("ZV_doc.tsv"), std::ios::binary) << record;
+
+  options_.refresh = true;
+  {
+    std::lock_guard<std::mutex> lock(site_mu_);
+    log_.clear();
+  }
+  const DownloadResult r = Run("/doc.aspx");
+  ASSERT_TRUE(r.page_saved);
+  EXPECT_TRUE(r.refresh.had_record);
+  for (const Exchange& x : Log()) EXPECT_EQ(x.status, 304) << x.path;
+  EXPECT_EQ(test::ReadFile(image), "\x89PNG-one");
+  EXPECT_NE(test::ReadFile(Local("doc.aspx.html")).find("img/p.png@v=1.png"), std::string::npos);
 }
 
 TEST(JobRecordTest, TextKeepsEveryValueOnItsLineAndFilesRelative) {

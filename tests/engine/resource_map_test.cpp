@@ -65,7 +65,7 @@ TEST(RequestUrl, AsBrowsersSendThem) {
 }
 
 TEST(ResourceMap, NamesAndTheReferencesToThem) {
-  ResourceMap map("/s/", 0);
+  ResourceMap map(NameRules{"/s/"});
   const struct {
     std::string url, local;
   } names[] = {
@@ -85,10 +85,11 @@ TEST(ResourceMap, NamesAndTheReferencesToThem) {
   EXPECT_EQ(map.size(), 1u);
 
   // Links: the names pages get when they are saved.
-  EXPECT_EQ(map.PageFileOf("http://h/list.php?p=2", "index.html"), "/s/list.php@p=2.html");
-  EXPECT_EQ(map.PageFileOf("http://h/d/", "top.html"), "/s/d/top.html");
-  EXPECT_EQ(map.PageFileOf("http://h/intro", ""), "/s/intro.html");
-  EXPECT_EQ(map.PageFileOf("http://h/doc.pdf", ""), "/s/doc.pdf");
+  EXPECT_EQ(map.LinkFileOf("http://h/list.php?p=2"), "/s/list.php@p=2.html");
+  EXPECT_EQ(map.LinkFileOf("http://h/d/"), "/s/d/index.html");
+  EXPECT_EQ(map.LinkFileOf("http://h/intro"), "/s/intro.html");
+  EXPECT_EQ(map.LinkFileOf("http://h/doc.pdf"), "/s/doc.pdf");
+  EXPECT_EQ(ResourceMap(NameRules{"/s/", 0, "top.html"}).LinkFileOf("http://h/d/"), "/s/d/top.html");
 
   EXPECT_EQ(ReferenceTo("/s/docs/library/", "/s/docs/_static/t.css@1", "", true),
             "../_static/t.css@1");
@@ -97,6 +98,53 @@ TEST(ResourceMap, NamesAndTheReferencesToThem) {
   // What a browser would read otherwise is escaped.
   EXPECT_EQ(EscapeReference("a b%#?'\"().png&x", true), "a%20b%25%23%3F%27%22%28%29.png&amp;x");
   EXPECT_EQ(EscapeReference(SJ<"ソ">() + "&", false), SJ<"ソ">() + "&");
+}
+
+// A name whose ending does not name its type gets the type's ending, as
+// browsers opening a folder take the type from the name.
+TEST(SavedNames, NamesCarryTheEndingOfTheirType) {
+  const NameRules rules{"/s/"};
+  const struct {
+    std::string url, type, local;
+  } cases[] = {
+      {"http://h/_static/pydoctheme.css?2022.1", "text/css", "/s/_static/pydoctheme.css@2022.1.css"},
+      {"http://h/img/logo.svg?v=3", "image/svg+xml", "/s/img/logo.svg@v=3.svg"},
+      {"http://h/f/icons.woff2?v=4.7.0", "font/woff2", "/s/f/icons.woff2@v=4.7.0.woff2"},
+      {"http://h/pic.php?id=3", "image/png", "/s/pic.php@id=3.png"},
+      {"http://h/style", "text/css; charset=utf-8", "/s/style.css"},
+      {"http://h/a.CSS", "text/css", "/s/a.CSS"},
+      {"http://h/p.jpeg", "image/jpeg", "/s/p.jpeg"},
+      {"http://h/app.mjs", "application/javascript", "/s/app.mjs"},
+      {"http://h/data.bin", "application/octet-stream", "/s/data.bin"},
+      {"http://h/notes", "text/plain", "/s/notes"},
+      {"http://h/d/", "text/css", "/s/d/index.html.css"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SavedFileOf(c.url, SavedAs::kResource, c.type, rules), c.local) << c.url;
+  }
+  EXPECT_EQ(PageFileOf("http://h/list.php?p=2", rules), "/s/list.php@p=2.html");
+
+  // The type: the Content-Type, then the first bytes.
+  const struct {
+    std::string content_type, bytes, type;
+  } answers[] = {
+      {"image/png", "\x89PNG\r\n\x1a\nxx", "image/png"},
+      {"image/gif", "\x89PNG\r\n\x1a\nxx", "image/gif"},
+      {"text/plain", "GIF89a..", "image/gif"},
+      {"application/octet-stream", "wOF2....", "font/woff2"},
+      {"Image/SVG+XML; charset=utf-8", "<svg/>", "image/svg+xml"},
+      {"", "<?xml version=\"1.0\"?>\n<svg xmlns=\"x\">", "image/svg+xml"},
+      {"text/plain", "body { color: red }", ""},
+      {"application/x-javascript", "var a;", "text/javascript"},
+  };
+  for (const auto& a : answers) EXPECT_EQ(AnswerType(a.content_type, a.bytes), a.type) << a.bytes;
+
+  // A recorded name is kept only while it is the address's own.
+  EXPECT_TRUE(IsNameOf("/s/a.css@v=1.css", "/s/a.css@v=1"));
+  EXPECT_TRUE(IsNameOf("/s/a.css", "/s/a.css"));
+  EXPECT_FALSE(IsNameOf("/s/a.css@v=1.exe", "/s/a.css@v=1"));
+  EXPECT_FALSE(IsNameOf("/s/a.css@v=1/../../x.css", "/s/a.css@v=1"));
+  EXPECT_FALSE(IsNameOf("/s/b.css", "/s/a.css"));
 }
 
 TEST(SafeWrite, StaysInTheFolderAndFollowsNoLink) {

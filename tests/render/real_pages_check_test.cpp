@@ -23,7 +23,8 @@ int Count(const std::string& out, const std::string& heading) {
 
 TEST(RealPagesCheck, SavedCopiesAreWhole) {
   test::FixtureSite site;
-  for (const char* path : {"/manual/docs/library/page.html", "/errors/page.html"}) {
+  for (const char* path :
+       {"/manual/docs/library/page.html", "/errors/page.html", "/copy/man/ch01.html"}) {
     SCOPED_TRACE(path);
     const fs::path dir = fs::temp_directory_path() / ("kaplo-realcheck-" + std::to_string(::getpid()));
     fs::remove_all(dir);

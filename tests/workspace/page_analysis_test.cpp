@@ -74,7 +74,7 @@ TEST_F(AnalysisSite, ListsEachStylesheetOnceInFoundOrder) {
       "<html><head>\r\n"
       "<link rel=\"stylesheet\" href=\"css/a.css\">\r\n"
       "<LINK REL=stylesheet HREF=\"CSS/A.CSS\">\r\n"
-      "<link  rel='stylesheet'   href='b.css?v=1'>\r\n"
+      "<link  rel='stylesheet'   href='b.css?v=1'><link rel=\"stylesheet\" href=\"theme_http.css\">\r\n"
       "<link rel=\"icon\" href=\"fav.ico\"><a href=\"x.html\">\r\n"
       "<style>@import url(\"i1.css\"); @import url('i2.css'); @import url(i3.css);\r\n"
       "@import \"/root/i4.css\";</style>\r\n"
@@ -84,6 +84,7 @@ TEST_F(AnalysisSite, ListsEachStylesheetOnceInFoundOrder) {
   GetDHTMLCSSList("http://h/d/p.html", page, listed, list);
   EXPECT_EQ(list, (std::vector<std::string>{
                       "css/a.css\thttp://h/d/css/a.css",
+                      "theme_http.css\thttp://h/d/theme_http.css",
                       "b.css?v=1\thttp://h/d/b.css?v=1",
                       "i1.css\thttp://h/d/i1.css",
                       "i2.css\thttp://h/d/i2.css",

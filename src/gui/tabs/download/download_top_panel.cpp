@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/frames.h"
 #include "engine/local_path.h"
 #include "engine/url.h"
 #include "gui/common/desktop.h"
@@ -355,9 +356,9 @@ void DownloadTab::RunFrameEntry(const std::string& entry) {
 }
 
 void DownloadTab::sbDLFrameIEOpenClick() {
-  std::string link = Trimmed(frame_link_->text());
-  if (link.empty()) return;
-  if (!IsHttpUrl(link)) link = CombineUrl(Trimmed(url_box_->currentText()), link);
+  const std::string entry = Trimmed(frame_link_->text());
+  if (entry.empty()) return;
+  const std::string link = FrameTarget(Trimmed(url_box_->currentText()), entry);
   if (IsHttpUrl(link)) OpenExternally(link);
 }
 

@@ -1,0 +1,3 @@
+document.addEventListener('DOMContentLoaded', function () {
+  document.getElementById('late').style.background = '#08f';
+});
