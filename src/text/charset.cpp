@@ -475,7 +475,6 @@ std::size_t FindWord(std::string_view lower, std::string_view word, std::size_t 
 
 std::string RewriteDeclarations(std::string_view text, int code) {
   const std::string_view name = DeclarationName(code);
-  const std::string lower = LowerAscii(text);
   std::vector<std::pair<std::size_t, std::size_t>> spans;
   auto take = [&](std::size_t begin, std::size_t end) {
     const int named = CharsetOfName(text.substr(begin, end - begin));
@@ -483,27 +482,36 @@ std::string RewriteDeclarations(std::string_view text, int code) {
                       (code == kCharsetAuto && named == kCharsetShiftJis);
     if (!same) spans.emplace_back(begin, end);
   };
+  // The value after a word found at `word` in the piece of the text from `at`.
+  auto value = [&](std::size_t at, std::size_t word, std::size_t length, std::size_t limit) {
+    std::size_t b, e;
+    if (word != std::string::npos && ValueAfter(text.substr(at), word + length, limit, b, e)) {
+      take(at + b, at + e);
+    }
+  };
   std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   while (start < text.size() && IsBlank(text[start])) ++start;
-  std::size_t b, e;
   // An XML declaration or a stylesheet's @charset opens the text.
-  if (lower.compare(start, 5, "<?xml") == 0) {
-    const std::size_t close = std::min(lower.find("?>", start), lower.size());
-    const std::size_t enc = FindWord(lower, "encoding", start, close);
-    if (enc != std::string::npos && ValueAfter(text, enc + 8, close, b, e)) take(b, e);
-  } else if (lower.compare(start, 9, "@charset ") == 0) {
-    const std::size_t q = lower.find('"', start);
-    const std::size_t close = q == std::string::npos ? q : lower.find('"', q + 1);
-    if (close != std::string::npos && close - q < 64) take(q + 1, close);
+  const std::string opening = LowerAscii(text.substr(start, 256));
+  if (opening.starts_with("<?xml")) {
+    const std::size_t close = std::min(opening.find("?>"), opening.size());
+    value(start, FindWord(opening, "encoding", 0, close), 8, close);
+  } else if (opening.starts_with("@charset ")) {
+    const std::size_t q = opening.find('"');
+    const std::size_t close = q == std::string::npos ? q : opening.find('"', q + 1);
+    if (close != std::string::npos) take(start + q + 1, start + close);
   }
   // Each meta tag: its charset attribute, or the charset of its content.
-  for (std::size_t at = lower.find("<meta"); at != std::string::npos;
-       at = lower.find("<meta", at + 5)) {
-    if (at + 5 >= lower.size() || !(IsBlank(lower[at + 5]) || lower[at + 5] == '/')) continue;
-    const std::size_t close = std::min(lower.find('>', at), lower.size());
-    for (std::size_t cs = FindWord(lower, "charset", at, close); cs != std::string::npos;
-         cs = FindWord(lower, "charset", cs + 7, close)) {
-      if (ValueAfter(text, cs + 7, close, b, e)) take(b, e);
+  for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+    if (at + 6 > text.size() || LowerAscii(text.substr(at + 1, 4)) != "meta" ||
+        !(IsBlank(text[at + 5]) || text[at + 5] == '/')) {
+      continue;
+    }
+    const std::size_t close = std::min(text.find('>', at), text.size()) - at;
+    const std::string tag = LowerAscii(text.substr(at, close));
+    for (std::size_t cs = FindWord(tag, "charset", 0, close); cs != std::string::npos;
+         cs = FindWord(tag, "charset", cs + 7, close)) {
+      value(at, cs, 7, close);
     }
   }
   std::sort(spans.begin(), spans.end());
@@ -524,7 +532,6 @@ namespace {
 
 // Every line end as CR LF, or as LF.
 std::string LineEnds(std::string_view text, LineEndStyle style) {
-  if (style == LineEndStyle::kKeep) return std::string(text);
   if (style == LineEndStyle::kCrLf) return NormaliseLineBreaks(text);
   std::string out;
   out.reserve(text.size());
@@ -544,20 +551,22 @@ std::string CleanUtf8(std::string_view text, ConversionStats& stats) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   std::string out;
   out.reserve(text.size());
+  std::size_t done = 0;
   for (std::size_t p = 0; p < text.size();) {
     if (s[p] < 0x80) {
-      out += text[p++];
+      ++p;
       continue;
     }
     const Utf8Step step = ReadUtf8(s, p, text.size());
-    if (step.ok) {
-      out.append(text, p, step.length);
-    } else {
+    if (!step.ok) {
       ++stats.invalid;
+      out.append(text, done, p - done);
       out += "\xEF\xBF\xBD";
+      done = p + step.length;
     }
     p += step.length;
   }
+  out.append(text, done);
   return out;
 }
 
@@ -599,7 +608,7 @@ std::string ConvertText(std::string_view text, const TextConversion& c, Conversi
         break;
     }
   }
-  pivot = LineEnds(pivot, c.line_ends);
+  if (c.line_ends != LineEndStyle::kKeep) pivot = LineEnds(pivot, c.line_ends);
   if (c.declarations) pivot = RewriteDeclarations(pivot, to);
   if (from == to) return pivot;
   if (to == kCharsetEucJp) return Utf8ToEuc(pivot, c.unmappable, stats);

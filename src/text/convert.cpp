@@ -714,11 +714,13 @@ std::string EucToUtf8(std::string_view text, ConversionStats& stats) {
   while (p < n) {
     Room(out, o, end, 3);
     const u8 b = s[p];
+    if (b < 0x80) {
+      p += PutAscii(s, p, n, o, static_cast<std::size_t>(end - o));
+      continue;
+    }
     char32_t u = cp932::kInvalid;
     std::size_t read = 1;
-    if (b < 0x80) {
-      u = b;
-    } else if (IsEucByte(b) && p + 1 < n && IsEucByte(s[p + 1])) {
+    if (IsEucByte(b) && p + 1 < n && IsEucByte(s[p + 1])) {
       // Browsers read JIS X 0208 in EUC-JP as in Shift_JIS.
       const u8 j1 = static_cast<u8>(b - 0x80), j2 = static_cast<u8>(s[p + 1] - 0x80);
       if (const char16_t v = pair[kPair.first[j1] << 8 | kPair.second[j1 & 1][j2]]) u = v;
@@ -750,7 +752,7 @@ std::string Utf8ToEuc(std::string_view text, Unmappable unmappable, ConversionSt
   while (p < n) {
     Room(out, o, end, kMaxPerCodePoint);
     if (s[p] < 0x80) {
-      o = Put(o, s[p++]);
+      p += PutAscii(s, p, n, o, static_cast<std::size_t>(end - o));
       continue;
     }
     const Utf8Step step = ReadUtf8(s, p, n);

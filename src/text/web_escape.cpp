@@ -150,7 +150,8 @@ void PlaceScript(std::string_view text, std::size_t begin, std::size_t end, RefI
     const char next = i + 1 < end ? text[i + 1] : '\0';
     if (text_state() && escaped) {
       escaped = false;
-      i += len;
+      // A line continuation takes a CR LF whole.
+      i += c == '\r' && next == '\n' ? 2 : len;
       continue;
     }
     switch (state) {
@@ -200,6 +201,8 @@ void PlaceScript(std::string_view text, std::size_t begin, std::size_t end, RefI
           operand_next = false;
         } else if (c == ')' || c == ']') {
           operand_next = false;
+        } else if ((c == '+' || c == '-') && next == c) {
+          ++i;  // "i++ / 2" divides: ++ and -- leave the expression as it was
         } else {
           operand_next = true;
         }
