@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "text/charset.h"
+#include "text/web_escape.h"
 
 using namespace kaplo;
 
@@ -28,6 +29,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   RewriteCharsetDeclForSave(in, code);
   ConvertShiftJISForSave(in, code);
   RewriteEncodingDeclToShiftJIS(in);
+  // Every form of what Shift_JIS lacks, a page kept in its own code, and
+  // conversions between any two codes.
+  for (Unmappable how : {Unmappable::SavedPage, Unmappable::StyleEscape, Unmappable::ScriptEscape}) {
+    const std::string page = ToShiftJISKeepingText(in, code, how);
+    RestoreOwnCode(page);
+    SavedPageCharset(page);
+  }
+  SavedPageToShiftJIS(in);
+  RewriteDeclarations(in, code);
+  ConversionStats stats;
+  ConvertText(in, {.from = code < 0 ? 0 : code % 6, .to = (data[0] >> 3) % 6,
+                   .unmappable = data[0] & 0x80 ? Unmappable::CharRef : Unmappable::Question},
+              stats);
   const CharsetDecision decision = DecideCharset(in);
   Check(decision.code >= 1 && decision.code <= 4);
   // Whatever the route, nothing after a bad byte is lost: line ends, a

@@ -14,6 +14,7 @@
 #include "text/convert.h"
 #include "text/fsname.h"
 #include "text/sjis.h"
+#include "text/web_escape.h"
 
 namespace kaplo {
 namespace {
@@ -188,7 +189,7 @@ class Inliner {
   void Reference(std::string_view raw, const std::optional<Target>& t, bool html_attribute,
                  Sink& out);
   void Text(std::string_view sjis, Sink& out, std::string_view element = {}) {
-    std::string utf8 = ShiftJISToUtf8(sjis);
+    std::string utf8 = MarkedShiftJISToUtf8(sjis);
     out.Write(element.empty() ? utf8 : EscapeClosing(std::move(utf8), element));
   }
   bool Enter(const fs::path& file, int depth) {
@@ -273,7 +274,8 @@ void Inliner::Css(const std::string& css, const fs::path& folder, Sink& out, int
 }
 
 void Inliner::Page(const fs::path& file, Sink& out, int depth) {
-  const std::string text = ReadWhole(file);
+  // A page kept in its own code is read as the job held it.
+  const std::string text = SavedPageToShiftJIS(ReadWhole(file));
   const PageScan scan = ScanPage(text);
   const fs::path folder = file.parent_path();
   // The charset names and the references, in text order.

@@ -34,6 +34,9 @@ constexpr Option kFromSjis[] = {
      "leave the charset declarations as they are (else they are rewritten to name the code "
      "written)",
      "charset 宣言をそのままにします（指定しなければ書き出す文字コードに書き換えます）"},
+    {"--strict", "", "",
+     "exit 1 when a character could not be written in the code (it becomes \"?\")",
+     "その文字コードで書けない文字があれば終了コード 1（その文字は「?」になります）"},
 };
 
 constexpr Option kSafePath[] = {

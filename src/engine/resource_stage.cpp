@@ -10,7 +10,6 @@
 #include "engine/safe_write.h"
 #include "engine/url.h"
 #include "text/charset.h"
-#include "text/cp932.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
 #include "text/strutil.h"
@@ -114,45 +113,6 @@ int QueryCode(std::string_view bytes, int code) {
   return Utf8ToShiftJIS(bytes).empty() && !bytes.empty() ? kCharsetShiftJis : kCharsetUtf8;
 }
 
-// Characters Shift_JIS lacks, in a UTF-8 script or stylesheet, written as
-// the language's own escapes so the saved Shift_JIS file still means them:
-// "\\u00E9" (astral characters as surrogate pairs, which strings, regular
-// expressions and names all take) in scripts, "\\E9 " in stylesheets.
-std::string EscapeUnmappable(std::string_view utf8, RefRole role) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  auto hex = [](unsigned v, int digits) {
-    std::string out;
-    for (int i = digits - 1; i >= 0; --i) out += kHex[(v >> (4 * i)) & 15];
-    return out;
-  };
-  std::string out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    const auto b = static_cast<unsigned char>(utf8[i]);
-    const std::size_t len = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
-    if (len == 1 || i + len > utf8.size()) {
-      out += utf8[i++];
-      continue;
-    }
-    char32_t cp = b & (len == 2 ? 0x1F : len == 3 ? 0x0F : 0x07);
-    for (std::size_t k = 1; k < len; ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
-    if (cp > 0xFFFF || cp932::Encode(cp) == 0) {
-      if (role == RefRole::kStylesheet) {
-        out += '\\' + hex(static_cast<unsigned>(cp), cp > 0xFFFF ? 6 : 4) + ' ';
-      } else if (cp > 0xFFFF) {
-        const unsigned v = static_cast<unsigned>(cp) - 0x10000;
-        out += "\\u" + hex(0xD800 + (v >> 10), 4) + "\\u" + hex(0xDC00 + (v & 0x3FF), 4);
-      } else {
-        out += "\\u" + hex(static_cast<unsigned>(cp), 4);
-      }
-    } else {
-      out.append(utf8.substr(i, len));
-    }
-    i += len;
-  }
-  return out;
-}
-
 constexpr std::string_view kCssType = "text/css";
 constexpr std::string_view kScriptType = "text/javascript";
 
@@ -196,6 +156,13 @@ std::string ApplyEdits(std::string_view text, std::vector<TextEdit> edits) {
 
 ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view content_type,
                        bool page) {
+  return ReadSavedText(bytes, chosen, content_type,
+                       page ? Unmappable::SavedPage : Unmappable::Question);
+}
+
+ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view content_type,
+                       Unmappable how) {
+  const bool page = how == Unmappable::SavedPage || how == Unmappable::CharRef;
   ReadText r;
   const bool bom = bytes.starts_with(kBom);
   if (chosen != kCharsetAuto) {
@@ -210,8 +177,7 @@ ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view cont
     bytes.remove_prefix(kBom.size());
     r.code = kCharsetUtf8;
   }
-  r.text = ToShiftJISKeepingText(bytes, r.code,
-                                 page ? Unmappable::CharRef : Unmappable::Question);
+  r.text = ToShiftJISKeepingText(bytes, r.code, how);
   r.code = QueryCode(bytes, r.code);
   return r;
 }
@@ -533,19 +499,10 @@ void ResourceStage::HandleText(MappedResource& r) {
   Typed(r, r.role == RefRole::kStylesheet ? kCssType : kScriptType);
   // The copy as the server sent it, beside the saved file.
   WriteFileBelow(map_.SaveFolder(), PrefixedName(r.local, SentCopyPrefix(r.depth)), response.body);
-  // A UTF-8 text keeps what Shift_JIS lacks as the language's own escapes.
-  std::string escaped;
-  const int chosen = options_.css_js_charset;
-  if ((chosen == kCharsetAuto || chosen == kCharsetUtf8 || chosen == kCharsetUtf8N) &&
-      std::any_of(response.body.begin(), response.body.end(),
-                  [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) &&
-      (TextReadingCode(response.body, chosen, response.content_type) == kCharsetAuto ||
-       TextReadingCode(response.body, chosen, response.content_type) == kCharsetUtf8) &&
-      !Utf8ToShiftJIS(response.body).empty()) {
-    escaped = EscapeUnmappable(response.body, r.role);
-  }
-  const ReadText read = ReadSavedText(escaped.empty() ? response.body : escaped, chosen,
-                                      response.content_type, false);
+  // What Shift_JIS lacks is kept as the language's own escapes.
+  const ReadText read = ReadSavedText(
+      response.body, options_.css_js_charset, response.content_type,
+      r.role == RefRole::kStylesheet ? Unmappable::StyleEscape : Unmappable::ScriptEscape);
   if (r.role == RefRole::kStylesheet) {
     const std::size_t before = map_.size();
     Stylesheet(r, response, read);

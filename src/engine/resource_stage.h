@@ -15,6 +15,7 @@
 #include "engine/job_record.h"
 #include "engine/references.h"
 #include "engine/resource_map.h"
+#include "text/convert.h"
 
 namespace kaplo {
 
@@ -40,6 +41,9 @@ struct ReadText {
 };
 ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view content_type,
                        bool page);
+// The same, what Shift_JIS lacks written as `how` says (a page: SavedPage).
+ReadText ReadSavedText(std::string_view bytes, int chosen, std::string_view content_type,
+                       Unmappable how);
 
 // The media type r's file is named for by an answer: what its Content-Type
 // says (a page's label aside), else what the ending of its address's path

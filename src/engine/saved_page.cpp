@@ -6,6 +6,7 @@
 #include "engine/url.h"
 #include "text/sjis.h"
 #include "text/sjis_literal.h"
+#include "text/web_escape.h"
 
 namespace kaplo {
 namespace {
@@ -41,7 +42,7 @@ bool HasWideBytes(std::string_view text) {
 }
 
 // The encoding name of an XML declaration that opens the page.
-void XmlDeclaration(std::string_view page, std::vector<TextEdit>& edits) {
+void XmlDeclaration(std::string_view page, std::string_view charset, std::vector<TextEdit>& edits) {
   std::size_t at = 0;
   while (at < page.size() && (page[at] == ' ' || page[at] == '\r' || page[at] == '\n')) ++at;
   if (page.compare(at, 5, "<?xml") != 0) return;
@@ -52,7 +53,7 @@ void XmlDeclaration(std::string_view page, std::vector<TextEdit>& edits) {
   if (q >= close || (page[q] != '"' && page[q] != '\'')) return;
   const std::size_t end = page.find(page[q], q + 1);
   if (end == npos || end > close) return;
-  edits.push_back({q + 1, end, "Shift_JIS"});
+  edits.push_back({q + 1, end, std::string(charset)});
 }
 
 // The first "<head" (any letter case), without a lower-cased copy of the page.
@@ -123,12 +124,16 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
     edits.push_back({in.scan.base_tag_begin, in.scan.base_tag_end,
                      SJ<"<!-- ●● ">() + std::string(tag) + SJ<" ●●-->">()});
   }
-  for (const CharsetDeclaration& cs : in.scan.charsets) edits.push_back({cs.begin, cs.end, "Shift_JIS"});
-  if (in.scan.charsets.empty() && in.scan.has_head && HasWideBytes(page)) {
+  // A page with characters that only its own code carries (in places where
+  // no reference or escape reads back) is kept in that code.
+  const std::string charset(SavedPageCharset(page));
+  for (const CharsetDeclaration& cs : in.scan.charsets) edits.push_back({cs.begin, cs.end, charset});
+  if (in.scan.charsets.empty() && in.scan.has_head &&
+      (HasWideBytes(page) || charset != "Shift_JIS")) {
     edits.push_back({in.scan.head_content_begin, in.scan.head_content_begin,
-                     "<meta charset=\"Shift_JIS\">"});
+                     "<meta charset=\"" + charset + "\">"});
   }
-  XmlDeclaration(page, edits);
+  XmlDeclaration(page, charset, edits);
 
   // The saved-from line goes before the line that holds the head.
   if (const std::size_t head = FindHead(page); head != npos) {
@@ -136,7 +141,7 @@ std::string RewriteSavedPage(const SavedPageInput& in) {
     const std::size_t at = line == npos ? 0 : line + 1;
     edits.push_back({at, at, SavedFromComment(in.saved_from) + "\r\n"});
   }
-  return ApplyEdits(page, std::move(edits));
+  return RestoreOwnCode(ApplyEdits(page, std::move(edits)));
 }
 
 }  // namespace kaplo

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <initializer_list>
 #include <utility>
+#include <vector>
 
 #include "text/convert.h"
 #include "text/detect.h"
 #include "text/sjis.h"
 #include "text/strutil.h"
+#include "text/utf8_step.h"
 
 namespace kaplo {
 namespace {
@@ -51,7 +53,7 @@ std::string Lines(std::string s, bool squash) { return squash ? SquashLineBreaks
 std::string ReadAs(std::string_view text, int code, const Reading& r) {
   switch (code) {
     case kCharsetEucJp:
-      return Lines(EucToShiftJIS(text, r.stats), r.squash);
+      return Lines(EucToShiftJIS(text, r.unmappable, r.stats), r.squash);
     case kCharsetUtf8:
       return Lines(Utf8ToShiftJISLenient(WithoutBom(text), r.unmappable, r.stats), r.squash);
     case kCharsetIso2022Jp:
@@ -167,7 +169,7 @@ std::string HeadDetect(std::string_view text, const Reading& r) {
                                "Shift_JIS\""),
                    r.squash);
     case HeadDecl::kEucJp:
-      return Lines(EucToShiftJIS(text, r.stats), r.squash);
+      return Lines(EucToShiftJIS(text, r.unmappable, r.stats), r.squash);
     case HeadDecl::kIso2022Jp:
       return JisToShiftJIS(text, r.stats);
     case HeadDecl::kUtf8:
@@ -183,7 +185,7 @@ std::string Decode(std::string_view text, int code, const Reading& r) {
     case kCharsetAuto:
       return HeadDetect(text, r);
     case kCharsetEucJp:
-      return Lines(EucToShiftJIS(text, r.stats), r.squash);
+      return Lines(EucToShiftJIS(text, r.unmappable, r.stats), r.squash);
     case kCharsetUtf8:
       return Lines(Utf8ToShiftJISOrLenient(text, r.unmappable, r.stats), r.squash);
     case kCharsetIso2022Jp:
@@ -258,6 +260,11 @@ int CharsetFromContentType(std::string_view content_type) {
   std::string_view v = std::string_view(lower).substr(at + 8);
   v = v.substr(0, v.find_first_of("; \t\r\n,"));
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'')) v = v.substr(1, v.size() - 2);
+  return CharsetOfName(v);
+}
+
+int CharsetOfName(std::string_view name) {
+  const std::string v = LowerAscii(name);
   static constexpr Rule kNames[] = {
       {"euc-jp", 1},      {"x-euc-jp", 1},    {"eucjp", 1},         {"euc_jp", 1},
       {"shift_jis", 3},   {"shift-jis", 3},   {"x-sjis", 3},        {"sjis", 3},
@@ -408,6 +415,205 @@ std::string ConvertShiftJISForSave(std::string_view text, int code) {
     case kCharsetIso2022Jp: return ShiftJISToJis(text);
     default: return std::string(text);
   }
+}
+
+std::string_view DeclarationName(int code) {
+  switch (code) {
+    case kCharsetEucJp: return "EUC-JP";
+    case kCharsetUtf8:
+    case kCharsetUtf8N: return "UTF-8";
+    case kCharsetIso2022Jp: return "ISO-2022-JP";
+    default: return "Shift_JIS";
+  }
+}
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
+
+// The value span of a name = value pair that starts at `at` in a tag: after
+// the name, blanks, "=", blanks and an opening quote, up to the closing
+// quote, or up to a blank, ";" or ">" unquoted.
+bool ValueAfter(std::string_view t, std::size_t at, std::size_t limit, std::size_t& begin,
+                std::size_t& end) {
+  while (at < limit && IsBlank(t[at])) ++at;
+  if (at >= limit || t[at] != '=') return false;
+  ++at;
+  while (at < limit && IsBlank(t[at])) ++at;
+  if (at >= limit) return false;
+  if (t[at] == '"' || t[at] == '\'') {
+    begin = at + 1;
+    end = t.find(t[at], begin);
+    if (end == std::string_view::npos || end > limit) end = limit;
+  } else {
+    begin = at;
+    end = begin;
+    while (end < limit && !IsBlank(t[end]) && t[end] != '>' && t[end] != ';' && t[end] != '"' &&
+           t[end] != '\'') {
+      ++end;
+    }
+  }
+  return end > begin;
+}
+
+// The first case-insensitive occurrence of a lower-case ASCII word in
+// t[from, limit) that does not continue a name or a double-byte character.
+std::size_t FindWord(std::string_view lower, std::string_view word, std::size_t from,
+                     std::size_t limit) {
+  for (std::size_t at = lower.find(word, from); at != std::string_view::npos && at < limit;
+       at = lower.find(word, at + 1)) {
+    const char before = at == 0 ? ' ' : lower[at - 1];
+    if (IsBlank(before) || before == ';' || before == '"' || before == '\'' || before == '/' ||
+        before == '<' || before == '?' || before == '@') {
+      return at;
+    }
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+std::string RewriteDeclarations(std::string_view text, int code) {
+  const std::string_view name = DeclarationName(code);
+  std::vector<std::pair<std::size_t, std::size_t>> spans;
+  auto take = [&](std::size_t begin, std::size_t end) {
+    const int named = CharsetOfName(text.substr(begin, end - begin));
+    const bool same = named == code || (code == kCharsetUtf8N && named == kCharsetUtf8) ||
+                      (code == kCharsetAuto && named == kCharsetShiftJis);
+    if (!same) spans.emplace_back(begin, end);
+  };
+  // The value after a word found at `word` in the piece of the text from `at`.
+  auto value = [&](std::size_t at, std::size_t word, std::size_t length, std::size_t limit) {
+    std::size_t b, e;
+    if (word != std::string::npos && ValueAfter(text.substr(at), word + length, limit, b, e)) {
+      take(at + b, at + e);
+    }
+  };
+  std::size_t start = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  // An XML declaration or a stylesheet's @charset opens the text.
+  const std::string opening = LowerAscii(text.substr(start, 256));
+  if (opening.starts_with("<?xml")) {
+    const std::size_t close = std::min(opening.find("?>"), opening.size());
+    value(start, FindWord(opening, "encoding", 0, close), 8, close);
+  } else if (opening.starts_with("@charset ")) {
+    const std::size_t q = opening.find('"');
+    const std::size_t close = q == std::string::npos ? q : opening.find('"', q + 1);
+    if (close != std::string::npos) take(start + q + 1, start + close);
+  }
+  // Each meta tag: its charset attribute, or the charset of its content.
+  for (std::size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
+    if (at + 6 > text.size() || LowerAscii(text.substr(at + 1, 4)) != "meta" ||
+        !(IsBlank(text[at + 5]) || text[at + 5] == '/')) {
+      continue;
+    }
+    const std::size_t close = std::min(text.find('>', at), text.size()) - at;
+    const std::string tag = LowerAscii(text.substr(at, close));
+    for (std::size_t cs = FindWord(tag, "charset", 0, close); cs != std::string::npos;
+         cs = FindWord(tag, "charset", cs + 7, close)) {
+      value(at, cs, 7, close);
+    }
+  }
+  std::sort(spans.begin(), spans.end());
+  std::string out;
+  out.reserve(text.size() + spans.size() * 8);
+  std::size_t done = 0;
+  for (const auto& [begin, end] : spans) {
+    if (begin < done) continue;
+    out.append(text, done, begin - done);
+    out += name;
+    done = end;
+  }
+  out.append(text, done);
+  return out;
+}
+
+namespace {
+
+// Every line end as CR LF, or as LF.
+std::string LineEnds(std::string_view text, LineEndStyle style) {
+  if (style == LineEndStyle::kCrLf) return NormaliseLineBreaks(text);
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// UTF-8 as it is, each ill-formed part one U+FFFD, counted invalid.
+std::string CleanUtf8(std::string_view text, ConversionStats& stats) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  std::string out;
+  out.reserve(text.size());
+  std::size_t done = 0;
+  for (std::size_t p = 0; p < text.size();) {
+    if (s[p] < 0x80) {
+      ++p;
+      continue;
+    }
+    const Utf8Step step = ReadUtf8(s, p, text.size());
+    if (!step.ok) {
+      ++stats.invalid;
+      out.append(text, done, p - done);
+      out += "\xEF\xBF\xBD";
+      done = p + step.length;
+    }
+    p += step.length;
+  }
+  out.append(text, done);
+  return out;
+}
+
+int Canonical(int code) {
+  switch (code) {
+    case kCharsetUtf8N: return kCharsetUtf8;
+    case kCharsetAuto: return kCharsetShiftJis;
+    default: return code;
+  }
+}
+
+}  // namespace
+
+std::string ConvertText(std::string_view text, const TextConversion& c, ConversionStats& stats) {
+  int from = c.from == kCharsetAuto ? DecideCharset(text).code : Canonical(c.from);
+  const int to = Canonical(c.to);
+  if (from == kCharsetUtf8 && to != kCharsetUtf8) text = WithoutBom(text);
+  // UTF-8 pivots for UTF-8 and EUC-JP, which hold more than Shift_JIS;
+  // Shift_JIS for itself and ISO-2022-JP.
+  const bool utf8_pivot = to == kCharsetUtf8 || to == kCharsetEucJp;
+  std::string pivot;
+  if (from == to) {
+    pivot = std::string(text);
+  } else if (utf8_pivot) {
+    switch (from) {
+      case kCharsetUtf8: pivot = CleanUtf8(text, stats); break;
+      case kCharsetEucJp: pivot = EucToUtf8(text, stats); break;
+      case kCharsetIso2022Jp: pivot = ShiftJISToUtf8(JisToShiftJIS(text, stats), stats); break;
+      default: pivot = ShiftJISToUtf8(text, stats); break;
+    }
+  } else {
+    switch (from) {
+      case kCharsetUtf8: pivot = Utf8ToShiftJISLenient(text, c.unmappable, stats); break;
+      case kCharsetEucJp: pivot = EucToShiftJIS(text, c.unmappable, stats); break;
+      case kCharsetIso2022Jp: pivot = JisToShiftJIS(text, stats); break;
+      default:
+        stats.invalid += InvalidShiftJISSequences(text);
+        pivot = std::string(text);
+        break;
+    }
+  }
+  if (c.line_ends != LineEndStyle::kKeep) pivot = LineEnds(pivot, c.line_ends);
+  if (c.declarations) pivot = RewriteDeclarations(pivot, to);
+  if (from == to) return pivot;
+  if (to == kCharsetEucJp) return Utf8ToEuc(pivot, c.unmappable, stats);
+  if (to == kCharsetIso2022Jp) return ShiftJISToJis(pivot, stats, true);
+  return pivot;
 }
 
 }  // namespace kaplo

@@ -31,6 +31,36 @@ int DetectDeclaredCharset(std::string_view html);
 // Shift_JIS 3 (also x-sjis, windows-31j, cp932), ISO-2022-JP 4; 0 for none
 // or any other.
 int CharsetFromContentType(std::string_view content_type);
+// A charset name (any letter case; "shift_jis", "x-sjis", "cp932", "euc-jp",
+// "iso-2022-jp", "utf-8" and their aliases) as a code; 0 for any other.
+int CharsetOfName(std::string_view name);
+// The name declarations give a code: "Shift_JIS" (also for 0 and 3),
+// "EUC-JP", "UTF-8" (2 and 5), "ISO-2022-JP".
+std::string_view DeclarationName(int code);
+// Every charset declaration of a text made to name the code: the charset of
+// each meta tag (its charset attribute, the charset in its content), the
+// encoding of an XML declaration and an @charset rule that open the text.
+// A declaration that names the code already (in any spelling) is kept.
+// The text may be Shift_JIS, UTF-8 or EUC-JP.
+std::string RewriteDeclarations(std::string_view text, int code);
+
+enum class LineEndStyle { kKeep, kCrLf, kLf };
+struct TextConversion {
+  int from = kCharsetAuto;  // 0: the code DecideCharset finds
+  int to = kCharsetUtf8;    // 0 and 3 Shift_JIS, 2 and 5 UTF-8
+  Unmappable unmappable = Unmappable::Question;
+  LineEndStyle line_ends = LineEndStyle::kKeep;
+  bool declarations = true;  // rewrite them to name the target
+};
+// A text from one code to another as browsers read both: every byte but
+// those of changed characters and declarations kept, line ends included
+// (unless asked otherwise); a UTF-8 byte-order mark dropped when the target
+// is another code. Neither text passes through Shift_JIS unless one of them
+// is Shift_JIS or ISO-2022-JP, so UTF-8 and EUC-JP keep JIS X 0212. ISO-2022-JP
+// is written with ESC ( B. What the target cannot hold is counted.
+std::string ConvertText(std::string_view text, const TextConversion& conversion,
+                        ConversionStats& stats);
+
 // The code a fetched page is read in when the user chose `chosen`: that code
 // unless it is 0 (automatic); else the code the page declares; 0 when only
 // the head detection of AnyCodeToShiftJIS recognises its declaration; else

@@ -7,6 +7,7 @@
 #include "text/cp932.h"
 #include "text/sjis.h"
 #include "text/utf8_step.h"
+#include "text/web_escape.h"
 
 namespace kaplo {
 namespace {
@@ -142,11 +143,19 @@ std::string HalfKanaToFull(std::string_view text, bool combine) {
 
 constexpr char kEscDoubleByte[] = "\x1b$B";
 constexpr char kEscRoman[] = "\x1b(J";
+constexpr char kEscAscii[] = "\x1b(B";
 
 // Longest output of one code point: "&#x10FFFF;".
 constexpr std::size_t kMaxPerCodePoint = 10;
 
-[[gnu::noinline]] char* PutCharRef(char* o, char32_t cp) {
+// What a conversion counts, and the references it wrote for EscapeWrittenReferences.
+struct Tally {
+  ConversionStats& stats;
+  std::vector<WrittenReference> refs;
+};
+
+[[gnu::noinline]] char* PutCharRef(char* o, char32_t cp, Tally& tally, std::size_t at) {
+  char* const start = o;
   static constexpr char kHex[] = "0123456789ABCDEF";
   *o++ = '&';
   *o++ = '#';
@@ -155,26 +164,44 @@ constexpr std::size_t kMaxPerCodePoint = 10;
   while (shift > 0 && ((cp >> shift) & 0xF) == 0) shift -= 4;
   for (; shift >= 0; shift -= 4) *o++ = kHex[(cp >> shift) & 0xF];
   *o++ = ';';
+  tally.refs.push_back({at, static_cast<std::size_t>(o - start), cp});
   return o;
+}
+
+// A character the target code lacks: a reference, or "?".
+[[gnu::always_inline]] inline char* PutUnmappable(char* o, char32_t cp, Unmappable unmappable,
+                                                  Tally& tally, const char* base) {
+  if (unmappable != Unmappable::Question && cp != 0xFEFF && !(cp >= 0xD800 && cp < 0xE000)) {
+    // The byte-order mark stays "?", as the plain UTF-8 reading keeps it.
+    ++tally.stats.references;
+    return PutCharRef(o, cp, tally, static_cast<std::size_t>(o - base));
+  }
+  ++tally.stats.unmappable;
+  return Put(o, '?');
 }
 
 // Writes the Shift_JIS form of one code point; room for kMaxPerCodePoint bytes.
 // encode is the table's pointer held in a local: char stores could alias the
 // table record, so reading it through the record would reload it per byte.
+// base is the start of the output, for the offsets of references.
 [[gnu::always_inline]] inline char* PutUnicode(char* o, char32_t cp, const std::uint16_t* encode,
-                                               Unmappable unmappable, ConversionStats& stats) {
+                                               Unmappable unmappable, Tally& tally,
+                                               const char* base) {
   if (cp < 0x80) return Put(o, static_cast<u8>(cp));
   const std::uint16_t code = cp < 0x10000 ? encode[cp] : 0;
   if (code >= 0x100) return Put2(o, static_cast<u8>(code >> 8), static_cast<u8>(code));
   if (code != 0) return Put(o, static_cast<u8>(code));
-  if (unmappable == Unmappable::CharRef && cp != 0xFEFF && !(cp >= 0xD800 && cp < 0xE000)) {
-    // The byte-order mark stays "?", as the plain UTF-8 reading keeps it.
-    ++stats.references;
-    return PutCharRef(o, cp);
-  }
-  ++stats.unmappable;
-  return Put(o, '?');
+  return PutUnmappable(o, cp, unmappable, tally, base);
 }
+
+// The converted text with its references in the forms their places read.
+std::string Finish(std::string text, Unmappable unmappable, int source_code, Tally& tally) {
+  if (tally.refs.empty()) return text;
+  return EscapeWrittenReferences(text, tally.refs, unmappable, source_code, tally.stats);
+}
+
+constexpr int kFromUtf8 = 2;  // the charset codes marks name
+constexpr int kFromEuc = 1;
 
 [[gnu::always_inline]] inline char* PutInvalid(char* o, ConversionStats& stats) {
   ++stats.invalid;
@@ -343,10 +370,16 @@ std::string EucToShiftJIS(std::string_view text) {
 }
 
 std::string EucToShiftJIS(std::string_view text, ConversionStats& stats) {
+  return EucToShiftJIS(text, Unmappable::Question, stats);
+}
+
+std::string EucToShiftJIS(std::string_view text, Unmappable unmappable, ConversionStats& stats) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
-  Out out(n);  // every step writes at most what it reads
+  Out out(n + 16);  // only a reference writes more than it reads
   char* o = out.begin();
+  char* end = out.end();
+  Tally tally{stats, {}};
   std::size_t p = 0;
   while (p < n) {
     const u8 b = s[p];
@@ -360,8 +393,13 @@ std::string EucToShiftJIS(std::string_view text, ConversionStats& stats) {
       o = Put(o, s[p + 1]);
       p += 2;
     } else if (b == 0x8F && p + 2 < n && IsEucByte(s[p + 1]) && IsEucByte(s[p + 2])) {
-      ++stats.unmappable;  // JIS X 0212
-      o = Put(o, '?');
+      // JIS X 0212: Shift_JIS holds a few of its characters (IBM's kanji).
+      const char16_t u = cp932::Jis().jis0212[(s[p + 1] - 0xA1) * 94 + s[p + 2] - 0xA1];
+      // Room for the reference and for the rest, which the other steps
+      // write without asking.
+      Room(out, o, end, kMaxPerCodePoint + (n - p));
+      o = u ? PutUnicode(o, u, cp932::Get().encode, unmappable, tally, out.begin())
+            : PutInvalid(o, stats);
       p += 3;
     } else {
       // A first byte without its second byte, or a byte that starts nothing:
@@ -370,10 +408,40 @@ std::string EucToShiftJIS(std::string_view text, ConversionStats& stats) {
       ++p;
     }
   }
-  return out.Take(o);
+  return Finish(out.Take(o), unmappable, kFromEuc, tally);
 }
 
-std::string ShiftJISToEuc(std::string_view text) {
+namespace {
+
+enum class JisForm { kNone, kRows, kPlane2 };
+
+// The JIS form an EUC-JP (plane2) or ISO-2022-JP writer gives the Shift_JIS
+// pair lead, trail: its row/cell pair, or for EUC-JP a JIS X 0212 pair, each
+// as browsers read it back. The standard rows and NEC's row 13 come by the
+// arithmetic; NEC's and IBM's selections of IBM characters (0xED, 0xEE,
+// 0xFA-0xFC) take the plane (iconv reads it too), else their rows 89-92 or
+// standard form; user-defined characters (0xF0-0xF9) and unmapped pairs have
+// none.
+JisForm JisFormOf(u8 lead, u8 trail, bool plane2, BytePair& j) {
+  if (lead <= 0xEC) {
+    j = ShiftJISPairToJis(lead, trail);
+    return JisForm::kRows;
+  }
+  const char16_t u = cp932::Get().pair[lead << 8 | trail];
+  if (u == 0) return JisForm::kNone;
+  const cp932::JisTables& jis = cp932::Jis();
+  if (const std::uint16_t x = jis.to_jis0212[u]; plane2 && x != 0) {
+    j = {static_cast<u8>(x >> 8), static_cast<u8>(x)};
+    return JisForm::kPlane2;
+  }
+  if (const std::uint16_t r = jis.row_pair[u]; r != 0) {
+    j = ShiftJISPairToJis(static_cast<u8>(r >> 8), static_cast<u8>(r));
+    return JisForm::kRows;
+  }
+  return JisForm::kNone;
+}
+
+std::string ToEuc(std::string_view text, ConversionStats& stats) {
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
   Out out(n + n / 4 + 16);
@@ -381,64 +449,79 @@ std::string ShiftJISToEuc(std::string_view text) {
   char* end = out.end();
   std::size_t p = 0;
   while (p < n) {
-    Room(out, o, end, 2);
+    Room(out, o, end, 3);
     const u8 b = s[p];
     if (b < 0x80) {
       o = Put(o, b);
       ++p;
     } else if (SjisCharLength(text, p) == 2) {
-      const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
-      o = Put2(o, j.first | 0x80, j.second | 0x80);
+      BytePair j;
+      switch (JisFormOf(b, s[p + 1], true, j)) {
+        case JisForm::kPlane2:
+          o = Put(o, 0x8F);
+          [[fallthrough]];
+        case JisForm::kRows:
+          o = Put2(o, j.first | 0x80, j.second | 0x80);
+          break;
+        case JisForm::kNone:
+          ++stats.unmappable;
+          o = Put(o, '?');
+          break;
+      }
       p += 2;
     } else if (IsHalfKana(b)) {
       o = Put2(o, 0x8E, b);
       ++p;
     } else {
       // A byte that is no character on its own; the byte after it is kept.
-      o = Put(o, '?');
+      o = PutInvalid(o, stats);
       ++p;
     }
   }
   return out.Take(o);
+}
+
+std::string WidenedKana(std::string_view text, int kanaMode) {
+  if (kanaMode == 1) return HalfKanaToFullKana(text);
+  if (kanaMode == 2) return HalfKanaToFullKanaPlain(text);
+  return std::string(text);
+}
+
+}  // namespace
+
+std::string ShiftJISToEuc(std::string_view text) {
+  ConversionStats stats;
+  return ToEuc(text, stats);
+}
+
+std::string ShiftJISToEuc(std::string_view text, ConversionStats& stats) {
+  return ToEuc(text, stats);
 }
 
 std::string ShiftJISToEucKana(std::string_view text, int kanaMode) {
-  std::string widened;
-  if (kanaMode == 1) {
-    widened = HalfKanaToFullKana(text);
-    text = widened;
-  } else if (kanaMode == 2) {
-    widened = HalfKanaToFullKanaPlain(text);
-    text = widened;
-  }
-  const u8* s = Bytes(text);
-  const std::size_t n = text.size();
-  Out out(n + n / 4 + 16);
-  char* o = out.begin();
-  char* end = out.end();
-  std::size_t p = 0;
-  while (p < n) {
-    Room(out, o, end, 2);
-    const u8 b = s[p];
-    if (SjisCharLength(text, p) == 2) {
-      const BytePair j = ShiftJISPairToJis(b, s[p + 1]);
-      o = Put2(o, j.first | 0x80, j.second | 0x80);
-      p += 2;
-    } else if (IsHalfKana(b)) {
-      o = Put2(o, 0x8E, b);
-      ++p;
-    } else if (IsSjisLeadByte(b)) {
-      o = Put(o, '?');  // a first byte without its second byte
-      ++p;
-    } else {
-      o = Put(o, b);
-      ++p;
-    }
-  }
-  return out.Take(o);
+  ConversionStats stats;
+  return ToEuc(WidenedKana(text, kanaMode), stats);
 }
 
 std::string ShiftJISToJis(std::string_view text) {
+  ConversionStats stats;
+  return ShiftJISToJis(text, stats);
+}
+
+namespace {
+
+// Whether the single-byte run from p holds a byte that JIS X 0201 Roman
+// reads otherwise than ASCII (0x5C is the yen sign there, 0x7E the overline).
+bool RomanChangesRun(const u8* s, std::size_t p, std::size_t n) {
+  for (; p < n && s[p] < 0x80; ++p) {
+    if (s[p] == 0x5C || s[p] == 0x7E) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ShiftJISToJis(std::string_view text, ConversionStats& stats, bool ascii_escape) {
   const KanaTable& kana = Kana();
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
@@ -450,33 +533,37 @@ std::string ShiftJISToJis(std::string_view text) {
   while (p < n) {
     Room(out, o, end, 8);
     const u8 b = s[p];
-    if (IsHalfKana(b) || SjisCharLength(text, p) == 2) {
-      if (!dbl) {
-        o = Put(o, kEscDoubleByte);
-        dbl = true;
-      }
-      if (IsHalfKana(b)) {
-        std::uint16_t full;
-        p += WidenKana(s, p, n, true, kana, full);
-        o = Put(o, ShiftJISPairToJis(static_cast<u8>(full >> 8), static_cast<u8>(full)));
-      } else {
-        o = Put(o, ShiftJISPairToJis(b, s[p + 1]));
-        p += 2;
-      }
-    } else {
-      if (dbl) {
-        o = Put(o, kEscRoman);
-        dbl = false;
-      }
-      // A byte from 0x80 up here is no character on its own; the byte after
-      // it is kept.
-      o = Put(o, b < 0x80 ? b : u8{'?'});
-      ++p;
+    BytePair j{};
+    std::size_t read = 1;
+    bool pair = false;
+    if (IsHalfKana(b)) {
+      std::uint16_t full;
+      read = WidenKana(s, p, n, true, kana, full);
+      j = ShiftJISPairToJis(static_cast<u8>(full >> 8), static_cast<u8>(full));
+      pair = true;
+    } else if (SjisCharLength(text, p) == 2) {
+      read = 2;
+      pair = JisFormOf(b, s[p + 1], false, j) == JisForm::kRows;
+      if (!pair) ++stats.unmappable;
+    } else if (b >= 0x80) {
+      ++stats.invalid;  // no character on its own; the byte after it is kept
     }
+    if (pair != dbl) {
+      o = Put(o, pair                                          ? kEscDoubleByte
+                 : ascii_escape || RomanChangesRun(s, p, n) ? kEscAscii
+                                                              : kEscRoman);
+      dbl = pair;
+    }
+    if (pair) {
+      o = Put(o, j);
+    } else {
+      o = Put(o, b < 0x80 ? b : u8{'?'});
+    }
+    p += read;
   }
   if (dbl) {
     Room(out, o, end, 3);
-    o = Put(o, kEscRoman);
+    o = Put(o, ascii_escape ? kEscAscii : kEscRoman);
   }
   return out.Take(o);
 }
@@ -491,6 +578,7 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable) {
 
 std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable, ConversionStats& stats) {
   ConversionStats counted;  // a refused text counts nothing
+  Tally tally{counted, {}};
   const std::uint16_t* const encode = cp932::Get().encode;
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
@@ -511,7 +599,7 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable, Convers
     if (b & 0x20) {
       if (b >= 0xF0) [[unlikely]] {
         if (const Utf8Step step = ReadUtf8(s, p, n); step.ok) {
-          o = PutUnicode(o, step.cp, encode, unmappable, counted);
+          o = PutUnicode(o, step.cp, encode, unmappable, tally, out.begin());
           p += 4;
           continue;
         }
@@ -520,18 +608,20 @@ std::string Utf8ToShiftJIS(std::string_view text, Unmappable unmappable, Convers
       const char32_t cp = ((char32_t(b & 0x3F) << 12) | (char32_t(s[p + 1] & 0x3F) << 6) |
                            char32_t(s[p + 2] & 0x3F)) &
                           0xFFFF;
-      o = PutUnicode(o, cp, encode, unmappable, counted);
+      o = PutUnicode(o, cp, encode, unmappable, tally, out.begin());
       p += 3;
     } else {
       if (p + 1 >= n || !IsCont(s[p + 1])) return {};
       o = PutUnicode(o, (char32_t(b & 0x3F) << 6) | char32_t(s[p + 1] & 0x3F), encode,
-                     unmappable, counted);
+                     unmappable, tally, out.begin());
       p += 2;
     }
   }
+  std::string result = Finish(out.Take(o), unmappable, kFromUtf8, tally);
   stats.unmappable += counted.unmappable;
   stats.references += counted.references;
-  return out.Take(o);
+  stats.formless += counted.formless;
+  return result;
 }
 
 std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) {
@@ -541,6 +631,7 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable) 
 
 std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable,
                                   ConversionStats& stats) {
+  Tally tally{stats, {}};
   const std::uint16_t* const encode = cp932::Get().encode;
   const u8* s = Bytes(text);
   const std::size_t n = text.size();
@@ -556,10 +647,11 @@ std::string Utf8ToShiftJISLenient(std::string_view text, Unmappable unmappable,
       continue;
     }
     const Utf8Step step = ReadUtf8(s, p, n);
-    o = step.ok ? PutUnicode(o, step.cp, encode, unmappable, stats) : PutInvalid(o, stats);
+    o = step.ok ? PutUnicode(o, step.cp, encode, unmappable, tally, out.begin())
+                : PutInvalid(o, stats);
     p += step.length;
   }
-  return out.Take(o);
+  return Finish(out.Take(o), unmappable, kFromUtf8, tally);
 }
 
 std::string Utf8ToShiftJISOrLenient(std::string_view text, Unmappable unmappable,
@@ -569,6 +661,11 @@ std::string Utf8ToShiftJISOrLenient(std::string_view text, Unmappable unmappable
 }
 
 std::string ShiftJISToUtf8(std::string_view text) {
+  ConversionStats stats;
+  return ShiftJISToUtf8(text, stats);
+}
+
+std::string ShiftJISToUtf8(std::string_view text, ConversionStats& stats) {
   const char16_t* const pair = cp932::Get().pair;
   const char16_t* const single = cp932::Get().single;
   const u8* s = Bytes(text);
@@ -586,21 +683,109 @@ std::string ShiftJISToUtf8(std::string_view text) {
     } else if (IsSjisLeadByte(b)) {
       if (p + 1 < n && IsSjisTrailByte(s[p + 1])) {
         const char16_t u = pair[b << 8 | s[p + 1]];
+        if (u == 0) ++stats.invalid;
         o = PutUtf8(o, u ? u : cp932::kInvalid);
         p += 2;
       } else {
         // A first byte without a valid second byte: the next byte is kept
         // as a character of its own, so no line end or letter is lost.
+        ++stats.invalid;
         o = PutUtf8(o, cp932::kInvalid);
         ++p;
       }
     } else {
       const char16_t u = single[b];
+      if (u == 0) ++stats.invalid;
       o = PutUtf8(o, u ? u : cp932::kInvalid);
       ++p;
     }
   }
   return out.Take(o);
+}
+
+std::string EucToUtf8(std::string_view text, ConversionStats& stats) {
+  const char16_t* const pair = cp932::Get().pair;
+  const u8* s = Bytes(text);
+  const std::size_t n = text.size();
+  Out out(n + n / 2 + 16);
+  char* o = out.begin();
+  char* end = out.end();
+  std::size_t p = 0;
+  while (p < n) {
+    Room(out, o, end, 3);
+    const u8 b = s[p];
+    if (b < 0x80) {
+      p += PutAscii(s, p, n, o, static_cast<std::size_t>(end - o));
+      continue;
+    }
+    char32_t u = cp932::kInvalid;
+    std::size_t read = 1;
+    if (IsEucByte(b) && p + 1 < n && IsEucByte(s[p + 1])) {
+      // Browsers read JIS X 0208 in EUC-JP as in Shift_JIS.
+      const u8 j1 = static_cast<u8>(b - 0x80), j2 = static_cast<u8>(s[p + 1] - 0x80);
+      if (const char16_t v = pair[kPair.first[j1] << 8 | kPair.second[j1 & 1][j2]]) u = v;
+      read = 2;
+    } else if (b == 0x8E && p + 1 < n && IsHalfKana(s[p + 1])) {
+      u = 0xFF61 + (s[p + 1] - 0xA1);
+      read = 2;
+    } else if (b == 0x8F && p + 2 < n && IsEucByte(s[p + 1]) && IsEucByte(s[p + 2])) {
+      if (const char16_t v = cp932::Jis().jis0212[(s[p + 1] - 0xA1) * 94 + s[p + 2] - 0xA1]) u = v;
+      read = 3;
+    }
+    if (u == cp932::kInvalid) ++stats.invalid;
+    o = PutUtf8(o, u);
+    p += read;
+  }
+  return out.Take(o);
+}
+
+std::string Utf8ToEuc(std::string_view text, Unmappable unmappable, ConversionStats& stats) {
+  const std::uint16_t* const encode = cp932::Get().encode;
+  const std::uint16_t* const plane2 = cp932::Jis().to_jis0212;
+  Tally tally{stats, {}};
+  const u8* s = Bytes(text);
+  const std::size_t n = text.size();
+  Out out(n + 16);
+  char* o = out.begin();
+  char* end = out.end();
+  std::size_t p = 0;
+  while (p < n) {
+    Room(out, o, end, kMaxPerCodePoint);
+    if (s[p] < 0x80) {
+      p += PutAscii(s, p, n, o, static_cast<std::size_t>(end - o));
+      continue;
+    }
+    const Utf8Step step = ReadUtf8(s, p, n);
+    p += step.length;
+    if (!step.ok) {
+      o = PutInvalid(o, stats);
+      continue;
+    }
+    const char32_t cp = step.cp;
+    if (cp >= 0xFF61 && cp <= 0xFF9F) {
+      o = Put2(o, 0x8E, static_cast<u8>(cp - 0xFF61 + 0xA1));
+      continue;
+    }
+    // JIS X 0208 as browsers read it first, then the 0x8F plane.
+    const std::uint16_t sj = cp < 0x10000 ? encode[cp] : 0;
+    BytePair j;
+    const JisForm form =
+        sj >= 0x100 ? JisFormOf(static_cast<u8>(sj >> 8), static_cast<u8>(sj), true, j)
+                    : JisForm::kNone;
+    if (form == JisForm::kNone && cp < 0x10000 && plane2[cp] != 0) {
+      o = Put(o, 0x8F);
+      o = Put2(o, static_cast<u8>((plane2[cp] >> 8) | 0x80), static_cast<u8>(plane2[cp] | 0x80));
+    } else if (form == JisForm::kNone) {
+      o = PutUnmappable(o, cp, unmappable, tally, out.begin());
+    } else {
+      if (form == JisForm::kPlane2) o = Put(o, 0x8F);
+      o = Put2(o, j.first | 0x80, j.second | 0x80);
+    }
+  }
+  std::string result = out.Take(o);
+  if (tally.refs.empty()) return result;
+  return EscapeWrittenReferences(result, tally.refs, unmappable, kFromUtf8, stats,
+                                 TextBytes::kAsciiSafe);
 }
 
 std::size_t InvalidShiftJISSequences(std::string_view text) {

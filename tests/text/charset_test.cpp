@@ -187,5 +187,52 @@ TEST(Charset, SavingInAnotherCode) {
   EXPECT_EQ(ConvertShiftJISForSave(a, 4), ShiftJISToJis(a));
 }
 
+TEST(Charset, EveryDeclarationNamesTheNewCode) {
+  const struct {
+    std::string in;
+    int code;
+    std::string out;
+  } cases[] = {
+      {"<meta charset=\"euc-jp\">", 2, "<meta charset=\"UTF-8\">"},
+      {"<META CHARSET=Shift_JIS >", 1, "<META CHARSET=EUC-JP >"},
+      {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=x-sjis\">", 4,
+       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=ISO-2022-JP\">"},
+      {"\xEF\xBB\xBF <?xml version='1.0' encoding='EUC-JP'?><a/>", 2,
+       "\xEF\xBB\xBF <?xml version='1.0' encoding='UTF-8'?><a/>"},
+      {"@charset \"utf-8\";\nbody{}", 3, "@charset \"Shift_JIS\";\nbody{}"},
+      {"@charset \"utf-8\";", 0, "@charset \"Shift_JIS\";"},
+      // Already the new code in another spelling; not a declaration.
+      {"<meta charset=\"utf8\">", 5, "<meta charset=\"utf8\">"},
+      {"<p>charset=\"euc-jp\" &lt;meta charset=euc-jp&gt;</p>a{} @charset \"x\";", 2,
+       "<p>charset=\"euc-jp\" &lt;meta charset=euc-jp&gt;</p>a{} @charset \"x\";"},
+      {"<meta name=\"x\" content=\"mycharset=euc-jp\">", 2,
+       "<meta name=\"x\" content=\"mycharset=euc-jp\">"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RewriteDeclarations(c.in, c.code), c.out) << c.in;
+}
+
+TEST(Charset, ConvertingKeepsEveryOtherByte) {
+  const std::string sjis = SJ<"<meta charset=\"Shift_JIS\">\n日本\r\nｶﾅ\r\r\n">();
+  const std::string utf8 = "<meta charset=\"UTF-8\">\n日本\r\nｶﾅ\r\r\n";
+  ConversionStats stats;
+  EXPECT_EQ(ConvertText(sjis, {.from = 3, .to = 2}, stats), utf8);
+  EXPECT_EQ(ConvertText("\xEF\xBB\xBF" + utf8, {.from = 0, .to = 3}, stats), sjis);
+  EXPECT_EQ(ConvertText(utf8, {.from = 2, .to = 2, .line_ends = LineEndStyle::kLf}, stats),
+            "<meta charset=\"UTF-8\">\n日本\nｶﾅ\n\n");
+  EXPECT_EQ(ConvertText(utf8, {.from = 2, .to = 5, .line_ends = LineEndStyle::kCrLf}, stats),
+            "<meta charset=\"UTF-8\">\r\n日本\r\nｶﾅ\r\n\r\n");
+  EXPECT_EQ(ConvertText(utf8, {.from = 2, .to = 1, .declarations = false}, stats),
+            "<meta charset=\"UTF-8\">\n" + ShiftJISToEuc(SJ<"日本\r\nｶﾅ\r\r\n">()));
+  // ISO-2022-JP ends its double-byte runs with ESC ( B; a page keeps what the
+  // code lacks as references.
+  EXPECT_EQ(ConvertText("<p>あ—\\</p>", {.from = 2, .to = 4, .unmappable = Unmappable::CharRef},
+                        stats),
+            "<p>\x1B$B$\"\x1B(B&#x2014;\\</p>");
+  EXPECT_EQ(stats.Replaced(), 0u);
+  EXPECT_EQ(ConvertText("é\xFF", {.from = 2, .to = 3}, stats), "??");
+  EXPECT_EQ(stats.unmappable, 1u);
+  EXPECT_EQ(stats.invalid, 1u);
+}
+
 }  // namespace
 }  // namespace kaplo

@@ -165,10 +165,18 @@ TEST(Convert, EveryCp932CharacterRoundTrips) {
       const std::string canonical = from_utf8.Convert(utf8);
       ASSERT_EQ(Utf8ToShiftJIS(utf8), canonical) << ToHex(sjis);
       ASSERT_EQ(Utf8ToShiftJISLenient(utf8), canonical) << ToHex(sjis);
-      // JIS X 0208 rows survive EUC-JP and ISO-2022-JP.
-      if (lead <= 0xEF) {
+      // JIS X 0208 rows survive EUC-JP and ISO-2022-JP byte for byte; every
+      // other character but the user-defined ones reads back the same.
+      if (lead <= 0xEC) {
         ASSERT_EQ(EucToShiftJIS(ShiftJISToEuc(sjis)), sjis) << ToHex(sjis);
         ASSERT_EQ(JisToShiftJIS(ShiftJISToJis(sjis)), sjis) << ToHex(sjis);
+      }
+      if (lead < 0xF0 || lead > 0xF9) {
+        ConversionStats stats;
+        ASSERT_EQ(EucToUtf8(ShiftJISToEuc(sjis, stats), stats), utf8) << ToHex(sjis);
+        ASSERT_EQ(ShiftJISToUtf8(JisToShiftJIS(ShiftJISToJis(sjis, stats), stats), stats), utf8)
+            << ToHex(sjis);
+        ASSERT_EQ(stats.Replaced(), 0u) << ToHex(sjis);
       }
     }
   }
@@ -179,6 +187,50 @@ TEST(Convert, EveryCp932CharacterRoundTrips) {
     EXPECT_EQ(Utf8ToShiftJIS(to_utf8.Convert(kana)), kana);
     EXPECT_EQ(EucToShiftJIS(ShiftJISToEuc(kana)), kana);
   }
+}
+
+TEST(Convert, EucJpAndIso2022JpGetOnlyWhatTheirReadersTake) {
+  using Counted = std::string (*)(std::string_view, ConversionStats&);
+  const Counted euc = [](std::string_view s, ConversionStats& c) { return ShiftJISToEuc(s, c); };
+  const Counted jis = [](std::string_view s, ConversionStats& c) { return ShiftJISToJis(s, c); };
+  const struct {
+    const char* name;
+    Counted convert;
+    const char* in;
+    const char* out;
+    std::size_t unmappable, invalid;
+  } cases[] = {
+      // 髙 is in NEC's row 92, not in JIS X 0212.
+      {"ibm kanji in nec rows", euc, "FB FC 61", "FC E2 61", 0, 0},
+      {"ibm kanji in jis x 0212", euc, "FA 68", "8F B0 A9", 0, 0},
+      {"nec selection in jis x 0212", euc, "ED 40", "8F D4 E3", 0, 0},
+      {"ibm small roman numeral", euc, "FA 40", "FC F1", 0, 0},
+      {"ibm not sign is the standard one", euc, "FA 54", "A2 CC", 0, 0},
+      {"nec row 13", euc, "87 40", "AD A1", 0, 0},
+      {"user-defined", euc, "F0 40 0A", "3F 0A", 1, 0},
+      {"unmapped pair", euc, "EF 40", "3F", 1, 0},
+      {"no character", euc, "80 A0 FD", "3F 3F 3F", 0, 3},
+      {"jis ibm kanji", jis, "FB FC", "1B 24 42 7C 62 1B 28 4A", 0, 0},
+      {"jis user-defined", jis, "82 A0 F0 40", "1B 24 42 24 22 1B 28 4A 3F", 1, 0},
+      // JIS X 0201 Roman reads 0x5C and 0x7E as the yen sign and the overline.
+      {"jis backslash after kanji", jis, "82 A0 5C 7E 82 A0 61",
+       "1B 24 42 24 22 1B 28 42 5C 7E 1B 24 42 24 22 1B 28 4A 61", 0, 0},
+  };
+  for (const auto& c : cases) {
+    if (!c.convert) continue;
+    ConversionStats stats;
+    EXPECT_EQ(ToHex(c.convert(Hex(c.in), stats)), c.out) << c.name;
+    EXPECT_EQ(stats.unmappable, c.unmappable) << c.name;
+    EXPECT_EQ(stats.invalid, c.invalid) << c.name;
+  }
+  EXPECT_EQ(ToHex(ShiftJISToEucKana(Hex("FB FC B6 DE"), 1)), "FC E2 A5 AC");
+  // EUC-JP readers take JIS X 0212, as browsers do (IBM's roman numerals too).
+  ConversionStats stats;
+  EXPECT_EQ(ToHex(EucToShiftJIS(Hex("8F B0 A9 8F F3 A1 8F AB B1"), Unmappable::CharRef, stats)),
+            ToHex("\xFA\x68\xFA\x40&#xE9;"));
+  EXPECT_EQ(stats.references, 1u);
+  EXPECT_EQ(EucToUtf8(Hex("8F AB B1 8F A1 A1"), stats), "é\uFFFD");
+  EXPECT_EQ(ToHex(Utf8ToEuc("café—", Unmappable::Question, stats)), "63 61 66 8F AB B1 3F");
 }
 
 TEST(Convert, JapaneseTextMatchesIconvEveryWay) {
